@@ -1,0 +1,10 @@
+# dist: Quorvel-win64.zip with the program, both language modules and a short readme.
+add_custom_target(dist
+    COMMAND ${CMAKE_COMMAND} -E rm -rf "${CMAKE_BINARY_DIR}/dist" "${CMAKE_BINARY_DIR}/Quorvel-win64.zip"
+    COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/dist/Quorvel"
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Quorvel> $<TARGET_FILE:English> $<TARGET_FILE:Japanese>
+            "${CMAKE_SOURCE_DIR}/res/dist-readme.txt" "${CMAKE_BINARY_DIR}/dist/Quorvel/"
+    COMMAND ${CMAKE_COMMAND} -E chdir "${CMAKE_BINARY_DIR}/dist"
+            ${CMAKE_COMMAND} -E tar cf "${CMAKE_BINARY_DIR}/Quorvel-win64.zip" --format=zip Quorvel
+    DEPENDS Quorvel English Japanese
+    COMMENT "packing Quorvel-win64.zip")

@@ -1,0 +1,19 @@
+# Cross build for 64-bit Windows with mingw-w64, posix thread model (std::thread, std::filesystem).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(CMAKE_ASM_NASM_COMPILER nasm)
+
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+if(DEFINED ENV{QUORVEL_DEPS_DIR})
+    list(APPEND CMAKE_FIND_ROOT_PATH "$ENV{QUORVEL_DEPS_DIR}/win64")
+endif()
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)

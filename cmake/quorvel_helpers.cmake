@@ -1,0 +1,67 @@
+# Shared helpers for tests, fuzzers and benchmarks.
+
+set(QV_WINE_RUN "${CMAKE_SOURCE_DIR}/cmake/wine-run")
+
+# Reference decoders that tests and benchmarks compare against (native build only, test-only).
+function(quorvel_reference_libraries)
+    if(WIN32 OR TARGET quorvel_reference)
+        return()
+    endif()
+    add_library(quorvel_reference INTERFACE)
+    find_package(PNG)
+    if(PNG_FOUND)
+        target_link_libraries(quorvel_reference INTERFACE PNG::PNG)
+        target_compile_definitions(quorvel_reference INTERFACE QV_HAVE_LIBPNG=1)
+    endif()
+    find_package(TIFF)
+    if(TIFF_FOUND)
+        target_link_libraries(quorvel_reference INTERFACE TIFF::TIFF)
+        target_compile_definitions(quorvel_reference INTERFACE QV_HAVE_LIBTIFF=1)
+    endif()
+    find_package(GIF)
+    if(GIF_FOUND)
+        target_link_libraries(quorvel_reference INTERFACE GIF::GIF)
+        target_compile_definitions(quorvel_reference INTERFACE QV_HAVE_GIFLIB=1)
+    endif()
+    find_library(QV_SPNG_LIBRARY spng)
+    find_path(QV_SPNG_INCLUDE spng.h)
+    if(QV_SPNG_LIBRARY AND QV_SPNG_INCLUDE)
+        target_link_libraries(quorvel_reference INTERFACE ${QV_SPNG_LIBRARY})
+        target_include_directories(quorvel_reference INTERFACE ${QV_SPNG_INCLUDE})
+        target_compile_definitions(quorvel_reference INTERFACE QV_HAVE_LIBSPNG=1)
+    endif()
+endfunction()
+
+# One test executable per source file; NAME_test.cpp -> target NAME_test.
+function(quorvel_add_native_tests label dir)
+    file(GLOB sources CONFIGURE_DEPENDS "${dir}/*_test.cpp")
+    foreach(src ${sources})
+        get_filename_component(name ${src} NAME_WE)
+        add_executable(${name} ${src} ${ARGN})
+        target_link_libraries(${name} PRIVATE quorvel_core quorvel_test_support GTest::gtest GTest::gtest_main)
+        if(TARGET quorvel_reference)
+            target_link_libraries(${name} PRIVATE quorvel_reference)
+        endif()
+        gtest_discover_tests(${name} TEST_PREFIX "${label}." PROPERTIES LABELS ${label}
+                             ENVIRONMENT "QV_CORPUS_DIR=${QUORVEL_CORPUS_DIR};QV_SOURCE_DIR=${CMAKE_SOURCE_DIR};QV_BINARY_DIR=${CMAKE_BINARY_DIR}"
+                             DISCOVERY_TIMEOUT 60)
+    endforeach()
+endfunction()
+
+# Windows test programs run under Wine: one ctest entry per executable (Wine's CRLF output does not
+# suit test discovery, and one Wine start per program keeps the run short).
+function(quorvel_add_wine_tests label dir)
+    file(GLOB sources CONFIGURE_DEPENDS "${dir}/*_test.cpp")
+    foreach(src ${sources})
+        get_filename_component(name ${src} NAME_WE)
+        add_executable(${name} ${src} ${ARGN})
+        target_link_libraries(${name} PRIVATE quorvel_winui quorvel_test_support gtest gtest_main)
+        set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
+        add_test(NAME ${label}.${name} COMMAND ${QV_WINE_RUN} $<TARGET_FILE:${name}> --gtest_color=no)
+        set_tests_properties(${label}.${name} PROPERTIES LABELS ${label} TIMEOUT 600
+            ENVIRONMENT "QV_BUILD_DIR=${CMAKE_BINARY_DIR};QV_SOURCE_DIR=${CMAKE_SOURCE_DIR};QV_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+        if(TARGET Quorvel)
+            add_dependencies(${name} Quorvel)
+        endif()
+    endforeach()
+endfunction()

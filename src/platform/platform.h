@@ -1,0 +1,109 @@
+// The operating-system services the portable core uses, and nothing more: the private heap, large
+// zero-filled blocks, whole-file mappings, output and temporary files, file facts and folder
+// listings. platform_win.cpp implements them with Win32, platform_posix.cpp with POSIX.
+// Paths are wide strings in both builds (UTF-16 on Windows, UTF-32 on Linux, converted to UTF-8
+// at the system call).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/win32_types.h"
+
+namespace qv {
+
+// ---- private heap: records, strings, lists (zero-filled) -----------------------------------
+bool CreatePrivateHeap();
+void DestroyPrivateHeap();
+void* PrivateAlloc(size_t bytes);
+void PrivateFree(void* block);
+
+// ---- large blocks: pixel planes, archive members (page allocations, zero-filled) ----------
+void* AllocLargeBlock(size_t bytes);
+void FreeLargeBlock(void* block);
+
+struct LargeBlockDeleter {
+    void operator()(void* block) const { FreeLargeBlock(block); }
+};
+using LargeBlock = std::unique_ptr<uint8_t, LargeBlockDeleter>;
+
+// ---- whole-file mappings --------------------------------------------------------------------
+enum class MapMode {
+    ReadOnly,    // read access, read sharing, a read-only view
+    CopyOnWrite, // read/write open, private pages: callers patch bytes without touching the file
+};
+
+// Owns the file handle, the mapping and the view; closes them in reverse order.
+struct MappedFile {
+    intptr_t fileHandle = -1;
+    intptr_t mappingHandle = 0;
+    uint8_t* view = nullptr;
+    uint32_t size = 0;
+    FILETIME lastWrite{};
+
+    MappedFile() = default;
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    ~MappedFile() { Close(); }
+    void Close();
+};
+
+// Maps the whole file. Fails for missing files, folders, empty files and files of 4 GiB or more.
+bool MapWholeFile(const wchar_t* path, MapMode mode, MappedFile* out);
+
+// ---- writing files --------------------------------------------------------------------------
+// Created (or truncated) on Create, written sequentially, closed by Close or the destructor.
+class OutputFile {
+public:
+    OutputFile() = default;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    ~OutputFile() { Close(); }
+
+    bool Create(const wchar_t* path);
+    bool Write(const void* data, size_t bytes);
+    bool Seek(uint64_t offset);
+    bool Close(); // false when the final flush failed
+    bool IsOpen() const { return handle_ != -1; }
+
+private:
+    intptr_t handle_ = -1;
+    bool failed_ = false;
+};
+
+bool ReadWholeFile(const wchar_t* path, std::string* bytes, uint64_t limit = UINT32_MAX);
+
+// ---- file facts -----------------------------------------------------------------------------
+bool PathExists(const wchar_t* path);
+bool IsDirectory(const wchar_t* path);
+bool GetFileFacts(const wchar_t* path, uint64_t* size, FILETIME* lastWrite);
+bool DeleteFilePath(const wchar_t* path);
+bool CopyFilePath(const wchar_t* from, const wchar_t* to); // overwrites
+bool CreateDirectoryPath(const wchar_t* path);
+
+// A new empty file named "tmp…" in `folder` (the system temporary folder when empty).
+bool CreateTempFile(const std::wstring& folder, std::wstring* path);
+std::wstring TempFolder();
+
+// One entry of a folder listing. `name` has no folder part.
+struct DirEntry {
+    std::wstring name;
+    bool isDirectory = false;
+    uint64_t size = 0;
+    FILETIME lastWrite{};
+};
+// Calls `visit` for each entry except "." and "..". Returns false when the folder cannot be read.
+bool ListDirectory(const std::wstring& folder, const std::function<void(const DirEntry&)>& visit);
+
+// ---- text -----------------------------------------------------------------------------------
+std::string WideToUtf8(const std::wstring& text);
+std::wstring Utf8ToWide(const std::string& text);
+
+// Folder separator of the build: '\\' on Windows, '/' natively.
+wchar_t PathSeparator();
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+
+} // namespace qv

@@ -1,0 +1,282 @@
+// POSIX half of the platform layer (the native build): calloc for the private heap, anonymous
+// mmap for large blocks, mmap of whole files, stdio-free file output.
+#include "platform/platform.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qv {
+
+namespace {
+
+std::string NativePath(const wchar_t* path) { return WideToUtf8(path ? path : L""); }
+
+// Windows counts 100 ns ticks since 1601; keep the same scale so times compare across builds.
+FILETIME ToFileTime(const struct timespec& ts) {
+    constexpr uint64_t kEpochDelta = 116444736000000000ULL;
+    uint64_t ticks = kEpochDelta + static_cast<uint64_t>(ts.tv_sec) * 10000000ULL + ts.tv_nsec / 100;
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+// Large blocks carry their mapping length in front of the data; 64 bytes keep the data aligned.
+constexpr size_t kBlockHeader = 64;
+
+} // namespace
+
+bool CreatePrivateHeap() { return true; }
+void DestroyPrivateHeap() {}
+void* PrivateAlloc(size_t bytes) { return std::calloc(1, bytes ? bytes : 1); }
+void PrivateFree(void* block) { std::free(block); }
+
+void* AllocLargeBlock(size_t bytes) {
+    if (bytes > SIZE_MAX - kBlockHeader) return nullptr;
+    size_t total = bytes + kBlockHeader;
+    void* base = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED) return nullptr;
+    std::memcpy(base, &total, sizeof total);
+    return static_cast<uint8_t*>(base) + kBlockHeader;
+}
+
+void FreeLargeBlock(void* block) {
+    if (!block) return;
+    uint8_t* base = static_cast<uint8_t*>(block) - kBlockHeader;
+    size_t total;
+    std::memcpy(&total, base, sizeof total);
+    munmap(base, total);
+}
+
+void MappedFile::Close() {
+    if (view) munmap(view, size);
+    view = nullptr;
+    size = 0;
+    if (fileHandle != -1) ::close(static_cast<int>(fileHandle));
+    fileHandle = -1;
+}
+
+bool MapWholeFile(const wchar_t* path, MapMode mode, MappedFile* out) {
+    out->Close();
+    int fd = ::open(NativePath(path).c_str(), (mode == MapMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
+        static_cast<uint64_t>(st.st_size) > UINT32_MAX) {
+        ::close(fd);
+        return false;
+    }
+    int prot = mode == MapMode::ReadOnly ? PROT_READ : PROT_READ | PROT_WRITE;
+    void* view = mmap(nullptr, static_cast<size_t>(st.st_size), prot, MAP_PRIVATE, fd, 0);
+    if (view == MAP_FAILED) {
+        ::close(fd);
+        return false;
+    }
+    out->fileHandle = fd;
+    out->view = static_cast<uint8_t*>(view);
+    out->size = static_cast<uint32_t>(st.st_size);
+    out->lastWrite = ToFileTime(st.st_mtim);
+    return true;
+}
+
+bool OutputFile::Create(const wchar_t* path) {
+    Close();
+    int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    handle_ = fd;
+    failed_ = false;
+    return true;
+}
+
+bool OutputFile::Write(const void* data, size_t bytes) {
+    if (handle_ == -1 || failed_) return false;
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    while (bytes > 0) {
+        ssize_t n = ::write(static_cast<int>(handle_), p, bytes);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            failed_ = true;
+            return false;
+        }
+        p += n;
+        bytes -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool OutputFile::Seek(uint64_t offset) {
+    if (handle_ == -1 || failed_) return false;
+    return lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+
+bool OutputFile::Close() {
+    if (handle_ == -1) return !failed_;
+    bool ok = !failed_ && ::close(static_cast<int>(handle_)) == 0;
+    handle_ = -1;
+    return ok;
+}
+
+bool ReadWholeFile(const wchar_t* path, std::string* bytes, uint64_t limit) {
+    bytes->clear();
+    int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > limit) {
+        ::close(fd);
+        return false;
+    }
+    bytes->resize(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (done < bytes->size()) {
+        ssize_t n = ::read(fd, bytes->data() + done, bytes->size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    bytes->resize(done);
+    return true;
+}
+
+bool PathExists(const wchar_t* path) {
+    struct stat st;
+    return stat(NativePath(path).c_str(), &st) == 0;
+}
+
+bool IsDirectory(const wchar_t* path) {
+    struct stat st;
+    return stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool GetFileFacts(const wchar_t* path, uint64_t* size, FILETIME* lastWrite) {
+    struct stat st;
+    if (stat(NativePath(path).c_str(), &st) != 0) return false;
+    if (size) *size = static_cast<uint64_t>(st.st_size);
+    if (lastWrite) *lastWrite = ToFileTime(st.st_mtim);
+    return true;
+}
+
+bool DeleteFilePath(const wchar_t* path) { return ::unlink(NativePath(path).c_str()) == 0; }
+
+bool CopyFilePath(const wchar_t* from, const wchar_t* to) {
+    std::string bytes;
+    if (!ReadWholeFile(from, &bytes, UINT64_MAX)) return false;
+    OutputFile out;
+    return out.Create(to) && out.Write(bytes.data(), bytes.size()) && out.Close();
+}
+
+bool CreateDirectoryPath(const wchar_t* path) {
+    return ::mkdir(NativePath(path).c_str(), 0755) == 0 || (errno == EEXIST && IsDirectory(path));
+}
+
+std::wstring TempFolder() {
+    const char* dir = std::getenv("TMPDIR");
+    return Utf8ToWide(dir && *dir ? dir : "/tmp");
+}
+
+bool CreateTempFile(const std::wstring& folder, std::wstring* path) {
+    std::string pattern = WideToUtf8(JoinPath(folder.empty() ? TempFolder() : folder, L"tmpXXXXXX"));
+    int fd = mkstemp(pattern.data());
+    if (fd < 0) return false;
+    ::close(fd);
+    *path = Utf8ToWide(pattern);
+    return true;
+}
+
+bool ListDirectory(const std::wstring& folder, const std::function<void(const DirEntry&)>& visit) {
+    std::string dir = WideToUtf8(folder);
+    DIR* d = opendir(dir.c_str());
+    if (!d) return false;
+    while (struct dirent* e = readdir(d)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+        std::string full = dir + "/" + e->d_name;
+        struct stat st;
+        if (stat(full.c_str(), &st) != 0) continue;
+        DirEntry entry;
+        entry.name = Utf8ToWide(e->d_name);
+        entry.isDirectory = S_ISDIR(st.st_mode);
+        entry.size = static_cast<uint64_t>(st.st_size);
+        entry.lastWrite = ToFileTime(st.st_mtim);
+        visit(entry);
+    }
+    closedir(d);
+    return true;
+}
+
+std::string WideToUtf8(const std::wstring& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (wchar_t wc : text) {
+        uint32_t c = static_cast<uint32_t>(wc);
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::wstring Utf8ToWide(const std::string& text) {
+    std::wstring out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        uint8_t b = static_cast<uint8_t>(text[i]);
+        uint32_t c;
+        size_t extra;
+        if (b < 0x80) {
+            c = b, extra = 0;
+        } else if ((b & 0xE0) == 0xC0) {
+            c = b & 0x1F, extra = 1;
+        } else if ((b & 0xF0) == 0xE0) {
+            c = b & 0x0F, extra = 2;
+        } else if ((b & 0xF8) == 0xF0) {
+            c = b & 0x07, extra = 3;
+        } else {
+            out += L'\xFFFD';
+            ++i;
+            continue;
+        }
+        bool ok = true;
+        for (size_t k = 1; k <= extra; ++k) {
+            if (i + k >= text.size() || (static_cast<uint8_t>(text[i + k]) & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
+            c = (c << 6) | (static_cast<uint8_t>(text[i + k]) & 0x3F);
+        }
+        if (!ok) {
+            out += L'\xFFFD';
+            ++i;
+            continue;
+        }
+        out += static_cast<wchar_t>(c);
+        i += extra + 1;
+    }
+    return out;
+}
+
+wchar_t PathSeparator() { return L'/'; }
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+    if (folder.empty()) return name;
+    if (folder.back() == L'/') return folder + name;
+    return folder + L'/' + name;
+}
+
+} // namespace qv

@@ -1,0 +1,49 @@
+#include "test_support.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+
+#include "platform/platform.h"
+
+namespace qvtest {
+
+namespace fs = std::filesystem;
+
+ScratchDir::ScratchDir() {
+    static std::atomic<unsigned> counter{0};
+    std::random_device rd;
+    fs::path base = fs::temp_directory_path() /
+                    ("qvtest-" + std::to_string(rd()) + "-" + std::to_string(counter++));
+    fs::create_directories(base);
+    path_ = base.wstring();
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ec;
+    fs::remove_all(fs::path(path_), ec);
+}
+
+std::wstring ScratchDir::File(const std::wstring& name) const { return qv::JoinPath(path_, name); }
+
+std::string ReadFileBytes(const std::wstring& path) {
+    std::string bytes;
+    qv::ReadWholeFile(path.c_str(), &bytes);
+    return bytes;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    qv::OutputFile out;
+    return out.Create(path.c_str()) && out.Write(bytes.data(), bytes.size()) && out.Close();
+}
+
+static std::wstring EnvPath(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? qv::Utf8ToWide(value) : std::wstring();
+}
+
+std::wstring CorpusDir() { return EnvPath("QV_CORPUS_DIR"); }
+std::wstring SourceDir() { return EnvPath("QV_SOURCE_DIR"); }
+
+} // namespace qvtest

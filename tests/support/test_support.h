@@ -1,0 +1,28 @@
+// Helpers shared by the test programs: scratch folders, file contents, environment paths.
+#pragma once
+
+#include <string>
+
+namespace qvtest {
+
+// A fresh empty folder under the system temporary folder, removed by the destructor.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    const std::wstring& path() const { return path_; }
+    std::wstring File(const std::wstring& name) const;
+
+private:
+    std::wstring path_;
+};
+
+std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+
+// Folder of the third-party test files (QV_CORPUS_DIR), empty when not set.
+std::wstring CorpusDir();
+// Source tree root (QV_SOURCE_DIR).
+std::wstring SourceDir();
+
+} // namespace qvtest
