@@ -1,12 +1,85 @@
-// quorvel-cli: batch jobs over the portable core.
+// quorvel-cli: batch jobs over the same portable core as Quorvel.exe.
 #include <cstdio>
 #include <cstring>
 
-int main(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
-        std::printf("usage: quorvel-cli COMMAND ...\n");
-        return argc < 2 ? 2 : 0;
-    }
-    std::fprintf(stderr, "quorvel-cli: unknown command %s\n", argv[1]);
-    return 2;
+#include "cli_command.h"
+#include "platform/platform.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace qvcli {
+
+namespace {
+std::vector<CliCommand>& CommandTable() {
+    static std::vector<CliCommand> table;
+    return table;
 }
+std::vector<InfoSection>& InfoTable() {
+    static std::vector<InfoSection> table;
+    return table;
+}
+
+int Usage(FILE* out) {
+    std::fprintf(out, "usage: quorvel-cli COMMAND ...\n");
+    for (const CliCommand& c : CommandTable())
+        std::fprintf(out, "  %s %s\n", c.name, c.usage);
+    return out == stdout ? 0 : 2;
+}
+
+int Run(const std::vector<std::wstring>& argv) {
+    if (argv.size() < 2) return Usage(stderr);
+    std::string name = qv::WideToUtf8(argv[1]);
+    if (name == "--help" || name == "help") return Usage(stdout);
+    for (const CliCommand& c : CommandTable()) {
+        if (name == c.name) return c.run(Args(argv.begin() + 2, argv.end()));
+    }
+    std::fprintf(stderr, "quorvel-cli: unknown command %s\n", name.c_str());
+    return Usage(stderr);
+}
+} // namespace
+
+bool RegisterCommand(const CliCommand& command) {
+    CommandTable().push_back(command);
+    return true;
+}
+bool RegisterInfoSection(const InfoSection& section) {
+    InfoTable().push_back(section);
+    return true;
+}
+const std::vector<CliCommand>& Commands() {
+    return CommandTable();
+}
+const std::vector<InfoSection>& InfoSections() {
+    return InfoTable();
+}
+
+void Print(const std::wstring& text) {
+    std::string bytes = qv::WideToUtf8(text);
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+void PrintError(const std::wstring& text) {
+    std::string bytes = qv::WideToUtf8(text);
+    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+}
+std::wstring Widen(const char* text) {
+    return qv::Utf8ToWide(text ? text : "");
+}
+
+} // namespace qvcli
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::wstring> args(argv, argv + argc);
+    return qvcli::Run(args);
+}
+#else
+int main(int argc, char** argv) {
+    std::vector<std::wstring> args;
+    for (int i = 0; i < argc; ++i)
+        args.push_back(qv::Utf8ToWide(argv[i]));
+    return qvcli::Run(args);
+}
+#endif

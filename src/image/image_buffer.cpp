@@ -7,7 +7,9 @@
 
 namespace qv {
 
-ImageBuffer* AllocImageRecord() { return static_cast<ImageBuffer*>(PrivateAlloc(sizeof(ImageBuffer))); }
+ImageBuffer* AllocImageRecord() {
+    return static_cast<ImageBuffer*>(PrivateAlloc(sizeof(ImageBuffer)));
+}
 
 void FreeImagePixels(ImageBuffer* image) {
     if (!image) return;
@@ -43,7 +45,9 @@ uint8_t* AllocPixelBlock(uint32_t width, uint32_t height, uint32_t bitCount, Cod
     return block;
 }
 
-void FreePixelBlock(uint8_t* block) { FreeLargeBlock(block); }
+void FreePixelBlock(uint8_t* block) {
+    FreeLargeBlock(block);
+}
 
 bool PrepareImage(ImageBuffer* image, uint32_t width, uint32_t height, uint32_t bitCount, CodecStatus* status) {
     FreeImagePixels(image);

@@ -30,7 +30,7 @@ constexpr int kMaxAnimationFrames = 256;
 struct AnimationFrames {
     int32_t frameCount = 0;
     uint32_t loopCount = 0;
-    uint32_t delays[kMaxAnimationFrames] = {};  // hundredths of a second, as the file gave them
+    uint32_t delays[kMaxAnimationFrames] = {};   // hundredths of a second, as the file gave them
     RGBQUAD* palettes[kMaxAnimationFrames] = {}; // 256 entries each
     uint8_t* frames[kMaxAnimationFrames] = {};
     int32_t shownFrame = 0; // the frame whose block `pixels` points at

@@ -15,7 +15,9 @@ namespace qv {
 
 namespace {
 
-std::string NativePath(const wchar_t* path) { return WideToUtf8(path ? path : L""); }
+std::string NativePath(const wchar_t* path) {
+    return WideToUtf8(path ? path : L"");
+}
 
 // Windows counts 100 ns ticks since 1601; keep the same scale so times compare across builds.
 FILETIME ToFileTime(const struct timespec& ts) {
@@ -29,10 +31,16 @@ constexpr size_t kBlockHeader = 64;
 
 } // namespace
 
-bool CreatePrivateHeap() { return true; }
+bool CreatePrivateHeap() {
+    return true;
+}
 void DestroyPrivateHeap() {}
-void* PrivateAlloc(size_t bytes) { return std::calloc(1, bytes ? bytes : 1); }
-void PrivateFree(void* block) { std::free(block); }
+void* PrivateAlloc(size_t bytes) {
+    return std::calloc(1, bytes ? bytes : 1);
+}
+void PrivateFree(void* block) {
+    std::free(block);
+}
 
 void* AllocLargeBlock(size_t bytes) {
     if (bytes > SIZE_MAX - kBlockHeader) return nullptr;
@@ -159,7 +167,9 @@ bool GetFileFacts(const wchar_t* path, uint64_t* size, FILETIME* lastWrite) {
     return true;
 }
 
-bool DeleteFilePath(const wchar_t* path) { return ::unlink(NativePath(path).c_str()) == 0; }
+bool DeleteFilePath(const wchar_t* path) {
+    return ::unlink(NativePath(path).c_str()) == 0;
+}
 
 bool CopyFilePath(const wchar_t* from, const wchar_t* to) {
     std::string bytes;
@@ -271,7 +281,9 @@ std::wstring Utf8ToWide(const std::string& text) {
     return out;
 }
 
-wchar_t PathSeparator() { return L'/'; }
+wchar_t PathSeparator() {
+    return L'/';
+}
 
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
     if (folder.empty()) return name;

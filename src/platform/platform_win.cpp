@@ -10,7 +10,9 @@ namespace {
 
 HANDLE g_heap = nullptr;
 
-HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+HANDLE AsHandle(intptr_t h) {
+    return reinterpret_cast<HANDLE>(h);
+}
 
 } // namespace
 
@@ -151,7 +153,9 @@ bool ReadWholeFile(const wchar_t* path, std::string* bytes, uint64_t limit) {
     return true;
 }
 
-bool PathExists(const wchar_t* path) { return PathFileExistsW(path) != 0; }
+bool PathExists(const wchar_t* path) {
+    return PathFileExistsW(path) != 0;
+}
 
 bool IsDirectory(const wchar_t* path) {
     DWORD attributes = GetFileAttributesW(path);
@@ -166,11 +170,17 @@ bool GetFileFacts(const wchar_t* path, uint64_t* size, FILETIME* lastWrite) {
     return true;
 }
 
-bool DeleteFilePath(const wchar_t* path) { return DeleteFileW(path) != 0; }
+bool DeleteFilePath(const wchar_t* path) {
+    return DeleteFileW(path) != 0;
+}
 
-bool CopyFilePath(const wchar_t* from, const wchar_t* to) { return CopyFileW(from, to, FALSE) != 0; }
+bool CopyFilePath(const wchar_t* from, const wchar_t* to) {
+    return CopyFileW(from, to, FALSE) != 0;
+}
 
-bool CreateDirectoryPath(const wchar_t* path) { return CreateDirectoryW(path, nullptr) != 0 || IsDirectory(path); }
+bool CreateDirectoryPath(const wchar_t* path) {
+    return CreateDirectoryW(path, nullptr) != 0 || IsDirectory(path);
+}
 
 std::wstring TempFolder() {
     wchar_t buffer[MAX_PATH + 1];
@@ -220,7 +230,9 @@ std::wstring Utf8ToWide(const std::string& text) {
     return out;
 }
 
-wchar_t PathSeparator() { return L'\\'; }
+wchar_t PathSeparator() {
+    return L'\\';
+}
 
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
     if (folder.empty()) return name;

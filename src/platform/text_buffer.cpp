@@ -53,7 +53,9 @@ bool TextBuffer::Append(const wchar_t* text, uint32_t n) {
     return true;
 }
 
-bool TextBuffer::Append(const wchar_t* text) { return Append(text, static_cast<uint32_t>(std::wcslen(text))); }
+bool TextBuffer::Append(const wchar_t* text) {
+    return Append(text, static_cast<uint32_t>(std::wcslen(text)));
+}
 
 bool TextBuffer::Set(const wchar_t* text) {
     Clear();

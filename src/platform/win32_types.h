@@ -79,8 +79,14 @@ namespace qv {
 constexpr uint32_t MakeColor(uint32_t red, uint32_t green, uint32_t blue) {
     return (red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16);
 }
-constexpr uint8_t ColorRed(uint32_t color) { return static_cast<uint8_t>(color & 0xFF); }
-constexpr uint8_t ColorGreen(uint32_t color) { return static_cast<uint8_t>((color >> 8) & 0xFF); }
-constexpr uint8_t ColorBlue(uint32_t color) { return static_cast<uint8_t>((color >> 16) & 0xFF); }
+constexpr uint8_t ColorRed(uint32_t color) {
+    return static_cast<uint8_t>(color & 0xFF);
+}
+constexpr uint8_t ColorGreen(uint32_t color) {
+    return static_cast<uint8_t>((color >> 8) & 0xFF);
+}
+constexpr uint8_t ColorBlue(uint32_t color) {
+    return static_cast<uint8_t>((color >> 16) & 0xFF);
+}
 
 } // namespace qv

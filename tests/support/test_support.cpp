@@ -14,8 +14,7 @@ namespace fs = std::filesystem;
 ScratchDir::ScratchDir() {
     static std::atomic<unsigned> counter{0};
     std::random_device rd;
-    fs::path base = fs::temp_directory_path() /
-                    ("qvtest-" + std::to_string(rd()) + "-" + std::to_string(counter++));
+    fs::path base = fs::temp_directory_path() / ("qvtest-" + std::to_string(rd()) + "-" + std::to_string(counter++));
     fs::create_directories(base);
     path_ = base.wstring();
 }
@@ -25,7 +24,9 @@ ScratchDir::~ScratchDir() {
     fs::remove_all(fs::path(path_), ec);
 }
 
-std::wstring ScratchDir::File(const std::wstring& name) const { return qv::JoinPath(path_, name); }
+std::wstring ScratchDir::File(const std::wstring& name) const {
+    return qv::JoinPath(path_, name);
+}
 
 std::string ReadFileBytes(const std::wstring& path) {
     std::string bytes;
@@ -43,7 +44,11 @@ static std::wstring EnvPath(const char* name) {
     return value ? qv::Utf8ToWide(value) : std::wstring();
 }
 
-std::wstring CorpusDir() { return EnvPath("QV_CORPUS_DIR"); }
-std::wstring SourceDir() { return EnvPath("QV_SOURCE_DIR"); }
+std::wstring CorpusDir() {
+    return EnvPath("QV_CORPUS_DIR");
+}
+std::wstring SourceDir() {
+    return EnvPath("QV_SOURCE_DIR");
+}
 
 } // namespace qvtest

@@ -101,7 +101,8 @@ TEST(PixelBlockTest, StrideAndSizeRules) {
     // 1x1 at 24 bits: 4 bytes of row and 4 spare bytes, all zero and writable
     uint8_t* block = AllocPixelBlock(1, 1, 24, &status);
     ASSERT_NE(block, nullptr);
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(block[i], 0);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(block[i], 0);
     block[7] = 1;
     FreePixelBlock(block);
     // stride x height beyond 32 bits is refused before allocating
