@@ -2,8 +2,13 @@
 // adds its own without touching the dispatcher. Arguments arrive as wide strings in both builds.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+namespace qv {
+struct ImageBuffer;
+}
 
 namespace qvcli {
 
@@ -20,7 +25,22 @@ struct InfoSection {
     int (*print)(const std::wstring& path, const unsigned char* data, unsigned size);
 };
 
+// Encoders that `convert` chooses by the output's extension. Each reads the options it knows from
+// `args` (flags such as --depth 8, --dither, --quality 90) and returns a CodecStatus.
+struct CliEncoder {
+    const wchar_t* extension; // lower case, with the dot: L".png"
+    uint32_t (*encode)(const qv::ImageBuffer& image, const std::wstring& path, const Args& args);
+};
+
 bool RegisterCommand(const CliCommand& command);
+bool RegisterEncoder(const CliEncoder& encoder);
+const std::vector<CliEncoder>& Encoders();
+
+// Flag helpers: `--name value` pairs and bare `--name` switches.
+bool FlagValue(const Args& args, const wchar_t* name, std::wstring* value);
+bool HasFlag(const Args& args, const wchar_t* name);
+// `--name N`: the number, `fallback` when absent; false when present but not a number.
+bool FlagNumber(const Args& args, const wchar_t* name, long fallback, long* value);
 bool RegisterInfoSection(const InfoSection& section);
 const std::vector<CliCommand>& Commands();
 const std::vector<InfoSection>& InfoSections();
@@ -36,5 +56,7 @@ std::wstring Widen(const char* text);
 #define QV_CLI_CONCAT(a, b) QV_CLI_CONCAT2(a, b)
 #define QV_CLI_COMMAND(name, usage, fn)                                                                                \
     static const bool QV_CLI_CONCAT(qv_cli_registered_, __LINE__) = ::qvcli::RegisterCommand({name, usage, fn})
+#define QV_CLI_ENCODER(extension, fn)                                                                                  \
+    static const bool QV_CLI_CONCAT(qv_cli_encoder_, __LINE__) = ::qvcli::RegisterEncoder({extension, fn})
 #define QV_CLI_INFO_SECTION(fn)                                                                                        \
     static const bool QV_CLI_CONCAT(qv_cli_info_, __LINE__) = ::qvcli::RegisterInfoSection({fn})

@@ -1,6 +1,7 @@
 // quorvel-cli: batch jobs over the same portable core as Quorvel.exe.
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 #include "cli_command.h"
 #include "platform/platform.h"
@@ -15,6 +16,10 @@ namespace qvcli {
 namespace {
 std::vector<CliCommand>& CommandTable() {
     static std::vector<CliCommand> table;
+    return table;
+}
+std::vector<CliEncoder>& EncoderTable() {
+    static std::vector<CliEncoder> table;
     return table;
 }
 std::vector<InfoSection>& InfoTable() {
