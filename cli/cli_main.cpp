@@ -60,6 +60,43 @@ const std::vector<CliCommand>& Commands() {
 const std::vector<InfoSection>& InfoSections() {
     return InfoTable();
 }
+bool RegisterEncoder(const CliEncoder& encoder) {
+    EncoderTable().push_back(encoder);
+    return true;
+}
+const std::vector<CliEncoder>& Encoders() {
+    return EncoderTable();
+}
+
+bool FlagValue(const Args& args, const wchar_t* name, std::wstring* value) {
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == name) {
+            *value = args[i + 1];
+            return true;
+        }
+    }
+    return false;
+}
+
+bool HasFlag(const Args& args, const wchar_t* name) {
+    for (const std::wstring& a : args) {
+        if (a == name) return true;
+    }
+    return false;
+}
+
+bool FlagNumber(const Args& args, const wchar_t* name, long fallback, long* value) {
+    std::wstring text;
+    if (!FlagValue(args, name, &text)) {
+        *value = fallback;
+        return true;
+    }
+    wchar_t* end = nullptr;
+    long n = std::wcstol(text.c_str(), &end, 10);
+    if (text.empty() || *end != 0) return false;
+    *value = n;
+    return true;
+}
 
 void Print(const std::wstring& text) {
     std::string bytes = qv::WideToUtf8(text);
