@@ -17,11 +17,13 @@ enum class DisplayMode : int32_t { ViewWindow = 0, SubWindow = 1, FullScreen = 2
 struct ViewPoint {
     int32_t x = 0;
     int32_t y = 0;
+    bool operator==(const ViewPoint&) const = default;
 };
 
 struct ViewSize {
     int32_t width = 0;
     int32_t height = 0;
+    bool operator==(const ViewSize&) const = default;
 };
 
 // A Win32-style rectangle: right and bottom are exclusive unless a comment says otherwise.
@@ -32,6 +34,7 @@ struct ViewRect {
     int32_t bottom = 0;
     int32_t Width() const { return right - left; }
     int32_t Height() const { return bottom - top; }
+    bool operator==(const ViewRect&) const = default;
 };
 
 // Thickness of a window's non-client parts on each side (all >= 0).

@@ -23,6 +23,11 @@ int32_t BackgroundStockBrush(int32_t bgColor, int32_t fallback) {
     return ValidBackground(fallback) ? fallback : kStockGreyBrush;
 }
 
+int32_t SurfaceBackgroundBrush(const ViewSettings& s, DisplayMode surface) {
+    if (surface == DisplayMode::SubWindow) return BackgroundStockBrush(s.SWBgColor, kStockLightGreyBrush);
+    return BackgroundStockBrush(s.BgColor, kStockGreyBrush);
+}
+
 uint32_t BackgroundColour(int32_t bgColor, int32_t fallback) {
     static const uint32_t kColours[5] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};
     return kColours[BackgroundStockBrush(bgColor, fallback)];

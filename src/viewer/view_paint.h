@@ -28,6 +28,8 @@ constexpr int32_t kNavigatorHeight = 120;
 
 // The stock brush of a BgColor value; out-of-range values take `fallback` (the slot's default).
 int32_t BackgroundStockBrush(int32_t bgColor, int32_t fallback);
+// The background brush of a surface; the navigator takes that of the surface it navigates.
+int32_t SurfaceBackgroundBrush(const ViewSettings& s, DisplayMode surface);
 // The colour (red | green << 8 | blue << 16) that stock brush paints.
 uint32_t BackgroundColour(int32_t bgColor, int32_t fallback);
 // Text on the background: white on grey, dark grey and black, black otherwise.

@@ -375,5 +375,71 @@ TEST(ViewDragScrollTest, WholeImageVisibleShowsNoEntryAndAPlainClickOpensTheMenu
     EXPECT_TRUE(ViewMouseMove(&empty, ViewPoint{50, 0}, s, m).Has(kViewNoEntryCursor));
 }
 
+// Random event sequences on every surface: the geometry stays valid and each XOR band drawn is
+// erased exactly once, with the same rectangle, before the band mode ends.
+TEST(ViewInputPropertyTest, RandomEventsKeepTheViewValidAndEveryBandIsErasedOnce) {
+    uint64_t state = 2024;
+    auto next = [&state] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<uint32_t>(state >> 33);
+    };
+    const int32_t kCommands[17] = {
+        kCmdZoomFit,         kCmdZoomActual, kCmdZoomIn,      kCmdZoomOut,  kCmdZoom1000,   kCmdZoom400,
+        kCmdZoom200,         kCmdZoom50,     kCmdZoom25,      kCmdZoom10,   kCmdZoomStepIn, kCmdZoomStepOut,
+        kCmdZoomFitOrActual, kCmdScrollLeft, kCmdScrollRight, kCmdScrollUp, kCmdScrollDown};
+    ViewSettings s;
+    for (int run = 0; run < 400; ++run) {
+        s.FitWin = next() % 2;
+        SurfaceMetrics m = Metrics(static_cast<DisplayMode>(next() % 3));
+        ViewState v = Loaded(1 + next() % 4000, 1 + next() % 4000, next() % 1200, next() % 900, s, m);
+        bool bandOnScreen = false;
+        ViewRect onScreen;
+        for (int e = 0; e < 80; ++e) {
+            ViewPoint p{static_cast<int32_t>(next() % 1400) - 100, static_cast<int32_t>(next() % 1100) - 100};
+            ViewInput in;
+            in.ctrl = next() % 2;
+            ViewResponse r;
+            switch (next() % 9) {
+            case 0: r = ViewLeftDown(&v, p, in, s, m); break;
+            case 1:
+            case 2: r = ViewMouseMove(&v, p, s, m); break;
+            case 3: r = ViewLeftUp(&v, p, s, m); break;
+            case 4: r = ViewRightDown(&v, p); break;
+            case 5: r = ViewRightUp(&v, p); break;
+            case 6:
+                r = ViewWheel(&v, next() % 2 ? 120 : -120, in.ctrl ? kMouseKeyControl : 0, in, s, m);
+                if (r.Has(kViewRunCommand) && IsViewCommand(r.command)) r = ViewRunCommand(&v, r.command, s, m);
+                break;
+            case 7: r = ViewMiddleDown(&v, p, s, m); break;
+            default: r = next() % 4 ? ViewRunCommand(&v, kCommands[next() % 17], s, m) : ViewCancelMouse(&v); break;
+            }
+            if (r.Has(kViewEraseBand)) {
+                ASSERT_TRUE(bandOnScreen);
+                ASSERT_EQ(r.erasedBand, onScreen);
+                bandOnScreen = false;
+            }
+            if (r.Has(kViewDrawBand)) {
+                ASSERT_FALSE(bandOnScreen);
+                bandOnScreen = true;
+                onScreen = r.band;
+                ASSERT_TRUE(PointOnImage(v.geometry, ViewPoint{r.band.left, r.band.top}));
+                ASSERT_TRUE(PointOnImage(v.geometry, ViewPoint{r.band.right, r.band.bottom}));
+            }
+            if (v.mouse != MouseMode::AreaZoom) {
+                ASSERT_FALSE(bandOnScreen);
+            }
+            const ViewGeometry& g = v.geometry;
+            ASSERT_GE(g.zoom, kMinZoom);
+            ASSERT_LE(g.zoom, kMaxZoom);
+            ASSERT_GE(g.sourceLeft, 0);
+            ASSERT_LE(g.sourceLeft + g.sourceWidth, g.imageWidth);
+            ASSERT_GE(g.sourceTop, 0);
+            ASSERT_LE(g.sourceTop + g.sourceHeight, g.imageHeight);
+            ASSERT_LE(g.displayLeft + g.displayWidth, g.clientWidth);
+            ASSERT_LE(g.displayTop + g.displayHeight, g.clientHeight);
+        }
+    }
+}
+
 } // namespace
 } // namespace qv

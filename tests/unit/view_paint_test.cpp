@@ -97,6 +97,10 @@ TEST(BackgroundTest, CommandsBrushesAndTextColour) {
     EXPECT_EQ(BackgroundTextColour(2), 0xFFFFFFu);
     EXPECT_EQ(BackgroundStockBrush(9, 2), kStockGreyBrush); // invalid: the slot default
     EXPECT_EQ(BackgroundStockBrush(-1, 1), kStockLightGreyBrush);
+    ViewSettings settings;
+    settings.BgColor = 4;
+    EXPECT_EQ(SurfaceBackgroundBrush(settings, DisplayMode::FullScreen), kStockBlackBrush);
+    EXPECT_EQ(SurfaceBackgroundBrush(settings, DisplayMode::SubWindow), kStockLightGreyBrush);
 }
 
 TEST(NavigatorTest, WideImageGetsAThinCentredThumbnailAndTheMarkerStaysInside) {
