@@ -1,6 +1,17 @@
 // The viewer's reaction to commands, size changes and mouse input on one display surface, as a
 // state machine: each call takes the event and what the window layer measured, updates the
 // geometry and returns the actions the window layer must carry out (in the order listed below).
+//
+//   new image, surface switch, leaving full screen  ViewFitOnLoad
+//   WM_COMMAND of a zoom or scroll command          ViewRunCommand (IsViewCommand tells which)
+//   WM_SIZE                                         ViewClientSized
+//   WM_SIZING, WM_GETMINMAXINFO (fitted window)     ViewSizing, MinimumTrackSize
+//   WM_HSCROLL, WM_VSCROLL (SubWindow panes)        ViewScrollBar
+//   WM_LBUTTONDOWN / WM_MOUSEMOVE / WM_LBUTTONUP    ViewLeftDown / ViewMouseMove / ViewLeftUp
+//   WM_RBUTTONDOWN / WM_RBUTTONUP                   ViewRightDown / ViewRightUp
+//   WM_MBUTTONDOWN                                  ViewMiddleDown
+//   WM_MOUSEWHEEL                                   ViewWheel, then dispatch the command it names
+//   WM_CAPTURECHANGED, chord clicks                 ViewCancelMouse
 #pragma once
 
 #include <cstdint>
