@@ -12,12 +12,12 @@ namespace qv {
 // What the save pipeline hands the writer (the PngDepth, PngGray, Level, Filter, interlace,
 // transparent-colour, gamma, resolution and comment settings).
 struct PngWriteOptions {
-    uint32_t depth = 24;     // 1, 2, 4, 8 (palette or grey) or 24 (RGB)
-    bool grey = false;       // write grey instead of a palette (8 bits only)
-    int32_t level = 6;       // deflate level 0-9
-    uint32_t filter = 0;     // 0 adaptive per row, 1 None, 2 Sub, 3 Up, 4 Average, 5 Paeth
-    bool interlace = false;  // Adam7
-    bool dither = false;     // Floyd-Steinberg when the colour reduction builds a palette
+    uint32_t depth = 24;    // 1, 2, 4, 8 (palette or grey) or 24 (RGB)
+    bool grey = false;      // write grey instead of a palette (8 bits only)
+    int32_t level = 6;      // deflate level 0-9
+    uint32_t filter = 0;    // 0 adaptive per row, 1 None, 2 Sub, 3 Up, 4 Average, 5 Paeth
+    bool interlace = false; // Adam7
+    bool dither = false;    // Floyd-Steinberg when the colour reduction builds a palette
     bool transparent = false;
     uint32_t transparentColour = 0; // COLORREF
     uint32_t gamma = 0;             // x 1000; 0 writes no gAMA chunk
@@ -68,8 +68,7 @@ struct PngCommentChange {
 CodecStatus ReplacePngCommentMemory(const uint8_t* data, uint32_t size, const char* text, std::string* out,
                                     PngCommentChange* change);
 // File form: maps `source`, writes `target`. Mapping or creation failure is 50005.
-CodecStatus ReplacePngComment(const wchar_t* source, const wchar_t* target, const char* text,
-                              PngCommentChange* change);
+CodecStatus ReplacePngComment(const wchar_t* source, const wchar_t* target, const char* text, PngCommentChange* change);
 
 // The tEXt "Comment" chunk as written: carriage returns removed, at most 4095 bytes of text.
 void AppendPngCommentChunk(const char* text, std::string* out);

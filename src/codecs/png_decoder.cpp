@@ -23,6 +23,9 @@ namespace {
 constexpr uint64_t kMaxInflateRatio = 1032;
 constexpr uint64_t kInflateRatioSlack = 64 * 1024;
 
+// Inflate output per call: large enough that zlib's fast path and window copies stay cheap.
+constexpr size_t kInflateBatchBytes = 256 * 1024;
+
 enum class RowKind {
     Indices8,  // 8-bit grey or palette: the byte is the index
     Packed,    // 1, 2, 4-bit grey or palette, most significant sample first
@@ -378,16 +381,16 @@ struct IdatStream {
     }
 };
 
-// Fills `out` with `bytes` inflated bytes. Returns false with a status on an inflate error; sets
-// `ended` (and leaves the row incomplete) when the stream stops early.
-bool InflateRow(IdatStream* s, uint8_t* out, uint32_t bytes, CodecContext* ctx) {
+// Inflates up to `bytes` bytes into `out` and reports how many arrived. Returns false with a status
+// on an inflate error; sets `ended` when the stream stops before `bytes` were produced.
+bool InflateInto(IdatStream* s, uint8_t* out, uint32_t bytes, uint32_t* produced, CodecContext* ctx) {
     s->z.next_out = out;
     s->z.avail_out = bytes;
     while (s->z.avail_out > 0) {
         if (s->z.avail_in == 0) {
             if (s->nextChunk >= s->runEnd) {
                 s->ended = true;
-                return true;
+                break;
             }
             PngChunk chunk;
             ReadPngChunk(s->nextChunk, s->runEnd, &chunk); // validated when the run was gathered
@@ -399,11 +402,12 @@ bool InflateRow(IdatStream* s, uint8_t* out, uint32_t bytes, CodecContext* ctx) 
         int result = inflate(&s->z, Z_NO_FLUSH);
         if (result == Z_STREAM_END) {
             if (s->z.avail_out > 0) s->ended = true;
-            return true;
+            break;
         }
         if (result == Z_OK || result == Z_BUF_ERROR) continue;
         return ctx->Fail(result == Z_MEM_ERROR ? kCodecOutOfMemory : kCodecInflateFailed);
     }
+    *produced = bytes - s->z.avail_out;
     return true;
 }
 
@@ -444,8 +448,11 @@ bool DecodeImageData(PngReader* r, const PngChunk& first) {
     r->stride = ImageStride(r->width, r->outBits);
     PrepareTransforms(r);
 
-    const uint32_t rowBuffer = static_cast<uint32_t>(widestRow + 1);
-    LargeBlock rows(static_cast<uint8_t*>(AllocLargeBlock(static_cast<size_t>(rowBuffer) * 2)));
+    // Rows are inflated several at a time into one batch (zlib works best with a large output
+    // buffer) and un-filtered in place; the last row of a batch is kept as the next one's "above".
+    const size_t rowBuffer = static_cast<size_t>(widestRow) + 1;
+    const size_t batchBytes = rowBuffer > kInflateBatchBytes ? rowBuffer : kInflateBatchBytes;
+    LargeBlock rows(static_cast<uint8_t*>(AllocLargeBlock(batchBytes + rowBuffer)));
     if (!rows) return ctx.Fail(kCodecOutOfMemory);
 
     IdatStream stream;
@@ -457,6 +464,8 @@ bool DecodeImageData(PngReader* r, const PngChunk& first) {
     stream.runEnd = runEnd;
 
     uint8_t* pixels = ctx.image->pixels;
+    uint8_t* batch = rows.get();
+    uint8_t* above = rows.get() + batchBytes; // un-filtered row above the batch's first, filter byte first
     for (int p = 0; p < passes && !stream.ended; ++p) {
         uint32_t x0 = 0, y0 = 0, dx = 1, dy = 1, pw = r->width, ph = r->height;
         if (r->interlace) {
@@ -466,19 +475,23 @@ bool DecodeImageData(PngReader* r, const PngChunk& first) {
             if (pw == 0 || ph == 0) continue;
         }
         const uint32_t rowBytes = static_cast<uint32_t>(PngRowBytes(pw, r->bitsPerPixel));
-        uint8_t* cur = rows.get();
-        uint8_t* prev = rows.get() + rowBuffer;
-        std::memset(prev, 0, rowBytes + 1);
-        for (uint32_t y = 0; y < ph; ++y) {
-            if (!InflateRow(&stream, cur, rowBytes + 1, &ctx)) return false;
-            if (stream.ended) break;
-            if (!UnfilterRow(cur[0], cur + 1, prev + 1, rowBytes, r->filterBpp)) return ctx.Fail(kCodecBadData);
-            uint32_t outY = y0 + y * dy;
-            uint8_t* dstRow = pixels + static_cast<size_t>(r->height - 1 - outY) * r->stride;
-            EmitRow(*r, cur + 1, pw, dstRow, x0, dx);
-            uint8_t* swap = cur;
-            cur = prev;
-            prev = swap;
+        const uint32_t step = rowBytes + 1;
+        const uint32_t rowsPerBatch = static_cast<uint32_t>(batchBytes / step);
+        std::memset(above, 0, step);
+        for (uint32_t y = 0; y < ph && !stream.ended;) {
+            uint32_t want = ph - y < rowsPerBatch ? ph - y : rowsPerBatch;
+            uint32_t produced = 0;
+            if (!InflateInto(&stream, batch, want * step, &produced, &ctx)) return false;
+            uint32_t complete = produced / step;
+            const uint8_t* prev = above;
+            for (uint32_t k = 0; k < complete; ++k, ++y) {
+                uint8_t* cur = batch + static_cast<size_t>(k) * step;
+                if (!UnfilterRow(cur[0], cur + 1, prev + 1, rowBytes, r->filterBpp)) return ctx.Fail(kCodecBadData);
+                uint32_t outY = y0 + y * dy;
+                EmitRow(*r, cur + 1, pw, pixels + static_cast<size_t>(r->height - 1 - outY) * r->stride, x0, dx);
+                prev = cur;
+            }
+            if (complete > 0) std::memcpy(above, prev, step);
         }
     }
     ctx.pos = runEnd;

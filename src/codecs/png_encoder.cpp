@@ -127,7 +127,8 @@ void AppendPngChunk(uint32_t type, const uint8_t* data, uint32_t length, std::st
     size_t at = out->size();
     out->append(reinterpret_cast<const char*>(head), 8);
     if (length) out->append(reinterpret_cast<const char*>(data), length);
-    uint32_t crc = Crc32Update(0, reinterpret_cast<const uint8_t*>(out->data()) + at + 4, static_cast<size_t>(length) + 4);
+    uint32_t crc =
+        Crc32Update(0, reinterpret_cast<const uint8_t*>(out->data()) + at + 4, static_cast<size_t>(length) + 4);
     uint8_t tail[4];
     WriteBE32(tail, crc);
     out->append(reinterpret_cast<const char*>(tail), 4);
@@ -257,7 +258,8 @@ CodecStatus EncodePngMemory(const ImageBuffer& image, const PngWriteOptions& opt
                 return kCodecCannotConvert;
             plane.reset(static_cast<uint8_t*>(AllocLargeBlock(converter.totalBytes + 4)));
             if (!plane) return kCodecOutOfMemory;
-            if (!ConvertDepth(&converter, image.palette, image.pixels, palette, plane.get())) return kCodecCannotConvert;
+            if (!ConvertDepth(&converter, image.palette, image.pixels, palette, plane.get()))
+                return kCodecCannotConvert;
             source.plane = plane.get();
             source.planeStride = converter.stride;
             source.planeDepth = bitDepth;
