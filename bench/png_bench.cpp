@@ -188,7 +188,7 @@ void DecodeCase(const char* name, const std::string& bytes, bool palette) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // `png_bench only N`: decode case N (0-3) with our reader alone, for a profiler
+    // `png_bench only N`: decode case N (0-3) with our reader alone, N + 4 with libpng, for a profiler
     int only = argc > 2 && std::strcmp(argv[1], "only") == 0 ? std::atoi(argv[2]) : -1;
     std::vector<uint8_t> rgb = MakePixels(3), rgba = MakePixels(4), indices(static_cast<size_t>(kWidth) * kHeight);
     for (size_t i = 0; i < indices.size(); ++i)
@@ -204,7 +204,11 @@ int main(int argc, char** argv) {
         qv::ImageBuffer image{};
         qv::LoadInfo info;
         qv::CodecStatus status;
-        for (int i = 0; i < 300; ++i)
+        for (int i = 0; i < 300 && only >= 4; ++i) {
+            std::vector<uint8_t> ref;
+            LibpngDecode(*files[only & 3], &ref);
+        }
+        for (int i = 0; i < 300 && only < 4; ++i)
             qv::ReadPngMemory(reinterpret_cast<const uint8_t*>(files[only & 3]->data()),
                               static_cast<uint32_t>(files[only & 3]->size()), qv::LoadOptions{}, &image, &info,
                               &status);
