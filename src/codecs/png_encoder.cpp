@@ -226,7 +226,8 @@ CodecStatus EncodePngMemory(const ImageBuffer& image, const PngWriteOptions& opt
             return kCodecCannotConvert;
         plane.reset(static_cast<uint8_t*>(AllocLargeBlock(planeBytes + 4)));
         if (!plane) return kCodecOutOfMemory;
-        if (!ToGrey(converter, image.palette, image.pixels, plane.get())) return kCodecCannotConvert;
+        if (!ToGrey(converter, image.palette, image.pixels, plane.get()))
+            return converter.status == kCodecOutOfMemory ? kCodecOutOfMemory : kCodecCannotConvert;
         source.plane = plane.get();
         source.planeStride = width;
         if (options.transparent) {
@@ -259,7 +260,7 @@ CodecStatus EncodePngMemory(const ImageBuffer& image, const PngWriteOptions& opt
             plane.reset(static_cast<uint8_t*>(AllocLargeBlock(converter.totalBytes + 4)));
             if (!plane) return kCodecOutOfMemory;
             if (!ConvertDepth(&converter, image.palette, image.pixels, palette, plane.get()))
-                return kCodecCannotConvert;
+                return converter.status == kCodecOutOfMemory ? kCodecOutOfMemory : kCodecCannotConvert;
             source.plane = plane.get();
             source.planeStride = converter.stride;
             source.planeDepth = bitDepth;

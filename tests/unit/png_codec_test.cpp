@@ -515,6 +515,112 @@ TEST(PngWriterTest, PaletteImageRoundTripsWithMergedDuplicatesAndUnfilteredRows)
     }
 }
 
+TEST(PngWriterTest, EveryTargetDepthRoundTripsAndPassesTheCheckers) {
+    // few colours, so every depth down to 1 bit holds them exactly
+    TestImage t(29, 11, 24);
+    for (uint32_t y = 0; y < 11; ++y) {
+        for (uint32_t x = 0; x < 29; ++x)
+            t.Set(x, y, (x / 8 + y) % 2 ? 0xffffff : 0x000000);
+    }
+    for (uint32_t depth : {1u, 2u, 4u, 8u, 24u}) {
+        for (bool interlace : {false, true}) {
+            PngWriteOptions o;
+            o.depth = depth;
+            o.interlace = interlace;
+            std::string bytes;
+            ASSERT_EQ(EncodePngMemory(t.image, o, &bytes), kCodecOk) << depth;
+            std::vector<Chunk> chunks = ParseChunks(bytes);
+            EXPECT_EQ(static_cast<uint8_t>(chunks[0].data[8]), depth == 24 ? 8 : depth);
+            Decoded d;
+            Decode(bytes, &d, Plain());
+            ASSERT_TRUE(d.ok) << depth;
+            EXPECT_EQ(d.image.sourceBitDepth, depth);
+            std::vector<uint32_t> reference;
+            ASSERT_TRUE(LibpngPixels(bytes, &reference)) << depth;
+            for (uint32_t y = 0; y < 11; ++y) {
+                for (uint32_t x = 0; x < 29; ++x) {
+                    uint32_t want = (x / 8 + y) % 2 ? 0xffffff : 0;
+                    ASSERT_EQ(d.At(x, y), want) << depth << " " << x << "," << y;
+#ifdef QV_HAVE_LIBPNG
+                    ASSERT_EQ(reference[y * 29 + x], want) << depth;
+#endif
+                }
+            }
+            int rc = -1;
+            std::string out = PngCheck(bytes, &rc);
+            EXPECT_EQ(rc, 0) << out;
+            EXPECT_EQ(out.find("WARN"), std::string::npos) << out;
+        }
+    }
+}
+
+TEST(PngWriterTest, GreyIsEightBitWithWeightedValues) {
+    TestImage t(5, 3, 24);
+    FillPicture(&t);
+    t.Set(0, 0, 0x102030);
+    PngWriteOptions o;
+    o.depth = 8;
+    o.grey = true;
+    o.transparent = true;
+    o.transparentColour = 0x00302010; // red 0x10, green 0x20, blue 0x30
+    for (bool interlace : {false, true}) {
+        o.interlace = interlace;
+        std::string bytes;
+        ASSERT_EQ(EncodePngMemory(t.image, o, &bytes), kCodecOk);
+        std::vector<Chunk> chunks = ParseChunks(bytes);
+        EXPECT_EQ(chunks[0].data[9], kPngGrey);
+        uint32_t grey = (0x10 * 299 + 0x20 * 587 + 0x30 * 114) / 1000;
+        EXPECT_EQ(Find(chunks, kChunkTRNS)->data, std::string("\0", 1) + static_cast<char>(grey));
+        LoadOptions noBlend = Plain();
+        noBlend.alpha = false;
+        Decoded d;
+        Decode(bytes, &d, noBlend);
+        ASSERT_TRUE(d.ok);
+        for (uint32_t y = 0; y < 3; ++y) {
+            for (uint32_t x = 0; x < 5; ++x) {
+                const uint8_t* p = ImageRowFromTop(&t.image, y) + 3 * x;
+                uint32_t v = static_cast<uint32_t>(0.299 * p[2] + 0.5) + static_cast<uint32_t>(0.587 * p[1] + 0.5) +
+                             static_cast<uint32_t>(0.114 * p[0] + 0.5);
+                EXPECT_EQ(d.At(x, y), v * 0x010101u) << x << "," << y;
+            }
+        }
+        int rc = -1;
+        std::string out = PngCheck(bytes, &rc);
+        EXPECT_EQ(rc, 0) << out;
+    }
+}
+
+TEST(PngWriterTest, ReducedPaletteMarksTheNearestEntryTransparent) {
+    TestImage t(40, 20, 24);
+    FillPicture(&t); // far more than 256 colours: the palette is built by median cut
+    PngWriteOptions o;
+    o.depth = 8;
+    o.transparent = true;
+    o.transparentColour = 0x00FF00FF; // magenta, absent from the picture
+    std::string bytes;
+    ASSERT_EQ(EncodePngMemory(t.image, o, &bytes), kCodecOk);
+    std::vector<Chunk> chunks = ParseChunks(bytes);
+    const std::string& plte = Find(chunks, kChunkPLTE)->data;
+    const std::string& trns = Find(chunks, kChunkTRNS)->data;
+    ASSERT_FALSE(trns.empty());
+    uint32_t marked = static_cast<uint32_t>(trns.size() - 1);
+    EXPECT_EQ(trns[marked], 0);
+    EXPECT_EQ(trns.find('\0'), marked); // all before it opaque
+    EXPECT_EQ(Find(chunks, kChunkBKGD)->data, std::string(1, static_cast<char>(marked)));
+    auto distance = [&](uint32_t i) {
+        int r = static_cast<uint8_t>(plte[3 * i]) - 255, g = static_cast<uint8_t>(plte[3 * i + 1]),
+            b = static_cast<uint8_t>(plte[3 * i + 2]) - 255;
+        return r * r + g * g + b * b;
+    };
+    for (uint32_t i = 0; i < plte.size() / 3; ++i) {
+        if (i < marked) {
+            EXPECT_GT(distance(i), distance(marked)) << i;
+        } else {
+            EXPECT_GE(distance(i), distance(marked)) << i;
+        }
+    }
+}
+
 TEST(PngWriterTest, FormsAndLimitsGiveTheirStatuses) {
     TestImage t(4, 4, 24);
     PngWriteOptions o;
