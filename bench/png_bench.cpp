@@ -12,6 +12,7 @@
 
 #include "codecs/decoders.h"
 #include "codecs/png_codec.h"
+#include "platform/platform.h"
 
 #ifdef QV_HAVE_LIBPNG
 #include <png.h>
@@ -108,7 +109,7 @@ void ReadFromString(png_structp png, png_bytep out, png_size_t length) {
 
 // libpng's decode to the same output: indices for palette files, RGB with alpha composed onto
 // white for the others.
-bool LibpngDecode(const std::string& bytes, std::vector<uint8_t>* out) {
+bool LibpngDecode(const std::string& bytes, qv::LargeBlock* out) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     Reader reader{&bytes, 0};
@@ -127,10 +128,10 @@ bool LibpngDecode(const std::string& bytes, std::vector<uint8_t>* out) {
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
     size_t rowBytes = png_get_rowbytes(png, info);
-    out->resize(rowBytes * kHeight);
+    out->reset(static_cast<uint8_t*>(qv::AllocLargeBlock(rowBytes * kHeight)));
     std::vector<png_bytep> rows(kHeight);
     for (uint32_t y = 0; y < kHeight; ++y)
-        rows[y] = out->data() + y * rowBytes;
+        rows[y] = out->get() + y * rowBytes;
     png_read_image(png, rows.data());
     png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
@@ -139,15 +140,15 @@ bool LibpngDecode(const std::string& bytes, std::vector<uint8_t>* out) {
 #endif
 
 #ifdef QV_HAVE_LIBSPNG
-bool SpngDecode(const std::string& bytes, bool palette, std::vector<uint8_t>* out) {
+bool SpngDecode(const std::string& bytes, bool palette, qv::LargeBlock* out) {
     spng_ctx* ctx = spng_ctx_new(0);
     spng_set_png_buffer(ctx, bytes.data(), bytes.size());
     int fmt = palette ? SPNG_FMT_PNG : SPNG_FMT_RGB8;
     size_t size = 0;
     bool ok = spng_decoded_image_size(ctx, fmt, &size) == 0;
     if (ok) {
-        out->resize(size);
-        ok = spng_decode_image(ctx, out->data(), size, fmt, 0) == 0;
+        out->reset(static_cast<uint8_t*>(qv::AllocLargeBlock(size)));
+        ok = spng_decode_image(ctx, out->get(), size, fmt, 0) == 0;
     }
     spng_ctx_free(ctx);
     return ok;
@@ -168,16 +169,16 @@ void DecodeCase(const char* name, const std::string& bytes, bool palette) {
     qv::FreeImagePixels(&image);
     std::printf("%-22s %6.1f MB file  ours %7.1f Mpx/s%s", name, bytes.size() / 1e6, mp / ours, ok ? "" : " (FAILED)");
 #ifdef QV_HAVE_LIBPNG
-    // each decoder gets a fresh output block per run, as ours does
+    // each decoder gets a fresh zero-filled page block per run, as ours does
     double png = BestSeconds([&] {
-        std::vector<uint8_t> ref;
+        qv::LargeBlock ref;
         LibpngDecode(bytes, &ref);
     });
     std::printf("  libpng %7.1f Mpx/s  ratio %.2f", mp / png, png / ours);
 #endif
 #ifdef QV_HAVE_LIBSPNG
     double spng = BestSeconds([&] {
-        std::vector<uint8_t> sp;
+        qv::LargeBlock sp;
         SpngDecode(bytes, palette, &sp);
     });
     std::printf("  libspng %7.1f Mpx/s  ratio %.2f", mp / spng, spng / ours);
@@ -205,7 +206,7 @@ int main(int argc, char** argv) {
         qv::LoadInfo info;
         qv::CodecStatus status;
         for (int i = 0; i < 300 && only >= 4; ++i) {
-            std::vector<uint8_t> ref;
+            qv::LargeBlock ref;
             LibpngDecode(*files[only & 3], &ref);
         }
         for (int i = 0; i < 300 && only < 4; ++i)
