@@ -173,12 +173,9 @@ bool WalkIfd0(TiffDecoder* d, uint32_t ifdOffset) {
             break;
         case kTagImageDescription: d->hasDescription = true; break;
         case kTagStripOffsets:
-            if (!ReadStripArray(d, entry, &d->stripOffsets, &d->stripOffsetsType, &d->stripOffsetsCount))
-                return false;
+            if (!ReadStripArray(d, entry, &d->stripOffsets, &d->stripOffsetsType, &d->stripOffsetsCount)) return false;
             break;
-        case kTagSamplesPerPixel:
-            d->hasSamplesPerPixel = d->ScalarValue(entry, &d->samplesPerPixel);
-            break;
+        case kTagSamplesPerPixel: d->hasSamplesPerPixel = d->ScalarValue(entry, &d->samplesPerPixel); break;
         case kTagStripByteCounts:
             if (!ReadStripArray(d, entry, &d->stripByteCounts, &d->stripByteCountsType, &d->stripByteCountsCount))
                 return false;
@@ -418,8 +415,7 @@ LONG PerMetre(double value, uint32_t unit) {
 bool Decode(TiffDecoder* d) {
     uint32_t ifdOffset = 0;
     RowFormat format{};
-    if (!ReadHeader(d, &ifdOffset) || !WalkIfd0(d, ifdOffset) || !CheckFormat(d, &format) ||
-        !CheckStrips(d, format))
+    if (!ReadHeader(d, &ifdOffset) || !WalkIfd0(d, ifdOffset) || !CheckFormat(d, &format) || !CheckStrips(d, format))
         return false;
 
     ImageBuffer* image = d->ctx.image;

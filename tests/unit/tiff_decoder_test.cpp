@@ -404,12 +404,12 @@ TEST(TiffDecoderTest, ResolutionBecomesPixelsPerMetre) {
         int unit; // -1: tag left out (inch)
         LONG x, y;
     } cases[] = {
-        {300, 1, 150, 1, -1, 11811, 5906},         // 300 / 0.0254 = 11811.02
-        {72, 1, 72, 1, 2, 2835, 2835},             // 2834.6 rounds up
-        {100, 1, 50, 2, 3, 10000, 2500},           // per centimetre
-        {300, 1, 300, 1, 1, 0, 0},                 // no absolute unit
-        {300, 0, 300, 1, 2, 0, 0},                 // a zero denominator drops both
-        {0xFFFFFFFF, 1, 0xFFFFFFFF, 1, 2, 0, 0},   // beyond the header's range
+        {300, 1, 150, 1, -1, 11811, 5906},       // 300 / 0.0254 = 11811.02
+        {72, 1, 72, 1, 2, 2835, 2835},           // 2834.6 rounds up
+        {100, 1, 50, 2, 3, 10000, 2500},         // per centimetre
+        {300, 1, 300, 1, 1, 0, 0},               // no absolute unit
+        {300, 0, 300, 1, 2, 0, 0},               // a zero denominator drops both
+        {0xFFFFFFFF, 1, 0xFFFFFFFF, 1, 2, 0, 0}, // beyond the header's range
     };
     for (const Case& c : cases) {
         TiffTestFile t = Grey8(2, 2);

@@ -124,7 +124,9 @@ private:
         }
         return f;
     }
-    void Add(uint16_t tag, uint16_t type, const std::vector<uint32_t>& values) { fields_.push_back(Make(tag, type, values)); }
+    void Add(uint16_t tag, uint16_t type, const std::vector<uint32_t>& values) {
+        fields_.push_back(Make(tag, type, values));
+    }
     void Put16(std::vector<uint8_t>* out, uint16_t v) const {
         if (big_) {
             out->push_back(static_cast<uint8_t>(v >> 8));
