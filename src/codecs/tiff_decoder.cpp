@@ -4,6 +4,10 @@
 // data before it is read; strip data is read in place, without gathering it into a second block.
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "codecs/decoders.h"
 #include "codecs/tiff_format.h"
 #include "platform/checked_math.h"
@@ -309,8 +313,23 @@ const ExpandTables& Tables() {
     return tables;
 }
 
+// R G B to B G R. With SSE2 (every x86-64) four pixels go at a time: a 16-byte load holds them
+// and 4 bytes of the next pixel, and byte shifts by 2 bring each red to the blue place and back.
 void ConvertRgb8Row(const uint8_t* src, uint8_t* dst, uint32_t width) {
-    for (uint32_t x = 0; x < width; ++x, src += 3, dst += 3) {
+    uint32_t x = 0;
+#ifdef __SSE2__
+    const __m128i middle = _mm_setr_epi8(0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, -1, -1, -1, -1);
+    const __m128i first = _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0, 0, 0, 0);
+    const __m128i last = _mm_setr_epi8(0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0, 0);
+    // the 16-byte load and store stay inside the row: 3x + 16 <= 3 width
+    for (; x + 6 <= width; x += 4, src += 12, dst += 12) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+        __m128i out = _mm_or_si128(_mm_and_si128(v, middle), _mm_or_si128(_mm_and_si128(_mm_srli_si128(v, 2), first),
+                                                                          _mm_and_si128(_mm_slli_si128(v, 2), last)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), out);
+    }
+#endif
+    for (; x < width; ++x, src += 3, dst += 3) {
         uint8_t r = src[0], g = src[1], b = src[2];
         dst[0] = b;
         dst[1] = g;
