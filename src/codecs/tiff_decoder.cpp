@@ -134,8 +134,8 @@ bool ReadStripArray(TiffDecoder* d, const uint8_t* entry, const uint8_t** values
     if (*values) return d->ctx.Fail(kCodecBadData); // a second StripOffsets or StripByteCounts
     uint16_t type = d->Read16(entry + 2);
     uint32_t count = d->Read32(entry + 4);
-    if ((type != kTiffShort && type != kTiffLong) || count == 0 || count >= kTiffMaxStrips)
-        return d->ctx.Fail(kCodecNotSupported);
+    // no strips at all is allowed here: it ends as rows beyond the data
+    if ((type != kTiffShort && type != kTiffLong) || count >= kTiffMaxStrips) return d->ctx.Fail(kCodecNotSupported);
     const uint8_t* at = d->EntryValues(entry, type, count);
     if (!at) return d->ctx.Fail(kCodecBadData);
     *values = at;

@@ -315,6 +315,12 @@ TEST(TiffDecoderTest, StripArraysAreChecked) {
     overflow.Long(279, {0xFFFFFFF0u, 0x20});
     EXPECT_EQ(StatusOf(overflow.Build()), kCodecNotSupported);
 
+    TiffTestFile noStrips = Grey8(2, 2);
+    noStrips.set_auto_strips(false);
+    noStrips.Raw(273, 4, 0, 0);
+    noStrips.Raw(279, 4, 0, 0);
+    EXPECT_EQ(StatusOf(noStrips.Build()), kCodecCannotOpen);
+
     // a count whose byte size does not fit: 2^30 LONGs
     TiffTestFile tooMany = Grey8(2, 2);
     tooMany.set_auto_strips(false);
