@@ -1,7 +1,6 @@
 #include "codecs/tiff_encoder.h"
 
 #include <cstring>
-#include <vector>
 
 #include "codecs/depth_converter.h"
 #include "codecs/tiff_format.h"
@@ -138,37 +137,6 @@ void WriteRowsTopDown(const uint8_t* rows, uint32_t stride, uint32_t rowBytes, u
         std::memcpy(out, rows + size_t{height - 1 - y} * stride, rowBytes);
 }
 
-// Two levels, black is zero: grey levels from 128 up become white, with error diffusion when
-// dithering. `grey` holds width x height levels, bottom-up; the result rows are top-down.
-void WriteBilevelData(const uint8_t* grey, uint32_t width, uint32_t height, bool dither, uint32_t rowBytes,
-                      uint8_t* out) {
-    // errors of the current and the next row, with a guard column on either side
-    std::vector<int> errors(dither ? 2 * (size_t{width} + 2) : 0);
-    int* current = errors.data();
-    int* next = dither ? current + width + 2 : nullptr;
-    for (uint32_t y = 0; y < height; ++y, out += rowBytes) {
-        const uint8_t* row = grey + size_t{height - 1 - y} * width;
-        std::memset(out, 0, rowBytes);
-        for (uint32_t x = 0; x < width; ++x) {
-            int level = row[x];
-            if (dither) level += current[x + 1] / 16;
-            bool white = level >= 128;
-            if (white) out[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
-            if (dither) {
-                int error = level - (white ? 255 : 0);
-                current[x + 2] += error * 7;
-                next[x] += error * 3;
-                next[x + 1] += error * 5;
-                next[x + 2] += error;
-            }
-        }
-        if (dither) {
-            std::swap(current, next);
-            std::memset(next, 0, sizeof(int) * (size_t{width} + 2));
-        }
-    }
-}
-
 // Fills `data` with the file's pixel rows for the target depth, and e->palette for palette depths.
 bool ConvertPixels(TiffEncoder* e, uint32_t width, uint32_t height, uint8_t* data) {
     const ImageBuffer& image = *e->source;
@@ -185,22 +153,20 @@ bool ConvertPixels(TiffEncoder* e, uint32_t width, uint32_t height, uint8_t* dat
         return true;
     }
 
+    // 1 bit comes out black at 0 and white at 1, as photometric 1 wants; 4 and 8 bits with a
+    // palette of their own; grey as one level byte per pixel
     DepthConverter converter;
-    uint32_t converterDepth = depth == 1 || (depth == 8 && e->options.grey) ? 8 : depth;
     if (!ConfigureDepthConverter(&converter, static_cast<int32_t>(width), static_cast<int32_t>(height), e->sourceDepth,
-                                 converterDepth, e->options.dither))
+                                 depth, e->options.dither))
         return e->ctx.Fail(kCodecCannotConvert);
 
-    if (depth == 1 || depth == 8) { // grey levels, one byte per pixel without padding
+    if (depth == 8 && e->options.grey) {
         uint32_t greyBytes = 0;
         if (!CheckedMul32(width, height, &greyBytes)) return e->ctx.Fail(kCodecCannotConvert);
         LargeBlock grey(static_cast<uint8_t*>(AllocLargeBlock(size_t{greyBytes} + 4)));
         if (!grey) return e->ctx.Fail(kCodecOutOfMemory);
         if (!ToGrey(converter, image.palette, image.pixels, grey.get())) return e->ctx.Fail(kCodecCannotConvert);
-        if (depth == 8)
-            WriteRowsTopDown(grey.get(), width, width, height, data);
-        else
-            WriteBilevelData(grey.get(), width, height, e->options.dither, l.rowBytes, data);
+        WriteRowsTopDown(grey.get(), width, width, height, data);
         return true;
     }
 
