@@ -137,6 +137,11 @@ void WriteRowsTopDown(const uint8_t* rows, uint32_t stride, uint32_t rowBytes, u
         std::memcpy(out, rows + size_t{height - 1 - y} * stride, rowBytes);
 }
 
+// A converter that ran out of memory says so; anything else is a conversion it cannot make.
+bool ConversionFailed(TiffEncoder* e, const DepthConverter& converter) {
+    return e->ctx.Fail(converter.status == kCodecOutOfMemory ? kCodecOutOfMemory : kCodecCannotConvert);
+}
+
 // Fills `data` with the file's pixel rows for the target depth, and e->palette for palette depths.
 bool ConvertPixels(TiffEncoder* e, uint32_t width, uint32_t height, uint8_t* data) {
     const ImageBuffer& image = *e->source;
@@ -165,7 +170,7 @@ bool ConvertPixels(TiffEncoder* e, uint32_t width, uint32_t height, uint8_t* dat
         if (!CheckedMul32(width, height, &greyBytes)) return e->ctx.Fail(kCodecCannotConvert);
         LargeBlock grey(static_cast<uint8_t*>(AllocLargeBlock(size_t{greyBytes} + 4)));
         if (!grey) return e->ctx.Fail(kCodecOutOfMemory);
-        if (!ToGrey(converter, image.palette, image.pixels, grey.get())) return e->ctx.Fail(kCodecCannotConvert);
+        if (!ToGrey(converter, image.palette, image.pixels, grey.get())) return ConversionFailed(e, converter);
         WriteRowsTopDown(grey.get(), width, width, height, data);
         return true;
     }
@@ -173,7 +178,7 @@ bool ConvertPixels(TiffEncoder* e, uint32_t width, uint32_t height, uint8_t* dat
     LargeBlock reduced(static_cast<uint8_t*>(AllocLargeBlock(size_t{converter.totalBytes} + 4)));
     if (!reduced) return e->ctx.Fail(kCodecOutOfMemory);
     if (!ConvertDepth(&converter, image.palette, image.pixels, e->palette, reduced.get()))
-        return e->ctx.Fail(kCodecCannotConvert);
+        return ConversionFailed(e, converter);
     WriteRowsTopDown(reduced.get(), converter.stride, l.rowBytes, height, data);
     return true;
 }
