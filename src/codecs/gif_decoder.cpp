@@ -88,7 +88,6 @@ struct GifDecoder : CodecContext {
     uint8_t* firstBlock = nullptr;
     RGBQUAD firstPalette[256] = {};
 
-    ScratchBlock gathered;
     ScratchBlock indices, previousIndices;
     ScratchBlock savedUnder; // the picture under the last image, for disposal 3
     GifImageRecord previous;
@@ -108,6 +107,7 @@ struct GifDecoder : CodecContext {
     bool ReadImage();
     bool SkipSubBlocks();
     bool Finish();
+    bool ArrangeInPlace(uint32_t produced);
     void BuildPalette(const uint8_t* table, uint32_t entries, const GifImageRecord& image, RGBQUAD* palette) const;
     void Draw(uint8_t* block, const GifImageRecord& image, const uint8_t* rectIndices, bool keepTransparent) const;
 };
@@ -280,39 +280,45 @@ bool GifDecoder::ReadImage() {
     uint32_t minCodeSize = *pos++;
     if (minCodeSize < 2 || minCodeSize > 8) return Fail(kCodecBadData);
 
-    // Gather the data sub-blocks into one buffer sized from their own lengths, so no amount of
-    // compressed data can overrun it.
-    const uint8_t* scan = pos;
+    // The data is decoded straight from its sub-blocks, so there is no gathering buffer that a
+    // file with more compressed data than expected could overrun. Walk the chain once first:
+    // it must end inside the file and hold some data.
+    const uint8_t* data = pos;
     uint64_t total = 0;
     for (;;) {
-        if (scan >= end) return Fail(kCodecBadData);
-        uint32_t n = *scan++;
+        if (pos >= end) return Fail(kCodecBadData);
+        uint32_t n = *pos++;
         if (n == 0) break;
-        if (static_cast<uint32_t>(end - scan) < n) return Fail(kCodecBadData);
-        scan += n;
+        if (Remaining() < n) return Fail(kCodecBadData);
+        pos += n;
         total += n;
     }
     if (total == 0) return Fail(kCodecBadData);
-    if (!gathered.Reserve(total)) return Fail(kCodecOutOfMemory);
-    uint8_t* dst = gathered.data();
-    while (pos < scan - 1) {
-        uint32_t n = *pos++;
-        std::memcpy(dst, pos, n);
-        dst += n;
-        pos += n;
-    }
-    pos = scan;
 
     const uint32_t rectPixels = image.width * image.height; // inside the screen, so below 2^28
     if (rectPixels == 0 && imageCount == 0) return Fail(kCodecBadData);
-    if (!indices.Reserve(static_cast<size_t>(rectPixels) + kGifLzwOutputSlack)) return Fail(kCodecOutOfMemory);
-    GifLzwResult lzw =
-        DecodeGifLzw(gathered.data(), static_cast<uint32_t>(total), minCodeSize, indices.data(), rectPixels);
+    const bool keepFrames = wantFrames && animated;
+    // A still image that fills the screen is decoded in place in its own block.
+    const bool inPlace = imageCount == 0 && !keepFrames && !image.interlaced && image.width == screenWidth &&
+                         image.height == screenHeight;
+    GifLzwResult lzw;
+    if (inPlace) {
+        firstBlock = static_cast<uint8_t*>(AllocLargeBlock(frameBlockBytes));
+        if (!firstBlock) return Fail(kCodecOutOfMemory);
+        if (backgroundIndex != 0) std::memset(firstBlock, backgroundIndex, planeBytes);
+        lzw = DecodeGifLzw(data, pos, minCodeSize, firstBlock, rectPixels); // the palette room is the slack
+    } else {
+        if (!indices.Reserve(static_cast<size_t>(rectPixels) + kGifLzwOutputSlack)) return Fail(kCodecOutOfMemory);
+        lzw = DecodeGifLzw(data, pos, minCodeSize, indices.data(), rectPixels);
+    }
     image.produced = lzw.produced;
     if (rectPixels > 0 && lzw.produced == 0) return Fail(kCodecBadData);
 
-    const bool keepFrames = wantFrames && animated;
-    if (imageCount == 0) {
+    if (inPlace) {
+        if (!ArrangeInPlace(image.produced)) return Fail(kCodecOutOfMemory);
+        BuildPalette(table, entries, image, firstPalette);
+        std::memcpy(firstBlock + planeBytes, firstPalette, kGifFramePaletteBytes);
+    } else if (imageCount == 0) {
         firstBlock = static_cast<uint8_t*>(AllocLargeBlock(frameBlockBytes));
         if (!firstBlock) return Fail(kCodecOutOfMemory);
         if (backgroundIndex != 0) std::memset(firstBlock, backgroundIndex, planeBytes);
@@ -389,6 +395,33 @@ bool GifDecoder::ReadImage() {
     }
     if (image.interlaced) ++interlacedImages;
     ++imageCount;
+    return true;
+}
+
+// The first image was decoded into its block as top-down rows of screenWidth bytes: spread the
+// rows to the stride and turn them bottom-up. Indices the data did not give stay background.
+bool GifDecoder::ArrangeInPlace(uint32_t produced) {
+    const uint32_t w = screenWidth, h = screenHeight;
+    uint8_t* block = firstBlock;
+    if (produced < w * h) {
+        // the last string copy may have run up to 15 bytes past what it produced
+        uint32_t stop = w * h - produced < kGifLzwOutputSlack ? w * h : produced + kGifLzwOutputSlack;
+        std::memset(block + produced, backgroundIndex, stop - produced);
+    }
+    if (stride != w) {
+        // from the last row back: a row's new place never covers a row not yet moved
+        for (uint32_t y = h; y-- > 1;)
+            std::memmove(block + static_cast<size_t>(y) * stride, block + static_cast<size_t>(y) * w, w);
+    }
+    if (!indices.Reserve(w)) return false;
+    uint8_t* spare = indices.data();
+    for (uint32_t y = 0; y < h / 2; ++y) {
+        uint8_t* a = block + static_cast<size_t>(y) * stride;
+        uint8_t* b = block + static_cast<size_t>(h - 1 - y) * stride;
+        std::memcpy(spare, a, w);
+        std::memcpy(a, b, w);
+        std::memcpy(b, spare, w);
+    }
     return true;
 }
 

@@ -16,7 +16,8 @@ inline uint64_t Load64LE(const uint8_t* p) {
 // Every string the table holds is a run of the output already written: a new entry is the
 // previous string plus the first index of the current one, and those two lie side by side. So an
 // entry is kept as (start, length) in the output and decoding a code is a forward copy.
-GifLzwResult DecodeGifLzw(const uint8_t* data, uint32_t size, uint32_t minCodeSize, uint8_t* out, uint32_t outSize) {
+GifLzwResult DecodeGifLzw(const uint8_t* blocks, const uint8_t* end, uint32_t minCodeSize, uint8_t* out,
+                          uint32_t outSize) {
     GifLzwResult result;
     if (minCodeSize < 2 || minCodeSize > 8) {
         result.damaged = true;
@@ -35,21 +36,36 @@ GifLzwResult DecodeGifLzw(const uint8_t* data, uint32_t size, uint32_t minCodeSi
 
     uint64_t bits = 0;
     uint32_t bitCount = 0;
-    uint32_t in = 0;
+    // the sub-block being read: `in` its next byte, `left` the bytes after it in the block
+    const uint8_t* in = blocks;
+    uint32_t left = 0;
+    bool more = true; // false once the terminating zero-length block (or the end) was reached
     uint32_t pos = 0;
 
     while (pos < outSize) {
         if (bitCount < width) {
-            if (size - in >= 8) {
+            if (left >= 8) {
                 // The bytes past the counted ones land above bitCount; a later refill ORs the
-                // same bytes into the same places, so they do no harm.
-                bits |= Load64LE(data + in) << bitCount;
+                // same bytes into the same places, so they do no harm. They never reach past
+                // this sub-block.
+                bits |= Load64LE(in) << bitCount;
                 uint32_t take = (63 - bitCount) >> 3;
                 in += take;
+                left -= take;
                 bitCount += take * 8;
             } else {
-                while (bitCount <= 56 && in < size) {
-                    bits |= static_cast<uint64_t>(data[in++]) << bitCount;
+                while (bitCount <= 56) {
+                    if (left == 0) {
+                        if (!more || in >= end || *in == 0) {
+                            more = false;
+                            break;
+                        }
+                        left = *in++;
+                        if (left > static_cast<uint32_t>(end - in)) left = static_cast<uint32_t>(end - in);
+                        continue;
+                    }
+                    bits |= static_cast<uint64_t>(*in++) << bitCount;
+                    --left;
                     bitCount += 8;
                 }
                 if (bitCount < width) {

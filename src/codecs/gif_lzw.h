@@ -18,10 +18,13 @@ struct GifLzwResult {
     bool damaged = false;  // a code beyond the table or a missing end code broke the data off
 };
 
-// Expands `size` bytes of LZW data at minimum code size `minCodeSize` (2-8) into at most
-// `outSize` indices. Indices past outSize are dropped; decoding stops at the end code, at a
-// code the table does not hold yet (damaged), or when the data runs out (damaged).
-GifLzwResult DecodeGifLzw(const uint8_t* data, uint32_t size, uint32_t minCodeSize, uint8_t* out, uint32_t outSize);
+// Expands LZW data at minimum code size `minCodeSize` (2-8) into at most `outSize` indices.
+// `blocks` points at the length byte of the first data sub-block; the chain ends at a zero
+// length byte or at `end`, whichever comes first. Indices past outSize are dropped; decoding
+// stops at the end code, at a code the table does not hold yet (damaged), or when the data runs
+// out (damaged).
+GifLzwResult DecodeGifLzw(const uint8_t* blocks, const uint8_t* end, uint32_t minCodeSize, uint8_t* out,
+                          uint32_t outSize);
 
 // Greedy longest-match encoder with hash chains over the string table. Feed indices in file
 // order with Add; Finish writes the last code and the end code. The packed bytes are appended to
