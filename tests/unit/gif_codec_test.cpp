@@ -486,6 +486,40 @@ TEST(GifReaderTest, CodeBeyondTableAfterSomePixelsKeepsThemOnBackground) {
     EXPECT_EQ(d.At(3, 0), 2);
 }
 
+TEST(GifReaderTest, ScreenFillingImageCutShortKeepsDecodedPixelsInPlace) {
+    // 5 wide: rows are spread to a stride of 8 and turned bottom-up in the image's own block
+    GifBuilder g;
+    g.Header(5, 3, 2, 2);
+    g.b.insert(g.b.end(), {0x2C, 0, 0, 0, 0, 5, 0, 3, 0, 0});
+    // clear, then seven literals, then a code beyond the table
+    g.Data(2, PackCodes({{4, 3}, {0, 3}, {1, 3}, {3, 3}, {0, 4}, {1, 4}, {3, 4}, {0, 4}, {15, 4}}));
+    g.Trailer();
+    Decoded d;
+    Decode(g.b, &d);
+    ASSERT_TRUE(d.ok);
+    const uint8_t want[15] = {0, 1, 3, 0, 1, 3, 0, 2, 2, 2, 2, 2, 2, 2, 2};
+    for (uint32_t i = 0; i < 15; ++i)
+        EXPECT_EQ(d.At(i % 5, i / 5), want[i]) << i;
+}
+
+TEST(GifReaderTest, DisposalThreeOnFirstFrameRestoresBackground) {
+    GifBuilder g;
+    g.Header(3, 1, 2, 2);
+    g.Netscape(0);
+    g.Control(3, false, 0, 0);
+    g.Image(0, 0, 2, 1, Bytes{1, 1}, false, 0, 2);
+    g.Control(0, true, 3, 0);
+    g.Image(2, 0, 1, 1, Bytes{0}, false, 0, 2);
+    g.Trailer();
+    Decoded d;
+    Decode(g.b, &d);
+    ASSERT_TRUE(d.ok);
+    ASSERT_EQ(d.image.animation->frameCount, 2);
+    EXPECT_EQ(d.FrameAt(1, 0, 0), 2);
+    EXPECT_EQ(d.FrameAt(1, 1, 0), 2);
+    EXPECT_EQ(d.FrameAt(1, 2, 0), 0);
+}
+
 // ---- writer -----------------------------------------------------------------------------------
 
 TEST(GifWriterTest, OneBitUsesCodeSizeTwoAndNearestEntryBecomesTransparentBackground) {
