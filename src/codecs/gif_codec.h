@@ -15,9 +15,9 @@ namespace qv {
 // A logical screen larger than this (in pixels) is refused with kCodecNotSupported: a few bytes
 // of file can claim a 65535 x 65535 screen, and one frame of it would be 4 GiB.
 constexpr uint64_t kGifMaxScreenPixels = uint64_t{1} << 28;
-// All frame blocks of one animation together; frames beyond it are dropped and the animation
-// keeps the frames decoded so far.
-constexpr uint64_t kGifMaxAnimationBytes = uint64_t{1} << 30;
+// All frame blocks of one animation together (256 full-HD frames fit); frames beyond it are
+// dropped and the animation keeps the frames decoded so far.
+constexpr uint64_t kGifMaxAnimationBytes = uint64_t{512} << 20;
 // Bytes of palette kept after the pixels of every frame block.
 constexpr uint32_t kGifFramePaletteBytes = 256 * 4;
 

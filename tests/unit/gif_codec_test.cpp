@@ -398,6 +398,22 @@ TEST(GifReaderTest, AnimationStopsAt256FramesAndSurvivesADamagedTail) {
     EXPECT_EQ(partial.image.animation->frameCount, 3);
 }
 
+TEST(GifReaderTest, AnimationMemoryIsCappedBeforeFramesAreAllocated) {
+    // tiny frames on a large screen: each frame still costs a whole screen block
+    const uint32_t side = 8192;
+    GifBuilder g;
+    g.Header(side, side, 2, 0);
+    g.Netscape(0);
+    for (int i = 0; i < 12; ++i)
+        g.Image(0, 0, 1, 1, Bytes{1}, false, 0, 2);
+    g.Trailer();
+    Decoded d;
+    Decode(g.b, &d);
+    ASSERT_TRUE(d.ok);
+    const uint64_t block = uint64_t{side} * side + kGifFramePaletteBytes + 4;
+    EXPECT_EQ(static_cast<uint64_t>(d.image.animation->frameCount), kGifMaxAnimationBytes / block);
+}
+
 // ---- bad input --------------------------------------------------------------------------------
 
 TEST(GifReaderTest, DamagedFilesGetTheirStatus) {
