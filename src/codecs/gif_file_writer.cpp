@@ -25,7 +25,8 @@ CodecStatus WriteGifFile(const wchar_t* path, const ImageBuffer& image, const Gi
     LargeBlock plane(static_cast<uint8_t*>(AllocLargeBlock(planeBytes + 4)));
     if (!plane) return kCodecOutOfMemory;
     RGBQUAD palette[256] = {};
-    if (!ConvertForGif(&converter, image.palette, image.pixels, palette, plane.get())) return kCodecCannotConvert;
+    if (!ConvertForGif(&converter, image.palette, image.pixels, palette, plane.get()))
+        return converter.status == kCodecOutOfMemory ? kCodecOutOfMemory : kCodecCannotConvert;
 
     GifIndexPlane gif;
     gif.width = w;
