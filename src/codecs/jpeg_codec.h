@@ -98,6 +98,10 @@ struct JpegTransformOptions {
 bool TransformJpeg(uint8_t* data, uint32_t size, const JpegTransformOptions& options, const wchar_t* outputPath,
                    uint8_t* outBlock, uint32_t capacity, JpegContext* ctx);
 
+// From one file to another: the source is read through a copy-on-write mapping (the orientation
+// reset never touches it); with all markers copied the EXIF thumbnail is turned the same way.
+bool TransformJpegFile(const wchar_t* sourcePath, const wchar_t* outputPath, const JpegTransformOptions& options,
+                       JpegContext* ctx);
 // The lossless operation on a file in place: transforms into a temporary file beside it, turns the
 // EXIF thumbnail the same way when all markers are copied, and replaces the original only when
 // everything succeeded. The source is read through a copy-on-write mapping and never touched.

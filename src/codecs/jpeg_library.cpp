@@ -20,6 +20,9 @@ void ExitToRecovery(j_common_ptr cinfo) {
 
 void SourceNothing(j_decompress_ptr) {}
 
+// Warnings (a truncated file, corrupt data) are not shown: the picture is used as far as it goes.
+void OutputNothing(j_common_ptr) {}
+
 const JOCTET kFakeEndOfImage[2] = {0xFF, JPEG_EOI};
 
 boolean SourceFill(j_decompress_ptr cinfo) {
@@ -90,6 +93,7 @@ void MemoryTerm(j_compress_ptr) {}
 void InitJpegErrorManager(JpegErrorManager* err, JpegContext* ctx) {
     jpeg_std_error(&err->pub);
     err->pub.error_exit = ExitToRecovery;
+    err->pub.output_message = OutputNothing;
     err->pub.trace_level = 0;
     err->ctx = ctx;
     err->limitExceeded = false;

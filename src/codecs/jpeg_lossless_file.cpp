@@ -36,6 +36,23 @@ std::wstring FolderOf(const std::wstring& path) {
 
 } // namespace
 
+bool TransformJpegFile(const wchar_t* sourcePath, const wchar_t* outputPath, const JpegTransformOptions& options,
+                       JpegContext* ctx) {
+    ctx->status = kCodecOk;
+    bool ok = false;
+    {
+        MappedFile source;
+        if (!MapWholeFile(sourcePath, MapMode::CopyOnWrite, &source)) {
+            ctx->status = kCodecCannotOpen;
+            return false;
+        }
+        ok = TransformJpeg(source.view, source.size, options, outputPath, nullptr, 0, ctx);
+    }
+    if (ok && options.markerCopy == kCopyAll && (options.transform != kTransformNone || options.forceGrey))
+        TransformThumbnail(outputPath, options); // a thumbnail that cannot be turned stays as it was
+    return ok;
+}
+
 bool TransformJpegFileInPlace(const wchar_t* path, const JpegTransformOptions& options, JpegContext* ctx) {
     ctx->status = kCodecOk;
     std::wstring temp;
@@ -44,17 +61,7 @@ bool TransformJpegFileInPlace(const wchar_t* path, const JpegTransformOptions& o
         ctx->status = kCodecCannotWrite;
         return false;
     }
-    bool ok = false;
-    {
-        MappedFile source;
-        if (!MapWholeFile(path, MapMode::CopyOnWrite, &source)) {
-            ctx->status = kCodecCannotOpen;
-        } else {
-            ok = TransformJpeg(source.view, source.size, options, temp.c_str(), nullptr, 0, ctx);
-        }
-    }
-    if (ok && options.markerCopy == kCopyAll && (options.transform != kTransformNone || options.forceGrey))
-        TransformThumbnail(temp.c_str(), options); // a thumbnail that cannot be turned stays as it was
+    bool ok = TransformJpegFile(path, temp.c_str(), options, ctx);
     if (ok && !CopyFilePath(temp.c_str(), path)) {
         ctx->status = kCodecCannotWrite;
         ok = false;

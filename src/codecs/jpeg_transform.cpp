@@ -5,7 +5,9 @@
 #include <new>
 
 #include <jpeglib.h>
-#include <transupp.h>
+extern "C" {
+#include <transupp.h> // a C header without its own linkage block
+}
 
 #include "codecs/exif.h"
 #include "codecs/jpeg_codec.h"
@@ -91,8 +93,8 @@ bool TransformWithLibrary(TransformState* s, const uint8_t* data, uint32_t size,
     jtransform_execute_transform(&s->src, &s->dst, coefficients, info);
     jpeg_finish_compress(&s->dst);
     jpeg_finish_decompress(&s->src);
-    ctx->width = s->dst.image_width;
-    ctx->height = s->dst.image_height;
+    ctx->width = s->dst.jpeg_width; // the libjpeg 8 interface keeps the output size here
+    ctx->height = s->dst.jpeg_height;
     if (!file) ctx->bytesUsed = MemoryDestinationUsed(s->memDest);
     return true;
 }
