@@ -49,7 +49,7 @@ Bytes EncodeToMemory(const ImageBuffer& image, const JpegEncodeOptions& options)
 
 // A JPEG written by the library itself, for source forms our encoder does not make.
 Bytes LibraryJpeg(uint32_t w, uint32_t h, J_COLOR_SPACE space, int components, uint8_t fill, uint8_t densityUnit,
-                  uint16_t density) {
+                  uint16_t density, bool ycck = false) {
     jpeg_compress_struct c;
     jpeg_error_mgr err;
     c.err = jpeg_std_error(&err);
@@ -62,6 +62,7 @@ Bytes LibraryJpeg(uint32_t w, uint32_t h, J_COLOR_SPACE space, int components, u
     c.input_components = components;
     c.in_color_space = space;
     jpeg_set_defaults(&c);
+    if (ycck) jpeg_set_colorspace(&c, JCS_YCCK);
     c.density_unit = densityUnit;
     c.X_density = c.Y_density = density;
     jpeg_start_compress(&c, TRUE);
@@ -270,8 +271,8 @@ TEST(JpegDecodeTest, GreyFileLoadsAsEightBitsWithGreyPaletteAndSavesAsColourUnle
 }
 
 TEST(JpegDecodeTest, InvertedCmykAndYcckWithFullValuesDecodeToWhite) {
-    for (J_COLOR_SPACE space : {JCS_CMYK}) {
-        Bytes cmyk = LibraryJpeg(16, 16, space, 4, 255, 0, 1);
+    for (bool ycck : {false, true}) {
+        Bytes cmyk = LibraryJpeg(16, 16, JCS_CMYK, 4, 255, 0, 1, ycck);
         ImageOwner img;
         JpegContext ctx;
         ASSERT_TRUE(Decode(cmyk, &img.image, &ctx));
@@ -617,6 +618,35 @@ TEST(JpegTransformTest, InPlaceReplacesOnlyOnSuccessAndTurnsTheThumbnail) {
     size_t files = 0;
     ListDirectory(dir.path(), [&](const DirEntry&) { ++files; });
     EXPECT_EQ(files, 1u); // no temporary file left behind
+}
+
+TEST(JpegThumbnailTest, RebuildPutsASmallerPictureOfTheSavedImage) {
+    qvtest::ScratchDir dir;
+    ImageOwner photo, oldThumb;
+    MakePicture(&photo.image, 400, 200);
+    MakePicture(&oldThumb.image, 30, 30);
+    ExifBuilder b;
+    JpegEncodeOptions e;
+    e.exif = ExifPayload(b.Tiff({{274, 3, 1, b.U16(1)}}, {}, EncodeToMemory(oldThumb.image, JpegEncodeOptions())));
+    std::wstring path = dir.File(L"saved.jpg");
+    JpegContext ctx;
+    ASSERT_TRUE(WriteJpegFile(photo.image, path.c_str(), e, &ctx));
+    ASSERT_TRUE(RebuildExifThumbnail(path.c_str(), photo.image, false));
+    ExifThumbnail thumb;
+    CodecStatus status = kCodecOk;
+    ASSERT_TRUE(FindExifThumbnailInFile(path.c_str(), &thumb, &status));
+    EXPECT_EQ(thumb.width, 160u);
+    EXPECT_EQ(thumb.height, 80u);
+    std::string file = qvtest::ReadFileBytes(path);
+    ImageOwner reread;
+    EXPECT_TRUE(DecodeJpeg(reinterpret_cast<const uint8_t*>(file.data()), static_cast<uint32_t>(file.size()),
+                           &reread.image, &ctx));
+    EXPECT_EQ(reread.image.header.biWidth, 400);
+    // Without a thumbnail there is nothing to rebuild and the file stays.
+    ASSERT_TRUE(WriteJpegFile(photo.image, path.c_str(), JpegEncodeOptions(), &ctx));
+    std::string before = qvtest::ReadFileBytes(path);
+    EXPECT_FALSE(RebuildExifThumbnail(path.c_str(), photo.image, false));
+    EXPECT_EQ(qvtest::ReadFileBytes(path), before);
 }
 
 // ---- comments ---------------------------------------------------------------------------------
