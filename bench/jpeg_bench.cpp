@@ -169,8 +169,8 @@ int main() {
         PrintRatio("encode vs cjpeg -optimize (whole process)", oursEncode, s > 0 ? megapixels / s : -1);
     }
     if (HaveTool("tjbench")) {
-        double tj = TjbenchMegapixels(
-            "tjbench " + ppmPath + " 90 -subsamp 420 -benchtime 2 -warmup 1 -nowrite 2>&1", "Compress");
+        double tj = TjbenchMegapixels("tjbench " + ppmPath + " 90 -subsamp 420 -benchtime 2 -warmup 1 -nowrite 2>&1",
+                                      "Compress");
         PrintRatio("encode vs tjbench (in memory, no optimise)", oursEncode, tj);
     }
     FreeImagePixels(&decoded);

@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         jpeg.assign(data, data + size);
     } else {
         uint32_t length = static_cast<uint32_t>(size) + 8;
-        jpeg = {0xFF, 0xD8, 0xFF, 0xE1, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length),
-                'E',  'x',  'i',  'f',  0,    0};
+        jpeg = {0xFF, 0xD8, 0xFF, 0xE1, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length), 'E', 'x',
+                'i',  'f',  0,    0};
         jpeg.insert(jpeg.end(), data, data + size);
         jpeg.insert(jpeg.end(), {0xFF, 0xD9});
     }

@@ -4,6 +4,7 @@
 // recovery point inside each call; its message is kept in the context for the caller to show.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "codecs/codec_status.h"
 #include "codecs/exif.h"
 #include "image/image_buffer.h"
+#include "image/load_types.h"
 
 namespace qv {
 
@@ -20,7 +22,9 @@ namespace qv {
 constexpr uint64_t kJpegMaxPixels = 400ull * 1000 * 1000;
 constexpr int kJpegMaxScans = 1000;
 // What the library may allocate in one call (whole-image coefficient arrays of progressive files).
-constexpr long kJpegMaxLibraryMemory = 3L * 1024 * 1024 * 1024;
+// (`long` is 32 bits on Windows, where the cap is then just under 2 GiB.)
+constexpr long kJpegMaxLibraryMemory =
+    static_cast<long>((3ll << 30) < LONG_MAX ? (3ll << 30) : static_cast<long long>(LONG_MAX));
 
 constexpr uint32_t kJpegMessageChars = 200;
 constexpr uint32_t kJpegMaxCommentBytes = 4095;
@@ -47,6 +51,9 @@ struct JpegContext {
 // Decode a whole JPEG in memory. `target` is filled (its old pixels are freed first); on failure it
 // holds no pixels and ctx->status says why (50007 for a fatal library error, with its message).
 bool DecodeJpeg(const uint8_t* data, uint32_t size, ImageBuffer* target, JpegContext* ctx);
+
+// The path form: the file is read through a read-only mapping; fileTime comes from the file.
+bool ReadJpegFile(const wchar_t* path, ImageBuffer* target, LoadInfo* info, CodecStatus* status);
 
 enum JpegSampling : int32_t { kSampling2x2 = 0, kSampling2x1 = 1, kSampling1x1 = 2 };
 

@@ -8,6 +8,7 @@
 #include "codecs/jpeg_codec.h"
 #include "codecs/jpeg_library.h"
 #include "platform/checked_math.h"
+#include "platform/platform.h"
 
 namespace qv {
 
@@ -160,6 +161,18 @@ bool DecodeJpeg(const uint8_t* data, uint32_t size, ImageBuffer* target, JpegCon
     ctx->exifLength = walk.exif.segmentLength;
     ctx->commentCount = walk.commentCount;
     ctx->orientation = ReadExifOrientation(data, size);
+    return true;
+}
+
+bool ReadJpegFile(const wchar_t* path, ImageBuffer* target, LoadInfo* info, CodecStatus* status) {
+    MappedFile file;
+    if (!MapWholeFile(path, MapMode::ReadOnly, &file)) {
+        FreeImagePixels(target);
+        *status = kCodecCannotOpen;
+        return false;
+    }
+    if (!ReadJpegMemory(file.view, file.size, target, info, status)) return false;
+    target->fileTime = file.lastWrite;
     return true;
 }
 

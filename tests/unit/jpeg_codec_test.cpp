@@ -700,6 +700,21 @@ TEST(JpegCommentTest, RewriteAddsReplacesRemovesAndLeavesAloneWhenNothingToDo) {
     EXPECT_EQ(status, kCodecCannotWrite);
 }
 
+TEST(JpegDecodeTest, FileFormTakesTheFileTimeAndMissingFilesFailWith50004) {
+    qvtest::ScratchDir dir;
+    ImageOwner src, dst;
+    MakePicture(&src.image, 8, 8);
+    std::wstring path = dir.File(L"t.jpg");
+    JpegContext ctx;
+    ASSERT_TRUE(WriteJpegFile(src.image, path.c_str(), JpegEncodeOptions(), &ctx));
+    LoadInfo info;
+    CodecStatus status = kCodecOk;
+    ASSERT_TRUE(ReadJpegFile(path.c_str(), &dst.image, &info, &status));
+    EXPECT_NE(dst.image.fileTime.dwLowDateTime | dst.image.fileTime.dwHighDateTime, 0u);
+    EXPECT_FALSE(ReadJpegFile(dir.File(L"none.jpg").c_str(), &dst.image, &info, &status));
+    EXPECT_EQ(status, kCodecCannotOpen);
+}
+
 TEST(JpegCommentTest, FileFormsRoundTrip) {
     qvtest::ScratchDir dir;
     ImageOwner src;
