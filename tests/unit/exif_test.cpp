@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -75,8 +76,10 @@ E Short(uint16_t tag, uint16_t v) {
 }
 
 Bytes Jpeg(const Bytes& tiff) {
-    Bytes j = {0xFF, 0xD8, 0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
-    j.insert(j.end(), tiff.begin(), tiff.end());
+    Bytes j(12 + tiff.size());
+    const uint8_t head[12] = {0xFF, 0xD8, 0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+    std::copy(head, head + 12, j.begin());
+    std::copy(tiff.begin(), tiff.end(), j.begin() + 12);
     uint32_t len = static_cast<uint32_t>(tiff.size()) + 8;
     j[4] = static_cast<uint8_t>(len >> 8);
     j[5] = static_cast<uint8_t>(len);

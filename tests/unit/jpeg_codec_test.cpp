@@ -178,21 +178,6 @@ Bytes ExifPayload(const Bytes& tiff) {
     return p;
 }
 
-// Puts an APP1 segment with `payload` right after SOI (and after a JFIF APP0 when there is one).
-Bytes WithApp1(const Bytes& jpeg, const Bytes& payload) {
-    size_t at = 2;
-    if (jpeg[2] == 0xFF && jpeg[3] == 0xE0) at = 4 + ReadBE16(&jpeg[4]);
-    Bytes out(jpeg.begin(), jpeg.begin() + at);
-    uint32_t len = static_cast<uint32_t>(payload.size()) + 2;
-    out.push_back(0xFF);
-    out.push_back(0xE1);
-    out.push_back(static_cast<uint8_t>(len >> 8));
-    out.push_back(static_cast<uint8_t>(len));
-    out.insert(out.end(), payload.begin(), payload.end());
-    out.insert(out.end(), jpeg.begin() + at, jpeg.end());
-    return out;
-}
-
 // Marker codes of the header segments up to SOS.
 std::vector<uint8_t> HeaderMarkers(const Bytes& jpeg) {
     std::vector<uint8_t> codes;
