@@ -343,6 +343,43 @@ TEST(JpegDecodeTest, HugeDeclaredSizeIsRefusedAsNotSupported) {
     EXPECT_EQ(ctx.status, kCodecNotSupported);
 }
 
+TEST(JpegDecodeTest, AbsurdScanCountIsRefusedAsNotSupported) {
+    ImageOwner src;
+    MakePicture(&src.image, 16, 16);
+    JpegEncodeOptions o;
+    o.progressive = true;
+    Bytes jpeg = EncodeToMemory(src.image, o);
+    // Repeat the last scan (a refinement scan) until the file holds far more scans than any real one.
+    size_t last = 0;
+    for (size_t p = 2; p + 1 < jpeg.size(); ++p)
+        if (jpeg[p] == 0xFF && jpeg[p + 1] == 0xDA) last = p;
+    ASSERT_GT(last, 0u);
+    Bytes scan(jpeg.begin() + last, jpeg.end() - 2);
+    Bytes hostile(jpeg.begin(), jpeg.end() - 2);
+    for (int i = 0; i < kJpegMaxScans + 10; ++i)
+        hostile.insert(hostile.end(), scan.begin(), scan.end());
+    hostile.push_back(0xFF);
+    hostile.push_back(0xD9);
+    ImageOwner dst;
+    JpegContext ctx;
+    EXPECT_FALSE(Decode(hostile, &dst.image, &ctx));
+    EXPECT_EQ(ctx.status, kCodecNotSupported);
+    EXPECT_EQ(dst.image.pixels, nullptr);
+    // A hundred repeats stay within the limit and decode.
+    Bytes fewer(jpeg.begin(), jpeg.end() - 2);
+    for (int i = 0; i < 100; ++i)
+        fewer.insert(fewer.end(), scan.begin(), scan.end());
+    fewer.push_back(0xFF);
+    fewer.push_back(0xD9);
+    EXPECT_TRUE(Decode(fewer, &dst.image, &ctx));
+    // The transformation has the same limit.
+    JpegTransformOptions t;
+    Bytes out(hostile.size() * 2);
+    EXPECT_FALSE(TransformJpeg(hostile.data(), static_cast<uint32_t>(hostile.size()), t, nullptr, out.data(),
+                               static_cast<uint32_t>(out.size()), &ctx));
+    EXPECT_EQ(ctx.status, kCodecNotSupported);
+}
+
 // ---- encode ---------------------------------------------------------------------------------
 
 TEST(JpegEncodeTest, ResolutionCommentAndEightBitSourceAreWritten) {
