@@ -133,7 +133,7 @@ constexpr const wchar_t* kLabels[kExifInfoItems] = {
     L"Model",
     L"Lens make",
     L"Lens model",
-    L"Lens specification",
+    L"Lens focal and aperture range",
     L"Software",
     L"Date and time",
     L"Date and time (original)",
