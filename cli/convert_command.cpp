@@ -1,0 +1,133 @@
+// quorvel-cli `convert IN OUT [load flags] [encoder flags]`: decodes IN by its content, applies
+// the load options a viewer user would have set, and writes OUT with the encoder registered for
+// its extension.
+#include <cwctype>
+
+#include "cli_command.h"
+#include "codecs/codec_status.h"
+#include "image/image_buffer.h"
+#include "image/image_turn.h"
+#include "image/load_pipeline.h"
+
+namespace qvcli {
+namespace {
+
+// Load flags taking on|off; the value is consumed only when it is one of those, so encoder flags
+// of the same name with a number (png --gamma 45455) still reach the encoder.
+const wchar_t* const kSwitches[] = {L"--gamma", L"--alpha", L"--file-background", L"--autorot"};
+const wchar_t* const kValued[] = {L"--display-gamma", L"--background"};
+
+bool ParseSwitch(const std::wstring& v, bool* out) {
+    if (v == L"on")
+        *out = true;
+    else if (v == L"off")
+        *out = false;
+    else
+        return false;
+    return true;
+}
+
+// Splits `args` (after IN OUT) into load options and what goes on to the encoder.
+bool ReadLoadOptions(const Args& args, qv::LoadOptions* options, Args* rest) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::wstring& a = args[i];
+        bool handled = false;
+        for (const wchar_t* name : kSwitches) {
+            bool value = false;
+            if (a == name && i + 1 < args.size() && ParseSwitch(args[i + 1], &value)) {
+                if (a == L"--gamma")
+                    options->gamma = value;
+                else if (a == L"--alpha")
+                    options->alpha = value;
+                else if (a == L"--file-background")
+                    options->fileBackground = value;
+                else
+                    options->autoRotate = value;
+                ++i;
+                handled = true;
+            }
+        }
+        for (const wchar_t* name : kValued) {
+            if (a != name) continue;
+            if (i + 1 >= args.size()) return false;
+            const std::wstring& v = args[++i];
+            wchar_t* end = nullptr;
+            if (a == L"--display-gamma") {
+                long n = std::wcstol(v.c_str(), &end, 10);
+                if (v.empty() || *end != 0) return false;
+                options->displayGamma = static_cast<int32_t>(n);
+            } else {
+                unsigned long rgb = std::wcstoul(v.c_str(), &end, 16);
+                if (v.size() != 6 || *end != 0) return false;
+                // RRGGBB as typed; a COLORREF keeps red in the low byte.
+                options->background = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+            }
+            handled = true;
+        }
+        if (!handled) rest->push_back(a);
+    }
+    return true;
+}
+
+std::wstring LowerExtension(const std::wstring& path) {
+    size_t dot = path.rfind(L'.');
+    if (dot == std::wstring::npos) return L"";
+    std::wstring ext = path.substr(dot);
+    for (wchar_t& c : ext)
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    return ext;
+}
+
+int Fail(uint32_t status) {
+    PrintError(Widen(qv::CodecStatusText(status)) + L"\n");
+    return 1;
+}
+
+int RunConvert(const Args& args) {
+    if (args.size() < 2) return 2;
+    qv::LoadOptions options;
+    Args rest;
+    if (!ReadLoadOptions(Args(args.begin() + 2, args.end()), &options, &rest)) {
+        PrintError(L"convert: --display-gamma takes a number, --background RRGGBB\n");
+        return 2;
+    }
+    const CliEncoder* encoder = nullptr;
+    std::wstring ext = LowerExtension(args[1]);
+    for (const CliEncoder& e : Encoders())
+        if (ext == e.extension) encoder = &e;
+    if (encoder == nullptr) {
+        PrintError(L"convert: no encoder for the extension of " + args[1] + L"\n");
+        return 2;
+    }
+
+    qv::ImageBuffer* image = qv::AllocImageRecord();
+    qv::ImageBuffer* turned = qv::AllocImageRecord();
+    if (image == nullptr || turned == nullptr) {
+        qv::FreeImageRecord(image);
+        qv::FreeImageRecord(turned);
+        return Fail(qv::kCodecOutOfMemory);
+    }
+    qv::LoadInfo info;
+    qv::CodecStatus status = qv::kCodecOk;
+    int code = 0;
+    if (!qv::DecodeFile(args[0].c_str(), options, false, image, &info, &status)) {
+        code = Fail(status);
+    } else {
+        const qv::ImageBuffer* out = image;
+        if (qv::AutoRotate(*image, info.orientation, options.autoRotate, turned) != qv::kTurnNone) out = turned;
+        uint32_t written = encoder->encode(*out, args[1], rest);
+        if (written != qv::kCodecOk) code = Fail(written);
+    }
+    qv::FreeImageRecord(image);
+    qv::FreeImageRecord(turned);
+    return code;
+}
+
+} // namespace
+
+QV_CLI_COMMAND("convert",
+               "convert IN OUT [--gamma on|off] [--display-gamma N] [--alpha on|off] [--file-background on|off] "
+               "[--background RRGGBB] [--autorot on|off] [encoder flags: --depth N --dither ...]",
+               RunConvert);
+
+} // namespace qvcli

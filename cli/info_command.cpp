@@ -1,0 +1,74 @@
+// quorvel-cli `info FILE`: what the load pipeline learns about a file, then the sections that
+// formats with more to tell have registered.
+#include "cli_command.h"
+#include "codecs/codec_status.h"
+#include "image/format_detect.h"
+#include "image/image_buffer.h"
+#include "image/load_pipeline.h"
+#include "platform/platform.h"
+
+namespace qvcli {
+namespace {
+
+const wchar_t* FormatName(uint32_t format) {
+    switch (format) {
+    case qv::kFormatBmp: return L"BMP";
+    case qv::kFormatPng: return L"PNG";
+    case qv::kFormatJpeg: return L"JPEG";
+    case qv::kFormatTiff: return L"TIFF";
+    case qv::kFormatGif: return L"GIF";
+    case qv::kFormatUnreadable: return L"unreadable";
+    default: return L"unknown";
+    }
+}
+
+int RunInfo(const Args& args) {
+    if (args.size() != 1) return 2;
+    const std::wstring& path = args[0];
+    qv::SourceFormat format = qv::DetectFormatFromFile(path.c_str());
+    Print(L"format: " + std::wstring(FormatName(format)) + L"\n");
+
+    qv::ImageBuffer* image = qv::AllocImageRecord();
+    if (image == nullptr) {
+        PrintError(Widen(qv::CodecStatusText(qv::kCodecOutOfMemory)) + L"\n");
+        return 1;
+    }
+    qv::LoadInfo info;
+    qv::CodecStatus status = qv::kCodecOk;
+    bool ok = qv::DecodeFile(path.c_str(), qv::LoadOptions{}, true, image, &info, &status);
+    if (!ok) {
+        qv::FreeImageRecord(image);
+        PrintError(Widen(qv::CodecStatusText(status)) + L"\n");
+        return 1;
+    }
+    auto line = [](const wchar_t* name, long long value) { Print(name + std::to_wstring(value) + L"\n"); };
+    line(L"width: ", image->header.biWidth);
+    line(L"height: ", image->header.biHeight);
+    line(L"bit depth: ", image->header.biBitCount);
+    line(L"source bit depth: ", image->sourceBitDepth);
+    line(L"file size: ", image->fileSize);
+    line(L"interlaced: ", info.interlaced);
+    line(L"transparency: ", info.transparency);
+    line(L"text chunks: ", info.textPresent);
+    line(L"comment: ", info.commentPresent);
+    line(L"orientation: ", info.orientation);
+    line(L"exif: ", info.exifPresent);
+    qv::FreeImageRecord(image);
+
+    std::string bytes;
+    int code = 0;
+    if (qv::ReadWholeFile(path.c_str(), &bytes)) {
+        for (const InfoSection& section : InfoSections()) {
+            int rc = section.print(path, reinterpret_cast<const unsigned char*>(bytes.data()),
+                                   static_cast<unsigned>(bytes.size()));
+            if (rc != 0) code = rc;
+        }
+    }
+    return code;
+}
+
+} // namespace
+
+QV_CLI_COMMAND("info", "info FILE", RunInfo);
+
+} // namespace qvcli

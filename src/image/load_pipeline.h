@@ -1,0 +1,28 @@
+// Decoding by detected format, from memory or from a path. Shared by the viewer, the clipboard
+// and quorvel-cli.
+#pragma once
+
+#include <cstdint>
+
+#include "codecs/codec_status.h"
+#include "image/image_buffer.h"
+#include "image/load_types.h"
+
+namespace qv {
+
+// Decodes `size` bytes already known to be of `format` into `target`. Formats 0 and 6 fail
+// with 50007.
+bool DecodeMemory(SourceFormat format, const uint8_t* data, uint32_t size, const LoadOptions& options, bool wantFrames,
+                  ImageBuffer* target, LoadInfo* info, CodecStatus* status);
+
+// Maps the file (50004 when it cannot be), detects its format, decodes it and sets fileTime.
+// When no built-in decoder succeeds and a fallback is installed, the fallback gets the bytes.
+bool DecodeFile(const wchar_t* path, const LoadOptions& options, bool wantFrames, ImageBuffer* target, LoadInfo* info,
+                CodecStatus* status);
+
+// The plug-in decoders' way in: given the path and the bytes, fill `target` or return false.
+using DecodeFallback = bool (*)(const wchar_t* path, const uint8_t* data, uint32_t size, ImageBuffer* target,
+                                LoadInfo* info);
+void SetDecodeFallback(DecodeFallback fallback); // null removes it (the default)
+
+} // namespace qv

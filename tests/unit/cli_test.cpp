@@ -1,0 +1,99 @@
+// quorvel-cli end to end: convert a PNG to JPEG and TIFF and back, and `info` naming the format.
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "codecs/decoders.h"
+#include "codecs/png_codec.h"
+#include "image/image_buffer.h"
+#include "image/load_pipeline.h"
+#include "platform/platform.h"
+#include "test_support.h"
+
+namespace qv {
+namespace {
+
+#ifndef _WIN32
+std::string RunShell(const std::string& command, int* rc) {
+    std::string out;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) return out;
+    char buffer[512];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, n);
+    int status = pclose(pipe);
+    *rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
+}
+#endif
+
+TEST(Cli, ConvertRoundTripsAndInfo) {
+#ifdef _WIN32
+    GTEST_SKIP() << "runs the native binary";
+#else
+    const char* bin = std::getenv("QV_BINARY_DIR");
+    if (bin == nullptr) GTEST_SKIP() << "QV_BINARY_DIR not set";
+    std::string cli = std::string(bin) + "/quorvel-cli";
+    qvtest::ScratchDir dir;
+    ImageBuffer* src = AllocImageRecord();
+    CodecStatus status = kCodecOk;
+    ASSERT_TRUE(PrepareImage(src, 16, 9, 24, &status));
+    for (uint32_t y = 0; y < 9; ++y)
+        for (uint32_t x = 0; x < 16; ++x) {
+            uint8_t* p = ImageRowFromTop(src, y) + x * 3;
+            p[0] = 40, p[1] = 120, p[2] = 220;
+        }
+    std::wstring png = dir.File(L"in.png");
+    ASSERT_EQ(WritePngFile(png.c_str(), *src, PngWriteOptions{}), kCodecOk);
+    auto u = [](const std::wstring& w) { return "'" + WideToUtf8(w) + "'"; };
+
+    int rc = -1;
+    const struct {
+        const wchar_t* mid;
+        const char* name;
+        bool lossy;
+    } kForms[] = {{L"mid.jpg", "JPEG", true}, {L"mid.tif", "TIFF", false}};
+    for (const auto& form : kForms) {
+        std::wstring mid = dir.File(form.mid), back = dir.File(L"back.png");
+        RunShell(cli + " convert " + u(png) + " " + u(mid), &rc);
+        ASSERT_EQ(rc, 0) << form.name;
+        std::string info = RunShell(cli + " info " + u(mid), &rc);
+        EXPECT_EQ(rc, 0);
+        EXPECT_NE(info.find(std::string("format: ") + form.name), std::string::npos) << info;
+        EXPECT_NE(info.find("width: 16"), std::string::npos) << info;
+        RunShell(cli + " convert " + u(mid) + " " + u(back), &rc);
+        ASSERT_EQ(rc, 0);
+
+        ImageBuffer* out = AllocImageRecord();
+        LoadInfo li;
+        ASSERT_TRUE(DecodeFile(back.c_str(), LoadOptions{}, false, out, &li, &status));
+        ASSERT_EQ(out->header.biWidth, 16);
+        ASSERT_EQ(out->header.biHeight, 9);
+        const uint8_t* p = ImageRowFromTop(out, 4) + 8 * 3;
+        int tolerance = form.lossy ? 6 : 0;
+        EXPECT_NEAR(p[0], 40, tolerance);
+        EXPECT_NEAR(p[1], 120, tolerance);
+        EXPECT_NEAR(p[2], 220, tolerance);
+        FreeImageRecord(out);
+    }
+
+    std::string err = RunShell(cli + " convert " + u(dir.File(L"missing.png")) + " " + u(dir.File(L"x.png")), &rc);
+    EXPECT_EQ(rc, 1);
+    EXPECT_FALSE(err.empty());
+    RunShell(cli + " convert " + u(png), &rc);
+    EXPECT_EQ(rc, 2);
+    RunShell(cli + " convert " + u(png) + " " + u(dir.File(L"x.unknown")), &rc);
+    EXPECT_EQ(rc, 2);
+    FreeImageRecord(src);
+#endif
+}
+
+} // namespace
+} // namespace qv
