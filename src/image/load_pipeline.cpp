@@ -22,10 +22,7 @@ bool DecodeMemory(SourceFormat format, const uint8_t* data, uint32_t size, const
     case kFormatJpeg: return ReadJpegMemory(data, size, target, info, status);
     case kFormatTiff: return ReadTiffMemory(data, size, target, info, status);
     case kFormatGif: return ReadGifMemory(data, size, options, wantFrames, target, info, status);
-    case kFormatBmp:
-        // No built-in BMP reader yet: such files go to the fallback.
-        *status = kCodecNotSupported;
-        return false;
+    case kFormatBmp: return ReadBmpMemory(data, size, target, info, status);
     default: *status = kCodecBadData; return false;
     }
 }

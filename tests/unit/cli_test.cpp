@@ -59,7 +59,7 @@ TEST(Cli, ConvertRoundTripsAndInfo) {
         const wchar_t* mid;
         const char* name;
         bool lossy;
-    } kForms[] = {{L"mid.jpg", "JPEG", true}, {L"mid.tif", "TIFF", false}};
+    } kForms[] = {{L"mid.jpg", "JPEG", true}, {L"mid.tif", "TIFF", false}, {L"mid.bmp", "BMP", false}};
     for (const auto& form : kForms) {
         std::wstring mid = dir.File(form.mid), back = dir.File(L"back.png");
         RunShell(cli + " convert " + u(png) + " " + u(mid), &rc);
