@@ -4,6 +4,7 @@
 
 #include "app/dialog_template.h"
 #include "app/instance_request.h"
+#include "app/legacy_ini.h"
 #include "app/settings.h"
 #include "app/settings_file.h"
 #include "app/settings_location.h"
@@ -154,6 +155,37 @@ TEST(SettingsLoad, DialogTemplateNeedsSetFontAndTakesPointSize) {
     ASSERT_TRUE(qv::CopyDialogTemplate(withFont.data(), withFont.size(), -12, &copy));
     EXPECT_EQ(copy[32], 9);
     EXPECT_FALSE(qv::MeasureDialogTemplate(withFont.data(), 30, &facts));
+}
+
+} // namespace
+
+namespace {
+
+TEST(SettingsLoad, LegacyIniReadsAsTheProfileFunctionsDo) {
+    qv::LegacyIni ini;
+    ini.Parse("\xEF\xBB\xBF[vwin]\r\n Time = 0x1F \r\nTime=9\r\nName=\"quoted\"\r\nBad=abc\r\nNeg=-5x\r\n"
+              "[Blob]\r\nS=0102FF02\r\nWrong=0102FF03\r\n");
+    EXPECT_EQ(ini.GetInt(L"VWIN", L"time", 0), 0x1F); // case ignored, first wins
+    EXPECT_EQ(ini.GetString(L"Vwin", L"Name", L""), L"quoted");
+    EXPECT_EQ(ini.GetInt(L"Vwin", L"Bad", 7), 0);
+    EXPECT_EQ(ini.GetInt(L"Vwin", L"Neg", 7), -5);
+    EXPECT_EQ(ini.GetInt(L"Vwin", L"Missing", 7), 7);
+    EXPECT_EQ(ini.GetString(L"Vwin", L"Name", L"", 4), L"quo");
+    uint8_t out[3] = {};
+    ASSERT_TRUE(ini.GetStruct(L"Blob", L"S", out, 3));
+    EXPECT_EQ(out[2], 0xFF);
+    EXPECT_FALSE(ini.GetStruct(L"Blob", L"Wrong", out, 3));
+    EXPECT_FALSE(ini.GetStruct(L"Blob", L"S", out, 2));
+}
+
+TEST(SettingsLoad, InstanceRequestKeeps259CharacterPath) {
+    qv::InstanceRequest kept = qv::BuildInstanceRequest({std::wstring(259, L'a')});
+    EXPECT_EQ(kept.path.size(), 259u);
+    uint8_t block[qv::kInstanceRequestBytes];
+    qv::EncodeInstanceRequest(kept, block);
+    qv::InstanceRequest out;
+    ASSERT_TRUE(qv::DecodeInstanceRequest(block, sizeof block, &out));
+    EXPECT_EQ(out.path, kept.path);
 }
 
 } // namespace
