@@ -215,4 +215,40 @@ TEST(SettingsFile, DamagedSlotsGiveDefaults) {
     EXPECT_EQ(ReadTextOf(r, 13), L"");
 }
 
+// Files written with a shorter or longer index than ours still carry their blobs over.
+TEST(SettingsFile, ForeignIndexLengthsCarryOver) {
+    qvtest::ScratchDir dir;
+    for (uint32_t count : {5u, 300u}) {
+        std::string file(4 + 8 * count, '\0');
+        PutLe32(&file, 0, 0x00010000 | count);
+        const std::string text("h\0i\0", 4);
+        PutLe32(&file, 4, static_cast<uint32_t>(file.size()));
+        PutLe32(&file, 8, 4);
+        PutLe32(&file, 4 + 8 * 3, 1);
+        PutLe32(&file, 4 + 8 * 3 + 4, 77);
+        file += text;
+        std::wstring path = dir.File(L"n" + std::to_wstring(count) + L".ini");
+        ASSERT_TRUE(qvtest::WriteFileBytes(path, file));
+        {
+            qv::SettingsReader r;
+            ASSERT_TRUE(r.Open(path));
+            EXPECT_EQ(ReadTextOf(r, 0), L"hi");
+            EXPECT_EQ(r.ReadInt(3, 0), 77);
+            EXPECT_EQ(r.ReadInt(100, -1), -1);
+        }
+        {
+            qv::SettingsWriter w;
+            ASSERT_TRUE(w.Open(path));
+            w.WriteInt(100, 4);
+            ASSERT_TRUE(w.Close());
+        }
+        qv::SettingsReader r;
+        ASSERT_TRUE(r.Open(path));
+        EXPECT_EQ(r.count(), 210u);
+        EXPECT_EQ(ReadTextOf(r, 0), L"hi") << count;
+        EXPECT_EQ(r.ReadInt(3, 0), 77);
+        EXPECT_EQ(r.ReadInt(100, 0), 4);
+    }
+}
+
 } // namespace
