@@ -76,6 +76,28 @@ private:
 
 bool ReadWholeFile(const wchar_t* path, std::string* bytes, uint64_t limit = UINT32_MAX);
 
+// ---- random access: the settings file is read and rewritten in place --------------------------
+class RandomAccessFile {
+public:
+    RandomAccessFile() = default;
+    RandomAccessFile(const RandomAccessFile&) = delete;
+    RandomAccessFile& operator=(const RandomAccessFile&) = delete;
+    ~RandomAccessFile() { Close(); }
+
+    bool OpenReadShared(const wchar_t* path);      // read access, read sharing, must exist
+    bool OpenReadWriteAlways(const wchar_t* path); // read/write, read sharing, created if missing
+    // Reads up to `bytes` at `offset`; *got is how many arrived (short at the end of the file).
+    bool ReadAt(uint64_t offset, void* data, uint32_t bytes, uint32_t* got);
+    bool WriteAt(uint64_t offset, const void* data, uint32_t bytes); // false unless all was written
+    bool Size(uint64_t* size);
+    bool Truncate(uint64_t size);
+    void Close();
+    bool IsOpen() const { return handle_ != -1; }
+
+private:
+    intptr_t handle_ = -1;
+};
+
 // ---- file facts -----------------------------------------------------------------------------
 bool PathExists(const wchar_t* path);
 bool IsDirectory(const wchar_t* path);

@@ -154,6 +154,70 @@ bool ReadWholeFile(const wchar_t* path, std::string* bytes, uint64_t limit) {
     return true;
 }
 
+bool RandomAccessFile::OpenReadShared(const wchar_t* path) {
+    Close();
+    int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    handle_ = fd;
+    return true;
+}
+
+bool RandomAccessFile::OpenReadWriteAlways(const wchar_t* path) {
+    Close();
+    int fd = ::open(NativePath(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    handle_ = fd;
+    return true;
+}
+
+bool RandomAccessFile::ReadAt(uint64_t offset, void* data, uint32_t bytes, uint32_t* got) {
+    *got = 0;
+    if (handle_ == -1) return false;
+    uint8_t* p = static_cast<uint8_t*>(data);
+    while (*got < bytes) {
+        ssize_t n = pread(static_cast<int>(handle_), p + *got, bytes - *got, static_cast<off_t>(offset + *got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        *got += static_cast<uint32_t>(n);
+    }
+    return true;
+}
+
+bool RandomAccessFile::WriteAt(uint64_t offset, const void* data, uint32_t bytes) {
+    if (handle_ == -1) return false;
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    uint32_t done = 0;
+    while (done < bytes) {
+        ssize_t n = pwrite(static_cast<int>(handle_), p + done, bytes - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<uint32_t>(n);
+    }
+    return true;
+}
+
+bool RandomAccessFile::Size(uint64_t* size) {
+    struct stat st;
+    if (handle_ == -1 || fstat(static_cast<int>(handle_), &st) != 0) return false;
+    *size = static_cast<uint64_t>(st.st_size);
+    return true;
+}
+
+bool RandomAccessFile::Truncate(uint64_t size) {
+    return handle_ != -1 && ftruncate(static_cast<int>(handle_), static_cast<off_t>(size)) == 0;
+}
+
+void RandomAccessFile::Close() {
+    if (handle_ != -1) ::close(static_cast<int>(handle_));
+    handle_ = -1;
+}
+
 bool PathExists(const wchar_t* path) {
     struct stat st;
     return stat(NativePath(path).c_str(), &st) == 0;

@@ -153,6 +153,64 @@ bool ReadWholeFile(const wchar_t* path, std::string* bytes, uint64_t limit) {
     return true;
 }
 
+bool RandomAccessFile::OpenReadShared(const wchar_t* path) {
+    Close();
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    handle_ = reinterpret_cast<intptr_t>(file);
+    return true;
+}
+
+bool RandomAccessFile::OpenReadWriteAlways(const wchar_t* path) {
+    Close();
+    HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    handle_ = reinterpret_cast<intptr_t>(file);
+    return true;
+}
+
+static bool SeekTo(HANDLE file, uint64_t offset) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(file, to, nullptr, FILE_BEGIN) != 0;
+}
+
+bool RandomAccessFile::ReadAt(uint64_t offset, void* data, uint32_t bytes, uint32_t* got) {
+    *got = 0;
+    if (handle_ == -1 || !SeekTo(AsHandle(handle_), offset)) return false;
+    uint8_t* p = static_cast<uint8_t*>(data);
+    while (*got < bytes) {
+        DWORD n = 0;
+        if (!ReadFile(AsHandle(handle_), p + *got, bytes - *got, &n, nullptr)) return false;
+        if (n == 0) break;
+        *got += n;
+    }
+    return true;
+}
+
+bool RandomAccessFile::WriteAt(uint64_t offset, const void* data, uint32_t bytes) {
+    if (handle_ == -1 || !SeekTo(AsHandle(handle_), offset)) return false;
+    DWORD written = 0;
+    return WriteFile(AsHandle(handle_), data, bytes, &written, nullptr) && written == bytes;
+}
+
+bool RandomAccessFile::Size(uint64_t* size) {
+    LARGE_INTEGER value;
+    if (handle_ == -1 || !GetFileSizeEx(AsHandle(handle_), &value)) return false;
+    *size = static_cast<uint64_t>(value.QuadPart);
+    return true;
+}
+
+bool RandomAccessFile::Truncate(uint64_t size) {
+    return handle_ != -1 && SeekTo(AsHandle(handle_), size) && SetEndOfFile(AsHandle(handle_));
+}
+
+void RandomAccessFile::Close() {
+    if (handle_ != -1) CloseHandle(AsHandle(handle_));
+    handle_ = -1;
+}
+
 bool PathExists(const wchar_t* path) {
     return PathFileExistsW(path) != 0;
 }

@@ -1,0 +1,52 @@
+// String numbers of the language module that the shell names, and how an error number becomes the
+// caption and text of an error box. Later subsystems add their numbers beside their own code.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace qv {
+
+enum UiString : uint32_t {
+    kStrUiFontFace = 20000,
+    kStrListWindowTitle = 20015,
+    kStrFilterAllSupported = 21000,
+    kStrFilterBmp = 21001,
+    kStrFilterPng = 21002,
+    kStrFilterJpeg = 21003,
+    kStrFilterTiff = 21004,
+    kStrFilterGif = 21005,
+    kStrFilterAllFiles = 21006,
+    kStrFilterPlugins = 21007,
+    kStrFilterZip = 21008,
+    kStrFilterRar = 21010,
+    kStrLoadingTitle = 22000,
+    kStrSavingTitle = 22001,
+    kStrPreviewTitle = 22002,
+    kStrUnsavedChanges = 22003,
+    kStrReloadQuestion = 22004,
+    kStrGeneralErrorCaption = 30000,
+    kStrOutOfMemory = 30001,
+    kStrCannotRead = 30002,
+    kStrEmptyView = 30003, // also "cannot be processed"
+    kStrLastGeneralError = 30013,
+    kStrImageErrorCaption = 50000,
+    kStrImageErrorFirst = 50001,
+    kStrImageErrorPrefix = 50007,
+    kStrImageErrorLastPlain = 50010,
+    kStrImageErrorLast = 50024,
+};
+
+// Dialog templates of the language module.
+enum DialogTemplate : uint32_t {
+    kDlgStartupInfo = 4500,
+    kCtlStartupInfoDontShow = 4501,
+};
+
+// Caption and text for ErrorBox(n); `text(n)` loads string n (empty when missing). Numbers outside
+// the error ranges give an empty caption and text.
+void ComposeErrorBox(uint32_t n, const std::function<std::wstring(uint32_t)>& text, std::wstring* caption,
+                     std::wstring* message);
+
+} // namespace qv
