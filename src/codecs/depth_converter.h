@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "codecs/codec_status.h"
 #include "platform/win32_types.h"
 
 namespace qv {
@@ -21,6 +22,8 @@ struct DepthConverter {
     uint32_t totalBytes = 0;     // stride x height; 0 when it does not fit in 32 bits
     bool dither = false;
     uint32_t paletteCount = 0; // entries of the target palette that the pixels use (after a convert)
+    // Why the last call failed: 50006 (depths, sizes, too many pixels) or 50001 (no memory).
+    CodecStatus status = kCodecOk;
 };
 
 // Computes the target row sizes. Returns false when the sizes do not fit in 32 bits.

@@ -1,0 +1,28 @@
+// Lossless transformation of untrusted JPEG bytes. The first byte picks the options.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "codecs/jpeg_codec.h"
+#include "fuzz_jpeg_limits.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 2 || size > UINT32_MAX) return 0;
+    uint8_t pick = data[0];
+    ++data;
+    --size;
+    if (!FuzzJpegSizeAcceptable(data, size)) return 0;
+    qv::JpegTransformOptions o;
+    o.transform = pick % 6;
+    o.markerCopy = (pick >> 3) % 3;
+    o.trim = pick & 0x20;
+    o.forceGrey = pick & 0x40;
+    o.progressive = pick & 0x80;
+    o.resetOrientation = true;
+    std::vector<uint8_t> source(data, data + size);
+    std::vector<uint8_t> out(size * 4 + 65536);
+    qv::JpegContext ctx;
+    qv::TransformJpeg(source.data(), static_cast<uint32_t>(size), o, nullptr, out.data(),
+                      static_cast<uint32_t>(out.size()), &ctx);
+    return 0;
+}

@@ -1,0 +1,73 @@
+// The lossless operation on a JPEG file in place, and the EXIF thumbnail that must follow it.
+#include <vector>
+
+#include "codecs/exif.h"
+#include "codecs/jpeg_codec.h"
+#include "platform/platform.h"
+
+namespace qv {
+
+namespace {
+
+// Turns or greys the EXIF thumbnail of `path` the way its main image was transformed.
+bool TransformThumbnail(const wchar_t* path, const JpegTransformOptions& options) {
+    ExifThumbnail thumb;
+    CodecStatus status = kCodecOk;
+    if (!FindExifThumbnailInFile(path, &thumb, &status)) return false;
+    std::vector<uint8_t> source(thumb.app1.begin() + 6 + thumb.offset,
+                                thumb.app1.begin() + 6 + thumb.offset + thumb.length);
+    std::vector<uint8_t> out(kExifMaxPayload);
+    JpegTransformOptions t;
+    t.transform = options.transform;
+    t.forceGrey = options.forceGrey;
+    t.trim = true;
+    t.markerCopy = kCopyNone;
+    JpegContext ctx;
+    if (!TransformJpeg(source.data(), static_cast<uint32_t>(source.size()), t, nullptr, out.data(),
+                       static_cast<uint32_t>(out.size()), &ctx))
+        return false;
+    return ReplaceExifThumbnailInFile(path, thumb, out.data(), ctx.bytesUsed);
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    size_t cut = path.find_last_of(L"/\\");
+    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
+}
+
+} // namespace
+
+bool TransformJpegFile(const wchar_t* sourcePath, const wchar_t* outputPath, const JpegTransformOptions& options,
+                       JpegContext* ctx) {
+    ctx->status = kCodecOk;
+    bool ok = false;
+    {
+        MappedFile source;
+        if (!MapWholeFile(sourcePath, MapMode::CopyOnWrite, &source)) {
+            ctx->status = kCodecCannotOpen;
+            return false;
+        }
+        ok = TransformJpeg(source.view, source.size, options, outputPath, nullptr, 0, ctx);
+    }
+    if (ok && options.markerCopy == kCopyAll && (options.transform != kTransformNone || options.forceGrey))
+        TransformThumbnail(outputPath, options); // a thumbnail that cannot be turned stays as it was
+    return ok;
+}
+
+bool TransformJpegFileInPlace(const wchar_t* path, const JpegTransformOptions& options, JpegContext* ctx) {
+    ctx->status = kCodecOk;
+    std::wstring temp;
+    // Beside the original, so that replacing it does not cross volumes.
+    if (!CreateTempFile(FolderOf(path), &temp) && !CreateTempFile(std::wstring(), &temp)) {
+        ctx->status = kCodecCannotWrite;
+        return false;
+    }
+    bool ok = TransformJpegFile(path, temp.c_str(), options, ctx);
+    if (ok && !CopyFilePath(temp.c_str(), path)) {
+        ctx->status = kCodecCannotWrite;
+        ok = false;
+    }
+    DeleteFilePath(temp.c_str());
+    return ok;
+}
+
+} // namespace qv
