@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "../logical_order_names.h"
 #include "sources/logical_compare.h"
 
 namespace qv {
@@ -19,10 +20,8 @@ TEST(LogicalCompareTest, DigitRunsCompareByValue) {
 TEST(LogicalCompareTest, CaseIsIgnoredAndOrderIsAntisymmetric) {
     EXPECT_EQ(CompareLogical(L"ABC.jpg", L"abc.JPG"), 0);
     EXPECT_LT(CompareLogical(L"apple", L"Banana"), 0);
-    const wchar_t* names[] = {L"a",      L"A1", L"a01", L"a2", L"a10", L"b",   L"_x", L"x y",
-                              L"\u00e9", L"e",  L"f",   L"",   L"1",   L"007", L"z9", L"z10"};
-    for (const wchar_t* x : names)
-        for (const wchar_t* y : names)
+    for (const wchar_t* x : qvtest::kLogicalOrderNames)
+        for (const wchar_t* y : qvtest::kLogicalOrderNames)
             EXPECT_EQ(Sign(CompareLogical(x, y)), -Sign(CompareLogical(y, x))) << "pair";
 }
 
