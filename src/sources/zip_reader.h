@@ -1,0 +1,34 @@
+// The ZIP reader: lists an archive's members from its central directory and extracts one member
+// (stored or deflated) into a large block with 4 spare bytes. Nothing is ever written to disk.
+// Members that are unsound (unsupported method, ZIP64 sizes, names that climb out of the archive
+// or hold invalid characters, data outside the file, overlapping members, impossible sizes) are
+// left out of the listing and refuse to extract; the rest of the archive still lists.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+#include "sources/file_list.h"
+
+namespace qv {
+
+// Listing from memory leaves `archiveTime` alone; the path form fills it from the file.
+bool ListZipMemory(const uint8_t* data, uint32_t size, ArchiveListing* out);
+bool ListZipArchive(const wchar_t* path, ArchiveListing* out);
+
+// `key` is the member's key from the listing (its local header offset in the file).
+bool ExtractZipMemory(const uint8_t* data, uint32_t size, int32_t key, LargeBlock* out, uint32_t* length);
+bool ExtractZipMember(const wchar_t* path, int32_t key, LargeBlock* out, uint32_t* length);
+
+// Names without the UTF-8 flag are in the system's ANSI code page. Windows installs a decoder for
+// it; the default reads Windows-1252.
+using ZipNameDecoder = std::wstring (*)(const uint8_t* bytes, size_t length);
+void SetZipAnsiDecoder(ZipNameDecoder decoder);
+
+// A DOS date and time as a 100-ns count since 1601 in the same (local) clock; false when the
+// fields are out of range.
+bool DosDateTimeToTicks(uint16_t date, uint16_t time, uint64_t* ticks);
+
+} // namespace qv

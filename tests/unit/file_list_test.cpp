@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "sources/file_list.h"
+#include "test_support.h"
+
+namespace qv {
+namespace {
+
+void Fill(FileList* list, const std::vector<std::wstring>& names, const std::vector<int32_t>& sizes = {},
+          const std::vector<uint32_t>& times = {}) {
+    list->entries.reset(new FileEntry[names.size()]);
+    list->capacity = list->count = static_cast<uint32_t>(names.size());
+    list->current = 0;
+    for (size_t i = 0; i < names.size(); ++i) {
+        FileEntry& e = list->entries[i];
+        ASSERT_TRUE(e.name.Set(names[i]));
+        e.key = static_cast<int32_t>(100 + i);
+        e.size = sizes.empty() ? 1 : sizes[i];
+        e.time.dwLowDateTime = times.empty() ? 5 : times[i];
+    }
+}
+
+std::vector<std::wstring> Names(const FileList& list) {
+    std::vector<std::wstring> out;
+    for (uint32_t i = 0; i < list.count; ++i)
+        out.push_back(list.entries[i].name.str());
+    return out;
+}
+
+TEST(FileListTest, NameOrderIsLogicalWithStableTieBreaks) {
+    FileList list;
+    Fill(&list, {L"b10.jpg", L"B2.jpg", L"a01.jpg", L"a1.jpg", L"A1.jpg", L"b2.jpg"});
+    list.sortOrder = kSortByName;
+    SortEntries(&list);
+    // names equal in the logical order keep a fixed order by their plain characters
+    std::vector<std::wstring> got = Names(list);
+    EXPECT_EQ(got[5], L"b10.jpg");
+    EXPECT_EQ(got[3].substr(1), L"2.jpg");
+    FileList again;
+    Fill(&again, {L"b2.jpg", L"A1.jpg", L"b10.jpg", L"a1.jpg", L"B2.jpg", L"a01.jpg"});
+    SortEntries(&again);
+    EXPECT_EQ(Names(again), got);
+}
+
+TEST(FileListTest, EqualSizesAndDatesFallBackToName) {
+    FileList list;
+    Fill(&list, {L"c.png", L"a.png", L"b.png", L"d.png"}, {7, 7, 3, 7}, {9, 9, 9, 1});
+    list.sortOrder = kSortBySize;
+    SortEntries(&list);
+    EXPECT_EQ(Names(list), (std::vector<std::wstring>{L"b.png", L"a.png", L"c.png", L"d.png"}));
+    list.sortOrder = kSortByDate;
+    SortEntries(&list);
+    EXPECT_EQ(Names(list), (std::vector<std::wstring>{L"d.png", L"a.png", L"b.png", L"c.png"}));
+}
+
+TEST(FileListTest, NavigationStopsAtBothEnds) {
+    FileList list;
+    uint32_t to = 99;
+    EXPECT_FALSE(NavigationTarget(list, Navigate::Next, &to));
+    Fill(&list, {L"a", L"b", L"c"});
+    EXPECT_FALSE(NavigationTarget(list, Navigate::Previous, &to));
+    EXPECT_FALSE(NavigationTarget(list, Navigate::First, &to));
+    ASSERT_TRUE(NavigationTarget(list, Navigate::Last, &to));
+    EXPECT_EQ(to, 2u);
+    list.current = 2;
+    EXPECT_FALSE(NavigationTarget(list, Navigate::Next, &to));
+    ASSERT_TRUE(NavigationTarget(list, Navigate::Previous, &to));
+    EXPECT_EQ(to, 1u);
+    Fill(&list, {L"only"});
+    EXPECT_FALSE(NavigationTarget(list, Navigate::Last, &to));
+}
+
+TEST(FileListTest, SelectionFallsBackToFirstEntry) {
+    FileList list;
+    Fill(&list, {L"a", L"b", L"c"});
+    EXPECT_EQ(SelectByKey(&list, 102), 2u);
+    EXPECT_EQ(SelectByKey(&list, 7), 0u);
+    EXPECT_EQ(list.current, 0u);
+    list.current = 1;
+    EXPECT_TRUE(SelectIndex(&list, 3));
+    EXPECT_EQ(list.current, 0u);
+}
+
+TEST(FileListTest, RemovingTheLastEntries) {
+    FileList list;
+    Fill(&list, {L"a", L"b", L"c"});
+    list.current = 2;
+    list.currentName = L"c";
+    ASSERT_TRUE(RemoveCurrent(&list));
+    EXPECT_EQ(list.count, 2u);
+    EXPECT_EQ(list.current, 0u);
+    ASSERT_TRUE(RemoveCurrent(&list));
+    list.currentPath = L"x/b";
+    list.currentName = L"b";
+    EXPECT_FALSE(RemoveCurrent(&list));
+    EXPECT_FALSE(HasList(list));
+    EXPECT_TRUE(list.currentName.empty());
+    EXPECT_TRUE(list.currentPath.empty());
+}
+
+TEST(FileListTest, FolderScanTakesImageExtensionsWithoutCaseAndSkipsFolders) {
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() /
+                   ("qv_file_list_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "sub.jpg");
+    for (const char* n : {"b.JPG", "a10.png", "a2.gif", "notes.txt", "c.jpeg", "noext"})
+        ASSERT_TRUE(qvtest::WriteFileBytes((dir / n).wstring(), std::string(1500, 'x')));
+    FileList list;
+    list.currentName = L"a10.png";
+    ASSERT_TRUE(ScanFolder(&list, dir.wstring()));
+    EXPECT_EQ(Names(list), (std::vector<std::wstring>{L"a2.gif", L"a10.png", L"b.JPG", L"c.jpeg"}));
+    EXPECT_EQ(list.current, 1u);
+    EXPECT_EQ(list.entries[0].size, 2); // KiB rounded up
+    fs::remove_all(dir);
+    EXPECT_FALSE(ScanFolder(&list, dir.wstring()));
+}
+
+} // namespace
+} // namespace qv
