@@ -26,27 +26,4 @@ SourceFormat DetectFormatFromFile(const wchar_t* path) {
     return DetectFormatFromMemory(file.view, file.size);
 }
 
-SourceFormat ClassifyExtension(const wchar_t* path) {
-    if (path == nullptr) return kFormatNone;
-    const wchar_t* dot = std::wcsrchr(path, L'.');
-    if (dot == nullptr) return kFormatNone;
-    wchar_t ext[8] = {};
-    size_t n = 0;
-    for (const wchar_t* p = dot + 1; *p != 0; ++p) {
-        if (n == 7) return kFormatNone;
-        wchar_t c = *p;
-        ext[n++] = (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-    }
-    struct Row {
-        const wchar_t* ext;
-        SourceFormat format;
-    };
-    static const Row kRows[] = {{L"jpg", kFormatJpeg}, {L"jpe", kFormatJpeg}, {L"jpeg", kFormatJpeg},
-                                {L"png", kFormatPng},  {L"gif", kFormatGif},  {L"bmp", kFormatBmp},
-                                {L"tif", kFormatTiff}, {L"tiff", kFormatTiff}};
-    for (const Row& row : kRows)
-        if (std::wcscmp(ext, row.ext) == 0) return row.format;
-    return kFormatNone;
-}
-
 } // namespace qv

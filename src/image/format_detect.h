@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "image/image_buffer.h"
+#include "sources/extension_class.h" // ClassifyExtension: the extension classes shared with the file list
 
 namespace qv {
 
@@ -12,7 +13,5 @@ namespace qv {
 SourceFormat DetectFormatFromMemory(const uint8_t* bytes, size_t length);
 // Reads the first 8 bytes; kFormatUnreadable when the file cannot be opened or is shorter.
 SourceFormat DetectFormatFromFile(const wchar_t* path);
-// By the text after the last '.', ASCII case-insensitive; kFormatNone for anything else.
-SourceFormat ClassifyExtension(const wchar_t* path);
 
 } // namespace qv
