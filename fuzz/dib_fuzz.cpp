@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codecs/bmp_codec.h"
+#include "fuzz_image_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > UINT32_MAX) return 0;
@@ -14,17 +15,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     qv::ImageBuffer image{};
     qv::CodecStatus status = qv::kCodecOk;
     bool ok = qv::ReadDibMemory(bytes.data(), static_cast<uint32_t>(size), &image, &status);
-    if (!ok) {
-        if (image.pixels || status == qv::kCodecOk) std::abort();
-        return 0;
-    }
-    const BITMAPINFOHEADER& h = image.header;
-    if (h.biWidth < 1 || h.biHeight < 1 || (h.biBitCount != 8 && h.biBitCount != 24) || !image.pixels) std::abort();
-    size_t total = size_t{qv::ImageStride(&image)} * static_cast<size_t>(h.biHeight) + 4;
-    volatile uint8_t sink = 0;
-    for (size_t i = 0; i < total; i += 61)
-        sink = sink + image.pixels[i];
-    sink = sink + image.pixels[total - 1];
-    qv::FreeImagePixels(&image);
+    qvfuzz::CheckDecodeResult(ok, status, &image);
     return 0;
 }
