@@ -27,8 +27,7 @@ bool IsLanguageModule(const std::wstring& path);
 // The options dialog's language list: the base names of the *.dll files of `folder` that are
 // language modules, in the order of enumeration. The one equal to `current` (ASCII case ignored)
 // is listed without loading it and its index goes to `selection` (-1 when absent).
-std::vector<std::wstring> ListLanguageModules(const std::wstring& folder, const std::wstring& current,
-                                              int* selection);
+std::vector<std::wstring> ListLanguageModules(const std::wstring& folder, const std::wstring& current, int* selection);
 
 // The module every text comes from; the program instance owns the dialogs created from it.
 void SetLanguageModule(HMODULE module, HINSTANCE programInstance);

@@ -20,6 +20,11 @@ bool DecodeMemory(SourceFormat format, const uint8_t* data, uint32_t size, const
 bool DecodeFile(const wchar_t* path, const LoadOptions& options, bool wantFrames, ImageBuffer* target, LoadInfo* info,
                 CodecStatus* status);
 
+// Bytes that came from an archive member called `name`: detects the format, decodes, and offers
+// the bytes to the fallback when no built-in decoder succeeds.
+bool DecodeMember(const wchar_t* name, const uint8_t* data, uint32_t size, const LoadOptions& options, bool wantFrames,
+                  ImageBuffer* target, LoadInfo* info, CodecStatus* status);
+
 // The plug-in decoders' way in: given the path and the bytes, fill `target` or return false.
 using DecodeFallback = bool (*)(const wchar_t* path, const uint8_t* data, uint32_t size, ImageBuffer* target,
                                 LoadInfo* info);

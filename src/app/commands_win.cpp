@@ -1,0 +1,71 @@
+// Routing of command numbers to the subsystem that owns them.
+#include "app/app_state.h"
+#include "app/command_ids.h"
+#include "app/file_commands_win.h"
+#include "viewer/view_window.h"
+
+namespace qv {
+
+namespace {
+
+bool HandleShellCommand(int32_t command) {
+    switch (command) {
+    case kCmdClose: PostMessageW(g_app.viewWindow, WM_CLOSE, 0, 0); return true;
+    case kCmdMinimise: ShowWindow(CurrentMainWindow(), SW_MINIMIZE); return true;
+    case kCmdFitWindowToImage: ShowLoadedImage(); return true;
+    default: return false;
+    }
+}
+
+// The viewer's zoom commands on the current surface.
+bool HandleZoomCommand(int32_t command) {
+    ViewGeometry& g = g_app.geometry;
+    if (g.imageWidth <= 0) return false;
+    const ViewSettings s = ViewSettingsFrom(g_app.settings);
+    HWND window = g_app.displayMode == DisplayMode::SubWindow ? g_app.subWindow : g_app.viewWindow;
+    SurfaceMetrics m = MeasureSurface(window, g_app.displayMode, s);
+    if (!ApplyZoomCommand(&g, command, FitArea(g, s, m))) return false;
+    if (g_app.displayMode == DisplayMode::ViewWindow && s.FitWin && !IsZoomed(window)) {
+        ViewSize client;
+        ViewRect r = FitWindowRect(g, s, m, &client);
+        SetWindowPos(window, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT c;
+        GetClientRect(window, &c);
+        SetViewClient(&g, c.right, c.bottom);
+    }
+    LayoutView(&g);
+    UpdateMainWindowTitle();
+    RepaintView();
+    return true;
+}
+
+// Handlers in the order they are asked.
+const CommandHandler kHandlers[] = {
+    HandleShellCommand,
+    HandleFileCommand,
+    HandleZoomCommand,
+};
+
+} // namespace
+
+int32_t MouseActionCommand(int32_t action) {
+    switch (action) {
+    case 0: return kCmdClose;
+    case 1: return kCmdSubWindow;
+    case 2: return kCmdFullScreen;
+    case 3: return kCmdMinimise;
+    default: return 0;
+    }
+}
+
+HWND CurrentMainWindow() {
+    return g_app.displayMode == DisplayMode::SubWindow && g_app.subWindow ? g_app.subWindow : g_app.viewWindow;
+}
+
+bool RunCommand(int32_t command) {
+    for (CommandHandler handler : kHandlers)
+        if (handler(command)) return true;
+    return false;
+}
+
+} // namespace qv

@@ -1,0 +1,409 @@
+// The life of the process: start-up in its fixed order, single-instance forwarding, the command
+// line, the message loop and the shutdown that starts in the ViewWindow's close handler.
+#include "app/startup_win.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <vector>
+
+#include "app/accelerators_win.h"
+#include "app/app_state.h"
+#include "app/command_ids.h"
+#include "app/file_commands_win.h"
+#include "app/language_module.h"
+#include "app/settings_file.h"
+#include "app/settings_location.h"
+#include "app/settings_migration.h"
+#include "app/startup_info_dialog_win.h"
+#include "app/ui_strings.h"
+#include "platform/crc32.h"
+#include "platform/platform.h"
+#include "viewer/view_window.h"
+
+namespace qv {
+
+AppState g_app;
+
+namespace {
+
+constexpr UINT kHelpInitialize = 0x1C; // HH_INITIALIZE
+constexpr UINT kHelpUninitialize = 0x1D;
+using HtmlHelpEntry = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
+
+struct HtmlHelp {
+    HMODULE library = nullptr;
+    HtmlHelpEntry entry = nullptr;
+    DWORD_PTR cookie = 0;
+};
+HtmlHelp g_help;
+
+void InitialiseHtmlHelp() {
+    g_help.library = LoadLibraryW(L"hhctrl.ocx");
+    if (!g_help.library) return;
+    // the wide entry point is exported by ordinal only
+    g_help.entry =
+        reinterpret_cast<HtmlHelpEntry>(reinterpret_cast<void*>(GetProcAddress(g_help.library, MAKEINTRESOURCEA(15))));
+    if (g_help.entry) g_help.entry(nullptr, nullptr, kHelpInitialize, reinterpret_cast<DWORD_PTR>(&g_help.cookie));
+}
+
+void UninitialiseHtmlHelp() {
+    if (g_help.entry) g_help.entry(nullptr, nullptr, kHelpUninitialize, g_help.cookie);
+    if (g_help.library) FreeLibrary(g_help.library);
+    g_help = HtmlHelp{};
+}
+
+std::wstring KnownFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+    return path;
+}
+
+std::wstring ExecutablePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return {};
+        if (n < buffer.size()) return std::wstring(buffer.data(), n);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+void StartupError(const wchar_t* text) {
+    MessageBoxW(nullptr, text, L"Error", MB_SETFOREGROUND | MB_ICONERROR);
+}
+
+// The window a second start hands its request to, or null when it should become an instance.
+HWND RunningInstance(const SettingsReader& reader) {
+    if (!reader.valid() || reader.count() <= 1) return nullptr;
+    const SettingsSlot* dual = reader.Slot(kSlotDual);
+    if (!dual || !dual->IsInteger() || reader.ReadInt(kSlotDual, 0) == 0) return nullptr;
+    HWND window = FindWindowW(kViewWindowClass, nullptr);
+    if (window && !IsWindowVisible(window)) window = FindWindowW(kSubWindowClass, nullptr);
+    return window;
+}
+
+void ForwardTo(HWND window, const std::vector<std::wstring>& args) {
+    if (IsIconic(window)) ShowWindowAsync(window, SW_RESTORE);
+    SetForegroundWindow(window);
+    if (args.empty()) return;
+    uint8_t block[kInstanceRequestBytes];
+    EncodeInstanceRequest(BuildInstanceRequest(args), block);
+    COPYDATASTRUCT data{kCopyDataInstanceRequest, kInstanceRequestBytes, block};
+    SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+}
+
+std::vector<std::wstring> Arguments() {
+    std::vector<std::wstring> args;
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!argv) return args;
+    for (int i = 1; i < count; ++i)
+        args.emplace_back(argv[i]);
+    LocalFree(argv);
+    return args;
+}
+
+void StartExtraProcesses(const std::vector<std::wstring>& paths) {
+    for (const std::wstring& path : paths) {
+        if (path.empty()) continue;
+        std::wstring parameters = ExtraProcessParameters(path);
+        SHELLEXECUTEINFOW info{sizeof info};
+        info.fMask = SEE_MASK_FLAG_NO_UI;
+        info.lpFile = g_app.exePath.c_str();
+        info.lpParameters = parameters.c_str();
+        info.nShow = SW_SHOWNORMAL;
+        ShellExecuteExW(&info);
+    }
+}
+
+bool ResolveShortcut(const std::wstring& path, std::wstring* target) {
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link))))
+        return false;
+    bool ok = false;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        wchar_t resolved[MAX_PATH] = {};
+        if (SUCCEEDED(file->Load(path.c_str(), STGM_READ)) &&
+            SUCCEEDED(link->GetPath(resolved, MAX_PATH, nullptr, 0)) && resolved[0]) {
+            *target = resolved;
+            ok = true;
+        }
+        file->Release();
+    }
+    link->Release();
+    return ok;
+}
+
+bool EndsWithLnk(const std::wstring& path) {
+    if (path.size() < 4) return false;
+    std::wstring ext = path.substr(path.size() - 4);
+    for (wchar_t& c : ext)
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    return ext == L".lnk";
+}
+
+void LoadCursorsAndMetrics() {
+    g_app.arrowCursor = LoadCursorW(nullptr, IDC_ARROW);
+    g_app.waitCursor = LoadCursorW(nullptr, IDC_WAIT);
+    g_app.appStartingCursor = LoadCursorW(nullptr, IDC_APPSTARTING);
+    g_app.noCursor = LoadCursorW(nullptr, IDC_NO);
+    g_app.checkMarkWidth = GetSystemMetrics(SM_CXMENUCHECK);
+    g_app.scrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, WS_CAPTION | WS_THICKFRAME, FALSE, 0);
+    g_app.minTrackWidth = GetSystemMetrics(SM_CXMINTRACK) - (frame.right - frame.left);
+}
+
+void CreateUiFont() {
+    LOGFONTW font{};
+    font.lfHeight = g_app.settings.FHeight;
+    font.lfWeight = g_app.settings.FWeight;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    std::wstring face = UiText(kStrUiFontFace).substr(0, LF_FACESIZE - 1);
+    wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    g_app.uiFont = CreateFontIndirectW(&font);
+}
+
+void InitialiseCommonControls() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES |
+                                                       ICC_UPDOWN_CLASS | ICC_COOL_CLASSES};
+    InitCommonControlsEx(&controls);
+}
+
+int ShowCommandForSubWindow(int show) {
+    return show == SW_SHOWMAXIMIZED || show == SW_SHOWMINNOACTIVE ? show : SW_SHOW;
+}
+
+void ShowSubWindow(int show) {
+    ShowWindow(g_app.subWindow, show);
+    g_app.displayMode = DisplayMode::SubWindow;
+    ShowWindow(g_app.viewWindow, SW_HIDE);
+}
+
+// Step 10.8: what the command line asks a new instance to do. False for /o, which ends start-up
+// without the information dialog.
+bool InterpretCommandLine(const std::vector<std::wstring>& args, int show, const SettingsReader& reader) {
+    CommandLine line = ParseCommandLine(args);
+    const int32_t* key = line.hasKey ? &line.memberKey : nullptr;
+    HWND view = g_app.viewWindow;
+    auto createSub = [&] {
+        if (!g_app.subWindow) g_app.subWindow = CreateSubWindow(g_app.instance, view);
+    };
+    if (line.hasOption) {
+        switch (line.letter) {
+        case L'a': // slideshow from full screen; both arrive with the full-screen issue
+        case L'f':
+            ShowWindow(view, SW_SHOWNORMAL);
+            OpenPathFromRequest(line.path, key);
+            createSub();
+            return true;
+        case L'o':
+            createSub();
+            RunCommand(kCmdOptions);
+            PostMessageW(view, WM_CLOSE, 0, 0);
+            return false;
+        case L's':
+            createSub();
+            ShowSubWindow(SW_SHOW);
+            OpenPathFromRequest(line.path, key);
+            return true;
+        case L'v':
+            ShowWindow(view, SW_SHOWNORMAL);
+            OpenPathFromRequest(line.path, key);
+            createSub();
+            StartExtraProcesses(line.extraPaths);
+            return true;
+        default: line.path.clear(); break; // an unknown option starts without a file
+        }
+    }
+    int32_t start = reader.ReadInt(kSlotStart, 0);
+    if (start == 1) {
+        createSub();
+        ShowSubWindow(ShowCommandForSubWindow(show));
+        OpenPathFromRequest(line.path, key);
+    } else {
+        // Start = 2 (full screen) shows the ViewWindow until full screen exists
+        ShowWindow(view, SW_SHOWNORMAL);
+        if (show == SW_SHOWMINNOACTIVE && !line.path.empty()) ShowWindow(view, SW_SHOWNORMAL);
+        OpenPathFromRequest(line.path, key);
+        createSub();
+    }
+    StartExtraProcesses(line.extraPaths);
+    return true;
+}
+
+void SaveWindowPlacements(SettingsWriter& writer) {
+    WINDOWPLACEMENT wp{sizeof wp};
+    if (g_app.viewWindow && GetWindowPlacement(g_app.viewWindow, &wp)) {
+        const RECT& r = wp.rcNormalPosition;
+        writer.WriteInt(kSlotVwinX, r.left);
+        writer.WriteInt(kSlotVwinX + 1, r.top);
+        writer.WriteInt(kSlotVwinX + 2, r.right - r.left);
+        writer.WriteInt(kSlotVwinX + 3, r.bottom - r.top);
+    }
+    if (g_app.subWindow && GetWindowPlacement(g_app.subWindow, &wp)) {
+        const RECT& r = wp.rcNormalPosition;
+        writer.WriteInt(kSlotSwinMax, wp.showCmd == SW_SHOWMAXIMIZED ? 1 : 0);
+        writer.WriteInt(kSlotSwinX, r.left);
+        writer.WriteInt(kSlotSwinX + 1, r.top);
+        writer.WriteInt(kSlotSwinX + 2, r.right - r.left);
+        writer.WriteInt(kSlotSwinX + 3, r.bottom - r.top);
+    }
+    writer.WriteInt(kSlotRebarRow, g_app.settings.RebarRow);
+}
+
+void SaveAllSettings() {
+    SettingsWriter writer;
+    if (writer.Open(g_app.settingsPath)) {
+        SaveSettings(writer, g_app.settings);
+        SaveWindowPlacements(writer);
+        // slot 30 is carried over as stored until keys can be changed
+        writer.Close();
+    }
+    ReleaseLanguageModule();
+}
+
+void ReleaseProcessResources() {
+    UninitialiseHtmlHelp();
+    CoUninitialize();
+    if (g_app.uiFont) DeleteObject(g_app.uiFont);
+    g_app.uiFont = nullptr;
+    DestroyPrivateHeap();
+}
+
+} // namespace
+
+void OpenPathFromRequest(const std::wstring& requested, const int32_t* memberKey) {
+    if (requested.empty() || !PathExists(requested.c_str())) return;
+    if (!AskUnsavedChanges()) return;
+    std::wstring path = requested;
+    if (EndsWithLnk(path) && !ResolveShortcut(requested, &path)) return;
+    if (IsDirectory(path.c_str())) return;
+    OpenImageFromPath(path, memberKey);
+}
+
+void HandleInstanceRequest(const InstanceRequest& request) {
+    const int32_t* key = request.memberKey != 0 ? &request.memberKey : nullptr;
+    switch (request.letter) {
+    case L'o': RunCommand(kCmdOptions); return;
+    case L's':
+        if (g_app.subWindow && g_app.displayMode != DisplayMode::SubWindow) ShowSubWindow(SW_SHOW);
+        break;
+    case L'v':
+    case L'a': // full screen and the slideshow arrive with the viewer windows
+    case L'f':
+        if (g_app.displayMode == DisplayMode::SubWindow) {
+            ShowWindow(g_app.viewWindow, SW_SHOWNORMAL);
+            ShowWindow(g_app.subWindow, SW_HIDE);
+            g_app.displayMode = DisplayMode::ViewWindow;
+        }
+        break;
+    default: break;
+    }
+    OpenPathFromRequest(request.path, key);
+}
+
+bool ShutDownFromClose(bool askUnsaved) {
+    if (askUnsaved && !AskUnsavedChanges()) return false;
+    // tool windows, hooks, edit history and clipboard blocks join here with their owners
+    if (g_app.session.list.watch) g_app.session.list.watch->Close();
+    FreeImageSession(&g_app.session);
+    if (g_app.accelerators) DestroyAcceleratorTable(g_app.accelerators);
+    g_app.accelerators = nullptr;
+    if (g_app.lightBrush) DeleteObject(g_app.lightBrush);
+    if (g_app.darkBrush) DeleteObject(g_app.darkBrush);
+    g_app.lightBrush = g_app.darkBrush = nullptr;
+    SaveAllSettings();
+    return true;
+}
+
+int RunQuorvel(HINSTANCE instance, int show) {
+    if (!CreatePrivateHeap()) return 0;
+    BuildCrc32Table();
+    g_app.instance = instance;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    InitialiseHtmlHelp();
+
+    g_app.exePath = ExecutablePath();
+    g_app.exeFolder = FolderOf(g_app.exePath);
+    if (g_app.exePath.empty() ||
+        !LocateSettingsFileIn(g_app.exePath, KnownFolder(CSIDL_APPDATA), &g_app.settingsPath)) {
+        StartupError(L"Failed to execute file.");
+        ReleaseProcessResources();
+        return 0;
+    }
+    SetCurrentDirectoryW(g_app.exeFolder.c_str()); // the language modules are found from here
+    if (IsLegacySettingsFile(g_app.settingsPath)) MigrateLegacySettings(g_app.settingsPath);
+
+    int exitCode = 0;
+    {
+        SettingsReader reader;
+        reader.Open(g_app.settingsPath);
+        TextBuffer langFile;
+        reader.ReadText(kSlotLangFile, &langFile);
+        std::wstring language = langFile.str();
+        HMODULE module = LoadLanguageModule(&language, GetUserDefaultUILanguage());
+        if (!module) {
+            StartupError(L"Language file not found.");
+            reader.Close();
+            ReleaseProcessResources();
+            return 0;
+        }
+        SetLanguageModule(module, instance);
+
+        std::vector<std::wstring> args = Arguments();
+        if (HWND running = RunningInstance(reader)) {
+            ForwardTo(running, args);
+            reader.Close();
+            ReleaseLanguageModule();
+            ReleaseProcessResources();
+            return 0;
+        }
+
+        LoadCursorsAndMetrics();
+        g_app.documentsFolder = KnownFolder(CSIDL_PERSONAL);
+        LoadSettings(reader, g_app.documentsFolder, &g_app.settings);
+        g_app.settings.LangFile = language;
+        g_app.accelerators = BuildAcceleratorTable(g_app.settings.SaveKey);
+        CreateUiFont();
+        g_app.lightBrush = CreateSolidBrush(RGB(240, 240, 240));
+        g_app.darkBrush = CreateSolidBrush(RGB(80, 80, 80));
+        RegisterWindowClasses(instance);
+        InitialiseCommonControls();
+        g_app.session.list.watch = CreateFolderWatch();
+
+        g_app.viewWindow = CreateViewWindow(instance);
+        g_app.displayMode = DisplayMode::ViewWindow;
+        if (!g_app.viewWindow) {
+            reader.Close();
+            ReleaseLanguageModule();
+            ReleaseProcessResources();
+            return 0;
+        }
+        bool continued = InterpretCommandLine(args, show, reader);
+        if (continued && g_app.settings.MouseInfo)
+            RunStartupInfoDialog(CurrentMainWindow(), g_app.settings.FHeight, &g_app.settings.MouseInfo);
+        reader.Close();
+    }
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!g_app.acceleratorsSuspended && g_app.accelerators && g_app.viewWindow &&
+            TranslateAcceleratorW(g_app.viewWindow, g_app.accelerators, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    exitCode = static_cast<int>(message.wParam);
+    ReleaseProcessResources();
+    return exitCode;
+}
+
+} // namespace qv

@@ -1,0 +1,26 @@
+// Start-up, the message loop and what happens after it: the life of the process. Windows only.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "app/instance_request.h"
+
+namespace qv {
+
+// The GUI entry point's body; returns the exit code.
+int RunQuorvel(HINSTANCE instance, int showCommand);
+
+// Opens a path as the command line, drag and drop and forwarded requests do: nothing when it does
+// not exist, the unsaved-changes question, shortcuts resolved, folders refused.
+void OpenPathFromRequest(const std::wstring& path, const int32_t* memberKey);
+
+// A request that a second start forwarded (data kind 0).
+void HandleInstanceRequest(const InstanceRequest& request);
+
+// The shutdown steps run by the ViewWindow's close handler; false when the user cancelled.
+bool ShutDownFromClose(bool askUnsaved);
+
+} // namespace qv

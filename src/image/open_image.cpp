@@ -1,0 +1,152 @@
+#include "image/open_image.h"
+
+#include <cstring>
+
+#include "image/load_pipeline.h"
+#include "platform/platform.h"
+#include "sources/extension_class.h"
+
+namespace qv {
+
+namespace {
+
+void Call(void (*hook)(void*), const ImageSessionHooks& hooks) {
+    if (hook) hook(hooks.context);
+}
+
+void ResetLoadInfo(LoadInfo* info) {
+    *info = LoadInfo{};
+}
+
+std::wstring FileNameOf(const std::wstring& path) {
+    size_t cut = path.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? path : path.substr(cut + 1);
+}
+
+void FailLoad(ImageSession* s, bool plainFile, const ImageSessionHooks& hooks) {
+    Call(hooks.clearHistory, hooks);
+    Call(hooks.dropSelection, hooks);
+    Call(hooks.stopAnimation, hooks);
+    FreeImagePixels(&s->current);
+    FreeImagePixels(&s->staging);
+    s->emptyWidth = kEmptyViewWidth;
+    s->emptyHeight = kEmptyViewHeight;
+    s->lastLoadFailed = true;
+    // a vanished file leaves nothing to reload or to step from
+    if (plainFile && !s->list.currentPath.empty() && !PathExists(s->list.currentPath.c_str())) {
+        s->list.currentPath.clear();
+        s->list.currentName.clear();
+    }
+}
+
+void SucceedLoad(ImageSession* s, const OpenImageOptions& options, const ImageSessionHooks& hooks) {
+    CommitImage(s, &s->staging, true, hooks, options.saveFormat);
+    Call(hooks.clearHistory, hooks);
+    s->lastLoadFailed = false;
+    s->pendingRotation = kTurnNone;
+    s->emptyWidth = s->emptyHeight = 0;
+    if (s->list.sourceKind == kSourceFolder) s->list.storedTime = s->current.fileTime;
+    int32_t code = AutoRotate(s->current, s->info.orientation, options.load.autoRotate, &s->result);
+    if (code != kTurnNone) {
+        s->pendingRotation = code;
+        CommitImage(s, &s->result, true, hooks, options.saveFormat);
+    }
+}
+
+} // namespace
+
+void CommitImage(ImageSession* s, ImageBuffer* incoming, bool dropMask, const ImageSessionHooks& hooks,
+                 int32_t* saveFormat) {
+    ImageBuffer* current = &s->current;
+    if (dropMask) Call(hooks.dropSelection, hooks);
+    if (current->animation) Call(hooks.stopAnimation, hooks);
+    FreeImagePixels(current);
+    if (incoming->header.biBitCount != 24) std::memcpy(current->palette, incoming->palette, sizeof current->palette);
+    current->pixels = incoming->pixels;
+    incoming->pixels = nullptr;
+    current->animation = incoming->animation;
+    incoming->animation = nullptr;
+    if (!dropMask) Call(hooks.remapSelection, hooks);
+    current->header = incoming->header;
+    current->sourceBitDepth = incoming->sourceBitDepth;
+    current->fileSize = incoming->fileSize;
+    current->sourceFormat = incoming->sourceFormat;
+    current->fileTime = incoming->fileTime;
+    if (saveFormat && *saveFormat == kSaveFormatJpegLossless && current->sourceFormat != kFormatJpeg)
+        *saveFormat = kSaveFormatJpeg;
+    s->transparentColour = false;
+}
+
+bool LoadFromPath(ImageSession* s, const std::wstring& path, const LoadOptions& options) {
+    CodecStatus status = kCodecOk;
+    return DecodeFile(path.c_str(), options, true, &s->staging, &s->info, &status);
+}
+
+bool LoadFromArchive(ImageSession* s, const LoadOptions& options) {
+    LargeBlock bytes;
+    uint32_t length = 0;
+    if (!ExtractCurrentMember(s->list, &bytes, &length) || !bytes) return false;
+    const FileEntry& entry = s->list.entries[s->list.current];
+    std::wstring name(entry.name.c_str());
+    CodecStatus status = kCodecOk;
+    return DecodeMember(name.c_str(), bytes.get(), length, options, true, &s->staging, &s->info, &status);
+}
+
+void OpenImage(ImageSession* s, const std::wstring& path, const int32_t* key, const OpenImageOptions& options,
+               const ImageSessionHooks& hooks) {
+    Call(hooks.beginLoad, hooks);
+    ResetLoadInfo(&s->info);
+    bool ok = false, plainFile = true;
+    if (ClassifyExtension(path) == 0 && OpenArchiveOrSelect(&s->list, path, key)) {
+        plainFile = false;
+        ok = LoadFromArchive(s, options.load);
+        s->loadedFromPlainPath = false;
+        if (ok) s->list.currentName = s->list.entries[s->list.current].name.c_str();
+    } else {
+        if (s->list.sourceKind != kSourceFolder) LeaveArchiveMode(&s->list);
+        ok = LoadFromPath(s, path, options.load);
+        s->loadedFromPlainPath = true;
+        s->list.currentName = FileNameOf(path);
+    }
+    s->list.currentPath = path;
+    if (ok) {
+        SucceedLoad(s, options, hooks);
+        // the folder is listed once the image is up, so a large folder does not delay the picture
+        if (plainFile) s->list.rebuildAfterDisplay = true;
+    } else {
+        FailLoad(s, plainFile, hooks);
+    }
+    Call(hooks.endLoad, hooks);
+}
+
+void OpenImageAt(ImageSession* s, uint32_t index, const OpenImageOptions& options, const ImageSessionHooks& hooks) {
+    if (!HasList(s->list)) return;
+    Call(hooks.beginLoad, hooks);
+    ResetLoadInfo(&s->info);
+    SelectIndex(&s->list, index);
+    bool plainFile = s->list.sourceKind == kSourceFolder;
+    bool ok;
+    std::wstring name(s->list.entries[s->list.current].name.c_str());
+    if (!plainFile) {
+        ok = LoadFromArchive(s, options.load);
+    } else {
+        s->list.currentPath = PathOfEntry(s->list, s->list.current);
+        ok = LoadFromPath(s, s->list.currentPath, options.load);
+    }
+    s->list.currentName = name;
+    s->loadedFromPlainPath = false;
+    if (ok)
+        SucceedLoad(s, options, hooks);
+    else
+        FailLoad(s, plainFile, hooks);
+    Call(hooks.endLoad, hooks);
+}
+
+void FreeImageSession(ImageSession* s) {
+    FreeImagePixels(&s->staging);
+    FreeImagePixels(&s->current);
+    FreeImagePixels(&s->result);
+    FreeList(&s->list);
+}
+
+} // namespace qv

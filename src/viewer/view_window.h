@@ -1,0 +1,33 @@
+// The ViewWindow: the program's main window, showing one image. Windows only.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "viewer/view_geometry.h"
+
+namespace qv {
+
+struct Settings;
+
+ViewSettings ViewSettingsFrom(const Settings& settings);
+// Measures the monitor, work area and frames the geometry needs for `window`'s surface.
+SurfaceMetrics MeasureSurface(HWND window, DisplayMode surface, const ViewSettings& s);
+
+// Registers every window class of the program.
+bool RegisterWindowClasses(HINSTANCE instance);
+// Created hidden, placed by the FitWin / stored-placement rules.
+HWND CreateViewWindow(HINSTANCE instance);
+HWND CreateSubWindow(HINSTANCE instance, HWND owner);
+
+// After a load: fit on load for the current surface, the window fitted to the image, the title,
+// a full repaint.
+void ShowLoadedImage();
+void UpdateMainWindowTitle();
+void RepaintView();
+
+// Runs a command number in the window of the current DisplayMode; false when nobody handles it.
+bool RunCommand(int32_t command);
+
+} // namespace qv

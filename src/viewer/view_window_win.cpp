@@ -1,0 +1,386 @@
+// The ViewWindow and the (for now plain) SubWindow: placement, painting through the paint plan,
+// fit on load, the title, and the messages other instances and the shell send.
+#include "viewer/view_window.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "app/app_state.h"
+#include "app/command_ids.h"
+#include "app/file_commands_win.h"
+#include "app/instance_request.h"
+#include "app/language_module.h"
+#include "app/startup_win.h"
+#include "app/ui_strings.h"
+#include "viewer/view_commands.h"
+#include "viewer/view_paint.h"
+#include "viewer/window_title.h"
+
+namespace qv {
+
+namespace {
+
+constexpr DWORD kCaptionStyle =
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kBareStyle = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
+
+ViewRect ToViewRect(const RECT& r) {
+    return ViewRect{r.left, r.top, r.right, r.bottom};
+}
+
+WindowFrame FrameOfStyle(DWORD style, DWORD exStyle) {
+    RECT r{0, 0, 100, 100};
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    return WindowFrame{-r.left, -r.top, r.right - 100, r.bottom - 100};
+}
+
+void WorkAreaOf(HMONITOR monitor, RECT* monitorRect, RECT* work) {
+    MONITORINFO info{sizeof info};
+    if (monitor && GetMonitorInfoW(monitor, &info)) {
+        *monitorRect = info.rcMonitor;
+        *work = info.rcWork;
+        return;
+    }
+    *monitorRect = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, work, 0)) *work = *monitorRect;
+}
+
+// x, y, width, height kept inside the work area, as stored placements are restored.
+RECT ClampIntoWorkArea(int32_t x, int32_t y, int32_t w, int32_t h, const RECT& work) {
+    w = std::max(1, std::min<int32_t>(w, work.right - work.left));
+    h = std::max(1, std::min<int32_t>(h, work.bottom - work.top));
+    x = x >= work.left ? std::min<int32_t>(x, work.right - w) : work.left;
+    y = y >= work.top ? std::min<int32_t>(y, work.bottom - h) : work.top;
+    return RECT{x, y, x + w, y + h};
+}
+
+DWORD ViewWindowStyle() {
+    return g_app.settings.CapBar ? kCaptionStyle : kBareStyle;
+}
+
+void PaintSurface(HWND window, HDC dc, DisplayMode surface) {
+    const ViewSettings s = ViewSettingsFrom(g_app.settings);
+    const ViewGeometry& g = g_app.geometry;
+    const ImageSession& session = g_app.session;
+    bool hasImage = HasCurrentImage(session);
+    PaintPlan plan = PlanPaint(g);
+    HBRUSH background = static_cast<HBRUSH>(GetStockObject(SurfaceBackgroundBrush(s, surface)));
+    if (!hasImage) {
+        RECT client;
+        GetClientRect(window, &client);
+        FillRect(dc, &client, background);
+        if (session.lastLoadFailed) {
+            std::wstring text = UiText(kStrEmptyView);
+            int32_t bg = surface == DisplayMode::SubWindow ? s.SWBgColor : s.BgColor;
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, BackgroundTextColour(bg));
+            HGDIOBJ old = SelectObject(dc, g_app.uiFont ? g_app.uiFont : GetStockObject(DEFAULT_GUI_FONT));
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client,
+                      DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            SelectObject(dc, old);
+        }
+        return;
+    }
+    for (int i = 0; i < plan.fillCount; ++i) {
+        RECT r{plan.fills[i].left, plan.fills[i].top, plan.fills[i].right, plan.fills[i].bottom};
+        FillRect(dc, &r, background);
+    }
+    if (!plan.drawImage) return;
+    int mode = surface == DisplayMode::SubWindow ? PaneStretchMode(g) : ViewWindowStretchMode(g, s.SthMode, false);
+    SetStretchBltMode(dc, mode);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchDIBits(dc, plan.destination.left, plan.destination.top, plan.destination.Width(), plan.destination.Height(),
+                  plan.sourceX, plan.sourceY, plan.sourceWidth, plan.sourceHeight, session.current.pixels,
+                  reinterpret_cast<const BITMAPINFO*>(&session.current), DIB_RGB_COLORS, SRCCOPY);
+}
+
+void OnCopyData(const COPYDATASTRUCT* data) {
+    HWND main = CurrentMainWindow();
+    if (main && !IsWindowEnabled(main)) return; // a modal dialog is open
+    if (data->dwData != kCopyDataInstanceRequest && g_app.listWindow) {
+        DestroyWindow(g_app.listWindow);
+        g_app.listWindow = nullptr;
+    }
+    switch (data->dwData) {
+    case kCopyDataInstanceRequest: {
+        InstanceRequest request;
+        if (DecodeInstanceRequest(static_cast<const uint8_t*>(data->lpData), data->cbData, &request))
+            HandleInstanceRequest(request);
+        break;
+    }
+    case kCopyDataMoveToRect:
+        if (data->cbData == 16) {
+            const int32_t* r = static_cast<const int32_t*>(data->lpData);
+            MoveWindow(g_app.viewWindow, r[0], r[1], r[2], r[3], TRUE);
+        }
+        break;
+    case kCopyDataFitToWorkArea: RunCommand(kCmdFitWindowToImage); break;
+    case kCopyDataClose: RunCommand(kCmdClose); break;
+    }
+}
+
+void OnDropFiles(HDROP drop) {
+    wchar_t path[MAX_PATH];
+    if (DragQueryFileW(drop, 0, path, MAX_PATH)) {
+        SetForegroundWindow(g_app.viewWindow);
+        OpenPathFromRequest(path, nullptr);
+    }
+    DragFinish(drop);
+}
+
+LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        PaintSurface(window, dc,
+                     g_app.displayMode == DisplayMode::FullScreen ? DisplayMode::FullScreen : DisplayMode::ViewWindow);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND: return 1;
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED && g_app.displayMode != DisplayMode::SubWindow) {
+            SetViewClient(&g_app.geometry, LOWORD(lParam), HIWORD(lParam));
+            ScaleView(&g_app.geometry);
+            LayoutView(&g_app.geometry);
+            InvalidateRect(window, nullptr, FALSE);
+        }
+        return 0;
+    case WM_COMMAND: RunCommand(LOWORD(wParam)); return 0;
+    case WM_LBUTTONDBLCLK: RunCommand(MouseActionCommand(g_app.settings.DClick)); return 0;
+    case WM_MOUSEWHEEL: {
+        bool forward = GET_WHEEL_DELTA_WPARAM(wParam) > 0;
+        if (g_app.settings.WheelRev) forward = !forward;
+        RunCommand(forward ? kCmdPreviousImage : kCmdNextImage);
+        return 0;
+    }
+    case WM_COPYDATA: OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam)); return TRUE;
+    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_ACTIVATEAPP:
+        if (wParam) PollFolderOnActivation();
+        return 0;
+    case WM_CLOSE:
+        if (ShutDownFromClose(true)) DestroyWindow(window);
+        return 0;
+    case WM_ENDSESSION:
+        if (wParam && ShutDownFromClose(false)) DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        g_app.viewWindow = nullptr;
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK SubWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        PaintSurface(window, dc, DisplayMode::SubWindow);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND: return 1;
+    case WM_COMMAND: RunCommand(LOWORD(wParam)); return 0;
+    case WM_CLOSE: // the program closes from its ViewWindow
+        PostMessageW(g_app.viewWindow, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PlainChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool Register(HINSTANCE instance, const wchar_t* name, UINT style, WNDPROC proc, HICON icon, HCURSOR cursor) {
+    WNDCLASSEXW wc{sizeof wc};
+    wc.style = style;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.hCursor = cursor;
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) != 0;
+}
+
+} // namespace
+
+ViewSettings ViewSettingsFrom(const Settings& st) {
+    ViewSettings s;
+    s.WheelRev = st.WheelRev;
+    s.SthMode = st.SthMode;
+    s.BgColor = st.BgColor;
+    s.FitWin = st.FitWin;
+    s.CapBar = st.CapBar;
+    s.Frame = st.Frame;
+    s.NMZoom = st.NMZoom;
+    s.VSmall = st.VSmall;
+    s.NVLarge = st.NVLarge;
+    s.FLZoom = st.FLZoom;
+    s.FSDown = st.FSDown;
+    s.FSUp = st.FSUp;
+    s.Wheel = st.Wheel;
+    s.FSWheel = st.FSWheel;
+    s.FSAreaZm = st.FSAreaZm;
+    s.SWBgColor = st.SwinBgColor;
+    s.SWZoom = st.SWZoom;
+    s.SWSmall = st.SWSmall;
+    s.SWLarge = st.SWLarge;
+    s.SWWheel = st.SWWheel;
+    s.SWAreaZm = st.SWAreaZm;
+    s.ScrlBar = st.ScrlBar;
+    return s;
+}
+
+SurfaceMetrics MeasureSurface(HWND window, DisplayMode surface, const ViewSettings& s) {
+    SurfaceMetrics m;
+    m.surface = surface;
+    RECT monitor, work;
+    WorkAreaOf(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor, &work);
+    m.monitor = ToViewRect(monitor);
+    m.workArea = ToViewRect(work);
+    m.captionFrame = FrameOfStyle(kCaptionStyle, 0);
+    m.thinFrame = FrameOfStyle(WS_POPUP | WS_THICKFRAME, 0);
+    m.minTrackWidth = GetSystemMetrics(SM_CXMINTRACK);
+    m.screen = ViewSize{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT centre{(client.right) / 2, (client.bottom) / 2};
+    ClientToScreen(window, &centre);
+    m.clientCentre = ViewPoint{centre.x, centre.y};
+    m.pane = ViewSize{client.right, client.bottom};
+    m.vScrollWidth = GetSystemMetrics(SM_CXVSCROLL);
+    m.hScrollHeight = GetSystemMetrics(SM_CYHSCROLL);
+    return m;
+}
+
+bool RegisterWindowClasses(HINSTANCE instance) {
+    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(100));
+    HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+    constexpr UINT redraw = CS_HREDRAW | CS_VREDRAW;
+    bool ok = Register(instance, kViewWindowClass, redraw | CS_DBLCLKS | CS_OWNDC, ViewWindowProc, icon, arrow);
+    ok &= Register(instance, kSubWindowClass, redraw, SubWindowProc, icon, arrow);
+    ok &= Register(instance, kToolBarHostClass, redraw, PlainChildProc, nullptr, arrow);
+    ok &= Register(instance, kListWindowClass, redraw, PlainChildProc, nullptr, arrow);
+    ok &= Register(instance, kHistoryWindowClass, redraw, PlainChildProc, nullptr, arrow);
+    ok &= Register(instance, kPane1Class, redraw | CS_DBLCLKS | CS_OWNDC, PlainChildProc, nullptr, arrow);
+    ok &= Register(instance, kPane2Class, redraw | CS_OWNDC, PlainChildProc, nullptr, arrow);
+    ok &= Register(instance, kNavigatorClass, redraw | CS_OWNDC, PlainChildProc, nullptr, arrow);
+    ok &= Register(instance, kColourBoxClass, redraw, PlainChildProc, nullptr, LoadCursorW(nullptr, IDC_HAND));
+    return ok;
+}
+
+HWND CreateViewWindow(HINSTANCE instance) {
+    const Settings& st = g_app.settings;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    RECT monitor, work;
+    WorkAreaOf(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor, &work);
+    DWORD style = ViewWindowStyle();
+    DWORD exStyle = WS_EX_ACCEPTFILES | WS_EX_APPWINDOW | (st.Top ? WS_EX_TOPMOST : 0);
+    RECT r;
+    if (st.FitWin) {
+        int32_t x = work.left + (work.right - work.left - kEmptyViewWidth) / 2;
+        int32_t y = work.top + (work.bottom - work.top - kEmptyViewHeight) / 2;
+        r = RECT{x, y, x + kEmptyViewWidth, y + kEmptyViewHeight};
+        if (st.CapBar) AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    } else {
+        r = ClampIntoWorkArea(st.VwinX, st.VwinY, st.VwinW, st.VwinH, work);
+    }
+    return CreateWindowExW(exStyle, kViewWindowClass, L"Quorvel", style, r.left, r.top, r.right - r.left,
+                           r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+}
+
+HWND CreateSubWindow(HINSTANCE instance, HWND owner) {
+    const Settings& st = g_app.settings;
+    RECT monitor, work;
+    WorkAreaOf(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor, &work);
+    RECT r = ClampIntoWorkArea(st.SwinX, st.SwinY, st.SwinW, st.SwinH, work);
+    DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | (st.SwinMax ? WS_MAXIMIZE : 0);
+    return CreateWindowExW(WS_EX_ACCEPTFILES, kSubWindowClass, L"Quorvel", style, r.left, r.top, r.right - r.left,
+                           r.bottom - r.top, owner, nullptr, instance, nullptr);
+}
+
+void ShowLoadedImage() {
+    ViewGeometry& g = g_app.geometry;
+    const ViewSettings s = ViewSettingsFrom(g_app.settings);
+    const ImageSession& session = g_app.session;
+    DisplayMode surface = g_app.displayMode;
+    HWND window = surface == DisplayMode::SubWindow ? g_app.subWindow : g_app.viewWindow;
+    SurfaceMetrics m = MeasureSurface(window, surface, s);
+    RECT client{};
+    GetClientRect(window, &client);
+    SetViewClient(&g, client.right, client.bottom);
+    int32_t w = 0, h = 0;
+    if (HasCurrentImage(session)) {
+        w = session.current.header.biWidth;
+        h = session.current.header.biHeight;
+    } else if (surface == DisplayMode::ViewWindow && s.FitWin && session.emptyWidth > 0) {
+        // the empty view keeps a fitted window at its own size
+        ViewRect r = {0, 0, session.emptyWidth, session.emptyHeight};
+        RECT wr{r.left, r.top, r.right, r.bottom};
+        if (s.CapBar) AdjustWindowRectEx(&wr, ViewWindowStyle(), FALSE, GetWindowLongW(window, GWL_EXSTYLE));
+        SetWindowPos(window, nullptr, 0, 0, wr.right - wr.left, wr.bottom - wr.top, SWP_NOMOVE | SWP_NOZORDER);
+    }
+    SetViewImage(&g, w, h, surface, m.screen);
+    if (w > 0) {
+        bool keepZoom = surface == DisplayMode::ViewWindow  ? s.NMZoom
+                        : surface == DisplayMode::SubWindow ? s.SWZoom
+                                                            : s.FLZoom;
+        if (!keepZoom) g.zoom = 1.0;
+        if (surface == DisplayMode::ViewWindow) {
+            ApplyFitRule(&g, FitArea(g, s, m), s.VSmall, s.NVLarge);
+            if (s.FitWin && !IsZoomed(window)) {
+                ViewSize fittedClient;
+                ViewRect r = FitWindowRect(g, s, m, &fittedClient);
+                SetWindowPos(window, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+                GetClientRect(window, &client);
+                SetViewClient(&g, client.right, client.bottom);
+            }
+        } else if (surface == DisplayMode::SubWindow) {
+            ApplyFitRule(&g, ViewSize{client.right, client.bottom}, s.SWSmall, s.SWLarge);
+        } else {
+            ApplyFitRule(&g, ViewSize{m.monitor.Width(), m.monitor.Height()}, s.FSDown, s.FSUp);
+        }
+    }
+    ScaleView(&g);
+    LayoutView(&g);
+    UpdateMainWindowTitle();
+    RepaintView();
+}
+
+void UpdateMainWindowTitle() {
+    const ImageSession& session = g_app.session;
+    TitleFacts f;
+    f.hasImage = HasCurrentImage(session);
+    const FileList& list = session.list;
+    size_t cut = list.currentPath.find_last_of(L"\\/");
+    f.fileName = cut == std::wstring::npos ? list.currentPath : list.currentPath.substr(cut + 1);
+    if (list.sourceKind != kSourceFolder && HasList(list) && list.current < list.count)
+        f.memberPath = EntryText(list, list.current);
+    f.modified = g_app.modified;
+    f.sourceFormat = session.current.sourceFormat;
+    f.info = session.info;
+    f.autoRotate = g_app.settings.AutoRot;
+    f.width = session.current.header.biWidth;
+    f.height = session.current.header.biHeight;
+    f.bitsPerPixel =
+        session.current.sourceBitDepth ? session.current.sourceBitDepth : session.current.header.biBitCount;
+    f.fileSize = session.current.fileSize;
+    std::wstring title = ComposeWindowTitle(f);
+    // a failed load names the path it tried
+    if (!f.hasImage && session.lastLoadFailed && !list.currentPath.empty()) title = list.currentPath;
+    SetWindowTextW(CurrentMainWindow(), title.c_str());
+}
+
+void RepaintView() {
+    HWND window = g_app.displayMode == DisplayMode::SubWindow ? g_app.subWindow : g_app.viewWindow;
+    if (window) InvalidateRect(window, nullptr, FALSE);
+}
+
+} // namespace qv
