@@ -45,7 +45,7 @@ void DrawBandOutline(HWND window, ViewRect band) {
 // The menus are not built yet; a right click without a drag lands here.
 void OpenContextMenu(HWND, ViewPoint) {}
 
-void Apply(HWND window, const ViewResponse& r) {
+void Apply(HWND window, const ViewResponse& r, bool paintNow) {
     // the geometry goes back first: moving the window below re-enters through WM_SIZE
     if (r.Has(kViewEraseBand)) DrawBandOutline(window, r.erasedBand);
     if (r.Has(kViewDrawBand)) DrawBandOutline(window, r.band);
@@ -64,18 +64,20 @@ void Apply(HWND window, const ViewResponse& r) {
     if (r.Has(kViewZoomChanged)) UpdateMainWindowTitle();
     if (r.Has(kViewRepaint)) {
         InvalidateRect(window, nullptr, FALSE);
-        UpdateWindow(window);
+        if (paintNow) UpdateWindow(window);
     }
     if (r.Has(kViewContextMenu)) OpenContextMenu(window, r.point);
     if (r.Has(kViewRunCommand)) RunCommand(r.command);
 }
 
-// Runs one state-machine call on the current geometry and applies what it asks for.
-template <typename Call> void Dispatch(HWND window, Call call) {
+// Runs one state-machine call on the current geometry and applies what it asks for. Mouse input
+// paints at once so the picture keeps up with the pointer; a size change only invalidates, since
+// whoever resized (a zoom command, a load) asks for its own repaint afterwards.
+template <typename Call> void Dispatch(HWND window, Call call, bool paintNow = true) {
     g_viewState.geometry = g_app.geometry;
     ViewResponse r = call(&g_viewState);
     g_app.geometry = g_viewState.geometry;
-    Apply(window, r);
+    Apply(window, r, paintNow);
 }
 
 } // namespace
@@ -113,7 +115,8 @@ void ViewWindowSized(HWND window, WPARAM wParam, LPARAM lParam) {
     const ViewSettings s = ViewSettingsFrom(g_app.settings);
     SurfaceMetrics m = MeasureSurface(window, ViewSurface(), s);
     int32_t w = LOWORD(lParam), h = HIWORD(lParam);
-    Dispatch(window, [&](ViewState* v) { return ViewClientSized(v, w, h, s, m); });
+    Dispatch(
+        window, [&](ViewState* v) { return ViewClientSized(v, w, h, s, m); }, false);
 }
 
 void ViewWindowSizing(HWND window, WPARAM edge, RECT* proposed) {
