@@ -367,6 +367,86 @@ TEST_F(RenderingTest, CtrlDragZoomsIntoTheSelectedArea) {
     EXPECT_EQ(wrong, 0);
 }
 
+TEST_F(RenderingTest, RubberBandIsDrawnWithTheXorPenAndErasedOnTheNextMove) {
+    AddImage(L"flat.bmp", 300, 200, [](int, int) { return RGB(200, 40, 40); });
+    HWND view = Start({}, L"flat.bmp", L"flat.bmp");
+    ASSERT_NE(view, nullptr);
+    const COLORREF image = RGB(200, 40, 40), band = RGB(200 ^ 128, 40 ^ 128, 40 ^ 128);
+    PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, ClientPoint(20, 20));
+    PostMessageW(view, WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, ClientPoint(120, 90));
+    PumpMessages(kSettleMs);
+    Capture c;
+    ASSERT_TRUE(CaptureClientArea(view, &c));
+    // the outline passes through both corners; inside and outside stay untouched
+    for (POINT p : {POINT{20, 20}, POINT{120, 20}, POINT{120, 90}, POINT{20, 90}, POINT{70, 20}, POINT{20, 55},
+                    POINT{120, 55}, POINT{70, 90}})
+        EXPECT_EQ(c.Pixel(p.x, p.y), band) << p.x << "," << p.y;
+    EXPECT_EQ(c.Pixel(70, 55), image);
+    EXPECT_EQ(c.Pixel(121, 91), image);
+
+    // a smaller band replaces it: the old outline is gone
+    PostMessageW(view, WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, ClientPoint(60, 50));
+    PumpMessages(kSettleMs);
+    ASSERT_TRUE(CaptureClientArea(view, &c));
+    EXPECT_EQ(c.Pixel(120, 55), image);
+    EXPECT_EQ(c.Pixel(70, 90), image);
+    EXPECT_EQ(c.Pixel(60, 35), band);
+    EXPECT_EQ(c.Pixel(40, 50), band);
+    EXPECT_EQ(c.Pixel(20, 20), band) << "the first corner stays";
+
+    // too small to zoom (8 pixels high): released, erased, nothing else changes
+    SIZE before = ClientSize(view);
+    PostMessageW(view, WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, ClientPoint(200, 28));
+    PostMessageW(view, WM_LBUTTONUP, MK_CONTROL, ClientPoint(200, 28));
+    PumpMessages(kSettleMs);
+    ASSERT_TRUE(CaptureClientArea(view, &c));
+    COLORREF colour = 0;
+    EXPECT_TRUE(c.IsUniform(&colour));
+    EXPECT_EQ(colour, image);
+    EXPECT_EQ(ClientSize(view).cx, before.cx);
+}
+
+// The fitted window's sizing messages, sent as the system's sizing loop sends them.
+TEST_F(RenderingTest, CornerDragKeepsTheAspectRatioAndEdgesStopAtTheFittedSize) {
+    AddImage(L"wide.bmp", 400, 300, [](int, int) { return RGB(0, 120, 0); });
+    HWND view = Start({}, L"wide.bmp", L"wide.bmp");
+    ASSERT_NE(view, nullptr);
+    RECT window{}, client{};
+    GetWindowRect(view, &window);
+    GetClientRect(view, &client);
+    ASSERT_EQ(client.right, 400);
+    int frameW = (window.right - window.left) - client.right;
+    int frameH = (window.bottom - window.top) - client.bottom;
+
+    // bottom-right corner to a client of 600 x 400 (sum 1000): 571 x 429, the top-left stays
+    RECT proposed{window.left, window.top, window.left + frameW + 600, window.top + frameH + 400};
+    SendMessageTimeoutW(view, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&proposed), SMTO_NORMAL, 5000,
+                        nullptr);
+    EXPECT_EQ(proposed.left, window.left);
+    EXPECT_EQ(proposed.top, window.top);
+    EXPECT_EQ(proposed.right - proposed.left - frameW, 571);
+    EXPECT_EQ(proposed.bottom - proposed.top - frameH, 429);
+
+    // top-left corner: the bottom-right stays
+    proposed = RECT{window.right - frameW - 600, window.bottom - frameH - 400, window.right, window.bottom};
+    SendMessageTimeoutW(view, WM_SIZING, WMSZ_TOPLEFT, reinterpret_cast<LPARAM>(&proposed), SMTO_NORMAL, 5000, nullptr);
+    EXPECT_EQ(proposed.right, window.right);
+    EXPECT_EQ(proposed.bottom, window.bottom);
+    EXPECT_EQ(proposed.right - proposed.left - frameW, 571);
+
+    // the right edge cannot make the window wider than it is fitted at this zoom
+    proposed = RECT{window.left, window.top, window.right + 200, window.bottom};
+    SendMessageTimeoutW(view, WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&proposed), SMTO_NORMAL, 5000, nullptr);
+    EXPECT_EQ(proposed.right, window.right);
+
+    MINMAXINFO info{};
+    info.ptMinTrackSize = POINT{1, 1};
+    SendMessageTimeoutW(view, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info), SMTO_NORMAL, 5000, nullptr);
+    EXPECT_GE(info.ptMinTrackSize.x, frameW + 1);
+    EXPECT_GE(info.ptMinTrackSize.y, frameH + 1);
+    EXPECT_EQ(info.ptMinTrackSize.x - frameW, info.ptMinTrackSize.y - frameH) << "one minimum content size";
+}
+
 TEST_F(RenderingTest, RightDragScrollsTheImageWithThePointer) {
     AddBlocks(L"blocks.bmp");
     // COLORONCOLOR throughout so that the two captures compare exactly
