@@ -315,6 +315,7 @@ bool ShutDownFromClose(bool askUnsaved) {
     if (askUnsaved && !AskUnsavedChanges()) return false;
     // tool windows, hooks, edit history and clipboard blocks join here with their owners
     if (g_app.session.list.watch) g_app.session.list.watch->Close();
+    DiscardPreview(&g_app.preview);
     FreeImageSession(&g_app.session);
     if (g_app.lightBrush) DeleteObject(g_app.lightBrush);
     if (g_app.darkBrush) DeleteObject(g_app.darkBrush);
