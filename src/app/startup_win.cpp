@@ -348,9 +348,13 @@ int RunQuorvel(HINSTANCE instance, int show) {
     {
         SettingsReader reader;
         reader.Open(g_app.settingsPath);
-        TextBuffer langFile;
-        reader.ReadText(kSlotLangFile, &langFile);
-        std::wstring language = langFile.str();
+        std::wstring language;
+        {
+            // the buffer lives on the private heap, which the early exits below destroy
+            TextBuffer langFile;
+            reader.ReadText(kSlotLangFile, &langFile);
+            language = langFile.str();
+        }
         HMODULE module = LoadLanguageModule(&language, GetUserDefaultUILanguage());
         if (!module) {
             StartupError(L"Language file not found.");
