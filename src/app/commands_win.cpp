@@ -2,6 +2,8 @@
 #include "app/app_state.h"
 #include "app/command_ids.h"
 #include "app/file_commands_win.h"
+#include "app/lossless_commands_win.h"
+#include "codecs/exif_dialog_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -41,9 +43,7 @@ bool HandleZoomCommand(int32_t command) {
 
 // Handlers in the order they are asked.
 const CommandHandler kHandlers[] = {
-    HandleShellCommand,
-    HandleFileCommand,
-    HandleZoomCommand,
+    HandleShellCommand, HandleFileCommand, HandleZoomCommand, HandleExifInfoCommand, HandleLosslessCommand,
 };
 
 } // namespace
