@@ -30,6 +30,13 @@ bool HandleLosslessCommand(int32_t command) {
     // The file is reloaded afterwards, which would drop any edits.
     if (!AskUnsavedChanges()) return true;
     const std::wstring path = s.list.currentPath;
+    // Windows refuses to replace a read-only file; refuse it here too, before anything is written,
+    // so that the outcome does not depend on who runs the program.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        ErrorBox(owner, kMsgNotTransformed);
+        return true;
+    }
     SetWindowTextW(owner, UiText(kStrSavingTitle).c_str());
     SetCursor(g_app.waitCursor);
     const uint32_t message = LosslessRotateFile(path, s.list.storedTime, code);
