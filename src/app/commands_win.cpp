@@ -4,6 +4,7 @@
 #include "app/file_commands_win.h"
 #include "app/lossless_commands_win.h"
 #include "codecs/exif_dialog_win.h"
+#include "image/save_commands_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -43,7 +44,12 @@ bool HandleZoomCommand(int32_t command) {
 
 // Handlers in the order they are asked.
 const CommandHandler kHandlers[] = {
-    HandleShellCommand, HandleFileCommand, HandleZoomCommand, HandleExifInfoCommand, HandleLosslessCommand,
+    HandleShellCommand,
+    HandleFileCommand,
+    HandleSaveCommand,
+    HandleZoomCommand,
+    HandleExifInfoCommand,
+    HandleLosslessCommand,
 };
 
 } // namespace
