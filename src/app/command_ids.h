@@ -10,6 +10,10 @@ namespace qv {
 
 constexpr int32_t kCmdOpen = 5010;
 constexpr int32_t kCmdReload = 5011;
+constexpr int32_t kCmdLosslessPending = 5014;   // make the pending rotation permanent
+constexpr int32_t kCmdLosslessTurnRight = 5020; // lossless turn by 90 degrees clockwise
+constexpr int32_t kCmdLosslessTurnLeft = 5021;  // lossless turn by 90 degrees counter-clockwise
+constexpr int32_t kCmdTextInfo = 5041;
 constexpr int32_t kCmdSubWindow = 5310;
 constexpr int32_t kCmdFitWindowToImage = 5321;
 constexpr int32_t kCmdOptions = 5410;

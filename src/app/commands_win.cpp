@@ -2,6 +2,8 @@
 #include "app/app_state.h"
 #include "app/command_ids.h"
 #include "app/file_commands_win.h"
+#include "app/lossless_commands_win.h"
+#include "codecs/exif_dialog_win.h"
 #include "image/save_commands_win.h"
 #include "viewer/view_input_win.h"
 #include "viewer/view_window.h"
@@ -48,6 +50,8 @@ const CommandHandler kHandlers[] = {
     HandleSaveCommand,
     HandleZoomCommand,
     HandleBackgroundCommand,
+    HandleExifInfoCommand,
+    HandleLosslessCommand,
 };
 
 } // namespace
