@@ -8,6 +8,7 @@
 #include "app/open_filter.h"
 #include "app/ui_strings.h"
 #include "platform/platform.h"
+#include "viewer/animation_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -20,11 +21,12 @@ void BeginLoad(void*) {
 }
 
 void StopAnimation(void*) {
-    if (g_app.viewWindow) KillTimer(g_app.viewWindow, kAnimationTimer);
+    StopAnimationTimer();
 }
 
 void EndLoad(void*) {
     ShowLoadedImage();
+    RestartAnimation();
     FileList& list = g_app.session.list;
     // listed after the picture is up, so a large folder does not hold it back
     if (list.rebuildAfterDisplay) {

@@ -13,6 +13,7 @@
 #include "app/language_module.h"
 #include "app/startup_win.h"
 #include "app/ui_strings.h"
+#include "viewer/animation_win.h"
 #include "viewer/view_commands.h"
 #include "viewer/view_paint.h"
 #include "viewer/window_title.h"
@@ -149,6 +150,9 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         return 0;
     case WM_COMMAND: RunCommand(LOWORD(wParam)); return 0;
+    case WM_TIMER:
+        if (wParam == kAnimationTimer) AdvanceAnimation();
+        return 0;
     case WM_LBUTTONDBLCLK: RunCommand(MouseActionCommand(g_app.settings.DClick)); return 0;
     case WM_MOUSEWHEEL: {
         bool forward = GET_WHEEL_DELTA_WPARAM(wParam) > 0;
