@@ -2,6 +2,7 @@
 #include "app/app_state.h"
 #include "app/command_ids.h"
 #include "app/file_commands_win.h"
+#include "image/save_commands_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -43,6 +44,7 @@ bool HandleZoomCommand(int32_t command) {
 const CommandHandler kHandlers[] = {
     HandleShellCommand,
     HandleFileCommand,
+    HandleSaveCommand,
     HandleZoomCommand,
 };
 
