@@ -22,6 +22,7 @@
 #include "app/ui_strings.h"
 #include "platform/crc32.h"
 #include "platform/platform.h"
+#include "viewer/animation_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -184,6 +185,7 @@ int ShowCommandForSubWindow(int show) {
 void ShowSubWindow(int show) {
     ShowWindow(g_app.subWindow, show);
     g_app.displayMode = DisplayMode::SubWindow;
+    StopAnimation();
     ShowWindow(g_app.viewWindow, SW_HIDE);
 }
 
@@ -304,6 +306,7 @@ void HandleInstanceRequest(const InstanceRequest& request) {
             ShowWindow(g_app.viewWindow, SW_SHOWNORMAL);
             ShowWindow(g_app.subWindow, SW_HIDE);
             g_app.displayMode = DisplayMode::ViewWindow;
+            RestartAnimation();
         }
         break;
     default: break;

@@ -13,6 +13,7 @@
 #include "app/language_module.h"
 #include "app/startup_win.h"
 #include "app/ui_strings.h"
+#include "viewer/animation_win.h"
 #include "viewer/view_commands.h"
 #include "viewer/view_input_win.h"
 #include "viewer/view_paint.h"
@@ -146,6 +147,9 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZING: ViewWindowSizing(window, wParam, reinterpret_cast<RECT*>(lParam)); return TRUE;
     case WM_GETMINMAXINFO: ViewWindowMinMaxInfo(window, reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
     case WM_COMMAND: RunCommand(LOWORD(wParam)); return 0;
+    case WM_TIMER:
+        if (wParam == kAnimationTimer) AdvanceAnimation();
+        return 0;
     case WM_LBUTTONDBLCLK: RunCommand(MouseActionCommand(g_app.settings.DClick)); return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
