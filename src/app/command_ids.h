@@ -10,6 +10,9 @@ namespace qv {
 
 constexpr int32_t kCmdOpen = 5010;
 constexpr int32_t kCmdReload = 5011;
+constexpr int32_t kCmdSortByName = 5252;
+constexpr int32_t kCmdSortByDate = 5253;
+constexpr int32_t kCmdSortBySize = 5254;
 constexpr int32_t kCmdSubWindow = 5310;
 constexpr int32_t kCmdFitWindowToImage = 5321;
 constexpr int32_t kCmdOptions = 5410;

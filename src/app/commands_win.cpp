@@ -2,6 +2,7 @@
 #include "app/app_state.h"
 #include "app/command_ids.h"
 #include "app/file_commands_win.h"
+#include "sources/list_commands_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -44,6 +45,7 @@ const CommandHandler kHandlers[] = {
     HandleShellCommand,
     HandleFileCommand,
     HandleZoomCommand,
+    HandleListCommand,
 };
 
 } // namespace
