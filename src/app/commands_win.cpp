@@ -2,7 +2,9 @@
 #include "app/app_state.h"
 #include "app/command_ids.h"
 #include "app/file_commands_win.h"
+#include "image/save_commands_win.h"
 #include "sources/list_commands_win.h"
+#include "viewer/view_input_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -42,10 +44,8 @@ bool HandleZoomCommand(int32_t command) {
 
 // Handlers in the order they are asked.
 const CommandHandler kHandlers[] = {
-    HandleShellCommand,
-    HandleFileCommand,
-    HandleZoomCommand,
-    HandleListCommand,
+    HandleShellCommand, HandleFileCommand,       HandleSaveCommand,
+    HandleZoomCommand,  HandleBackgroundCommand, HandleListCommand,
 };
 
 } // namespace

@@ -264,7 +264,8 @@ void SaveAllSettings() {
     if (writer.Open(g_app.settingsPath)) {
         SaveSettings(writer, g_app.settings);
         SaveWindowPlacements(writer);
-        // slot 30 is carried over as stored until keys can be changed
+        std::string keys = StoreAcceleratorTable(g_app.accelerators);
+        if (!keys.empty()) writer.WriteBlob(kSlotSaveKey, keys.data(), static_cast<uint32_t>(keys.size()));
         writer.Close();
     }
     ReleaseLanguageModule();
@@ -314,13 +315,14 @@ bool ShutDownFromClose(bool askUnsaved) {
     if (askUnsaved && !AskUnsavedChanges()) return false;
     // tool windows, hooks, edit history and clipboard blocks join here with their owners
     if (g_app.session.list.watch) g_app.session.list.watch->Close();
+    DiscardPreview(&g_app.preview);
     FreeImageSession(&g_app.session);
-    if (g_app.accelerators) DestroyAcceleratorTable(g_app.accelerators);
-    g_app.accelerators = nullptr;
     if (g_app.lightBrush) DeleteObject(g_app.lightBrush);
     if (g_app.darkBrush) DeleteObject(g_app.darkBrush);
     g_app.lightBrush = g_app.darkBrush = nullptr;
     SaveAllSettings();
+    if (g_app.accelerators) DestroyAcceleratorTable(g_app.accelerators);
+    g_app.accelerators = nullptr;
     return true;
 }
 

@@ -38,9 +38,7 @@ TEST(Cli, ConvertRoundTripsAndInfo) {
 #ifdef _WIN32
     GTEST_SKIP() << "runs the native binary";
 #else
-    const char* bin = std::getenv("QV_BINARY_DIR");
-    if (bin == nullptr) GTEST_SKIP() << "QV_BINARY_DIR not set";
-    std::string cli = std::string(bin) + "/quorvel-cli";
+    std::string cli = WideToUtf8(qvtest::BinaryDir()) + "/quorvel-cli";
     qvtest::ScratchDir dir;
     ImageBuffer* src = AllocImageRecord();
     CodecStatus status = kCodecOk;
