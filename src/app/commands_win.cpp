@@ -5,6 +5,7 @@
 #include "app/lossless_commands_win.h"
 #include "codecs/exif_dialog_win.h"
 #include "image/save_commands_win.h"
+#include "sources/list_commands_win.h"
 #include "viewer/view_input_win.h"
 #include "viewer/view_window.h"
 
@@ -44,6 +45,9 @@ bool HandleZoomCommand(int32_t command) {
 }
 
 // Handlers in the order they are asked.
+// clang-format off
+// One handler per line, so that each subsystem's line stands alone.
+// clang-format off
 const CommandHandler kHandlers[] = {
     HandleShellCommand,
     HandleFileCommand,
@@ -52,7 +56,9 @@ const CommandHandler kHandlers[] = {
     HandleBackgroundCommand,
     HandleExifInfoCommand,
     HandleLosslessCommand,
+    HandleListCommand,
 };
+// clang-format on
 
 } // namespace
 

@@ -387,6 +387,7 @@ int RunQuorvel(HINSTANCE instance, int show) {
         RegisterWindowClasses(instance);
         InitialiseCommonControls();
         g_app.session.list.watch = CreateFolderWatch();
+        g_app.session.list.sortOrder = g_app.settings.SortOrder;
 
         g_app.viewWindow = CreateViewWindow(instance);
         g_app.displayMode = DisplayMode::ViewWindow;
