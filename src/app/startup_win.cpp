@@ -22,6 +22,7 @@
 #include "app/ui_strings.h"
 #include "platform/crc32.h"
 #include "platform/platform.h"
+#include "sources/extension_class.h"
 #include "viewer/animation_win.h"
 #include "viewer/view_window.h"
 
@@ -139,14 +140,6 @@ bool ResolveShortcut(const std::wstring& path, std::wstring* target) {
     }
     link->Release();
     return ok;
-}
-
-bool EndsWithLnk(const std::wstring& path) {
-    if (path.size() < 4) return false;
-    std::wstring ext = path.substr(path.size() - 4);
-    for (wchar_t& c : ext)
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    return ext == L".lnk";
 }
 
 void LoadCursorsAndMetrics() {
@@ -287,7 +280,7 @@ void OpenPathFromRequest(const std::wstring& requested, const int32_t* memberKey
     if (requested.empty() || !PathExists(requested.c_str())) return;
     if (!AskUnsavedChanges()) return;
     std::wstring path = requested;
-    if (EndsWithLnk(path) && !ResolveShortcut(requested, &path)) return;
+    if (EndsWithIgnoreAsciiCase(path, L".lnk") && !ResolveShortcut(requested, &path)) return;
     if (IsDirectory(path.c_str())) return;
     OpenImageFromPath(path, memberKey);
 }
