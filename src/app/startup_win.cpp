@@ -349,6 +349,7 @@ int RunQuorvel(HINSTANCE instance, int show) {
         TextBuffer langFile;
         reader.ReadText(kSlotLangFile, &langFile);
         std::wstring language = langFile.str();
+        langFile.Free(); // its block is on the private heap, which the early exits below destroy
         HMODULE module = LoadLanguageModule(&language, GetUserDefaultUILanguage());
         if (!module) {
             StartupError(L"Language file not found.");
