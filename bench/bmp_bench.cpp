@@ -2,33 +2,19 @@
 // into a fresh block (a decoder always fills a new pixel block, so both pay for fresh pages).
 // Each figure is the best of several runs.
 // usage: bmp_bench [WIDTH HEIGHT [RUNS]]
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 
+#include "bench_timing.h"
 #include "codecs/bmp_codec.h"
 #include "codecs/decoders.h"
 #include "platform/platform.h"
 
 namespace {
 
-double BestSeconds(int runs, const std::function<bool()>& job) {
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        auto start = std::chrono::steady_clock::now();
-        if (!job()) {
-            std::fprintf(stderr, "bmp_bench: a run failed\n");
-            std::exit(1);
-        }
-        std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
+using qvbench::BestSeconds;
 
 bool MeasureDepth(const qv::ImageBuffer& source, uint32_t depth, int runs) {
     std::wstring path;

@@ -3,7 +3,6 @@
 // pixel bytes; each figure is the best of several runs.
 // usage: tiff_bench [WIDTH HEIGHT [RUNS]]
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "codecs/decoders.h"
 #include "codecs/tiff_encoder.h"
 #include "platform/platform.h"
@@ -21,19 +21,7 @@
 
 namespace {
 
-double BestSeconds(int runs, const std::function<bool()>& job) {
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        auto start = std::chrono::steady_clock::now();
-        if (!job()) {
-            std::fprintf(stderr, "tiff_bench: a run failed\n");
-            std::exit(1);
-        }
-        std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
+using qvbench::BestSeconds;
 
 void Report(const char* name, double bytes, double seconds, double ours) {
     std::printf("  %-40s %8.1f MB/s", name, bytes / seconds / 1e6);

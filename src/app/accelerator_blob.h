@@ -21,8 +21,11 @@ std::string EncodeAccelerators(const std::vector<AccelEntry>& entries);
 // Whole records only; a trailing partial record is dropped.
 std::vector<AccelEntry> DecodeAccelerators(const std::string& blob);
 
-// The built-in key table. Seam: the command table owns the real defaults; until it exists this
-// answers an empty table and the program starts without shortcuts.
+// The 122 configurable commands in the order of the key-configuration list, each with its default
+// key (flags 1 and key 0 for commands without one).
 std::vector<AccelEntry> DefaultAcceleratorEntries();
+// The same table as a stored blob gives it: for every command the first record with its number
+// supplies flags (low 4 bits) and key (low 8 bits); commands without a record have no key.
+std::vector<AccelEntry> CommandKeysFromStored(const std::string& blob);
 
 } // namespace qv

@@ -8,6 +8,7 @@
 
 #include "app/settings.h"
 #include "image/open_image.h"
+#include "image/save_pipeline.h"
 #include "viewer/view_geometry.h"
 
 namespace qv {
@@ -45,6 +46,7 @@ struct AppState {
     ImageSession session;
     ViewGeometry geometry;
     bool modified = false; // the edit history's position differs from the saved one
+    SavePreview preview;
 };
 
 extern AppState g_app;

@@ -7,7 +7,9 @@
 #include "app/language_module.h"
 #include "app/open_filter.h"
 #include "app/ui_strings.h"
+#include "image/save_commands_win.h"
 #include "platform/platform.h"
+#include "viewer/animation_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -15,16 +17,20 @@ namespace qv {
 namespace {
 
 void BeginLoad(void*) {
+    // a preview belongs to the image it was made from: a new image must never be saved from it
+    DiscardPreview(&g_app.preview);
+    FreeImagePixels(&g_app.session.result);
     SetWindowTextW(CurrentMainWindow(), UiText(kStrLoadingTitle).c_str());
     SetCursor(g_app.waitCursor);
 }
 
 void StopAnimation(void*) {
-    if (g_app.viewWindow) KillTimer(g_app.viewWindow, kAnimationTimer);
+    StopAnimationTimer();
 }
 
 void EndLoad(void*) {
     ShowLoadedImage();
+    RestartAnimation();
     FileList& list = g_app.session.list;
     // listed after the picture is up, so a large folder does not hold it back
     if (list.rebuildAfterDisplay) {
@@ -102,8 +108,7 @@ bool AskUnsavedChanges() {
     int answer = MessageBoxW(CurrentMainWindow(), UiText(kStrUnsavedChanges).c_str(),
                              name.empty() ? L"Quorvel" : name.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL) return false;
-    // Seam: saving arrives with the save pipeline; until then "Yes" cannot save and so cancels.
-    if (answer == IDYES) return false;
+    if (answer == IDYES) return RunSaveAsDialog();
     return true;
 }
 

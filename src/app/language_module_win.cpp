@@ -88,7 +88,9 @@ bool HasLanguageSignature(HMODULE module) {
 }
 
 bool IsLanguageModule(const std::wstring& path) {
-    Library module(LoadLibraryW(path.c_str()));
+    // Only the resources are looked at: loading as data runs no start-up code of whatever other
+    // library (an archive reader, a plug-in) shares the folder.
+    Library module(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
     return module && HasLanguageSignature(module.get());
 }
 

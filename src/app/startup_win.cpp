@@ -22,6 +22,7 @@
 #include "app/ui_strings.h"
 #include "platform/crc32.h"
 #include "platform/platform.h"
+#include "viewer/animation_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -184,6 +185,7 @@ int ShowCommandForSubWindow(int show) {
 void ShowSubWindow(int show) {
     ShowWindow(g_app.subWindow, show);
     g_app.displayMode = DisplayMode::SubWindow;
+    StopAnimation();
     ShowWindow(g_app.viewWindow, SW_HIDE);
 }
 
@@ -264,7 +266,8 @@ void SaveAllSettings() {
     if (writer.Open(g_app.settingsPath)) {
         SaveSettings(writer, g_app.settings);
         SaveWindowPlacements(writer);
-        // slot 30 is carried over as stored until keys can be changed
+        std::string keys = StoreAcceleratorTable(g_app.accelerators);
+        if (!keys.empty()) writer.WriteBlob(kSlotSaveKey, keys.data(), static_cast<uint32_t>(keys.size()));
         writer.Close();
     }
     ReleaseLanguageModule();
@@ -303,6 +306,7 @@ void HandleInstanceRequest(const InstanceRequest& request) {
             ShowWindow(g_app.viewWindow, SW_SHOWNORMAL);
             ShowWindow(g_app.subWindow, SW_HIDE);
             g_app.displayMode = DisplayMode::ViewWindow;
+            RestartAnimation();
         }
         break;
     default: break;
@@ -314,13 +318,14 @@ bool ShutDownFromClose(bool askUnsaved) {
     if (askUnsaved && !AskUnsavedChanges()) return false;
     // tool windows, hooks, edit history and clipboard blocks join here with their owners
     if (g_app.session.list.watch) g_app.session.list.watch->Close();
+    DiscardPreview(&g_app.preview);
     FreeImageSession(&g_app.session);
-    if (g_app.accelerators) DestroyAcceleratorTable(g_app.accelerators);
-    g_app.accelerators = nullptr;
     if (g_app.lightBrush) DeleteObject(g_app.lightBrush);
     if (g_app.darkBrush) DeleteObject(g_app.darkBrush);
     g_app.lightBrush = g_app.darkBrush = nullptr;
     SaveAllSettings();
+    if (g_app.accelerators) DestroyAcceleratorTable(g_app.accelerators);
+    g_app.accelerators = nullptr;
     return true;
 }
 
@@ -346,10 +351,13 @@ int RunQuorvel(HINSTANCE instance, int show) {
     {
         SettingsReader reader;
         reader.Open(g_app.settingsPath);
-        TextBuffer langFile;
-        reader.ReadText(kSlotLangFile, &langFile);
-        std::wstring language = langFile.str();
-        langFile.Free(); // its block is on the private heap, which the early exits below destroy
+        std::wstring language;
+        {
+            // the buffer lives on the private heap, which the early exits below destroy
+            TextBuffer langFile;
+            reader.ReadText(kSlotLangFile, &langFile);
+            language = langFile.str();
+        }
         HMODULE module = LoadLanguageModule(&language, GetUserDefaultUILanguage());
         if (!module) {
             StartupError(L"Language file not found.");
@@ -379,6 +387,7 @@ int RunQuorvel(HINSTANCE instance, int show) {
         RegisterWindowClasses(instance);
         InitialiseCommonControls();
         g_app.session.list.watch = CreateFolderWatch();
+        g_app.session.list.sortOrder = g_app.settings.SortOrder;
 
         g_app.viewWindow = CreateViewWindow(instance);
         g_app.displayMode = DisplayMode::ViewWindow;

@@ -15,6 +15,7 @@ namespace {
 constexpr uint32_t kFileHeaderBytes = 14;
 constexpr uint32_t kInfoHeaderBytes = 40;
 constexpr uint32_t kCoreHeaderBytes = 12;
+constexpr uint32_t kOs2ShortHeaderBytes = 16; // OS/2 2.x header cut after the bit count
 
 // Where a bitmap's parts lie inside the data.
 struct DibSource {
@@ -35,10 +36,11 @@ struct DibHeader {
 };
 
 // Header sizes whose colour table follows directly: the old core header, the information header
-// and its longer versions (52, 56, 108, 124) and the 64-byte OS/2 2.x form. Other sizes keep the
-// table at 40 bytes past the header's start.
+// and its longer versions (52, 56, 108, 124) and the OS/2 2.x forms (16 and 64 bytes). Other sizes
+// keep the table at 40 bytes past the header's start.
 bool KnownHeaderSize(uint32_t size) {
-    return size == 12 || size == 40 || size == 52 || size == 56 || size == 64 || size == 108 || size == 124;
+    return size == 12 || size == 16 || size == 40 || size == 52 || size == 56 || size == 64 || size == 108 ||
+           size == 124;
 }
 
 bool ReadHeader(const DibSource& src, DibHeader* h, CodecStatus* status) {
@@ -57,7 +59,13 @@ bool ReadHeader(const DibSource& src, DibHeader* h, CodecStatus* status) {
         h->tableAt = src.headerAt + kCoreHeaderBytes;
         return true;
     }
-    if (!RangeInside(src.headerAt, kInfoHeaderBytes, src.size)) return (*status = kCodecCannotOpen, false);
+    // The short OS/2 form leaves out every field after the bit count, which then read as zero; its
+    // colour table starts where the later fields would be.
+    const uint32_t present = h->headerSize == kOs2ShortHeaderBytes ? kOs2ShortHeaderBytes : kInfoHeaderBytes;
+    if (!RangeInside(src.headerAt, present, src.size)) return (*status = kCodecCannotOpen, false);
+    uint8_t fields[kInfoHeaderBytes] = {};
+    std::memcpy(fields, p, present);
+    p = fields;
     h->width = static_cast<int32_t>(ReadLE32(p + 4));
     h->height = static_cast<int32_t>(ReadLE32(p + 8));
     h->bitCount = ReadLE16(p + 14);

@@ -105,6 +105,11 @@ bool GetFileFacts(const wchar_t* path, uint64_t* size, FILETIME* lastWrite);
 bool DeleteFilePath(const wchar_t* path);
 bool CopyFilePath(const wchar_t* from, const wchar_t* to); // overwrites
 bool CreateDirectoryPath(const wchar_t* path);
+// Sends a file to the Recycle Bin (natively: into a "quorvel-recycle" folder of the temporary
+// folder), silently; false when it stays where it was.
+bool MoveToRecycleBin(const wchar_t* path);
+// The folder recycled files go to natively; tests look for them there.
+std::wstring RecycleFolder();
 
 // A new empty file named "tmp…" in `folder` (the system temporary folder when empty).
 bool CreateTempFile(const std::wstring& folder, std::wstring* path);

@@ -251,6 +251,23 @@ bool CreateDirectoryPath(const wchar_t* path) {
     return ::mkdir(NativePath(path).c_str(), 0755) == 0 || (errno == EEXIST && IsDirectory(path));
 }
 
+std::wstring RecycleFolder() {
+    return JoinPath(TempFolder(), L"quorvel-recycle");
+}
+
+bool MoveToRecycleBin(const wchar_t* path) {
+    std::wstring bin = RecycleFolder();
+    if (!CreateDirectoryPath(bin.c_str())) return false;
+    std::wstring name(path);
+    size_t cut = name.find_last_of(L'/');
+    if (cut != std::wstring::npos) name = name.substr(cut + 1);
+    // like the real bin, an earlier file of the same name is kept beside the new one
+    std::wstring target = JoinPath(bin, name);
+    for (int n = 1; PathExists(target.c_str()); ++n)
+        target = JoinPath(bin, name + L"." + std::to_wstring(n));
+    return ::rename(NativePath(path).c_str(), NativePath(target.c_str()).c_str()) == 0;
+}
+
 std::wstring TempFolder() {
     const char* dir = std::getenv("TMPDIR");
     return Utf8ToWide(dir && *dir ? dir : "/tmp");

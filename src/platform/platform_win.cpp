@@ -2,6 +2,7 @@
 // blocks, CreateFileMappingW/MapViewOfFile for whole files, CreateFileW/WriteFile for output.
 #include "platform/platform.h"
 
+#include <shellapi.h>
 #include <shlwapi.h>
 
 namespace qv {
@@ -155,7 +156,8 @@ bool ReadWholeFile(const wchar_t* path, std::string* bytes, uint64_t limit) {
 
 bool RandomAccessFile::OpenReadShared(const wchar_t* path) {
     Close();
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     handle_ = reinterpret_cast<intptr_t>(file);
     return true;
@@ -230,6 +232,20 @@ bool GetFileFacts(const wchar_t* path, uint64_t* size, FILETIME* lastWrite) {
 
 bool DeleteFilePath(const wchar_t* path) {
     return DeleteFileW(path) != 0;
+}
+
+std::wstring RecycleFolder() {
+    return {}; // the shell's own
+}
+
+bool MoveToRecycleBin(const wchar_t* path) {
+    std::wstring from(path);
+    from.push_back(L'\0'); // the list ends with a second NUL
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI; // 0x454
+    return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
 }
 
 bool CopyFilePath(const wchar_t* from, const wchar_t* to) {

@@ -241,18 +241,28 @@ FILETIME MemberTimeUtc(uint16_t date, uint16_t time) {
     uint64_t ticks = 0;
     if (!DosDateTimeToTicks(date, time, &ticks)) return FILETIME{};
     // The DOS fields are local time: let the C library find the offset in force on that date.
-    std::tm tm{};
-    tm.tm_year = 1980 + (date >> 9) - 1900;
-    tm.tm_mon = ((date >> 5) & 15) - 1;
-    tm.tm_mday = date & 31;
-    tm.tm_hour = time >> 11;
-    tm.tm_min = (time >> 5) & 63;
-    tm.tm_sec = (time & 31) * 2;
-    tm.tm_isdst = -1;
-    std::time_t utc = std::mktime(&tm);
-    if (utc != static_cast<std::time_t>(-1)) {
-        ticks = 116444736000000000ULL + static_cast<uint64_t>(utc) * 10000000ULL;
+    // mktime re-reads the zone on every call, so the offset of the last date and hour is kept:
+    // the members of one archive mostly share a handful of them.
+    static uint32_t cachedHour = UINT32_MAX;
+    static int64_t cachedOffset = 0; // local minus UTC, in seconds
+    uint32_t hourKey = static_cast<uint32_t>(date) << 5 | (time >> 11);
+    if (hourKey != cachedHour) {
+        std::tm tm{};
+        tm.tm_year = 1980 + (date >> 9) - 1900;
+        tm.tm_mon = ((date >> 5) & 15) - 1;
+        tm.tm_mday = date & 31;
+        tm.tm_hour = time >> 11;
+        tm.tm_isdst = -1;
+        std::time_t utc = std::mktime(&tm);
+        if (utc == static_cast<std::time_t>(-1))
+            return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+        uint64_t localHourTicks = 0;
+        DosDateTimeToTicks(date, static_cast<uint16_t>(time & 0xF800), &localHourTicks);
+        int64_t utcTicks = 116444736000000000LL + static_cast<int64_t>(utc) * 10000000LL;
+        cachedOffset = (static_cast<int64_t>(localHourTicks) - utcTicks) / 10000000LL;
+        cachedHour = hourKey;
     }
+    ticks = static_cast<uint64_t>(static_cast<int64_t>(ticks) - cachedOffset * 10000000LL);
     return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 

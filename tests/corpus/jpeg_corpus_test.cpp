@@ -13,6 +13,7 @@
 
 #include "codecs/exif.h"
 #include "codecs/jpeg_codec.h"
+#include "corpus_support.h"
 #include "platform/platform.h"
 #include "test_support.h"
 
@@ -22,19 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::vector<fs::path> CorpusJpegs() {
-    std::vector<fs::path> files;
-    std::wstring root = qvtest::CorpusDir();
-    if (root.empty()) return files;
-    for (const char* sub : {"jpegimages", "exifimages"}) {
-        fs::path dir = fs::path(root) / sub;
-        if (!fs::exists(dir)) continue;
-        for (const auto& e : fs::recursive_directory_iterator(dir)) {
-            std::string ext = e.path().extension().string();
-            if (e.is_regular_file() && (ext == ".jpg" || ext == ".jpeg")) files.push_back(e.path());
-        }
-    }
-    std::sort(files.begin(), files.end());
-    return files;
+    return qvtest::CorpusFiles({"jpegimages", "exifimages"}, {".jpg", ".jpeg"});
 }
 
 bool HaveTool(const char* tool) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "codecs/decoders.h"
+#include "corpus_support.h"
 #include "platform/platform.h"
 #include "test_support.h"
 
@@ -20,17 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::vector<fs::path> TiffFiles() {
-    std::vector<fs::path> files;
-    std::wstring dir = qvtest::CorpusDir();
-    if (dir.empty()) return files;
-    fs::path root = fs::path(dir) / "tiffimages";
-    if (!fs::is_directory(root)) return files;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        std::string ext = entry.path().extension().string();
-        if (entry.is_regular_file() && (ext == ".tif" || ext == ".tiff")) files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
+    return qvtest::CorpusFiles({"tiffimages"}, {".tif", ".tiff"});
 }
 
 TEST(TiffCorpusTest, EveryFileDecodesOrIsRefusedWithAStatus) {

@@ -47,8 +47,16 @@ static std::wstring EnvPath(const char* name) {
 std::wstring CorpusDir() {
     return EnvPath("QV_CORPUS_DIR");
 }
+// ctest hands each discovered test one environment variable only, so the trees' folders are
+// also compiled in.
 std::wstring SourceDir() {
-    return EnvPath("QV_SOURCE_DIR");
+    std::wstring dir = EnvPath("QV_SOURCE_DIR");
+    return dir.empty() ? qv::Utf8ToWide(QV_TEST_SOURCE_DIR) : dir;
+}
+
+std::wstring BinaryDir() {
+    std::wstring dir = EnvPath("QV_BINARY_DIR");
+    return dir.empty() ? qv::Utf8ToWide(QV_TEST_BINARY_DIR) : dir;
 }
 
 } // namespace qvtest

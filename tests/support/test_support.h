@@ -24,5 +24,7 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::wstring CorpusDir();
 // Source tree root (QV_SOURCE_DIR).
 std::wstring SourceDir();
+// The build tree (QV_BINARY_DIR).
+std::wstring BinaryDir();
 
 } // namespace qvtest

@@ -39,7 +39,8 @@ struct BmpBuilder {
     }
     // Header, table and pixels without the file header: a clipboard block.
     std::string Info(bool withPixels = false) const {
-        std::string h(headerSize, '\0');
+        // room for every field; a header declared shorter is cut after them
+        std::string h(headerSize < 40 ? 40 : headerSize, '\0');
         auto* p = reinterpret_cast<uint8_t*>(&h[0]);
         WriteLE32(p, headerSize);
         if (headerSize == 12) {
@@ -57,6 +58,7 @@ struct BmpBuilder {
             WriteLE32(p + 28, static_cast<uint32_t>(yRes));
             WriteLE32(p + 32, colorsUsed);
         }
+        h.resize(headerSize);
         h.append(table.begin(), table.end());
         if (withPixels) h.append(pixels.begin(), pixels.end());
         return h;
@@ -131,6 +133,35 @@ TEST(BmpReadTest, ColourTableFollowsLongerInformationHeaders) {
         EXPECT_EQ(d.image.palette[7].rgbBlue, 7 * 3 + 9) << headerSize;
         EXPECT_EQ(d.image.palette[200].rgbGreen, 55) << headerSize;
     }
+}
+
+TEST(BmpReadTest, ShortOs2HeaderReadsItsMissingFieldsAsZero) {
+    BmpBuilder b;
+    b.headerSize = 16;
+    b.table = Entries(256, 9);
+    b.pixels = {7, 0, 0, 0, 0, 0, 0, 200};
+    Decoded d;
+    Decode(b.File(), &d);
+    // the table's first entries must not be taken for compression or colours used
+    ASSERT_TRUE(d.ok) << d.status;
+    EXPECT_EQ(d.image.sourceBitDepth, 8u);
+    EXPECT_EQ(d.image.palette[0].rgbBlue, 9);
+    EXPECT_EQ(d.image.palette[7].rgbBlue, 7 * 3 + 9);
+    EXPECT_EQ(d.image.palette[200].rgbGreen, 55);
+    EXPECT_EQ(d.image.header.biXPelsPerMeter, 0);
+
+    // as a clipboard block the pixels follow the 256 entries right after the 16 bytes
+    std::string block = b.Info(true);
+    Decoded c;
+    c.ok = ReadDibMemory(reinterpret_cast<const uint8_t*>(block.data()), static_cast<uint32_t>(block.size()), &c.image,
+                         &c.status);
+    ASSERT_TRUE(c.ok) << c.status;
+    EXPECT_EQ(c.image.pixels[0], 7);
+    EXPECT_EQ(c.image.palette[7].rgbBlue, 7 * 3 + 9);
+
+    // cut inside the 16 bytes: nothing to read
+    std::string cut = b.File().substr(0, 14 + 12);
+    EXPECT_EQ(StatusOf(cut), kCodecCannotOpen);
 }
 
 TEST(BmpReadTest, OldCoreHeaderHasThreeByteEntries) {

@@ -1,0 +1,327 @@
+#include "image/save_commands_win.h"
+
+#include <windows.h>
+
+#include <commdlg.h>
+#include <dlgs.h>
+#include <shlobj.h>
+
+#include "app/app_state.h"
+#include "app/file_commands_win.h"
+#include "app/language_module.h"
+#include "app/ui_strings.h"
+#include "image/format_detect.h"
+#include "image/load_pipeline.h"
+#include "platform/platform.h"
+#include "viewer/view_window.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int32_t kCmdSaveAs = 5012;
+constexpr int32_t kCmdSaveOver = 5013;
+constexpr int32_t kCmdToggleDither = 5800;
+constexpr int32_t kCmdSavePreview = 5810;
+constexpr int32_t kCmdToggleInterlace = 5820;
+constexpr int32_t kCmdToggleSaveGamma = 5840;
+constexpr int32_t kCmdToggleProgressive = 5850;
+constexpr int32_t kCmdToggleExifCopy = 5855;
+constexpr int32_t kCmdSampling0 = 5860;
+constexpr int32_t kCmdMarkers0 = 5870;
+constexpr int32_t kCmdToggleTrim = 5880;
+constexpr uint32_t kStrLosslessLabel = 20025;
+constexpr uint32_t kMsgCannotPlace = 30008;
+constexpr DWORD kSaveDialogFlags = 0x88082E;
+
+SaveOptions CurrentSaveOptions() {
+    const Settings& s = g_app.settings;
+    SaveOptions o;
+    o.format = s.Format;
+    o.bmpDepth = s.BmpDepth;
+    o.pngDepth = s.PngDepth;
+    o.tifDepth = s.TifDepth;
+    o.gifDepth = s.GifDepth;
+    o.pngGray = s.PngGray;
+    o.jpgGray = s.JpgGray;
+    o.tifGray = s.TifGray;
+    o.jpegTGray = s.JpegTGray;
+    o.dither = s.Dither;
+    o.level = s.Level;
+    o.filter = s.Filter;
+    o.interlace = s.Interlace;
+    o.writeGamma = s.SImgGamma;
+    o.saveGamma = s.SaveGam;
+    o.alphaColour = s.AlphaColor;
+    o.quality = s.Quality;
+    o.sampling = s.Sampling;
+    o.progressive = s.Progressive;
+    o.exifCopy = s.ExifCopy;
+    o.jMarker = s.JMarker;
+    o.jpgTrim = s.JpgTrim;
+    o.jpgLimit = s.JpgLimit;
+    o.jpgLimitValue = s.JpgLmtVal;
+    o.load = CurrentOpenOptions().load;
+    return o;
+}
+
+bool FromArchive() {
+    return g_app.session.list.sourceKind != kSourceFolder;
+}
+
+SaveSource CurrentSaveSource(const SaveOptions& o) {
+    const ImageSession& session = g_app.session;
+    SaveSource src;
+    src.image = &session.current;
+    src.transparentColour = session.transparentColour;
+    src.exifPresent = session.info.exifPresent;
+    src.fromArchive = FromArchive();
+    src.sourcePath = src.fromArchive ? std::wstring() : session.list.currentPath;
+    src.loadedTime = session.list.storedTime;
+    src.pendingRotation = session.pendingRotation;
+    // the source's bytes are read again only for what needs them
+    bool needBytes =
+        (o.format == kSaveJpeg && o.exifCopy && src.exifPresent) || (o.format == kSaveJpegLossless && src.fromArchive);
+    if (needBytes) {
+        if (src.fromArchive) {
+            LargeBlock block;
+            uint32_t length = 0;
+            if (ExtractCurrentMember(session.list, &block, &length) && block)
+                src.sourceBytes.assign(reinterpret_cast<const char*>(block.get()), length);
+        } else {
+            ReadWholeFile(session.list.currentPath.c_str(), &src.sourceBytes);
+        }
+    }
+    return src;
+}
+
+void ShowSaveFailure(const SaveFailure& failure) {
+    if (failure.message != 0)
+        ErrorBox(CurrentMainWindow(), failure.message);
+    else if (!failure.libraryText.empty())
+        MessageBoxW(CurrentMainWindow(), failure.libraryText.c_str(), L"JPEG Library Error",
+                    MB_SETFOREGROUND | MB_ICONERROR);
+}
+
+bool EqualsIgnoringAsciiCase(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        wchar_t x = a[i], y = b[i];
+        if (x >= L'A' && x <= L'Z') x = static_cast<wchar_t>(x - L'A' + L'a');
+        if (y >= L'A' && y <= L'Z') y = static_cast<wchar_t>(y - L'A' + L'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::wstring FolderPart(const std::wstring& path) {
+    size_t cut = path.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
+}
+
+// After a successful save: the current file's facts, or the folder list it landed in.
+void AfterPlacement(const std::wstring& target, bool existedBefore) {
+    FileList& list = g_app.session.list;
+    if (list.sourceKind != kSourceFolder) return;
+    if (EqualsIgnoringAsciiCase(target, list.currentPath)) {
+        uint64_t size = 0;
+        FILETIME time{};
+        if (GetFileFacts(target.c_str(), &size, &time)) {
+            list.storedTime = time;
+            g_app.session.current.fileTime = time;
+            g_app.session.current.fileSize = size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(size);
+        }
+        UpdateMainWindowTitle();
+        return;
+    }
+    if (HasList(list) && EqualsIgnoringAsciiCase(FolderPart(target), list.listFolder)) RebuildFromFolder(&list);
+    if (!existedBefore)
+        SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW | SHCNF_FLUSH | SHCNF_FLUSHNOWAIT, target.c_str(), nullptr);
+}
+
+struct SaveDialogState {
+    std::wstring archivePath; // refused as a target
+};
+
+// Keeps Format and the default extension in step with the chosen type, and refuses the open
+// archive as a target.
+UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<OPENFILENAMEW*>(lParam)->lCustData));
+        return 0;
+    }
+    if (message != WM_NOTIFY) return 0;
+    auto* notify = reinterpret_cast<OFNOTIFYW*>(lParam);
+    HWND explorer = GetParent(dialog);
+    switch (notify->hdr.code) {
+    case CDN_TYPECHANGE: {
+        int32_t format = static_cast<int32_t>(notify->lpOFN->nFilterIndex) - 1;
+        if (format >= kSaveBmp && format <= kSaveJpegLossless && format != g_app.settings.Format) {
+            g_app.settings.Format = format;
+            SendMessageW(explorer, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(SaveFormatExtension(format)));
+            wchar_t name[MAX_PATH] = {};
+            SendMessageW(explorer, CDM_GETSPEC, MAX_PATH, reinterpret_cast<LPARAM>(name));
+            std::wstring spec(name);
+            size_t dot = spec.find_last_of(L'.');
+            size_t sep = spec.find_last_of(L'\\');
+            if (dot != std::wstring::npos && (sep == std::wstring::npos || dot > sep)) {
+                spec.erase(dot);
+                SendMessageW(explorer, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(spec.c_str()));
+                SendMessageW(explorer, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(spec.c_str()));
+            }
+        }
+        return 0;
+    }
+    case CDN_FILEOK: {
+        auto* state = reinterpret_cast<SaveDialogState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+        if (state && !state->archivePath.empty() &&
+            EqualsIgnoringAsciiCase(notify->lpOFN->lpstrFile, state->archivePath)) {
+            MessageBoxW(dialog, UiText(kMsgCannotPlace).c_str(), L"Quorvel", MB_ICONERROR);
+            SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
+            return 1;
+        }
+        return 0;
+    }
+    }
+    return 0;
+}
+
+std::wstring SaveFilter() {
+    std::wstring filter;
+    auto add = [&](uint32_t label, const wchar_t* patterns) {
+        filter += UiText(label);
+        filter += L'\0';
+        filter += patterns;
+        filter += L'\0';
+    };
+    add(kStrFilterBmp, L"*.bmp");
+    add(kStrFilterPng, L"*.png");
+    add(kStrFilterJpeg, L"*.jpg;*.jpe;*.jpeg");
+    add(kStrFilterTiff, L"*.tif;*.tiff");
+    add(kStrFilterGif, L"*.gif");
+    if (g_app.session.current.sourceFormat == kFormatJpeg) add(kStrLosslessLabel, L"*.jpg;*.jpe;*.jpeg");
+    filter += L'\0';
+    return filter;
+}
+
+bool SaveOver() {
+    const ImageSession& session = g_app.session;
+    if (!HasCurrentImage(session) || FromArchive() || session.list.currentPath.empty()) return false;
+    int32_t format = SaveFormatForDetected(DetectFormatFromFile(session.list.currentPath.c_str()));
+    if (format < 0) return RunSaveAsDialog();
+    int32_t previous = g_app.settings.Format;
+    g_app.settings.Format = format;
+    bool ok = SaveToPath(session.list.currentPath);
+    g_app.settings.Format = previous;
+    if (ok) RepaintView();
+    UpdateMainWindowTitle();
+    return ok;
+}
+
+void ShowSavePreview() {
+    ImageSession& session = g_app.session;
+    SaveOptions options = CurrentSaveOptions();
+    if (!HasCurrentImage(session) || PreviewValid(g_app.preview, options)) return;
+    SetWindowTextW(CurrentMainWindow(), UiText(kStrPreviewTitle).c_str());
+    SetCursor(g_app.waitCursor);
+    SaveFailure failure;
+    if (!EncodeToTemp(&g_app.preview, CurrentSaveSource(options), options, {}, &failure)) {
+        ShowSaveFailure(failure);
+    } else {
+        LoadInfo info;
+        CodecStatus status = kCodecOk;
+        if (DecodeFile(g_app.preview.tempPath.c_str(), options.load, false, &session.result, &info, &status))
+            g_app.preview.imageShown = true;
+        else
+            ErrorBox(CurrentMainWindow(), kStrEmptyView);
+        RepaintView(); // pane 2 of the SubWindow shows the result image
+    }
+    UpdateMainWindowTitle();
+    SetCursor(g_app.arrowCursor);
+}
+
+bool Toggle(bool* flag) {
+    *flag = !*flag;
+    return true;
+}
+
+} // namespace
+
+bool SaveToPath(const std::wstring& target) {
+    SetWindowTextW(CurrentMainWindow(), UiText(kStrSavingTitle).c_str());
+    SetCursor(g_app.waitCursor);
+    SaveOptions options = CurrentSaveOptions();
+    bool existed = PathExists(target.c_str());
+    SaveFailure failure;
+    bool ok = SaveImageToPath(&g_app.preview, CurrentSaveSource(options), options, target, {}, &failure, nullptr);
+    if (ok) {
+        g_app.modified = false; // the saved position is the current one
+        AfterPlacement(target, existed);
+    } else {
+        ShowSaveFailure(failure);
+    }
+    SetCursor(g_app.arrowCursor);
+    return ok;
+}
+
+bool RunSaveAsDialog() {
+    ImageSession& session = g_app.session;
+    if (!HasCurrentImage(session)) return false;
+    std::wstring filter = SaveFilter();
+    wchar_t file[MAX_PATH] = {};
+    std::wstring name = session.list.currentName;
+    size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos) name.erase(dot);
+    wcsncpy(file, name.c_str(), MAX_PATH - 1);
+    int32_t& format = g_app.settings.Format;
+    if (format == kSaveJpegLossless && session.current.sourceFormat != kFormatJpeg) format = kSaveJpeg;
+    SaveDialogState state;
+    if (FromArchive()) state.archivePath = session.list.archivePath;
+    const std::wstring& folder = IsDirectory(g_app.settings.Open.c_str()) ? g_app.settings.Open : g_app.documentsFolder;
+    OPENFILENAMEW ofn{sizeof ofn};
+    ofn.hwndOwner = CurrentMainWindow();
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = static_cast<DWORD>(format + 1);
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrInitialDir = folder.c_str();
+    ofn.lpstrDefExt = SaveFormatExtension(format);
+    ofn.Flags = kSaveDialogFlags;
+    ofn.lpfnHook = SaveDialogHook;
+    ofn.lCustData = reinterpret_cast<LPARAM>(&state);
+    if (!GetSaveFileNameW(&ofn)) return false;
+    bool ok = SaveToPath(file);
+    if (ok) RepaintView();
+    UpdateMainWindowTitle();
+    std::wstring chosenFolder = FolderPart(file);
+    if (!chosenFolder.empty()) g_app.settings.Open = chosenFolder;
+    return ok;
+}
+
+bool HandleSaveCommand(int32_t command) {
+    Settings& s = g_app.settings;
+    switch (command) {
+    case kCmdSaveAs: RunSaveAsDialog(); return true;
+    case kCmdSaveOver: SaveOver(); return true;
+    case kCmdSavePreview: ShowSavePreview(); return true;
+    case kCmdToggleDither: return Toggle(&s.Dither);
+    case kCmdToggleInterlace: return Toggle(&s.Interlace);
+    case kCmdToggleSaveGamma: return Toggle(&s.SImgGamma);
+    case kCmdToggleProgressive: return Toggle(&s.Progressive);
+    case kCmdToggleExifCopy: return Toggle(&s.ExifCopy);
+    case kCmdToggleTrim: return Toggle(&s.JpgTrim);
+    default: break;
+    }
+    if (command >= kCmdSampling0 && command <= kCmdSampling0 + 2) {
+        s.Sampling = command - kCmdSampling0;
+        return true;
+    }
+    if (command >= kCmdMarkers0 && command <= kCmdMarkers0 + 2) {
+        s.JMarker = command - kCmdMarkers0;
+        return true;
+    }
+    return false;
+}
+
+} // namespace qv

@@ -1,0 +1,201 @@
+#include "image/save_pipeline.h"
+
+#include <cstring>
+#include <vector>
+
+#include "codecs/bmp_codec.h"
+#include "codecs/exif.h"
+#include "codecs/gif_codec.h"
+#include "codecs/jpeg_codec.h"
+#include "codecs/png_codec.h"
+#include "codecs/tiff_encoder.h"
+#include "platform/platform.h"
+
+namespace qv {
+
+namespace {
+
+constexpr uint32_t kMsgCannotRead = 30002;
+constexpr uint32_t kMsgLosslessFailed = 30004;
+constexpr uint32_t kMsgChangedSinceLoad = 30005;
+constexpr uint32_t kMsgNoTempFile = 30007;
+constexpr uint32_t kMsgCannotPlace = 30008;
+constexpr size_t kJpegCommentLimit = 4095;
+
+bool Fail(SaveFailure* failure, uint32_t message) {
+    if (failure) failure->message = message;
+    return false;
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b) {
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+bool EncodeJpeg(const wchar_t* path, const SaveSource& source, const SaveOptions& o, SaveFailure* failure) {
+    const ImageBuffer& image = *source.image;
+    JpegEncodeOptions jo;
+    jo.quality = o.quality > 100 ? 75 : o.quality;
+    jo.sampling = o.sampling;
+    jo.grey = o.jpgGray;
+    jo.progressive = o.progressive;
+    jo.xPelsPerMeter = image.header.biXPelsPerMeter;
+    jo.yPelsPerMeter = image.header.biYPelsPerMeter;
+    if (source.hasComment) jo.comment = source.comment.substr(0, kJpegCommentLimit);
+    bool copyExif = o.exifCopy && source.exifPresent && !source.sourceBytes.empty() &&
+                    CopyExifForSave(reinterpret_cast<const uint8_t*>(source.sourceBytes.data()),
+                                    static_cast<uint32_t>(source.sourceBytes.size()), &jo.exif);
+    JpegContext ctx;
+    bool ok = o.jpgLimit ? WriteJpegFileLimited(image, path, jo, static_cast<uint32_t>(o.jpgLimitValue), &ctx)
+                         : WriteJpegFile(image, path, jo, &ctx);
+    if (!ok) {
+        CodecStatus s = ctx.status;
+        if (s == kCodecOutOfMemory || (s >= kCodecCommentNotRewritable && s <= kCodecCannotConvert))
+            return Fail(failure, s);
+        if (failure) failure->libraryText = ctx.libraryMessage;
+        return Fail(failure, 0);
+    }
+    if (copyExif) RebuildExifThumbnail(path, image, o.jpgGray);
+    return true;
+}
+
+bool EncodeLossless(const wchar_t* path, const SaveSource& source, const SaveOptions& o, SaveFailure* failure) {
+    JpegTransformOptions to =
+        LosslessSaveOptions(source.pendingRotation, o.jpgTrim, o.jMarker, o.progressive, o.jpegTGray);
+    JpegContext ctx;
+    if (source.fromArchive) {
+        if (source.sourceBytes.empty()) return Fail(failure, kMsgCannotRead);
+        std::vector<uint8_t> copy(source.sourceBytes.begin(), source.sourceBytes.end());
+        if (!TransformJpeg(copy.data(), static_cast<uint32_t>(copy.size()), to, path, nullptr, 0, &ctx))
+            return Fail(failure, kMsgLosslessFailed);
+        return true;
+    }
+    FILETIME now{};
+    if (source.sourcePath.empty() || !GetFileFacts(source.sourcePath.c_str(), nullptr, &now))
+        return Fail(failure, kMsgCannotRead);
+    if (!SameTime(now, source.loadedTime)) return Fail(failure, kMsgChangedSinceLoad);
+    if (!TransformJpegFile(source.sourcePath.c_str(), path, to, &ctx)) return Fail(failure, kMsgLosslessFailed);
+    return true;
+}
+
+} // namespace
+
+const wchar_t* SaveFormatExtension(int32_t format) {
+    static const wchar_t* const kExtensions[] = {L"bmp", L"png", L"jpg", L"tif", L"gif", L"jpg"};
+    return format >= 0 && format <= kSaveJpegLossless ? kExtensions[format] : L"";
+}
+
+int32_t SaveFormatForDetected(uint32_t sourceFormat) {
+    switch (sourceFormat) {
+    case kFormatBmp: return kSaveBmp;
+    case kFormatPng: return kSavePng;
+    case kFormatJpeg: return kSaveJpeg;
+    case kFormatTiff: return kSaveTiff;
+    case kFormatGif: return kSaveGif;
+    default: return -1;
+    }
+}
+
+bool SaveOptions::operator==(const SaveOptions& o) const {
+    return format == o.format && bmpDepth == o.bmpDepth && pngDepth == o.pngDepth && tifDepth == o.tifDepth &&
+           gifDepth == o.gifDepth && pngGray == o.pngGray && jpgGray == o.jpgGray && tifGray == o.tifGray &&
+           jpegTGray == o.jpegTGray && dither == o.dither && level == o.level && filter == o.filter &&
+           interlace == o.interlace && writeGamma == o.writeGamma && saveGamma == o.saveGamma &&
+           alphaColour == o.alphaColour && quality == o.quality && sampling == o.sampling &&
+           progressive == o.progressive && exifCopy == o.exifCopy && jMarker == o.jMarker && jpgTrim == o.jpgTrim &&
+           jpgLimit == o.jpgLimit && jpgLimitValue == o.jpgLimitValue && load.gamma == o.load.gamma &&
+           load.displayGamma == o.load.displayGamma && load.alpha == o.load.alpha &&
+           load.fileBackground == o.load.fileBackground && load.background == o.load.background;
+}
+
+bool EncodeImageFile(const wchar_t* path, const SaveSource& source, const SaveOptions& o, SaveFailure* failure) {
+    if (o.format == kSaveJpegLossless) return EncodeLossless(path, source, o, failure);
+    if (!source.image || !source.image->pixels) return Fail(failure, kCodecCannotConvert);
+    const ImageBuffer& image = *source.image;
+    CodecStatus status = kCodecOk;
+    switch (o.format) {
+    case kSaveBmp:
+        if (!WriteBmpFile(path, image, static_cast<uint32_t>(o.bmpDepth), o.dither, &status))
+            return Fail(failure, status);
+        return true;
+    case kSavePng: {
+        PngWriteOptions po;
+        po.depth = static_cast<uint32_t>(o.pngDepth);
+        po.grey = o.pngGray;
+        po.level = o.level > 9 ? 9 : o.level;
+        po.filter = static_cast<uint32_t>(o.filter);
+        po.interlace = o.interlace;
+        po.dither = o.dither;
+        po.transparent = source.transparentColour;
+        po.transparentColour = o.alphaColour;
+        po.gamma = o.writeGamma && o.saveGamma != 0 ? static_cast<uint32_t>(o.saveGamma) : 0;
+        po.xResolution = image.header.biXPelsPerMeter;
+        po.yResolution = image.header.biYPelsPerMeter;
+        po.comment = source.hasComment ? source.comment.c_str() : nullptr;
+        status = WritePngFile(path, image, po);
+        return status == kCodecOk || Fail(failure, status);
+    }
+    case kSaveJpeg: return EncodeJpeg(path, source, o, failure);
+    case kSaveTiff: {
+        TiffWriteOptions to;
+        to.depth = static_cast<uint32_t>(o.tifDepth);
+        to.grey = o.tifGray;
+        to.dither = o.dither;
+        return WriteTiffFile(path, image, to, &status) || Fail(failure, status);
+    }
+    case kSaveGif: {
+        GifWriteOptions go;
+        go.depth = static_cast<uint32_t>(o.gifDepth);
+        go.dither = o.dither;
+        go.interlace = o.interlace;
+        go.transparent = source.transparentColour;
+        go.transparentColour = o.alphaColour;
+        status = WriteGifFile(path, image, go);
+        return status == kCodecOk || Fail(failure, status);
+    }
+    default: return Fail(failure, kCodecCannotConvert);
+    }
+}
+
+bool PreviewValid(const SavePreview& preview, const SaveOptions& current) {
+    return preview.imageShown && !preview.tempPath.empty() && preview.snapshot == current;
+}
+
+void DiscardPreview(SavePreview* preview) {
+    if (!preview->tempPath.empty()) DeleteFilePath(preview->tempPath.c_str());
+    preview->tempPath.clear();
+    preview->imageShown = false;
+}
+
+bool EncodeToTemp(SavePreview* preview, const SaveSource& source, const SaveOptions& options,
+                  const std::wstring& tempFolder, SaveFailure* failure) {
+    DiscardPreview(preview);
+    std::wstring temp;
+    if (!CreateTempFile(tempFolder, &temp)) return Fail(failure, kMsgNoTempFile);
+    if (!EncodeImageFile(temp.c_str(), source, options, failure)) {
+        DeleteFilePath(temp.c_str());
+        return false;
+    }
+    preview->tempPath = temp;
+    preview->snapshot = options;
+    return true;
+}
+
+bool PlaceSavedFile(const std::wstring& tempPath, const std::wstring& target, SaveFailure* failure) {
+    if (PathExists(target.c_str())) MoveToRecycleBin(target.c_str());
+    if (!CopyFilePath(tempPath.c_str(), target.c_str())) return Fail(failure, kMsgCannotPlace);
+    return true;
+}
+
+bool SaveImageToPath(SavePreview* preview, const SaveSource& source, const SaveOptions& options,
+                     const std::wstring& target, const std::wstring& tempFolder, SaveFailure* failure, bool* encoded) {
+    if (encoded) *encoded = false;
+    if (PreviewValid(*preview, options)) return PlaceSavedFile(preview->tempPath, target, failure);
+    if (!EncodeToTemp(preview, source, options, tempFolder, failure)) return false;
+    if (encoded) *encoded = true;
+    bool placed = PlaceSavedFile(preview->tempPath, target, failure);
+    // a failed copy keeps the encoded file: the old target is already in the bin
+    if (placed) DiscardPreview(preview);
+    return placed;
+}
+
+} // namespace qv

@@ -1,0 +1,100 @@
+// Saving never writes the target directly: the current image is encoded into a fresh temporary
+// file, and only a complete file replaces the target (the old one goes to the Recycle Bin). The
+// temporary file doubles as the save preview, reused while no option changes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "codecs/codec_status.h"
+#include "image/image_buffer.h"
+#include "image/load_types.h"
+#include "platform/win32_types.h"
+
+namespace qv {
+
+enum SaveFormat : int32_t {
+    kSaveBmp = 0,
+    kSavePng = 1,
+    kSaveJpeg = 2,
+    kSaveTiff = 3,
+    kSaveGif = 4,
+    kSaveJpegLossless = 5,
+};
+
+// The default extension of a format ("bmp", ... "jpg"); "" outside 0-5.
+const wchar_t* SaveFormatExtension(int32_t format);
+// The format a file's content gives for saving over it; -1 when the content is none of the five.
+int32_t SaveFormatForDetected(uint32_t sourceFormat);
+
+// Every option an encoding depends on, with the load options the preview is decoded with; two
+// equal records give the same file.
+struct SaveOptions {
+    int32_t format = kSaveBmp;
+    int32_t bmpDepth = 24, pngDepth = 24, tifDepth = 24, gifDepth = 8;
+    bool pngGray = false, jpgGray = false, tifGray = false, jpegTGray = false;
+    bool dither = false;
+    int32_t level = 9, filter = 0;
+    bool interlace = false;
+    bool writeGamma = false;
+    int32_t saveGamma = 2200;
+    uint32_t alphaColour = 0xFFFFFF;
+    int32_t quality = 75, sampling = 0;
+    bool progressive = false, exifCopy = false;
+    int32_t jMarker = 2;
+    bool jpgTrim = true, jpgLimit = false;
+    int32_t jpgLimitValue = 100;
+    LoadOptions load;
+
+    bool operator==(const SaveOptions& o) const;
+};
+
+// What is saved besides the options: the image and the facts of its source.
+struct SaveSource {
+    const ImageBuffer* image = nullptr;
+    bool transparentColour = false;
+    bool hasComment = false;
+    std::string comment; // ANSI
+    bool exifPresent = false;
+    std::string sourceBytes; // the source file or archive member, for EXIF copying and lossless saves
+    std::wstring sourcePath; // plain files: the current path; lossless saves read it again
+    bool fromArchive = false;
+    FILETIME loadedTime{}; // the source file's time when it was loaded
+    int32_t pendingRotation = 0;
+};
+
+// How a failed save is reported: a language string (30001-30013, 50001-50024) or the JPEG
+// library's own text.
+struct SaveFailure {
+    uint32_t message = 0;
+    std::wstring libraryText;
+};
+
+// Runs the encoder of options.format into `path`.
+bool EncodeImageFile(const wchar_t* path, const SaveSource& source, const SaveOptions& options, SaveFailure* failure);
+
+struct SavePreview {
+    std::wstring tempPath; // empty: no preview file
+    SaveOptions snapshot;
+    bool imageShown = false; // the decoded preview is in the result image
+};
+
+// True when a preview image exists and every option equals the snapshot.
+bool PreviewValid(const SavePreview& preview, const SaveOptions& current);
+// Deletes the preview's temporary file and forgets it.
+void DiscardPreview(SavePreview* preview);
+
+// Encodes into a new temporary file of `tempFolder` (the system's when empty) and makes it the
+// preview's file. On failure nothing is left behind.
+bool EncodeToTemp(SavePreview* preview, const SaveSource& source, const SaveOptions& options,
+                  const std::wstring& tempFolder, SaveFailure* failure);
+
+// Moves an existing target to the Recycle Bin and copies `tempPath` over it (30008 on failure).
+bool PlaceSavedFile(const std::wstring& tempPath, const std::wstring& target, SaveFailure* failure);
+
+// SaveToPath without the window's notices: a valid preview's file is placed and kept; otherwise
+// a fresh encoding is placed and then deleted. `*encoded` tells whether the encoder ran.
+bool SaveImageToPath(SavePreview* preview, const SaveSource& source, const SaveOptions& options,
+                     const std::wstring& target, const std::wstring& tempFolder, SaveFailure* failure, bool* encoded);
+
+} // namespace qv
