@@ -148,7 +148,7 @@ bool CommandHasHandler(int32_t command) {
     return std::binary_search(std::begin(kHandledCommands), std::end(kHandledCommands), command);
 }
 
-MenuItemState MenuStateOf(int32_t command, const MenuFacts& f) {
+MenuItemState MenuStateByRules(int32_t command, const MenuFacts& f) {
     MenuItemState s;
     bool jpeg = f.sourceFormat == kFormatJpeg, png = f.sourceFormat == kFormatPng;
     switch (command) {
@@ -183,7 +183,9 @@ MenuItemState MenuStateOf(int32_t command, const MenuFacts& f) {
     // radio groups
     case kCmdSortByName:
     case kCmdSortByDate:
-    case kCmdSortBySize: s.checked = command - kCmdSortByName == std::clamp(f.sortOrder, 0, 2); break;
+    case kCmdSortBySize: // any other order sorts by size
+        s.checked = command - kCmdSortByName == (f.sortOrder == 0 || f.sortOrder == 1 ? f.sortOrder : 2);
+        break;
     case kCmdBackgroundWhite:
     case kCmdBackgroundLightGrey:
     case kCmdBackgroundGrey:
@@ -193,6 +195,11 @@ MenuItemState MenuStateOf(int32_t command, const MenuFacts& f) {
     default: break;
     }
     if (f.archiveMember && IsArchiveBound(command)) s.enabled = false;
+    return s;
+}
+
+MenuItemState MenuStateOf(int32_t command, const MenuFacts& f) {
+    MenuItemState s = MenuStateByRules(command, f);
     if (!CommandHasHandler(command)) s.enabled = false;
     return s;
 }

@@ -45,7 +45,9 @@ struct MenuItemState {
     bool checked = false;
 };
 
-// The design's rules, then disabled when the command has no handler yet.
+// The enabling and check rules alone.
+MenuItemState MenuStateByRules(int32_t command, const MenuFacts& facts);
+// The rules, then disabled when the command has no handler yet.
 MenuItemState MenuStateOf(int32_t command, const MenuFacts& facts);
 
 // The text number of an item: the alternative texts of 5310 and 5530 in their modes.
