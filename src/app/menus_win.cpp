@@ -31,7 +31,7 @@ struct MenuSet {
     HMENU main = nullptr, zoomPreset = nullptr;
     std::vector<std::pair<HMENU, int32_t>> popups; // handle and submenu number
     std::deque<MenuItemRecord> records;            // stable addresses for the items' data
-    HFONT font = nullptr, glyphFont = nullptr;
+    HFONT font = nullptr;
     bool altPending = false;
 };
 MenuSet g_menus;
@@ -112,16 +112,33 @@ HFONT MenuFont() {
     return g_menus.font ? g_menus.font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-// Check marks and radio dots come from the symbol font the system draws its own menus with.
-HFONT GlyphFont(int height) {
-    if (!g_menus.glyphFont) {
-        LOGFONTW font{};
-        font.lfHeight = -height;
-        font.lfCharSet = SYMBOL_CHARSET;
-        wcscpy(font.lfFaceName, L"Marlett");
-        g_menus.glyphFont = CreateFontIndirectW(&font);
+// The system's check mark or radio dot, drawn in `colour`: the glyph comes black on white in a
+// monochrome bitmap, and the blit puts the brush where the glyph is black and keeps the rest.
+void DrawCheckGlyph(HDC dc, const RECT& box, bool radio, COLORREF colour) {
+    int w = box.right - box.left, h = box.bottom - box.top;
+    HDC mem = CreateCompatibleDC(dc);
+    HBITMAP mono = CreateBitmap(w, h, 1, 1, nullptr);
+    if (!mem || !mono) {
+        if (mono) DeleteObject(mono);
+        if (mem) DeleteDC(mem);
+        return;
     }
-    return g_menus.glyphFont;
+    HGDIOBJ oldBitmap = SelectObject(mem, mono);
+    RECT r{0, 0, w, h};
+    DrawFrameControl(mem, &r, DFC_MENU, radio ? DFCS_MENUBULLET : DFCS_MENUCHECK);
+    HBRUSH brush = CreateSolidBrush(colour);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+    COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+    constexpr DWORD kBrushWhereSourceBlack = 0x00B8074A; // PSDPxax
+    BitBlt(dc, box.left, box.top, w, h, mem, 0, 0, kBrushWhereSourceBlack);
+    SetBkColor(dc, oldBack);
+    SetTextColor(dc, oldText);
+    SelectObject(dc, oldBrush);
+    DeleteObject(brush);
+    SelectObject(mem, oldBitmap);
+    DeleteObject(mono);
+    DeleteDC(mem);
 }
 
 std::wstring ItemText(const MenuItemRecord& r, DisplayMode mode) {
@@ -165,7 +182,7 @@ void TrackMenu(HMENU menu, HWND owner, POINT screen) {
     if (!menu) return;
     if (!owner) owner = CurrentMainWindow();
     // the owner must be foreground or the menu does not close when the user clicks elsewhere
-    SetForegroundWindow(owner);
+    if (GetForegroundWindow() != owner) SetForegroundWindow(owner);
     TrackPopupMenuEx(menu, TPM_NOANIMATION | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, owner,
                      nullptr);
     PostMessageW(owner, WM_NULL, 0, 0);
@@ -194,7 +211,6 @@ void CreateMenus() {
 void DestroyMenus() {
     if (g_menus.bar) DestroyMenu(g_menus.bar); // takes every popup with it
     if (g_menus.font) DeleteObject(g_menus.font);
-    if (g_menus.glyphFont) DeleteObject(g_menus.glyphFont);
     g_menus = MenuSet{};
 }
 
@@ -268,11 +284,10 @@ bool DrawMenuItem(const DRAWITEMSTRUCT* item) {
         MENUITEMINFOW info{sizeof info};
         info.fMask = MIIM_FTYPE;
         GetMenuItemInfoW(reinterpret_cast<HMENU>(item->hwndItem), item->itemID, FALSE, &info);
-        const wchar_t* glyph = info.fType & MFT_RADIOCHECK ? L"h" : L"a";
-        RECT box{rc.left, rc.top, rc.left + check + kSideMargin, rc.bottom};
-        HGDIOBJ old = SelectObject(dc, GlyphFont(check));
-        DrawTextW(dc, glyph, 1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-        SelectObject(dc, old);
+        int glyph = GetSystemMetrics(SM_CYMENUCHECK);
+        int top = rc.top + (rc.bottom - rc.top - glyph) / 2;
+        RECT box{rc.left + kSideMargin / 2, top, rc.left + kSideMargin / 2 + check, top + glyph};
+        DrawCheckGlyph(dc, box, (info.fType & MFT_RADIOCHECK) != 0, GetTextColor(dc));
     }
     HGDIOBJ old = SelectObject(dc, MenuFont());
     RECT textBox{rc.left + check + kSideMargin, rc.top, rc.right - check - kSideMargin, rc.bottom};
