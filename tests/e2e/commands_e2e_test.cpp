@@ -213,5 +213,98 @@ TEST_F(CommandsTest, StoredKeysApplyAfterARestart) {
     EXPECT_EQ(saved.substr(slot->first, slot->second), blob) << "the stored table should be written back as read";
 }
 
+// Accelerators are dropped while the ViewWindow is minimised, except End (minimise/restore).
+TEST_F(CommandsTest, MinimisedWindowTakesOnlyTheRestoreKey) {
+    ASSERT_TRUE(folder_.Create(NoStoredKeys()));
+    HWND view = Start();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(PostKey(view, VK_END));
+    for (DWORD waited = 0; !IsIconic(view) && waited < kShortWaitMs; waited += kPollIntervalMs)
+        PumpMessages(kPollIntervalMs);
+    ASSERT_TRUE(IsIconic(view)) << "End did not minimise";
+
+    ASSERT_TRUE(PostKey(view, VK_ESCAPE));
+    PumpMessages(700);
+    EXPECT_FALSE(process_.HasExited()) << "Esc reached the minimised window";
+
+    ASSERT_TRUE(PostKey(view, VK_END));
+    for (DWORD waited = 0; IsIconic(view) && waited < kShortWaitMs; waited += kPollIntervalMs)
+        PumpMessages(kPollIntervalMs);
+    EXPECT_FALSE(IsIconic(view)) << "End did not restore";
+    ASSERT_TRUE(PostKey(view, VK_ESCAPE));
+    EXPECT_TRUE(process_.WaitForExit(kExitTimeoutMs)) << "Esc after restoring did not close";
+}
+
+// The text of a message box's static control.
+std::wstring MessageBoxText(HWND box) {
+    wchar_t text[512] = {};
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (WindowClassName(child) == L"Static" && GetWindowTextW(child, text, 512) > 0 && wcslen(text) > 3)
+            return text;
+    return {};
+}
+
+// Keys given in the dialog: Home picks the first command (Open), then the key N. Assigning
+// N a second time is refused; confirmed, N opens the open dialog, also after a restart.
+TEST_F(CommandsTest, KeyChangedInTheDialogSurvivesARestart) {
+    ASSERT_TRUE(folder_.Create(NoStoredKeys()));
+    HWND view = Start();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(PostCommand(view, 5409));
+    HWND dialog = WaitForWindowOfClass(kDialogClass);
+    ASSERT_NE(dialog, nullptr);
+    PumpMessages(300);
+    ASSERT_TRUE(TypeKey(dialog, VK_HOME));
+    PumpMessages(300);
+    HWND commands = GetDlgItem(dialog, 3710);
+    HWND keys = GetDlgItem(dialog, 3720);
+    ASSERT_EQ(SendMessageW(commands, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+    // the list box's type-ahead differs between systems: choose N by its item data
+    LRESULT count = SendMessageW(keys, LB_GETCOUNT, 0, 0);
+    LRESULT keyN = LB_ERR;
+    for (LRESULT i = 0; i < count; ++i)
+        if (SendMessageW(keys, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) == 'N') keyN = i;
+    ASSERT_NE(keyN, LB_ERR);
+    SendMessageW(keys, LB_SETCURSEL, static_cast<WPARAM>(keyN), 0);
+    // choosing Open showed its Ctrl+O in the boxes; N goes without modifiers
+    EXPECT_EQ(SendMessageW(GetDlgItem(dialog, 3730), BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessageW(GetDlgItem(dialog, 3730), BM_SETCHECK, BST_UNCHECKED, 0);
+
+    PostMessageW(dialog, WM_COMMAND, 3740, 0);
+    PumpMessages(300);
+    // the same key again: refused, the selected entry holding it counts too
+    PostMessageW(dialog, WM_COMMAND, 3740, 0);
+    HWND error = nullptr;
+    for (DWORD waited = 0; !error && waited < kShortWaitMs; waited += kPollIntervalMs) {
+        for (HWND w : FindTopLevelWindows(kDialogClass, process_.id(), true))
+            if (w != dialog) error = w;
+        PumpMessages(kPollIntervalMs);
+    }
+    ASSERT_NE(error, nullptr) << "a key given twice was not refused";
+    EXPECT_NE(MessageBoxText(error).find(L"already assigned"), std::wstring::npos) << MessageBoxText(error);
+    PostMessageW(error, WM_COMMAND, IDOK, 0);
+    for (DWORD waited = 0; IsWindow(error) && waited < kShortWaitMs; waited += kPollIntervalMs)
+        PumpMessages(kPollIntervalMs);
+    PostMessageW(dialog, WM_COMMAND, 3743, 0);
+    for (DWORD waited = 0; IsWindow(dialog) && waited < kShortWaitMs; waited += kPollIntervalMs)
+        PumpMessages(kPollIntervalMs);
+    ASSERT_FALSE(IsWindow(dialog));
+
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run == 0 ? "after the dialog" : "after a restart");
+        ASSERT_TRUE(TypeKey(view, 'N'));
+        HWND open = WaitForWindowOfClass(kDialogClass);
+        ASSERT_NE(open, nullptr) << "N did not open the open dialog";
+        PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
+        for (DWORD waited = 0; IsWindow(open) && waited < kShortWaitMs; waited += kPollIntervalMs)
+            PumpMessages(kPollIntervalMs);
+        ASSERT_TRUE(CloseAndWait(view, process_));
+        if (run == 0) {
+            view = Start();
+            ASSERT_NE(view, nullptr);
+        }
+    }
+}
+
 } // namespace
 } // namespace qvtest
