@@ -17,15 +17,15 @@ constexpr int32_t kFileItems[] = {kCmdOpen,
                                   kCmdReload,
                                   kCmdSaveAs,
                                   kCmdSave,
-                                  kCmdJpegLosslessTurn,
-                                  kCmdJpegLosslessTrim,
-                                  kCmdJpegLosslessGrey,
+                                  kCmdLosslessPending,
+                                  kCmdLosslessTurnLeft,
+                                  kCmdLosslessTurnRight,
                                   kCmdCopy,
                                   kCmdCopyDisplayed,
                                   kCmdPaste,
                                   kCmdFileOperation,
                                   kCmdCommentEditor,
-                                  kCmdTextInformation,
+                                  kCmdTextInfo,
                                   kCmdWallpaper,
                                   kCmdPrint};
 constexpr int32_t kEditItems[] = {
@@ -113,9 +113,9 @@ constexpr int32_t kHandledCommands[] = {
 bool IsArchiveBound(int32_t command) {
     switch (command) {
     case kCmdSave:
-    case kCmdJpegLosslessTurn:
-    case kCmdJpegLosslessGrey:
-    case kCmdJpegLosslessTrim:
+    case kCmdLosslessPending:
+    case kCmdLosslessTurnRight:
+    case kCmdLosslessTurnLeft:
     case kCmdCommentEditor:
     case kCmdFileOperation: return true;
     default: return false;
@@ -160,11 +160,11 @@ MenuItemState MenuStateByRules(int32_t command, const MenuFacts& f) {
     case kCmdWallpaper:
     case kCmdPrint: s.enabled = f.hasImage; break;
     case kCmdSave: s.enabled = f.hasImage && f.mode == DisplayMode::SubWindow; break;
-    case kCmdJpegLosslessTurn:
-    case kCmdJpegLosslessGrey:
-    case kCmdJpegLosslessTrim: s.enabled = f.hasImage && jpeg; break;
+    case kCmdLosslessPending:
+    case kCmdLosslessTurnRight:
+    case kCmdLosslessTurnLeft: s.enabled = f.hasImage && jpeg; break;
     case kCmdCommentEditor: s.enabled = f.hasImage && (jpeg || png); break;
-    case kCmdTextInformation: s.enabled = f.hasImage && f.textPresent; break;
+    case kCmdTextInfo: s.enabled = f.hasImage && f.textPresent; break;
     case kCmdFileOperation: s.enabled = f.hasFilePath; break;
     case kCmdPaste: s.enabled = f.clipboardHasDib; break;
     // display menu

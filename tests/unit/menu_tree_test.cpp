@@ -77,10 +77,10 @@ TEST(MenuStates, FileMenuWithoutAnImage) {
 TEST(MenuStates, FileMenuFollowsFormatSourceAndMode) {
     MenuFacts png = ImageFacts(kFormatPng);
     EXPECT_TRUE(MenuStateByRules(kCmdCommentEditor, png).enabled);
-    EXPECT_FALSE(MenuStateByRules(kCmdJpegLosslessTurn, png).enabled);
-    EXPECT_FALSE(MenuStateByRules(kCmdTextInformation, png).enabled);
+    EXPECT_FALSE(MenuStateByRules(kCmdLosslessPending, png).enabled);
+    EXPECT_FALSE(MenuStateByRules(kCmdTextInfo, png).enabled);
     png.textPresent = true;
-    EXPECT_TRUE(MenuStateByRules(kCmdTextInformation, png).enabled);
+    EXPECT_TRUE(MenuStateByRules(kCmdTextInfo, png).enabled);
     EXPECT_FALSE(MenuStateByRules(kCmdSave, png).enabled); // ViewWindow
     png.mode = DisplayMode::SubWindow;
     EXPECT_TRUE(MenuStateByRules(kCmdSave, png).enabled);
