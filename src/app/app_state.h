@@ -38,6 +38,7 @@ struct AppState {
     DisplayMode displayMode = DisplayMode::ViewWindow;
     HACCEL accelerators = nullptr;
     bool acceleratorsSuspended = false; // slideshow, history window: every key reaches the window
+    bool mouseDragging = false;         // set by the input code: commands are dropped meanwhile
     HFONT uiFont = nullptr;
     HBRUSH lightBrush = nullptr, darkBrush = nullptr;
     HCURSOR arrowCursor = nullptr, waitCursor = nullptr, appStartingCursor = nullptr, noCursor = nullptr;

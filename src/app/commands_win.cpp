@@ -2,6 +2,7 @@
 #include "app/app_state.h"
 #include "app/command_ids.h"
 #include "app/file_commands_win.h"
+#include "app/key_config_dialog_win.h"
 #include "app/lossless_commands_win.h"
 #include "codecs/exif_dialog_win.h"
 #include "image/save_commands_win.h"
@@ -16,7 +17,11 @@ namespace {
 bool HandleShellCommand(int32_t command) {
     switch (command) {
     case kCmdClose: PostMessageW(g_app.viewWindow, WM_CLOSE, 0, 0); return true;
-    case kCmdMinimise: ShowWindow(CurrentMainWindow(), SW_MINIMIZE); return true;
+    case kCmdMinimise: {
+        HWND main = CurrentMainWindow();
+        ShowWindow(main, IsIconic(main) ? SW_RESTORE : SW_MINIMIZE);
+        return true;
+    }
     case kCmdFitWindowToImage: ShowLoadedImage(); return true;
     default: return false;
     }
@@ -57,6 +62,7 @@ const CommandHandler kHandlers[] = {
     HandleExifInfoCommand,
     HandleLosslessCommand,
     HandleListCommand,
+    HandleKeyConfigCommand,
 };
 // clang-format on
 
@@ -76,10 +82,18 @@ HWND CurrentMainWindow() {
     return g_app.displayMode == DisplayMode::SubWindow && g_app.subWindow ? g_app.subWindow : g_app.viewWindow;
 }
 
-bool RunCommand(int32_t command) {
+bool RunCommand(int32_t command, CommandSource source) {
+    if (g_app.mouseDragging) return false;
+    if (source == CommandSource::Accelerator && command != kCmdMinimise && g_app.viewWindow &&
+        IsIconic(g_app.viewWindow))
+        return false;
     for (CommandHandler handler : kHandlers)
         if (handler(command)) return true;
     return false;
+}
+
+bool RunCommandMessage(WPARAM wParam) {
+    return RunCommand(LOWORD(wParam), HIWORD(wParam) == 1 ? CommandSource::Accelerator : CommandSource::Program);
 }
 
 } // namespace qv

@@ -15,6 +15,7 @@
 #include "app/command_ids.h"
 #include "app/file_commands_win.h"
 #include "app/language_module.h"
+#include "app/menus_win.h"
 #include "app/settings_file.h"
 #include "app/settings_location.h"
 #include "app/settings_migration.h"
@@ -317,6 +318,7 @@ bool ShutDownFromClose(bool askUnsaved) {
     if (g_app.darkBrush) DeleteObject(g_app.darkBrush);
     g_app.lightBrush = g_app.darkBrush = nullptr;
     SaveAllSettings();
+    DestroyMenus();
     if (g_app.accelerators) DestroyAcceleratorTable(g_app.accelerators);
     g_app.accelerators = nullptr;
     return true;
@@ -375,6 +377,7 @@ int RunQuorvel(HINSTANCE instance, int show) {
         g_app.settings.LangFile = language;
         g_app.accelerators = BuildAcceleratorTable(g_app.settings.SaveKey);
         CreateUiFont();
+        CreateMenus();
         g_app.lightBrush = CreateSolidBrush(RGB(240, 240, 240));
         g_app.darkBrush = CreateSolidBrush(RGB(80, 80, 80));
         RegisterWindowClasses(instance);

@@ -9,8 +9,18 @@
 namespace qv {
 
 enum UiString : uint32_t {
+    kStrSubWindowItemBack = 5309,   // 5310's text while the SubWindow is shown
+    kStrFullScreenItemLeave = 5531, // 5530's text in full screen
     kStrUiFontFace = 20000,
     kStrListWindowTitle = 20015,
+    kStrKeyColumnCommand = 20300,
+    kStrKeyColumnKey = 20301,
+    kStrKeyErrorCaption = 20302,
+    kStrKeyTaken = 20303,
+    kStrKeyNoKey = 20304,
+    kStrKeyNoCommand = 20305,
+    kStrKeyResetCaption = 20306,
+    kStrKeyResetQuestion = 20307,
     kStrFilterAllSupported = 21000,
     kStrFilterBmp = 21001,
     kStrFilterPng = 21002,
@@ -42,6 +52,15 @@ enum UiString : uint32_t {
 enum DialogTemplate : uint32_t {
     kDlgStartupInfo = 4500,
     kCtlStartupInfoDontShow = 4501,
+    kDlgKeyConfig = 3700,
+    kCtlKeyCommandList = 3710, // list view: command, shortcut
+    kCtlKeyList = 3720,        // list box of the assignable keys
+    kCtlKeyCtrl = 3730,
+    kCtlKeyShift = 3731,
+    kCtlKeyAssign = 3740,
+    kCtlKeyRemove = 3741,
+    kCtlKeyDefaults = 3742,
+    kCtlKeyClose = 3743,
 };
 
 // Caption and text for ErrorBox(n); `text(n)` loads string n (empty when missing). Numbers outside

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "app/app_state.h"
+#include "app/menus_win.h"
 #include "viewer/view_input.h"
 #include "viewer/view_paint.h"
 #include "viewer/view_window.h"
@@ -43,7 +44,11 @@ void DrawBandOutline(HWND window, ViewRect band) {
 }
 
 // The menus are not built yet; a right click without a drag lands here.
-void OpenContextMenu(HWND, ViewPoint) {}
+void OpenContextMenu(HWND window, ViewPoint point) {
+    POINT screen{point.x, point.y};
+    ClientToScreen(window, &screen);
+    ShowContextMenu(window, screen);
+}
 
 void Apply(HWND window, const ViewResponse& r, bool paintNow) {
     // the geometry goes back first: moving the window below re-enters through WM_SIZE
@@ -78,6 +83,10 @@ template <typename Call> void Dispatch(HWND window, Call call, bool paintNow = t
     ViewResponse r = call(&g_viewState);
     g_app.geometry = g_viewState.geometry;
     Apply(window, r, paintNow);
+    // commands from keys and menus wait until a drag or a rubber band is over
+    MouseMode mode = g_viewState.mouse;
+    g_app.mouseDragging =
+        mode == MouseMode::DragScrolling || mode == MouseMode::NothingToScroll || mode == MouseMode::AreaZoom;
 }
 
 } // namespace

@@ -27,7 +27,13 @@ void ShowLoadedImage();
 void UpdateMainWindowTitle();
 void RepaintView();
 
-// Runs a command number in the window of the current DisplayMode; false when nobody handles it.
-bool RunCommand(int32_t command);
+enum class CommandSource { Program, Accelerator };
+
+// Runs a command number in the window of the current DisplayMode; false when nobody handles it or
+// the command was dropped (during a mouse drag; from an accelerator while the ViewWindow is
+// minimised, except minimise/restore).
+bool RunCommand(int32_t command, CommandSource source = CommandSource::Program);
+// WM_COMMAND: notification code 1 marks an accelerator.
+bool RunCommandMessage(WPARAM wParam);
 
 } // namespace qv

@@ -11,6 +11,7 @@
 #include "app/file_commands_win.h"
 #include "app/instance_request.h"
 #include "app/language_module.h"
+#include "app/menus_win.h"
 #include "app/startup_win.h"
 #include "app/ui_strings.h"
 #include "viewer/animation_win.h"
@@ -146,7 +147,19 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE: ViewWindowSized(window, wParam, lParam); return 0;
     case WM_SIZING: ViewWindowSizing(window, wParam, reinterpret_cast<RECT*>(lParam)); return TRUE;
     case WM_GETMINMAXINFO: ViewWindowMinMaxInfo(window, reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
-    case WM_COMMAND: RunCommand(LOWORD(wParam)); return 0;
+    case WM_COMMAND: RunCommandMessage(wParam); return 0;
+    case WM_CONTEXTMENU: OnContextMenuMessage(window, lParam); return 0;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        if (OnAltKeyMessage(window, message, wParam, lParam)) return 0;
+        break;
+    case WM_INITMENUPOPUP: InitMenuPopup(reinterpret_cast<HMENU>(wParam)); break;
+    case WM_MEASUREITEM:
+        if (MeasureMenuItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return TRUE;
+        break;
+    case WM_DRAWITEM:
+        if (DrawMenuItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
+        break;
     case WM_TIMER:
         if (wParam == kAnimationTimer) AdvanceAnimation();
         return 0;
@@ -188,7 +201,15 @@ LRESULT CALLBACK SubWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         return 0;
     }
     case WM_ERASEBKGND: return 1;
-    case WM_COMMAND: RunCommand(LOWORD(wParam)); return 0;
+    case WM_COMMAND: RunCommandMessage(wParam); return 0;
+    case WM_CONTEXTMENU: OnContextMenuMessage(window, lParam); return 0;
+    case WM_INITMENUPOPUP: InitMenuPopup(reinterpret_cast<HMENU>(wParam)); break;
+    case WM_MEASUREITEM:
+        if (MeasureMenuItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return TRUE;
+        break;
+    case WM_DRAWITEM:
+        if (DrawMenuItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
+        break;
     case WM_CLOSE: // the program closes from its ViewWindow
         PostMessageW(g_app.viewWindow, WM_CLOSE, 0, 0);
         return 0;

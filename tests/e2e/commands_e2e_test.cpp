@@ -1,0 +1,310 @@
+// Commands reaching the real Quorvel.exe: the default keys with no stored keys, the context menu
+// on a right click, the key-configuration dialog, and stored keys after a restart.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "app/accelerator_blob.h"
+#include "app/settings.h"
+#include "app/settings_file.h"
+#include "e2e_support_win.h"
+
+namespace qvtest {
+namespace {
+
+constexpr const wchar_t* kDialogClass = L"#32770";
+constexpr const wchar_t* kPopupMenuClass = L"#32768";
+constexpr DWORD kShortWaitMs = 10000;
+
+class CommandsTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        CloseAllProgramWindows(kViewWindowClass);
+        CloseAllProgramWindows(kSubWindowClass);
+    }
+
+    // Starts the program and waits for its visible ViewWindow.
+    HWND Start(const std::vector<std::wstring>& args = {}) {
+        process_ = Launch(folder_.exePath(), args);
+        if (!process_.valid()) return nullptr;
+        return WaitForProcessWindow(process_, kViewWindowClass);
+    }
+
+    HWND WaitForWindowOfClass(const wchar_t* className, DWORD timeoutMs = kShortWaitMs) {
+        for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
+            std::vector<HWND> found = FindTopLevelWindows(className, process_.id(), true);
+            if (!found.empty()) return found.front();
+            PumpMessages(kPollIntervalMs);
+        }
+        return nullptr;
+    }
+
+    bool WaitForWidth(HWND window, int expected, DWORD timeoutMs = kShortWaitMs) {
+        for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
+            if (WindowWidth(window) == expected) return true;
+            PumpMessages(kPollIntervalMs);
+        }
+        return false;
+    }
+
+    static int WindowWidth(HWND window) {
+        RECT r{};
+        GetWindowRect(window, &r);
+        return r.right - r.left;
+    }
+
+    ProgramFolder folder_;
+    ProcessOwner process_;
+};
+
+// Only MouseInfo = 0: no stored keys, so the defaults apply (and no information dialog).
+std::vector<SlotValue> NoStoredKeys() {
+    return {IntSlot(qv::kSlotMouseInfo, 0)};
+}
+
+TEST_F(CommandsTest, DefaultKeysOpenTheOpenDialogAndEscCloses) {
+    ASSERT_TRUE(folder_.Create(NoStoredKeys()));
+    HWND view = Start();
+    ASSERT_NE(view, nullptr);
+
+    ASSERT_TRUE(TypeKey(view, 'O', true));
+    HWND dialog = WaitForWindowOfClass(kDialogClass);
+    ASSERT_NE(dialog, nullptr) << "Ctrl+O did not open the open dialog";
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    for (DWORD waited = 0; IsWindow(dialog) && waited < kShortWaitMs; waited += kPollIntervalMs)
+        PumpMessages(kPollIntervalMs);
+    ASSERT_FALSE(IsWindow(dialog));
+
+    ASSERT_TRUE(PostKey(view, VK_ESCAPE));
+    DWORD exitCode = 1;
+    EXPECT_TRUE(process_.WaitForExit(kExitTimeoutMs, &exitCode)) << "Esc did not close the program";
+    EXPECT_EQ(exitCode, 0u);
+}
+
+// A tall image fits at a fraction of its width; Space shows it at 100 % (a wider window) and back.
+TEST_F(CommandsTest, SpaceTogglesBetweenFitAndActualSize) {
+    ASSERT_TRUE(folder_.Create(NoStoredKeys()));
+    std::wstring image = folder_.File(L"tall.bmp");
+    ASSERT_TRUE(WriteFileBytes(image, SolidBmpBytes(600, 4000, RGB(30, 120, 200))));
+    HWND view = Start({image});
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(WaitForTitleContaining(view, L"tall.bmp"));
+    PumpMessages(300);
+    int fitted = WindowWidth(view);
+    ASSERT_LT(fitted, 450) << "the tall image should be shown reduced";
+
+    ASSERT_TRUE(PostKey(view, VK_SPACE));
+    for (DWORD waited = 0; WindowWidth(view) == fitted && waited < kShortWaitMs; waited += kPollIntervalMs)
+        PumpMessages(kPollIntervalMs);
+    EXPECT_GE(WindowWidth(view), 600) << "Space did not show 100 %";
+
+    ASSERT_TRUE(PostKey(view, VK_SPACE));
+    EXPECT_TRUE(WaitForWidth(view, fitted)) << "Space did not fit again; width " << WindowWidth(view);
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+TEST_F(CommandsTest, RightClickOpensTheOwnerDrawnContextMenu) {
+    ASSERT_TRUE(folder_.Create(NoStoredKeys()));
+    HWND view = Start();
+    ASSERT_NE(view, nullptr);
+    SetForegroundWindow(view);
+    PumpMessages(200);
+    RECT r{};
+    GetWindowRect(view, &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    ASSERT_EQ(SendInput(2, clicks, sizeof(INPUT)), 2u);
+
+    HWND menu = WaitForWindowOfClass(kPopupMenuClass);
+    ASSERT_NE(menu, nullptr) << "no popup menu after a right click";
+    PumpMessages(300);
+    // owner-drawn items that drew nothing would leave the menu one flat colour
+    Capture shot;
+    ASSERT_TRUE(CaptureClientArea(menu, &shot));
+    EXPECT_FALSE(shot.IsUniform()) << "the menu items drew no text";
+    RECT m{};
+    GetWindowRect(menu, &m);
+    EXPECT_GT(m.bottom - m.top, 9 * 12) << "nine items in the main popup";
+
+    ASSERT_TRUE(TypeKey(view, VK_ESCAPE));
+    for (DWORD waited = 0; IsWindowVisible(menu) && waited < kShortWaitMs; waited += kPollIntervalMs)
+        PumpMessages(kPollIntervalMs);
+    EXPECT_FALSE(IsWindowVisible(menu));
+    EXPECT_FALSE(process_.HasExited()) << "the Esc that closed the menu must not close the program";
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+TEST_F(CommandsTest, KeyConfigurationDialogListsEveryCommandAndKey) {
+    ASSERT_TRUE(folder_.Create(NoStoredKeys()));
+    HWND view = Start();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(PostCommand(view, 5409));
+    HWND dialog = WaitForWindowOfClass(kDialogClass);
+    ASSERT_NE(dialog, nullptr);
+    HWND commands = GetDlgItem(dialog, 3710);
+    HWND keys = GetDlgItem(dialog, 3720);
+    ASSERT_NE(commands, nullptr);
+    ASSERT_NE(keys, nullptr);
+    EXPECT_EQ(WindowClassName(commands), L"SysListView32");
+    EXPECT_EQ(SendMessageW(commands, LVM_GETITEMCOUNT, 0, 0), 122);
+    EXPECT_EQ(SendMessageW(keys, LB_GETCOUNT, 0, 0), 91);
+    for (int id : {3730, 3731, 3740, 3741, 3742, 3743})
+        EXPECT_NE(GetDlgItem(dialog, id), nullptr) << id;
+
+    // Assign without a chosen command: the error box, and the dialog stays
+    PostMessageW(dialog, WM_COMMAND, 3740, 0);
+    HWND error = nullptr;
+    for (DWORD waited = 0; !error && waited < kShortWaitMs; waited += kPollIntervalMs) {
+        for (HWND w : FindTopLevelWindows(kDialogClass, process_.id(), true))
+            if (w != dialog) error = w;
+        PumpMessages(kPollIntervalMs);
+    }
+    ASSERT_NE(error, nullptr) << "no error box for an assignment without a command";
+    EXPECT_EQ(WindowTitle(error), L"Keyboard shortcuts");
+    PostMessageW(error, WM_COMMAND, IDOK, 0);
+    for (DWORD waited = 0; IsWindow(error) && waited < kShortWaitMs; waited += kPollIntervalMs)
+        PumpMessages(kPollIntervalMs);
+
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    for (DWORD waited = 0; IsWindow(dialog) && waited < kShortWaitMs; waited += kPollIntervalMs)
+        PumpMessages(kPollIntervalMs);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+// Slot 30 holding only "5703 = N": N steps to the next image, Down no longer does, and the table
+// is written back as it was.
+TEST_F(CommandsTest, StoredKeysApplyAfterARestart) {
+    ASSERT_TRUE(folder_.Create(NoStoredKeys()));
+    std::string blob = qv::EncodeAccelerators({qv::AccelEntry{FVIRTKEY, 'N', 5703}});
+    {
+        qv::SettingsWriter writer;
+        ASSERT_TRUE(writer.Open(folder_.settingsPath(), true));
+        writer.WriteText(qv::kSlotLangFile, L"English");
+        writer.WriteInt(qv::kSlotMouseInfo, 0);
+        writer.WriteBlob(qv::kSlotSaveKey, blob.data(), static_cast<uint32_t>(blob.size()));
+        ASSERT_TRUE(writer.Close());
+    }
+    ASSERT_TRUE(WriteFileBytes(folder_.File(L"a.bmp"), SolidBmpBytes(40, 30, RGB(255, 0, 0))));
+    ASSERT_TRUE(WriteFileBytes(folder_.File(L"b.bmp"), SolidBmpBytes(40, 30, RGB(0, 0, 255))));
+    HWND view = Start({folder_.File(L"a.bmp")});
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(WaitForTitleContaining(view, L"a.bmp"));
+
+    ASSERT_TRUE(PostKey(view, VK_DOWN));
+    PumpMessages(700);
+    EXPECT_NE(WindowTitle(view).find(L"a.bmp"), std::wstring::npos) << "Down kept its default key";
+    ASSERT_TRUE(PostKey(view, 'N'));
+    EXPECT_TRUE(WaitForTitleContaining(view, L"b.bmp", kShortWaitMs)) << "N did not step to the next image";
+    ASSERT_TRUE(CloseAndWait(view, process_));
+
+    qv::SettingsReader reader;
+    ASSERT_TRUE(reader.Open(folder_.settingsPath()));
+    const qv::SettingsSlot* slot = reader.Slot(qv::kSlotSaveKey);
+    ASSERT_NE(slot, nullptr);
+    ASSERT_TRUE(slot->IsBlob()) << "the key table was not saved";
+    std::string saved = ReadFileBytes(folder_.settingsPath());
+    ASSERT_LE(static_cast<size_t>(slot->first) + slot->second, saved.size());
+    EXPECT_EQ(saved.substr(slot->first, slot->second), blob) << "the stored table should be written back as read";
+}
+
+// Accelerators are dropped while the ViewWindow is minimised, except End (minimise/restore).
+TEST_F(CommandsTest, MinimisedWindowTakesOnlyTheRestoreKey) {
+    ASSERT_TRUE(folder_.Create(NoStoredKeys()));
+    HWND view = Start();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(PostKey(view, VK_END));
+    for (DWORD waited = 0; !IsIconic(view) && waited < kShortWaitMs; waited += kPollIntervalMs)
+        PumpMessages(kPollIntervalMs);
+    ASSERT_TRUE(IsIconic(view)) << "End did not minimise";
+
+    ASSERT_TRUE(PostKey(view, VK_ESCAPE));
+    PumpMessages(700);
+    EXPECT_FALSE(process_.HasExited()) << "Esc reached the minimised window";
+
+    ASSERT_TRUE(PostKey(view, VK_END));
+    for (DWORD waited = 0; IsIconic(view) && waited < kShortWaitMs; waited += kPollIntervalMs)
+        PumpMessages(kPollIntervalMs);
+    EXPECT_FALSE(IsIconic(view)) << "End did not restore";
+    ASSERT_TRUE(PostKey(view, VK_ESCAPE));
+    EXPECT_TRUE(process_.WaitForExit(kExitTimeoutMs)) << "Esc after restoring did not close";
+}
+
+// The text of a message box's static control.
+std::wstring MessageBoxText(HWND box) {
+    wchar_t text[512] = {};
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (WindowClassName(child) == L"Static" && GetWindowTextW(child, text, 512) > 0 && wcslen(text) > 3)
+            return text;
+    return {};
+}
+
+// Keys given in the dialog: Home picks the first command (Open), then the key N. Assigning
+// N a second time is refused; confirmed, N opens the open dialog, also after a restart.
+TEST_F(CommandsTest, KeyChangedInTheDialogSurvivesARestart) {
+    ASSERT_TRUE(folder_.Create(NoStoredKeys()));
+    HWND view = Start();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(PostCommand(view, 5409));
+    HWND dialog = WaitForWindowOfClass(kDialogClass);
+    ASSERT_NE(dialog, nullptr);
+    PumpMessages(300);
+    ASSERT_TRUE(TypeKey(dialog, VK_HOME));
+    PumpMessages(300);
+    HWND commands = GetDlgItem(dialog, 3710);
+    HWND keys = GetDlgItem(dialog, 3720);
+    ASSERT_EQ(SendMessageW(commands, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+    // the list box's type-ahead differs between systems: choose N by its item data
+    LRESULT count = SendMessageW(keys, LB_GETCOUNT, 0, 0);
+    LRESULT keyN = LB_ERR;
+    for (LRESULT i = 0; i < count; ++i)
+        if (SendMessageW(keys, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) == 'N') keyN = i;
+    ASSERT_NE(keyN, LB_ERR);
+    SendMessageW(keys, LB_SETCURSEL, static_cast<WPARAM>(keyN), 0);
+    // choosing Open showed its Ctrl+O in the boxes; N goes without modifiers
+    EXPECT_EQ(SendMessageW(GetDlgItem(dialog, 3730), BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessageW(GetDlgItem(dialog, 3730), BM_SETCHECK, BST_UNCHECKED, 0);
+
+    PostMessageW(dialog, WM_COMMAND, 3740, 0);
+    PumpMessages(300);
+    // the same key again: refused, the selected entry holding it counts too
+    PostMessageW(dialog, WM_COMMAND, 3740, 0);
+    HWND error = nullptr;
+    for (DWORD waited = 0; !error && waited < kShortWaitMs; waited += kPollIntervalMs) {
+        for (HWND w : FindTopLevelWindows(kDialogClass, process_.id(), true))
+            if (w != dialog) error = w;
+        PumpMessages(kPollIntervalMs);
+    }
+    ASSERT_NE(error, nullptr) << "a key given twice was not refused";
+    EXPECT_NE(MessageBoxText(error).find(L"already assigned"), std::wstring::npos) << MessageBoxText(error);
+    PostMessageW(error, WM_COMMAND, IDOK, 0);
+    for (DWORD waited = 0; IsWindow(error) && waited < kShortWaitMs; waited += kPollIntervalMs)
+        PumpMessages(kPollIntervalMs);
+    PostMessageW(dialog, WM_COMMAND, 3743, 0);
+    for (DWORD waited = 0; IsWindow(dialog) && waited < kShortWaitMs; waited += kPollIntervalMs)
+        PumpMessages(kPollIntervalMs);
+    ASSERT_FALSE(IsWindow(dialog));
+
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run == 0 ? "after the dialog" : "after a restart");
+        ASSERT_TRUE(TypeKey(view, 'N'));
+        HWND open = WaitForWindowOfClass(kDialogClass);
+        ASSERT_NE(open, nullptr) << "N did not open the open dialog";
+        PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
+        for (DWORD waited = 0; IsWindow(open) && waited < kShortWaitMs; waited += kPollIntervalMs)
+            PumpMessages(kPollIntervalMs);
+        ASSERT_TRUE(CloseAndWait(view, process_));
+        if (run == 0) {
+            view = Start();
+            ASSERT_NE(view, nullptr);
+        }
+    }
+}
+
+} // namespace
+} // namespace qvtest
