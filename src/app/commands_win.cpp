@@ -3,6 +3,7 @@
 #include "app/command_ids.h"
 #include "app/file_commands_win.h"
 #include "image/save_commands_win.h"
+#include "viewer/display_modes.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -23,7 +24,7 @@ bool HandleZoomCommand(int32_t command) {
     ViewGeometry& g = g_app.geometry;
     if (g.imageWidth <= 0) return false;
     const ViewSettings s = ViewSettingsFrom(g_app.settings);
-    HWND window = g_app.displayMode == DisplayMode::SubWindow ? g_app.subWindow : g_app.viewWindow;
+    HWND window = SurfaceWindow();
     SurfaceMetrics m = MeasureSurface(window, g_app.displayMode, s);
     if (!ApplyZoomCommand(&g, command, FitArea(g, s, m))) return false;
     if (g_app.displayMode == DisplayMode::ViewWindow && s.FitWin && !IsZoomed(window)) {
@@ -42,6 +43,7 @@ bool HandleZoomCommand(int32_t command) {
 
 // Handlers in the order they are asked.
 const CommandHandler kHandlers[] = {
+    HandleDisplayCommand,
     HandleShellCommand,
     HandleFileCommand,
     HandleSaveCommand,

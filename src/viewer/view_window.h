@@ -26,6 +26,8 @@ HWND CreateSubWindow(HINSTANCE instance, HWND owner);
 void ShowLoadedImage();
 void UpdateMainWindowTitle();
 void RepaintView();
+// Paints the current image with the shared geometry into `window`'s client.
+void PaintViewSurface(HWND window, HDC dc, DisplayMode surface);
 
 // Runs a command number in the window of the current DisplayMode; false when nobody handles it.
 bool RunCommand(int32_t command);
