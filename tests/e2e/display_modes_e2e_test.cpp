@@ -82,6 +82,10 @@ TEST_F(DisplayModesTest, EnterTogglesFullScreenAndBack) {
     EXPECT_TRUE(WaitFor([&] { return CoversItsMonitor(view) && !HasCaption(view); }))
         << "full screen should cover the monitor without a caption";
     EXPECT_TRUE(IsWindowVisible(view));
+    PumpMessages(300);
+    Capture shot;
+    ASSERT_TRUE(CaptureClientArea(view, &shot));
+    EXPECT_EQ(shot.Pixel(shot.width / 2, shot.height / 2), RGB(200, 0, 0)) << "image not shown in full screen";
 
     ASSERT_TRUE(PostKey(view, VK_RETURN));
     EXPECT_TRUE(WaitFor([&] { return HasCaption(view) && !CoversItsMonitor(view); }))
@@ -111,6 +115,11 @@ TEST_F(DisplayModesTest, TabSwitchesToTheSubWindowAndBackAndFullScreenReturnsThe
     GetClientRect(pane, &paneClient);
     EXPECT_GT(paneClient.right, 0);
     EXPECT_GT(paneClient.bottom, 0);
+    // the pane paints the current image (red a.bmp) in its centre
+    PumpMessages(300);
+    Capture shot;
+    ASSERT_TRUE(CaptureClientArea(pane, &shot));
+    EXPECT_EQ(shot.Pixel(shot.width / 2, shot.height / 2), RGB(200, 0, 0));
 
     // full screen entered from the SubWindow returns to it
     ASSERT_TRUE(PostKey(sub, VK_RETURN));
@@ -140,8 +149,11 @@ TEST_F(DisplayModesTest, SlideshowStepsThroughTheFolderAndAKeyStopsIt) {
     ASSERT_TRUE(PostKey(view, VK_SPACE));
     PumpMessages(300);
     std::wstring stoppedOn = WindowTitle(view);
-    PumpMessages(3000); // three intervals
-    EXPECT_EQ(WindowTitle(view), stoppedOn) << "the show went on after a key";
+    // sampled twice per interval: three images in a cycle would bring any single sample back
+    for (int i = 0; i < 6; ++i) {
+        PumpMessages(500);
+        ASSERT_EQ(WindowTitle(view), stoppedOn) << "the show went on after a key";
+    }
     EXPECT_TRUE(CoversItsMonitor(view)) << "stopping the show keeps full screen";
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
