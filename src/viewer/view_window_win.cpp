@@ -13,8 +13,8 @@
 #include "app/language_module.h"
 #include "app/startup_win.h"
 #include "app/ui_strings.h"
-#include "viewer/view_commands.h"
 #include "viewer/display_modes.h"
+#include "viewer/view_commands.h"
 #include "viewer/view_paint.h"
 #include "viewer/window_title.h"
 
