@@ -10,6 +10,13 @@ namespace qv {
 
 constexpr int32_t kCmdOpen = 5010;
 constexpr int32_t kCmdReload = 5011;
+constexpr int32_t kCmdLosslessPending = 5014;   // make the pending rotation permanent
+constexpr int32_t kCmdLosslessTurnRight = 5020; // lossless turn by 90 degrees clockwise
+constexpr int32_t kCmdLosslessTurnLeft = 5021;  // lossless turn by 90 degrees counter-clockwise
+constexpr int32_t kCmdTextInfo = 5041;
+constexpr int32_t kCmdSortByName = 5252;
+constexpr int32_t kCmdSortByDate = 5253;
+constexpr int32_t kCmdSortBySize = 5254;
 constexpr int32_t kCmdSubWindow = 5310;
 constexpr int32_t kCmdFitWindowToImage = 5321;
 constexpr int32_t kCmdOptions = 5410;

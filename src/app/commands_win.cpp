@@ -2,8 +2,12 @@
 #include "app/app_state.h"
 #include "app/command_ids.h"
 #include "app/file_commands_win.h"
+#include "app/lossless_commands_win.h"
+#include "codecs/exif_dialog_win.h"
 #include "image/save_commands_win.h"
+#include "sources/list_commands_win.h"
 #include "viewer/display_modes.h"
+#include "viewer/view_input_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -42,13 +46,21 @@ bool HandleZoomCommand(int32_t command) {
 }
 
 // Handlers in the order they are asked.
+// clang-format off
+// One handler per line, so that each subsystem's line stands alone.
+// clang-format off
 const CommandHandler kHandlers[] = {
     HandleDisplayCommand,
     HandleShellCommand,
     HandleFileCommand,
     HandleSaveCommand,
     HandleZoomCommand,
+    HandleBackgroundCommand,
+    HandleExifInfoCommand,
+    HandleLosslessCommand,
+    HandleListCommand,
 };
+// clang-format on
 
 } // namespace
 

@@ -9,6 +9,7 @@
 #include "app/ui_strings.h"
 #include "image/save_commands_win.h"
 #include "platform/platform.h"
+#include "viewer/animation_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -24,11 +25,12 @@ void BeginLoad(void*) {
 }
 
 void StopAnimation(void*) {
-    if (g_app.viewWindow) KillTimer(g_app.viewWindow, kAnimationTimer);
+    StopAnimationTimer();
 }
 
 void EndLoad(void*) {
     ShowLoadedImage();
+    RestartAnimation();
     FileList& list = g_app.session.list;
     // listed after the picture is up, so a large folder does not hold it back
     if (list.rebuildAfterDisplay) {

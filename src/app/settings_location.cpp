@@ -1,6 +1,7 @@
 #include "app/settings_location.h"
 
 #include "platform/platform.h"
+#include "sources/extension_class.h"
 
 namespace qv {
 
@@ -9,17 +10,6 @@ namespace {
 size_t NameStart(const std::wstring& path) {
     size_t sep = path.find_last_of(L"\\/");
     return sep == std::wstring::npos ? 0 : sep + 1;
-}
-
-bool EqualsIgnoringAsciiCase(const std::wstring& a, const wchar_t* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        wchar_t x = a[i], y = b[i];
-        if (x >= L'A' && x <= L'Z') x = static_cast<wchar_t>(x - L'A' + L'a');
-        if (y >= L'A' && y <= L'Z') y = static_cast<wchar_t>(y - L'A' + L'a');
-        if (x != y) return false;
-    }
-    return i == a.size() && !b[i];
 }
 
 } // namespace
@@ -33,7 +23,7 @@ bool IsQuorvelExecutable(const std::wstring& exePath) {
     std::wstring name = exePath.substr(NameStart(exePath));
     size_t dot = name.find_last_of(L'.');
     if (dot != std::wstring::npos) name.resize(dot);
-    return EqualsIgnoringAsciiCase(name, L"Quorvel");
+    return EqualsIgnoreAsciiCase(name, std::wstring(L"Quorvel"));
 }
 
 bool LocateSettingsFileIn(const std::wstring& exePath, const std::wstring& appDataFolder, std::wstring* settingsPath) {

@@ -22,6 +22,8 @@
 #include "app/ui_strings.h"
 #include "platform/crc32.h"
 #include "platform/platform.h"
+#include "sources/extension_class.h"
+#include "viewer/animation_win.h"
 #include "viewer/display_modes.h"
 #include "viewer/view_window.h"
 
@@ -139,14 +141,6 @@ bool ResolveShortcut(const std::wstring& path, std::wstring* target) {
     }
     link->Release();
     return ok;
-}
-
-bool EndsWithLnk(const std::wstring& path) {
-    if (path.size() < 4) return false;
-    std::wstring ext = path.substr(path.size() - 4);
-    for (wchar_t& c : ext)
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    return ext == L".lnk";
 }
 
 void LoadCursorsAndMetrics() {
@@ -282,7 +276,7 @@ void OpenPathFromRequest(const std::wstring& requested, const int32_t* memberKey
     if (requested.empty() || !PathExists(requested.c_str())) return;
     if (!AskUnsavedChanges()) return;
     std::wstring path = requested;
-    if (EndsWithLnk(path) && !ResolveShortcut(requested, &path)) return;
+    if (EndsWithIgnoreAsciiCase(path, L".lnk") && !ResolveShortcut(requested, &path)) return;
     if (IsDirectory(path.c_str())) return;
     OpenImageFromPath(path, memberKey);
 }
@@ -341,9 +335,13 @@ int RunQuorvel(HINSTANCE instance, int show) {
     {
         SettingsReader reader;
         reader.Open(g_app.settingsPath);
-        TextBuffer langFile;
-        reader.ReadText(kSlotLangFile, &langFile);
-        std::wstring language = langFile.str();
+        std::wstring language;
+        {
+            // the buffer lives on the private heap, which the early exits below destroy
+            TextBuffer langFile;
+            reader.ReadText(kSlotLangFile, &langFile);
+            language = langFile.str();
+        }
         HMODULE module = LoadLanguageModule(&language, GetUserDefaultUILanguage());
         if (!module) {
             StartupError(L"Language file not found.");
@@ -373,6 +371,7 @@ int RunQuorvel(HINSTANCE instance, int show) {
         RegisterWindowClasses(instance);
         InitialiseCommonControls();
         g_app.session.list.watch = CreateFolderWatch();
+        g_app.session.list.sortOrder = g_app.settings.SortOrder;
 
         g_app.viewWindow = CreateViewWindow(instance);
         g_app.displayMode = DisplayMode::ViewWindow;

@@ -62,11 +62,12 @@ bool TransformJpegFileInPlace(const wchar_t* path, const JpegTransformOptions& o
         return false;
     }
     bool ok = TransformJpegFile(path, temp.c_str(), options, ctx);
-    if (ok && !CopyFilePath(temp.c_str(), path)) {
+    // a rename, not a copy: a failure half way can never leave a cut original behind
+    if (ok && !ReplaceFilePath(temp.c_str(), path)) {
         ctx->status = kCodecCannotWrite;
         ok = false;
     }
-    DeleteFilePath(temp.c_str());
+    if (!ok) DeleteFilePath(temp.c_str());
     return ok;
 }
 

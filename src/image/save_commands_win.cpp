@@ -13,6 +13,7 @@
 #include "image/format_detect.h"
 #include "image/load_pipeline.h"
 #include "platform/platform.h"
+#include "sources/extension_class.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -103,17 +104,6 @@ void ShowSaveFailure(const SaveFailure& failure) {
                     MB_SETFOREGROUND | MB_ICONERROR);
 }
 
-bool EqualsIgnoringAsciiCase(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        wchar_t x = a[i], y = b[i];
-        if (x >= L'A' && x <= L'Z') x = static_cast<wchar_t>(x - L'A' + L'a');
-        if (y >= L'A' && y <= L'Z') y = static_cast<wchar_t>(y - L'A' + L'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 std::wstring FolderPart(const std::wstring& path) {
     size_t cut = path.find_last_of(L"\\/");
     return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
@@ -123,7 +113,7 @@ std::wstring FolderPart(const std::wstring& path) {
 void AfterPlacement(const std::wstring& target, bool existedBefore) {
     FileList& list = g_app.session.list;
     if (list.sourceKind != kSourceFolder) return;
-    if (EqualsIgnoringAsciiCase(target, list.currentPath)) {
+    if (EqualsIgnoreAsciiCase(target, list.currentPath)) {
         uint64_t size = 0;
         FILETIME time{};
         if (GetFileFacts(target.c_str(), &size, &time)) {
@@ -134,7 +124,7 @@ void AfterPlacement(const std::wstring& target, bool existedBefore) {
         UpdateMainWindowTitle();
         return;
     }
-    if (HasList(list) && EqualsIgnoringAsciiCase(FolderPart(target), list.listFolder)) RebuildFromFolder(&list);
+    if (HasList(list) && EqualsIgnoreAsciiCase(FolderPart(target), list.listFolder)) RebuildFromFolder(&list);
     if (!existedBefore)
         SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW | SHCNF_FLUSH | SHCNF_FLUSHNOWAIT, target.c_str(), nullptr);
 }
@@ -176,7 +166,7 @@ UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPara
     case CDN_FILEOK: {
         auto* state = reinterpret_cast<SaveDialogState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
         if (state && !state->archivePath.empty() &&
-            EqualsIgnoringAsciiCase(notify->lpOFN->lpstrFile, state->archivePath)) {
+            EqualsIgnoreAsciiCase(std::wstring(notify->lpOFN->lpstrFile), state->archivePath)) {
             MessageBoxW(dialog, UiText(kMsgCannotPlace).c_str(), L"Quorvel", MB_ICONERROR);
             SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
             return 1;

@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/command_ids.h"
+#include "viewer/animation_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -100,7 +101,7 @@ void EnterSubWindow(int show) {
     StopSlideshow();
     if (g_app.displayMode == DisplayMode::FullScreen) LeaveFullScreenTo(true);
     g_app.displayMode = DisplayMode::SubWindow;
-    KillTimer(g_app.viewWindow, kAnimationTimer); // animations play in the ViewWindow only
+    StopAnimation(); // animations play in the ViewWindow and full screen only
     BringOntoMonitorOf(g_app.subWindow, g_app.viewWindow);
     ShowWindow(g_app.subWindow, show);
     ShowWindow(g_app.viewWindow, SW_HIDE);
@@ -117,6 +118,7 @@ void LeaveSubWindow(bool showViewWindow) {
     ShowWindow(g_app.subWindow, SW_HIDE);
     if (!showViewWindow) return; // full screen fits for itself
     ShowLoadedImage();
+    RestartAnimation();
     SetFocus(g_app.viewWindow);
 }
 

@@ -13,8 +13,10 @@
 #include "app/language_module.h"
 #include "app/startup_win.h"
 #include "app/ui_strings.h"
+#include "viewer/animation_win.h"
 #include "viewer/display_modes.h"
 #include "viewer/view_commands.h"
+#include "viewer/view_input_win.h"
 #include "viewer/view_paint.h"
 #include "viewer/window_title.h"
 
@@ -88,7 +90,8 @@ void PaintSurface(HWND window, HDC dc, DisplayMode surface) {
         FillRect(dc, &r, background);
     }
     if (!plan.drawImage) return;
-    int mode = surface == DisplayMode::SubWindow ? PaneStretchMode(g) : ViewWindowStretchMode(g, s.SthMode, false);
+    int mode = surface == DisplayMode::SubWindow ? PaneStretchMode(g)
+                                                 : ViewWindowStretchMode(g, s.SthMode, ViewDragFastStretch());
     SetStretchBltMode(dc, mode);
     SetBrushOrgEx(dc, 0, 0, nullptr);
     StretchDIBits(dc, plan.destination.left, plan.destination.top, plan.destination.Width(), plan.destination.Height(),
@@ -141,22 +144,22 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     }
     case WM_ERASEBKGND: return 1;
-    case WM_SIZE:
-        if (wParam != SIZE_MINIMIZED && g_app.displayMode != DisplayMode::SubWindow) {
-            SetViewClient(&g_app.geometry, LOWORD(lParam), HIWORD(lParam));
-            ScaleView(&g_app.geometry);
-            LayoutView(&g_app.geometry);
-            InvalidateRect(window, nullptr, FALSE);
-        }
-        return 0;
+    case WM_SIZE: ViewWindowSized(window, wParam, lParam); return 0;
+    case WM_SIZING: ViewWindowSizing(window, wParam, reinterpret_cast<RECT*>(lParam)); return TRUE;
+    case WM_GETMINMAXINFO: ViewWindowMinMaxInfo(window, reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
     case WM_COMMAND: RunCommand(LOWORD(wParam)); return 0;
-    case WM_LBUTTONDBLCLK: RunCommand(MouseActionCommand(g_app.settings.DClick)); return 0;
-    case WM_MOUSEWHEEL: {
-        bool forward = GET_WHEEL_DELTA_WPARAM(wParam) > 0;
-        if (g_app.settings.WheelRev) forward = !forward;
-        RunCommand(forward ? kCmdPreviousImage : kCmdNextImage);
+    case WM_TIMER:
+        if (wParam == kAnimationTimer) AdvanceAnimation();
         return 0;
-    }
+    case WM_LBUTTONDBLCLK: RunCommand(MouseActionCommand(g_app.settings.DClick)); return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_MOUSEWHEEL:
+    case WM_CAPTURECHANGED: ViewWindowMouse(window, message, wParam, lParam); return 0;
     case WM_COPYDATA: OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam)); return TRUE;
     case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_ACTIVATEAPP:

@@ -43,11 +43,11 @@ TEST_F(StartupTest, ShowsTheMainWindowAndSavesTheSettingsFileWhenClosed) {
     HWND view = WaitForProcessWindow(process, kViewWindowClass);
     ASSERT_NE(view, nullptr) << "no visible "
                              << "Quorvel_vwin_class window";
-    // the sub window exists from the start, hidden until it is switched to
-    std::vector<HWND> subs = FindTopLevelWindows(kSubWindowClass, process.id());
-    EXPECT_EQ(subs.size(), 1u);
-    for (HWND sub : subs)
-        EXPECT_FALSE(IsWindowVisible(sub));
+    // the sub window exists from the start (created just after the main window is shown), hidden
+    HWND sub = WaitForProcessWindow(process, kSubWindowClass, kStartTimeoutMs, false);
+    ASSERT_NE(sub, nullptr) << "no Quorvel_swin_class window";
+    EXPECT_FALSE(IsWindowVisible(sub));
+    EXPECT_EQ(FindTopLevelWindows(kSubWindowClass, process.id()).size(), 1u);
 
     DWORD exitCode = 1;
     PostMessageW(view, WM_CLOSE, 0, 0);
@@ -153,7 +153,10 @@ ForwardOutcome StartSecondInstance(const ProgramFolder& folder, const std::vecto
 
 InstanceRequest OnlyRequest(const FakeInstanceWindow& target) {
     InstanceRequest request;
-    EXPECT_EQ(target.received().size(), 1u);
+    std::string seen;
+    for (const FakeInstanceWindow::Block& block : target.received())
+        seen += " {kind " + std::to_string(block.kind) + ", " + std::to_string(block.bytes.size()) + " bytes}";
+    EXPECT_EQ(target.received().size(), 1u) << "received:" << seen;
     if (target.received().size() != 1) return request;
     const FakeInstanceWindow::Block& block = target.received().front();
     EXPECT_EQ(block.kind, qv::kCopyDataInstanceRequest);
@@ -163,12 +166,13 @@ InstanceRequest OnlyRequest(const FakeInstanceWindow& target) {
     return request;
 }
 
-#define EXPECT_FORWARDED(outcome)                                                                                      \
-    do {                                                                                                               \
-        EXPECT_TRUE((outcome).exited) << "the second start did not end";                                               \
-        EXPECT_FALSE((outcome).createdWindow) << "the second start became a new instance";                             \
-        EXPECT_EQ((outcome).exitCode, 0u);                                                                             \
-    } while (0)
+// A second start that handed its request over ends by itself, with exit code 0, and never shows
+// a window of its own.
+void ExpectForwarded(const ForwardOutcome& outcome) {
+    EXPECT_TRUE(outcome.exited) << "the second start did not end";
+    EXPECT_FALSE(outcome.createdWindow) << "the second start became a new instance";
+    EXPECT_EQ(outcome.exitCode, 0u);
+}
 
 TEST_F(StartupTest, ForwardsAPathToTheRunningInstanceAndEnds) {
     ASSERT_TRUE(folder_.Create(DualSettings()));
@@ -176,7 +180,7 @@ TEST_F(StartupTest, ForwardsAPathToTheRunningInstanceAndEnds) {
     ASSERT_TRUE(running.Create(kViewWindowClass, true));
 
     ForwardOutcome outcome = StartSecondInstance(folder_, {L"C:\\path\\x.png"});
-    EXPECT_FORWARDED(outcome);
+    ExpectForwarded(outcome);
     InstanceRequest request = OnlyRequest(running);
     EXPECT_EQ(request.letter, 0);
     EXPECT_EQ(request.memberKey, 0);
@@ -189,7 +193,7 @@ TEST_F(StartupTest, ForwardsTheOptionLetterAndMemberKey) {
     ASSERT_TRUE(running.Create(kViewWindowClass, true));
 
     ForwardOutcome outcome = StartSecondInstance(folder_, {L"/vz7", L"C:\\path with space\\x.png"});
-    EXPECT_FORWARDED(outcome);
+    ExpectForwarded(outcome);
     InstanceRequest request = OnlyRequest(running);
     EXPECT_EQ(request.letter, L'v');
     EXPECT_EQ(request.memberKey, 7);
@@ -204,7 +208,7 @@ TEST_F(StartupTest, ForwardsOnlyTheFirstOfSeveralPaths) {
     ASSERT_TRUE(running.Create(kViewWindowClass, true));
 
     ForwardOutcome outcome = StartSecondInstance(folder_, {L"C:\\a.png", L"C:\\b.png", L"C:\\c.png"});
-    EXPECT_FORWARDED(outcome);
+    ExpectForwarded(outcome);
     PumpMessages(2000); // time for wrongly started extra processes to forward too
     InstanceRequest request = OnlyRequest(running);
     EXPECT_EQ(request.path, L"C:\\a.png");
@@ -219,13 +223,13 @@ TEST_F(StartupTest, ForwardsAPathOf260CharactersEmpty) {
     {
         FakeInstanceWindow running;
         ASSERT_TRUE(running.Create(kViewWindowClass, true));
-        EXPECT_FORWARDED(StartSecondInstance(folder_, {longest}));
+        ExpectForwarded(StartSecondInstance(folder_, {longest}));
         EXPECT_EQ(OnlyRequest(running).path, longest);
     }
     {
         FakeInstanceWindow running;
         ASSERT_TRUE(running.Create(kViewWindowClass, true));
-        EXPECT_FORWARDED(StartSecondInstance(folder_, {tooLong}));
+        ExpectForwarded(StartSecondInstance(folder_, {tooLong}));
         InstanceRequest request = OnlyRequest(running);
         EXPECT_EQ(request.letter, 0);
         EXPECT_EQ(request.path, L"");
@@ -239,7 +243,7 @@ TEST_F(StartupTest, ForwardsToTheSubWindowWhenTheMainWindowIsHidden) {
     FakeInstanceWindow sub;
     ASSERT_TRUE(sub.Create(kSubWindowClass, true));
 
-    EXPECT_FORWARDED(StartSecondInstance(folder_, {L"C:\\path\\x.png"}));
+    ExpectForwarded(StartSecondInstance(folder_, {L"C:\\path\\x.png"}));
     EXPECT_TRUE(hiddenView.received().empty());
     EXPECT_EQ(OnlyRequest(sub).path, L"C:\\path\\x.png");
 }
@@ -249,7 +253,7 @@ TEST_F(StartupTest, StartWithoutArgumentsSendsNothingToTheRunningInstance) {
     FakeInstanceWindow running;
     ASSERT_TRUE(running.Create(kViewWindowClass, true));
 
-    EXPECT_FORWARDED(StartSecondInstance(folder_, {}));
+    ExpectForwarded(StartSecondInstance(folder_, {}));
     EXPECT_TRUE(running.received().empty());
 }
 

@@ -166,6 +166,12 @@ std::wstring QuoteArgument(const std::wstring& argument) {
 }
 
 ProcessOwner LaunchRaw(const std::wstring& exe, const std::wstring& parameters) {
+    // A crashing program must end at once: Wine's automatic debugger would otherwise hold the
+    // test's output pipe open long after the test gave up. An empty debugger command does that.
+    static const bool noDebugger =
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug", L"Debugger",
+                        REG_SZ, L"", sizeof(wchar_t)) == ERROR_SUCCESS;
+    (void)noDebugger;
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!parameters.empty()) commandLine += L" " + parameters;
     STARTUPINFOW startup{sizeof startup};

@@ -1,4 +1,5 @@
-// quorvel-cli end to end: convert a PNG to JPEG and TIFF and back, and `info` naming the format.
+// quorvel-cli end to end: convert a PNG to JPEG and TIFF and back, `info` naming the format, and
+// `info` on an animated GIF listing its frames.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "animated_gif.h"
 #include "codecs/decoders.h"
 #include "codecs/png_codec.h"
 #include "image/image_buffer.h"
@@ -90,6 +92,46 @@ TEST(Cli, ConvertRoundTripsAndInfo) {
     RunShell(cli + " convert " + u(png) + " " + u(dir.File(L"x.unknown")), &rc);
     EXPECT_EQ(rc, 2);
     FreeImageRecord(src);
+#endif
+}
+
+TEST(Cli, InfoListsTheFramesOfAnAnimatedGif) {
+#ifdef _WIN32
+    GTEST_SKIP() << "runs the native binary";
+#else
+    std::string cli = WideToUtf8(qvtest::BinaryDir()) + "/quorvel-cli";
+    qvtest::ScratchDir dir;
+    auto u = [](const std::wstring& w) { return "'" + WideToUtf8(w) + "'"; };
+    int rc = -1;
+
+    std::wstring animated = dir.File(L"anim.gif");
+    ASSERT_TRUE(qvtest::WriteFileBytes(
+        animated, qvtest::SolidAnimatedGif(8, 6, {{0x0000FF, 20}, {0x00FF00, 0}, {0xFF0000, 1}, {0xFFFFFF, 35}}, 3)));
+    std::string info = RunShell(cli + " info " + u(animated), &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_NE(info.find("format: GIF"), std::string::npos) << info;
+    EXPECT_NE(info.find("animation: 4 frames, loop count 3\n"), std::string::npos) << info;
+    // the file's delays, and what a 0 or 1 plays as
+    EXPECT_NE(info.find("  frame 1: delay 20/100 s\n"
+                        "  frame 2: delay 0/100 s (plays as 10/100 s)\n"
+                        "  frame 3: delay 1/100 s (plays as 10/100 s)\n"
+                        "  frame 4: delay 35/100 s\n"),
+              std::string::npos)
+        << info;
+
+    std::wstring endless = dir.File(L"endless.gif");
+    ASSERT_TRUE(qvtest::WriteFileBytes(endless, qvtest::SolidAnimatedGif(4, 4, {{0x000000, 5}, {0xFFFFFF, 5}}, 0)));
+    info = RunShell(cli + " info " + u(endless), &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_NE(info.find("animation: 2 frames, loop count 0 (endless)\n"), std::string::npos) << info;
+
+    // one image, even with a loop block, is no animation
+    std::wstring still = dir.File(L"still.gif");
+    ASSERT_TRUE(qvtest::WriteFileBytes(still, qvtest::SolidAnimatedGif(4, 4, {{0x123456, 5}}, 1)));
+    info = RunShell(cli + " info " + u(still), &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_NE(info.find("format: GIF"), std::string::npos) << info;
+    EXPECT_EQ(info.find("animation:"), std::string::npos) << info;
 #endif
 }
 

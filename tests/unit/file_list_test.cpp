@@ -6,6 +6,7 @@
 
 #include "sources/file_list.h"
 #include "test_support.h"
+#include "zip_builder.h"
 
 namespace qv {
 namespace {
@@ -118,6 +119,81 @@ TEST(FileListTest, FolderScanTakesImageExtensionsWithoutCaseAndSkipsFolders) {
     EXPECT_EQ(list.entries[0].size, 2); // KiB rounded up
     fs::remove_all(dir);
     EXPECT_FALSE(ScanFolder(&list, dir.wstring()));
+}
+
+// ---- archives -------------------------------------------------------------------------------------
+
+std::wstring EntryTexts(const FileList& list) {
+    std::wstring out;
+    for (uint32_t i = 0; i < list.count; ++i)
+        out += (i ? L"|" : L"") + EntryText(list, i);
+    return out;
+}
+
+TEST(FileListTest, ArchivesKeepTheirImageMembersWithRootMembersFirst) {
+    qvtest::ScratchDir dir;
+    std::vector<qvtest::ZipMember> members{{"a/b.jpg", "ab"},    {"notes.txt", "t"}, {"a/", ""},
+                                           {"z.JPG", "z", true}, {"a/10.png", "10"}, {"a/9.png", "9"}};
+    std::vector<uint32_t> keys = qvtest::ZipMemberOffsets(members);
+    std::wstring path = dir.File(L"set.zip");
+    ASSERT_TRUE(qvtest::WriteFileBytes(path, qvtest::BuildZip(members)));
+
+    FileList list;
+    int32_t key = static_cast<int32_t>(keys[4]);
+    ASSERT_TRUE(OpenArchive(&list, path, &key));
+    EXPECT_EQ(list.sourceKind, kSourceZip);
+    EXPECT_EQ(EntryTexts(list), L"z.JPG|a\\9.png|a\\10.png|a\\b.jpg");
+    EXPECT_EQ(list.current, 2u);
+    LargeBlock block;
+    uint32_t length = 0;
+    ASSERT_TRUE(ExtractCurrentMember(list, &block, &length));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(block.get()), length), "10");
+
+    // the text member's key is no image entry's: the first entry is shown
+    key = static_cast<int32_t>(keys[1]);
+    ASSERT_TRUE(OpenArchive(&list, path, &key));
+    EXPECT_EQ(list.current, 0u);
+    ASSERT_TRUE(ExtractCurrentMember(list, &block, &length));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(block.get()), length), "z");
+}
+
+TEST(FileListTest, ArchivesWithoutImagesOrUnreadableGiveNoList) {
+    qvtest::ScratchDir dir;
+    FileList list;
+    std::wstring text = dir.File(L"text.zip");
+    ASSERT_TRUE(qvtest::WriteFileBytes(text, qvtest::BuildZip({{"a.txt", "x"}, {"d/", ""}})));
+    EXPECT_FALSE(OpenArchive(&list, text, nullptr));
+    EXPECT_FALSE(HasList(list));
+    std::wstring garbage = dir.File(L"garbage.zip");
+    ASSERT_TRUE(qvtest::WriteFileBytes(garbage, std::string(5000, 'P')));
+    EXPECT_FALSE(OpenArchive(&list, garbage, nullptr));
+    EXPECT_FALSE(OpenArchive(&list, dir.File(L"missing.zip"), nullptr));
+    EXPECT_FALSE(HasList(list));
+}
+
+TEST(FileListTest, ReopeningTheShownArchiveOnlySelects) {
+    qvtest::ScratchDir dir;
+    std::vector<qvtest::ZipMember> members{{"1.bmp", "a"}, {"2.bmp", "b"}, {"3.bmp", "c"}};
+    std::vector<uint32_t> keys = qvtest::ZipMemberOffsets(members);
+    std::wstring path = dir.File(L"s.zip");
+    ASSERT_TRUE(qvtest::WriteFileBytes(path, qvtest::BuildZip(members)));
+    FileList list;
+    ASSERT_TRUE(OpenArchiveOrSelect(&list, path, nullptr));
+    // a file that can no longer be listed, under a name differing in case: success proves the
+    // directory was not read again
+    ASSERT_TRUE(qvtest::WriteFileBytes(path, "gone"));
+    std::wstring other = path;
+    for (wchar_t& c : other)
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    int32_t key = static_cast<int32_t>(keys[2]);
+    ASSERT_TRUE(OpenArchiveOrSelect(&list, other, &key));
+    EXPECT_EQ(list.current, 2u);
+    ASSERT_TRUE(OpenArchiveOrSelect(&list, path, nullptr));
+    EXPECT_EQ(list.current, 0u);
+    EXPECT_EQ(list.count, 3u);
+    // another path is listed, and fails here
+    EXPECT_FALSE(OpenArchiveOrSelect(&list, dir.File(L"t.zip"), &key));
+    EXPECT_FALSE(HasList(list));
 }
 
 } // namespace

@@ -4,6 +4,15 @@
 
 #include <string>
 
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+#endif
+
 #include "codecs/jpeg_codec.h"
 #include "image/format_detect.h"
 #include "image/save_pipeline.h"
@@ -141,6 +150,56 @@ TEST(SaveFormat, ContentDecidesTheFormatOfASaveOver) {
     EXPECT_STREQ(SaveFormatExtension(kSaveJpegLossless), L"jpg");
     EXPECT_STREQ(SaveFormatExtension(6), L"");
 }
+
+#ifndef _WIN32
+
+// A save killed while the encoder runs leaves the target exactly as it was.
+TEST(SaveKill, KilledMidEncodeLeavesTheTargetByteForByte) {
+    qvtest::ScratchDir dir;
+    std::wstring temp = dir.File(L"temp");
+    ASSERT_TRUE(CreateDirectoryPath(temp.c_str()));
+    std::wstring target = dir.File(L"big.png");
+    std::string original(100000, '\0');
+    for (size_t i = 0; i < original.size(); ++i)
+        original[i] = static_cast<char>(i * 131 + 7);
+    ASSERT_TRUE(qvtest::WriteFileBytes(target, original));
+
+    ImageBuffer* image = AllocImageRecord();
+    CodecStatus status = kCodecOk;
+    ASSERT_TRUE(PrepareImage(image, 6000, 4000, 24, &status));
+    uint32_t stride = ImageStride(image);
+    for (uint32_t y = 0; y < 4000; ++y)
+        for (uint32_t x = 0; x < stride; ++x)
+            image->pixels[static_cast<size_t>(y) * stride + x] = static_cast<uint8_t>((x * 7) ^ (y * 13));
+
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SaveSource source;
+        source.image = image;
+        SaveOptions options;
+        options.format = kSavePng;
+        options.level = 9;
+        SavePreview preview;
+        SaveImageToPath(&preview, source, options, target, temp, nullptr, nullptr);
+        _exit(0);
+    }
+    // wait until the encoder has its temporary file, then kill it
+    bool started = false;
+    for (int i = 0; i < 2000 && !started; ++i) {
+        ListDirectory(temp, [&](const DirEntry&) { started = true; });
+        if (!started) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    kill(child, SIGKILL);
+    int wstatus = 0;
+    waitpid(child, &wstatus, 0);
+    EXPECT_TRUE(started);
+    ASSERT_TRUE(WIFSIGNALED(wstatus)) << "the encoder finished before it could be killed";
+    EXPECT_EQ(qvtest::ReadFileBytes(target), original);
+    FreeImageRecord(image);
+}
+#endif
 
 } // namespace
 } // namespace qv

@@ -1,86 +1,16 @@
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <string>
 #include <vector>
 
 #include "sources/zip_reader.h"
+#include "zip_builder.h"
 
 namespace qv {
 namespace {
 
-struct Member {
-    std::string name;
-    std::string data;
-    bool deflate = false;
-    uint16_t flags = 0;
-    int32_t sizeDelta = 0; // added to the declared uncompressed size
-};
-
-void Put16(std::string* s, uint32_t v) {
-    s->push_back(static_cast<char>(v & 0xFF));
-    s->push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-void Put32(std::string* s, uint32_t v) {
-    Put16(s, v & 0xFFFF);
-    Put16(s, v >> 16);
-}
-
-std::string RawDeflate(const std::string& in) {
-    z_stream z{};
-    deflateInit2(&z, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, in.size()) + 16, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-    z.avail_in = static_cast<uInt>(in.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
-
-std::string BuildZip(const std::vector<Member>& members) {
-    std::string body, central;
-    for (const Member& m : members) {
-        std::string packed = m.deflate ? RawDeflate(m.data) : m.data;
-        uint32_t crc = crc32(0, reinterpret_cast<const Bytef*>(m.data.data()), static_cast<uInt>(m.data.size()));
-        uint32_t offset = static_cast<uint32_t>(body.size());
-        auto common = [&](std::string* s) {
-            Put16(s, 20);
-            Put16(s, m.flags);
-            Put16(s, m.deflate ? 8 : 0);
-            Put16(s, 0x6000); // 12:00
-            Put16(s, (44 << 9) | (3 << 5) | 15);
-            Put32(s, crc);
-            Put32(s, static_cast<uint32_t>(packed.size()));
-            Put32(s, static_cast<uint32_t>(m.data.size() + m.sizeDelta));
-            Put16(s, static_cast<uint32_t>(m.name.size()));
-            Put16(s, 0);
-        };
-        Put32(&body, 0x04034b50);
-        common(&body);
-        body += m.name + packed;
-        Put32(&central, 0x02014b50);
-        Put16(&central, 20);
-        common(&central);
-        Put16(&central, 0);
-        Put16(&central, 0);
-        Put16(&central, 0);
-        Put32(&central, 0);
-        Put32(&central, offset);
-        central += m.name;
-    }
-    std::string eocd;
-    Put32(&eocd, 0x06054b50);
-    Put32(&eocd, 0);
-    Put16(&eocd, static_cast<uint32_t>(members.size()));
-    Put16(&eocd, static_cast<uint32_t>(members.size()));
-    Put32(&eocd, static_cast<uint32_t>(central.size()));
-    Put32(&eocd, static_cast<uint32_t>(body.size()));
-    Put16(&eocd, 0);
-    return body + central + eocd;
-}
+using qvtest::BuildZip;
+using Member = qvtest::ZipMember;
 
 const uint8_t* Bytes(const std::string& s) {
     return reinterpret_cast<const uint8_t*>(s.data());
@@ -169,8 +99,9 @@ TEST(ZipReaderTest, LyingSizesAndShortOrLongDeflateStreamsFail) {
         std::string zip = BuildZip({{"a.jpg", data, true, 0, delta}});
         ArchiveListing listing;
         std::string out;
-        if (ListZipMemory(Bytes(zip), static_cast<uint32_t>(zip.size()), &listing) && listing.count == 1)
+        if (ListZipMemory(Bytes(zip), static_cast<uint32_t>(zip.size()), &listing) && listing.count == 1) {
             EXPECT_FALSE(Extract(zip, listing.entries[0].key, &out)) << delta;
+        }
     }
     // a stored member claiming more bytes than the file holds
     std::string stored = BuildZip({{"s.jpg", data, false, 0, 50}});
@@ -186,8 +117,158 @@ TEST(ZipReaderTest, BytesPrependedToTheArchive) {
     if (listed != std::vector<std::string>{"<refused>"} && !listed.empty()) {
         ArchiveListing listing;
         ASSERT_TRUE(ListZipMemory(Bytes(zip), static_cast<uint32_t>(zip.size()), &listing));
-        if (Extract(zip, listing.entries[0].key, &out)) EXPECT_EQ(out, "abc");
+        if (Extract(zip, listing.entries[0].key, &out)) {
+            EXPECT_EQ(out, "abc");
+        }
     }
+}
+
+// ---- archives damaged in ways a writer would never produce ------------------------------------
+
+constexpr uint32_t kEndSize = 22;
+constexpr uint32_t kCentralSize = 46;
+
+uint32_t Get32(const std::string& s, size_t at) {
+    return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8 | static_cast<uint8_t>(s[at + 2]) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24;
+}
+void Set32(std::string* s, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        (*s)[at + i] = static_cast<char>(v >> (8 * i));
+}
+
+// Where the central record of member `index` starts (an archive without comment).
+size_t CentralRecord(const std::string& zip, size_t index) {
+    size_t at = Get32(zip, zip.size() - kEndSize + 16);
+    for (size_t i = 0; i < index; ++i)
+        at += kCentralSize + (static_cast<uint8_t>(zip[at + 28]) | static_cast<uint8_t>(zip[at + 29]) << 8);
+    return at;
+}
+
+TEST(ZipReaderTest, ArchiveCommentsAreSkippedEvenWhenTheyHoldAFakeEndRecord) {
+    std::string fake = std::string("PK\x05\x06", 4) + std::string(18, '\x01');
+    for (const std::string& comment : {std::string("written by hand"), "x" + fake + "tail", std::string(65535, 'c')}) {
+        std::string zip = BuildZip({{"a.jpg", "abc"}}, comment);
+        EXPECT_EQ(Listed(zip), std::vector<std::string>{"a.jpg"}) << comment.size();
+        std::string out;
+        ASSERT_TRUE(Extract(zip, 0, &out)) << comment.size();
+        EXPECT_EQ(out, "abc");
+    }
+}
+
+TEST(ZipReaderTest, OnlyStoredAndDeflatedMembersAreListed) {
+    Member bzip2{"b.jpg", "x"}, lzma{"l.jpg", "x"}, shrunk{"s.jpg", "x"};
+    bzip2.method = 12;
+    lzma.method = 14;
+    shrunk.method = 1;
+    EXPECT_EQ(Listed(BuildZip({bzip2, {"ok.jpg", "fine", true}, lzma, shrunk})), std::vector<std::string>{"ok.jpg"});
+    EXPECT_EQ(Listed(BuildZip({bzip2, lzma})), std::vector<std::string>{"<refused>"});
+}
+
+TEST(ZipReaderTest, DataDescriptorMembersTakeTheirSizesFromTheDirectory) {
+    std::string data = Pattern(3000);
+    std::vector<Member> members{{"d.png", data, true, qvtest::kZipFlagDescriptor},
+                                {"s.png", "plain", false, qvtest::kZipFlagDescriptor}};
+    std::string zip = BuildZip(members);
+    std::vector<uint32_t> keys = qvtest::ZipMemberOffsets(members);
+    ASSERT_EQ(Listed(zip), (std::vector<std::string>{"d.png", "s.png"}));
+    std::string out;
+    ASSERT_TRUE(Extract(zip, static_cast<int32_t>(keys[0]), &out));
+    EXPECT_EQ(out, data);
+    ASSERT_TRUE(Extract(zip, static_cast<int32_t>(keys[1]), &out));
+    EXPECT_EQ(out, "plain");
+}
+
+TEST(ZipReaderTest, DamagedMemberDataFailsItsCheckAndLeavesTheOthersLoadable) {
+    std::string data = Pattern(2000);
+    std::vector<Member> members{{"s.jpg", data}, {"d.jpg", data, true}, {"ok.jpg", "fine"}};
+    std::vector<uint32_t> keys = qvtest::ZipMemberOffsets(members);
+    std::string zip = BuildZip(members);
+    zip[keys[0] + 30 + 5 + 100] ^= 0x40; // a stored byte: only the CRC can tell
+    zip[keys[1] + 30 + 5 + 40] ^= 0x10;  // inside the deflate stream
+    EXPECT_EQ(Listed(zip).size(), 3u);   // listing reads only the directory
+    std::string out;
+    EXPECT_FALSE(Extract(zip, static_cast<int32_t>(keys[0]), &out));
+    EXPECT_FALSE(Extract(zip, static_cast<int32_t>(keys[1]), &out));
+    ASSERT_TRUE(Extract(zip, static_cast<int32_t>(keys[2]), &out));
+    EXPECT_EQ(out, "fine");
+}
+
+TEST(ZipReaderTest, ADeflateStreamCutShortDoesNotExtract) {
+    std::string data = Pattern(20000);
+    for (uint32_t cut : {1u, 50u}) {
+        Member m{"a.jpg", data, true};
+        m.cutPacked = cut;
+        std::string zip = BuildZip({m});
+        std::string out;
+        EXPECT_FALSE(Extract(zip, 0, &out)) << cut;
+    }
+}
+
+TEST(ZipReaderTest, NamesWithCharactersNoFileNameHoldsAreLeftOut) {
+    std::vector<Member> members;
+    for (const char* bad : {"a<b.jpg", "a>b.jpg", "a|b.jpg", "a?b.jpg", "a*b.jpg", "a\"b.jpg", "tab\t.jpg",
+                            "del\x7f.jpg", "nul\x01.jpg", "dir//x.jpg", "./x.jpg", "dir\\..\\x.jpg"})
+        members.push_back({bad, "x"});
+    members.push_back({"kept.jpg", "x"});
+    EXPECT_EQ(Listed(BuildZip(members)), std::vector<std::string>{"kept.jpg"});
+}
+
+TEST(ZipReaderTest, NamesAreUtf8OnlyWithTheFlag) {
+    // "é" as UTF-8 with the flag, as Windows-1252 without it; a broken UTF-8 sequence is left out
+    std::string zip = BuildZip({{"caf\xC3\xA9.jpg", "1", false, qvtest::kZipFlagUtf8},
+                                {"caf\xE9.jpg", "2"},
+                                {"bad\xC3.jpg", "3", false, qvtest::kZipFlagUtf8}});
+    ArchiveListing listing;
+    ASSERT_TRUE(ListZipMemory(Bytes(zip), static_cast<uint32_t>(zip.size()), &listing));
+    ASSERT_EQ(listing.count, 2u);
+    EXPECT_EQ(listing.entries[0].name.str(), L"caf\u00e9.jpg");
+    EXPECT_EQ(listing.entries[1].name.str(), L"caf\u00e9.jpg");
+}
+
+TEST(ZipReaderTest, SizesOfFourGibibytesAreNotListed) {
+    // 0xFFFFFFFF marks ZIP64 sizes; one below leaves no room for the spare bytes
+    for (uint32_t size : {0xFFFFFFFFu, 0xFFFFFFFDu}) {
+        for (bool deflate : {false, true}) {
+            Member huge{"huge.jpg", Pattern(100), deflate};
+            huge.sizeDelta = static_cast<int32_t>(size - 100u);
+            EXPECT_EQ(Listed(BuildZip({huge, {"ok.jpg", "x"}})), std::vector<std::string>{"ok.jpg"}) << size;
+        }
+    }
+}
+
+TEST(ZipReaderTest, ABadCentralSignatureRefusesTheWholeArchive) {
+    std::string zip = BuildZip({{"a.jpg", "1"}, {"b.jpg", "2"}, {"c.jpg", "3"}});
+    zip[CentralRecord(zip, 1)] = 'Q';
+    EXPECT_EQ(Listed(zip), std::vector<std::string>{"<refused>"});
+}
+
+TEST(ZipReaderTest, OverlappingOrOutsideMembersAreLeftOut) {
+    std::vector<Member> members{{"a.jpg", Pattern(300)}, {"b.jpg", Pattern(300)}, {"c.jpg", "ok"}};
+    std::vector<uint32_t> keys = qvtest::ZipMemberOffsets(members);
+    std::string zip = BuildZip(members);
+    // two members sharing one local header: both go
+    std::string shared = zip;
+    Set32(&shared, CentralRecord(shared, 1) + 42, keys[0]);
+    EXPECT_EQ(Listed(shared), std::vector<std::string>{"c.jpg"});
+    // a member starting inside another's data: both go
+    std::string inside = zip;
+    Set32(&inside, CentralRecord(inside, 1) + 42, keys[0] + 100);
+    EXPECT_EQ(Listed(inside), std::vector<std::string>{"c.jpg"});
+    // a local header past the central directory, or past the end of the file
+    for (uint32_t far : {static_cast<uint32_t>(zip.size() - 30), static_cast<uint32_t>(zip.size() + 1000)}) {
+        std::string outside = zip;
+        Set32(&outside, CentralRecord(outside, 0) + 42, far);
+        EXPECT_EQ(Listed(outside), (std::vector<std::string>{"b.jpg", "c.jpg"})) << far;
+        std::string out;
+        EXPECT_FALSE(Extract(outside, static_cast<int32_t>(far), &out));
+    }
+    // a compressed size reaching into the central directory
+    std::string reaching = zip;
+    size_t c = CentralRecord(reaching, 2);
+    Set32(&reaching, c + 20, 5000);
+    Set32(&reaching, c + 24, 5000);
+    EXPECT_EQ(Listed(reaching), (std::vector<std::string>{"a.jpg", "b.jpg"}));
 }
 
 } // namespace

@@ -1,0 +1,36 @@
+// The lossless turns of the current JPEG file (commands 5014, 5020, 5021): which rotation code a
+// command asks for, when the commands are offered, and the rewrite of the file itself, which
+// replaces the file only when the whole transformation succeeded. Portable.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "image/open_image.h"
+#include "platform/win32_types.h"
+
+namespace qv {
+
+// Pending rotation codes beyond the quarter turns (image_turn.h has 0-3).
+constexpr int32_t kTurnMirror = 4; // mirrored left-right
+constexpr int32_t kTurnFlip = 5;   // flipped top-bottom
+
+// The code after turning an image that already carries `pending` by the quarter turn `turn`
+// (kTurn90, kTurn180, kTurn270); -1 when the combination is no single code.
+int32_t ComposePendingTurn(int32_t pending, int32_t turn);
+
+// The rotation code relative to the file that the command writes: 5014 makes the pending rotation
+// permanent, 5020 and 5021 turn what is shown by 90 degrees clockwise or counter-clockwise.
+// -1 for other commands or when the result is no single code.
+int32_t LosslessCommandCode(int32_t command, int32_t pending);
+
+// Offered only for a current image decoded from a plain JPEG file.
+bool LosslessAvailable(const ImageSession& session);
+
+// Rewrites `path` with the picture turned by `code` (all markers kept, the EXIF orientation and
+// thumbnail brought along, no trimming). Returns 0 on success, else the message to show: 30002
+// when the file cannot be opened, 30005 when it changed since `loadedTime`, 30004 when the
+// transformation or the replacement failed. The file is untouched on every failure.
+uint32_t LosslessRotateFile(const std::wstring& path, const FILETIME& loadedTime, int32_t code);
+
+} // namespace qv

@@ -1,0 +1,154 @@
+// Mouse and sizing messages of the ViewWindow go through the portable input state machine; this
+// file only measures the window, translates the messages and performs the returned actions.
+#include "viewer/view_input_win.h"
+
+#include <windowsx.h>
+
+#include "app/app_state.h"
+#include "viewer/view_input.h"
+#include "viewer/view_paint.h"
+#include "viewer/view_window.h"
+
+namespace qv {
+
+namespace {
+
+// The mouse state of the ViewWindow; its geometry is copied from g_app.geometry before each
+// event and back afterwards, because zoom commands and loads update g_app.geometry directly.
+ViewState g_viewState;
+
+constexpr WPARAM kMoveByCaption = SC_MOVE + HTCAPTION; // move loop as if the caption were dragged
+
+DisplayMode ViewSurface() {
+    return g_app.displayMode == DisplayMode::FullScreen ? DisplayMode::FullScreen : DisplayMode::ViewWindow;
+}
+
+ViewPoint MessagePoint(LPARAM lParam) {
+    return ViewPoint{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
+
+// The XOR pen set-up of the window's own DC: drawing the same outline twice removes it.
+void DrawBandOutline(HWND window, ViewRect band) {
+    HDC dc = GetDC(window);
+    if (!dc) return;
+    SetROP2(dc, R2_XORPEN);
+    SelectObject(dc, GetStockObject(DC_PEN));
+    SetDCPenColor(dc, kBandPenColour);
+    ViewPoint p[5];
+    OutlinePoints(band, p);
+    MoveToEx(dc, p[0].x, p[0].y, nullptr);
+    for (int i = 1; i < 5; ++i)
+        LineTo(dc, p[i].x, p[i].y);
+    ReleaseDC(window, dc);
+}
+
+// The menus are not built yet; a right click without a drag lands here.
+void OpenContextMenu(HWND, ViewPoint) {}
+
+void Apply(HWND window, const ViewResponse& r, bool paintNow) {
+    // the geometry goes back first: moving the window below re-enters through WM_SIZE
+    if (r.Has(kViewEraseBand)) DrawBandOutline(window, r.erasedBand);
+    if (r.Has(kViewDrawBand)) DrawBandOutline(window, r.band);
+    if (r.Has(kViewCaptureMouse)) SetCapture(window);
+    if (r.Has(kViewReleaseMouse) && GetCapture() == window) ReleaseCapture();
+    if (r.Has(kViewStartWindowMove)) SendMessageW(window, WM_SYSCOMMAND, kMoveByCaption, 0);
+    if (r.Has(kViewNoEntryCursor)) SetCursor(LoadCursorW(nullptr, IDC_NO));
+    if (r.Has(kViewRestoreCursor)) SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    if (r.Has(kViewShowCursor)) ShowCursor(TRUE);
+    // kViewFastStretch / kViewRestoreStretch: the paint reads the state's flag
+    if (r.Has(kViewMoveWindow)) {
+        SetWindowPos(window, nullptr, r.window.left, r.window.top, r.window.Width(), r.window.Height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // kViewShowNavigator / kViewHideNavigator / kViewUpdateNavigator: no navigator window yet
+    if (r.Has(kViewZoomChanged)) UpdateMainWindowTitle();
+    if (r.Has(kViewRepaint)) {
+        InvalidateRect(window, nullptr, FALSE);
+        if (paintNow) UpdateWindow(window);
+    }
+    if (r.Has(kViewContextMenu)) OpenContextMenu(window, r.point);
+    if (r.Has(kViewRunCommand)) RunCommand(r.command);
+}
+
+// Runs one state-machine call on the current geometry and applies what it asks for. Mouse input
+// paints at once so the picture keeps up with the pointer; a size change only invalidates, since
+// whoever resized (a zoom command, a load) asks for its own repaint afterwards.
+template <typename Call> void Dispatch(HWND window, Call call, bool paintNow = true) {
+    g_viewState.geometry = g_app.geometry;
+    ViewResponse r = call(&g_viewState);
+    g_app.geometry = g_viewState.geometry;
+    Apply(window, r, paintNow);
+}
+
+} // namespace
+
+void ViewWindowMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const ViewSettings s = ViewSettingsFrom(g_app.settings);
+    SurfaceMetrics m = MeasureSurface(window, ViewSurface(), s);
+    ViewPoint p = MessagePoint(lParam);
+    ViewInput in;
+    in.ctrl = (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) != 0;
+    switch (message) {
+    case WM_LBUTTONDOWN: Dispatch(window, [&](ViewState* v) { return ViewLeftDown(v, p, in, s, m); }); break;
+    case WM_LBUTTONUP: Dispatch(window, [&](ViewState* v) { return ViewLeftUp(v, p, s, m); }); break;
+    case WM_MOUSEMOVE:
+        if (g_viewState.mouse != MouseMode::Idle)
+            Dispatch(window, [&](ViewState* v) { return ViewMouseMove(v, p, s, m); });
+        break;
+    case WM_RBUTTONDOWN: Dispatch(window, [&](ViewState* v) { return ViewRightDown(v, p); }); break;
+    case WM_RBUTTONUP: Dispatch(window, [&](ViewState* v) { return ViewRightUp(v, p); }); break;
+    case WM_MBUTTONDOWN: Dispatch(window, [&](ViewState* v) { return ViewMiddleDown(v, p, s, m); }); break;
+    case WM_MOUSEWHEEL: {
+        int32_t delta = GET_WHEEL_DELTA_WPARAM(wParam);
+        uint32_t keys = GET_KEYSTATE_WPARAM(wParam);
+        Dispatch(window, [&](ViewState* v) { return ViewWheel(v, delta, keys, in, s, m); });
+        break;
+    }
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != window) Dispatch(window, [](ViewState* v) { return ViewCancelMouse(v); });
+        break;
+    }
+}
+
+void ViewWindowSized(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (wParam == SIZE_MINIMIZED || g_app.displayMode == DisplayMode::SubWindow) return;
+    const ViewSettings s = ViewSettingsFrom(g_app.settings);
+    SurfaceMetrics m = MeasureSurface(window, ViewSurface(), s);
+    int32_t w = LOWORD(lParam), h = HIWORD(lParam);
+    Dispatch(
+        window, [&](ViewState* v) { return ViewClientSized(v, w, h, s, m); }, false);
+}
+
+void ViewWindowSizing(HWND window, WPARAM edge, RECT* proposed) {
+    const ViewSettings s = ViewSettingsFrom(g_app.settings);
+    if (!s.FitWin || ViewSurface() != DisplayMode::ViewWindow) return;
+    SurfaceMetrics m = MeasureSurface(window, DisplayMode::ViewWindow, s);
+    g_viewState.geometry = g_app.geometry;
+    ViewRect r = ViewSizing(&g_viewState, static_cast<int32_t>(edge),
+                            ViewRect{proposed->left, proposed->top, proposed->right, proposed->bottom}, s, m);
+    *proposed = RECT{r.left, r.top, r.right, r.bottom};
+}
+
+void ViewWindowMinMaxInfo(HWND window, MINMAXINFO* info) {
+    const ViewSettings s = ViewSettingsFrom(g_app.settings);
+    if (!s.FitWin) return;
+    ViewSize size = MinimumTrackSize(s, MeasureSurface(window, DisplayMode::ViewWindow, s));
+    info->ptMinTrackSize = POINT{size.width, size.height};
+}
+
+bool ViewDragFastStretch() {
+    return g_viewState.fastStretch;
+}
+
+bool HandleBackgroundCommand(int32_t command) {
+    int32_t bgColor = 0;
+    if (!BackgroundFromCommand(command, &bgColor)) return false;
+    g_app.settings.BgColor = bgColor; // the paint picks the brush and the text colour from it
+    if (g_app.viewWindow) {
+        InvalidateRect(g_app.viewWindow, nullptr, FALSE);
+        UpdateWindow(g_app.viewWindow);
+    }
+    return true;
+}
+
+} // namespace qv
