@@ -7,6 +7,7 @@
 #include "codecs/exif_dialog_win.h"
 #include "image/save_commands_win.h"
 #include "sources/list_commands_win.h"
+#include "viewer/display_modes.h"
 #include "viewer/view_input_win.h"
 #include "viewer/view_window.h"
 
@@ -32,7 +33,7 @@ bool HandleZoomCommand(int32_t command) {
     ViewGeometry& g = g_app.geometry;
     if (g.imageWidth <= 0) return false;
     const ViewSettings s = ViewSettingsFrom(g_app.settings);
-    HWND window = g_app.displayMode == DisplayMode::SubWindow ? g_app.subWindow : g_app.viewWindow;
+    HWND window = SurfaceWindow();
     SurfaceMetrics m = MeasureSurface(window, g_app.displayMode, s);
     if (!ApplyZoomCommand(&g, command, FitArea(g, s, m))) return false;
     if (g_app.displayMode == DisplayMode::ViewWindow && s.FitWin && !IsZoomed(window)) {
@@ -54,6 +55,7 @@ bool HandleZoomCommand(int32_t command) {
 // One handler per line, so that each subsystem's line stands alone.
 // clang-format off
 const CommandHandler kHandlers[] = {
+    HandleDisplayCommand,
     HandleShellCommand,
     HandleFileCommand,
     HandleSaveCommand,

@@ -25,6 +25,7 @@
 #include "platform/platform.h"
 #include "sources/extension_class.h"
 #include "viewer/animation_win.h"
+#include "viewer/display_modes.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -176,13 +177,6 @@ int ShowCommandForSubWindow(int show) {
     return show == SW_SHOWMAXIMIZED || show == SW_SHOWMINNOACTIVE ? show : SW_SHOW;
 }
 
-void ShowSubWindow(int show) {
-    ShowWindow(g_app.subWindow, show);
-    g_app.displayMode = DisplayMode::SubWindow;
-    StopAnimation();
-    ShowWindow(g_app.viewWindow, SW_HIDE);
-}
-
 // Step 10.8: what the command line asks a new instance to do. False for /o, which ends start-up
 // without the information dialog.
 bool InterpretCommandLine(const std::vector<std::wstring>& args, int show, const SettingsReader& reader) {
@@ -194,11 +188,13 @@ bool InterpretCommandLine(const std::vector<std::wstring>& args, int show, const
     };
     if (line.hasOption) {
         switch (line.letter) {
-        case L'a': // slideshow from full screen; both arrive with the full-screen issue
+        case L'a': // the slideshow runs in full screen
         case L'f':
             ShowWindow(view, SW_SHOWNORMAL);
-            OpenPathFromRequest(line.path, key);
             createSub();
+            EnterFullScreen();
+            OpenPathFromRequest(line.path, key);
+            if (line.letter == L'a') StartSlideshow();
             return true;
         case L'o':
             createSub();
@@ -207,7 +203,7 @@ bool InterpretCommandLine(const std::vector<std::wstring>& args, int show, const
             return false;
         case L's':
             createSub();
-            ShowSubWindow(SW_SHOW);
+            EnterSubWindow(SW_SHOW);
             OpenPathFromRequest(line.path, key);
             return true;
         case L'v':
@@ -222,14 +218,14 @@ bool InterpretCommandLine(const std::vector<std::wstring>& args, int show, const
     int32_t start = reader.ReadInt(kSlotStart, 0);
     if (start == 1) {
         createSub();
-        ShowSubWindow(ShowCommandForSubWindow(show));
+        EnterSubWindow(ShowCommandForSubWindow(show));
         OpenPathFromRequest(line.path, key);
     } else {
-        // Start = 2 (full screen) shows the ViewWindow until full screen exists
         ShowWindow(view, SW_SHOWNORMAL);
         if (show == SW_SHOWMINNOACTIVE && !line.path.empty()) ShowWindow(view, SW_SHOWNORMAL);
-        OpenPathFromRequest(line.path, key);
         createSub();
+        if (start == 2) EnterFullScreen();
+        OpenPathFromRequest(line.path, key);
     }
     StartExtraProcesses(line.extraPaths);
     return true;
@@ -290,22 +286,17 @@ void HandleInstanceRequest(const InstanceRequest& request) {
     const int32_t* key = request.memberKey != 0 ? &request.memberKey : nullptr;
     switch (request.letter) {
     case L'o': RunCommand(kCmdOptions); return;
-    case L's':
-        if (g_app.subWindow && g_app.displayMode != DisplayMode::SubWindow) ShowSubWindow(SW_SHOW);
-        break;
-    case L'v':
-    case L'a': // full screen and the slideshow arrive with the viewer windows
+    case L's': EnterSubWindow(); break;
+    case L'v': ReturnToViewWindow(); break;
+    case L'a':
     case L'f':
-        if (g_app.displayMode == DisplayMode::SubWindow) {
-            ShowWindow(g_app.viewWindow, SW_SHOWNORMAL);
-            ShowWindow(g_app.subWindow, SW_HIDE);
-            g_app.displayMode = DisplayMode::ViewWindow;
-            RestartAnimation();
-        }
+        StopSlideshow();
+        EnterFullScreen();
         break;
     default: break;
     }
     OpenPathFromRequest(request.path, key);
+    if (request.letter == L'a') StartSlideshow();
 }
 
 bool ShutDownFromClose(bool askUnsaved) {
@@ -401,6 +392,7 @@ int RunQuorvel(HINSTANCE instance, int show) {
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (StopSlideshowOnInput(message)) continue;
         if (!g_app.acceleratorsSuspended && g_app.accelerators && g_app.viewWindow &&
             TranslateAcceleratorW(g_app.viewWindow, g_app.accelerators, &message))
             continue;

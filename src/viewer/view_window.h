@@ -26,6 +26,8 @@ HWND CreateSubWindow(HINSTANCE instance, HWND owner);
 void ShowLoadedImage();
 void UpdateMainWindowTitle();
 void RepaintView();
+// Paints the current image with the shared geometry into `window`'s client.
+void PaintViewSurface(HWND window, HDC dc, DisplayMode surface);
 
 enum class CommandSource { Program, Accelerator };
 

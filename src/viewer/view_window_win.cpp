@@ -15,6 +15,7 @@
 #include "app/startup_win.h"
 #include "app/ui_strings.h"
 #include "viewer/animation_win.h"
+#include "viewer/display_modes.h"
 #include "viewer/view_commands.h"
 #include "viewer/view_input_win.h"
 #include "viewer/view_paint.h"
@@ -196,7 +197,7 @@ LRESULT CALLBACK SubWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
-        PaintSurface(window, dc, DisplayMode::SubWindow);
+        FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE)); // the gap between the panes
         EndPaint(window, &ps);
         return 0;
     }
@@ -210,6 +211,7 @@ LRESULT CALLBACK SubWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_DRAWITEM:
         if (DrawMenuItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
         break;
+    case WM_SIZE: LayOutSubWindow(); return 0;
     case WM_CLOSE: // the program closes from its ViewWindow
         PostMessageW(g_app.viewWindow, WM_CLOSE, 0, 0);
         return 0;
@@ -233,6 +235,10 @@ bool Register(HINSTANCE instance, const wchar_t* name, UINT style, WNDPROC proc,
 }
 
 } // namespace
+
+void PaintViewSurface(HWND window, HDC dc, DisplayMode surface) {
+    PaintSurface(window, dc, surface);
+}
 
 ViewSettings ViewSettingsFrom(const Settings& st) {
     ViewSettings s;
@@ -290,10 +296,10 @@ bool RegisterWindowClasses(HINSTANCE instance) {
     bool ok = Register(instance, kViewWindowClass, redraw | CS_DBLCLKS | CS_OWNDC, ViewWindowProc, icon, arrow);
     ok &= Register(instance, kSubWindowClass, redraw, SubWindowProc, icon, arrow);
     ok &= Register(instance, kToolBarHostClass, redraw, PlainChildProc, nullptr, arrow);
-    ok &= Register(instance, kListWindowClass, redraw, PlainChildProc, nullptr, arrow);
+    ok &= Register(instance, kListWindowClass, redraw, ListWindowProc, nullptr, arrow);
     ok &= Register(instance, kHistoryWindowClass, redraw, PlainChildProc, nullptr, arrow);
-    ok &= Register(instance, kPane1Class, redraw | CS_DBLCLKS | CS_OWNDC, PlainChildProc, nullptr, arrow);
-    ok &= Register(instance, kPane2Class, redraw | CS_OWNDC, PlainChildProc, nullptr, arrow);
+    ok &= Register(instance, kPane1Class, redraw | CS_DBLCLKS | CS_OWNDC, ImagePaneProc, nullptr, arrow);
+    ok &= Register(instance, kPane2Class, redraw | CS_OWNDC, ResultPaneProc, nullptr, arrow);
     ok &= Register(instance, kNavigatorClass, redraw | CS_OWNDC, PlainChildProc, nullptr, arrow);
     ok &= Register(instance, kColourBoxClass, redraw, PlainChildProc, nullptr, LoadCursorW(nullptr, IDC_HAND));
     return ok;
@@ -335,7 +341,7 @@ void ShowLoadedImage() {
     const ViewSettings s = ViewSettingsFrom(g_app.settings);
     const ImageSession& session = g_app.session;
     DisplayMode surface = g_app.displayMode;
-    HWND window = surface == DisplayMode::SubWindow ? g_app.subWindow : g_app.viewWindow;
+    HWND window = BeginSurfaceFit();
     SurfaceMetrics m = MeasureSurface(window, surface, s);
     RECT client{};
     GetClientRect(window, &client);
@@ -375,6 +381,7 @@ void ShowLoadedImage() {
     ScaleView(&g);
     LayoutView(&g);
     UpdateMainWindowTitle();
+    SyncListWindow();
     RepaintView();
 }
 
@@ -403,8 +410,8 @@ void UpdateMainWindowTitle() {
 }
 
 void RepaintView() {
-    HWND window = g_app.displayMode == DisplayMode::SubWindow ? g_app.subWindow : g_app.viewWindow;
-    if (window) InvalidateRect(window, nullptr, FALSE);
+    if (g_app.displayMode == DisplayMode::SubWindow) return RefreshPanes();
+    if (g_app.viewWindow) InvalidateRect(g_app.viewWindow, nullptr, FALSE);
 }
 
 } // namespace qv

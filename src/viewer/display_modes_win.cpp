@@ -1,0 +1,171 @@
+// The three display modes and the commands that move between them.
+#include "viewer/display_modes.h"
+
+#include <algorithm>
+
+#include "app/app_state.h"
+#include "app/command_ids.h"
+#include "viewer/animation_win.h"
+#include "viewer/view_window.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int32_t kCmdSlideshow = 5250;
+constexpr int32_t kCmdListWindow = 5311;
+constexpr int32_t kCmdScrollBars = 5710;
+constexpr int32_t kCmdPaneLayoutFirst = 5720;
+constexpr int32_t kCmdPaneLayoutLast = 5722;
+
+constexpr DWORD kCaptionStyle =
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kBareStyle = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
+
+DisplayMode g_previousMode = DisplayMode::ViewWindow;
+
+void SetFrameStyle(HWND window, DWORD style) {
+    DWORD visible = GetWindowLongW(window, GWL_STYLE) & (WS_VISIBLE | WS_MAXIMIZE | WS_MINIMIZE);
+    SetWindowLongW(window, GWL_STYLE, static_cast<LONG>(style | visible));
+    SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+bool MonitorRect(HWND window, RECT* monitor, RECT* work) {
+    MONITORINFO info{sizeof info};
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info)) return false;
+    *monitor = info.rcMonitor;
+    *work = info.rcWork;
+    return true;
+}
+
+// Moves `window` to the monitor of `anchor` (centred, kept in the work area) when they differ.
+void BringOntoMonitorOf(HWND window, HWND anchor) {
+    if (MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) == MonitorFromWindow(anchor, MONITOR_DEFAULTTONEAREST))
+        return;
+    RECT monitor, work, r;
+    if (!MonitorRect(anchor, &monitor, &work) || !GetWindowRect(window, &r)) return;
+    LONG w = std::min(r.right - r.left, work.right - work.left);
+    LONG h = std::min(r.bottom - r.top, work.bottom - work.top);
+    SetWindowPos(window, nullptr, work.left + (work.right - work.left - w) / 2,
+                 work.top + (work.bottom - work.top - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Full screen to the ViewWindow; `goingOn` keeps the ViewWindow hidden for the SubWindow.
+void LeaveFullScreenTo(bool goingOn) {
+    HWND view = g_app.viewWindow;
+    g_app.displayMode = DisplayMode::ViewWindow;
+    ShowWindow(view, SW_RESTORE);
+    if (g_app.settings.CapBar) SetFrameStyle(view, kCaptionStyle);
+    if (goingOn) {
+        ShowWindow(view, SW_HIDE);
+        return;
+    }
+    ShowLoadedImage();
+    SetForegroundWindow(view);
+}
+
+} // namespace
+
+void EnterFullScreen() {
+    if (g_app.displayMode == DisplayMode::FullScreen) return;
+    HWND view = g_app.viewWindow;
+    g_previousMode = g_app.displayMode;
+    if (g_app.displayMode == DisplayMode::SubWindow) LeaveSubWindow(false);
+    g_app.displayMode = DisplayMode::FullScreen;
+    if (g_app.settings.CapBar) SetFrameStyle(view, kBareStyle);
+    ShowWindow(view, SW_SHOWMAXIMIZED);
+    // a caption-less popup maximises over the whole monitor; say so for window managers that
+    // keep it to the work area
+    RECT monitor, work;
+    if (MonitorRect(view, &monitor, &work))
+        SetWindowPos(view, HWND_TOP, monitor.left, monitor.top, monitor.right - monitor.left,
+                     monitor.bottom - monitor.top, SWP_NOACTIVATE);
+    ShowLoadedImage();
+    SetForegroundWindow(view);
+}
+
+void LeaveFullScreen() {
+    if (g_app.displayMode != DisplayMode::FullScreen) return;
+    StopSlideshow();
+    if (g_previousMode == DisplayMode::SubWindow) {
+        LeaveFullScreenTo(true);
+        EnterSubWindow();
+    } else {
+        LeaveFullScreenTo(false);
+    }
+}
+
+void EnterSubWindow(int show) {
+    if (!g_app.subWindow || g_app.displayMode == DisplayMode::SubWindow) return;
+    StopSlideshow();
+    if (g_app.displayMode == DisplayMode::FullScreen) LeaveFullScreenTo(true);
+    g_app.displayMode = DisplayMode::SubWindow;
+    StopAnimation(); // animations play in the ViewWindow and full screen only
+    BringOntoMonitorOf(g_app.subWindow, g_app.viewWindow);
+    ShowWindow(g_app.subWindow, show);
+    ShowWindow(g_app.viewWindow, SW_HIDE);
+    LayOutSubWindow();
+    ShowLoadedImage();
+    SetFocus(g_app.subWindow);
+}
+
+void LeaveSubWindow(bool showViewWindow) {
+    if (g_app.displayMode != DisplayMode::SubWindow) return;
+    g_app.displayMode = DisplayMode::ViewWindow;
+    BringOntoMonitorOf(g_app.viewWindow, g_app.subWindow);
+    if (showViewWindow) ShowWindow(g_app.viewWindow, SW_SHOWNORMAL);
+    ShowWindow(g_app.subWindow, SW_HIDE);
+    if (!showViewWindow) return; // full screen fits for itself
+    ShowLoadedImage();
+    RestartAnimation();
+    SetFocus(g_app.viewWindow);
+}
+
+void ReturnToViewWindow() {
+    if (g_app.displayMode == DisplayMode::SubWindow)
+        LeaveSubWindow(true);
+    else if (g_app.displayMode == DisplayMode::FullScreen) {
+        StopSlideshow();
+        LeaveFullScreenTo(false);
+    }
+}
+
+bool HandleDisplayCommand(int32_t command) {
+    switch (command) {
+    case kCmdFullScreen:
+        if (g_app.displayMode == DisplayMode::FullScreen)
+            LeaveFullScreen();
+        else
+            EnterFullScreen();
+        return true;
+    case kCmdSubWindow:
+        if (g_app.displayMode == DisplayMode::SubWindow)
+            LeaveSubWindow(true);
+        else
+            EnterSubWindow();
+        return true;
+    case kCmdSlideshow:
+        if (SlideshowRunning()) {
+            StopSlideshow();
+        } else {
+            EnterFullScreen();
+            StartSlideshow();
+        }
+        return true;
+    case kCmdListWindow: ShowListWindow(); return true;
+    case kCmdClose: StopSlideshow(); return false; // the shell closes the program
+    case kCmdScrollBars:
+        g_app.settings.ScrlBar = !g_app.settings.ScrlBar;
+        if (g_app.displayMode == DisplayMode::SubWindow) ShowLoadedImage();
+        return true;
+    default:
+        if (command >= kCmdPaneLayoutFirst && command <= kCmdPaneLayoutLast) {
+            SetPaneLayout(command - kCmdPaneLayoutFirst);
+            return true;
+        }
+        return false;
+    }
+}
+
+} // namespace qv

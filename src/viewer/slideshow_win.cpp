@@ -1,0 +1,91 @@
+// The slideshow: a timer on the ViewWindow that opens the next entry of the file list, counted
+// from the end of each load. While it runs the accelerators are off so that any key stops it.
+#include <windows.h>
+
+#include "app/app_state.h"
+#include "app/file_commands_win.h"
+#include "viewer/display_modes.h"
+
+namespace qv {
+
+namespace {
+
+bool g_running = false;
+bool g_cursorHidden = false;
+
+UINT IntervalMs() {
+    int32_t seconds = g_app.settings.Time > 0 ? g_app.settings.Time : 1;
+    return static_cast<UINT>(seconds) * 1000u;
+}
+
+void HideCursorOnce(bool hide) {
+    if (hide == g_cursorHidden) return;
+    ShowCursor(hide ? FALSE : TRUE);
+    g_cursorHidden = hide;
+}
+
+void CALLBACK SlideshowTick(HWND window, UINT, UINT_PTR id, DWORD) {
+    KillTimer(window, id);
+    if (!g_running) return;
+    const FileList& list = g_app.session.list;
+    if (list.count < 2) {
+        StopSlideshow();
+        return;
+    }
+    HideCursorOnce(true);
+    uint32_t next = list.current + 1;
+    if (next >= list.count) {
+        if (!g_app.settings.Repeat) {
+            StopSlideshow();
+            return;
+        }
+        next = 0;
+    }
+    OpenImageIndex(next);
+    // without Repeat the show ends on the last entry
+    if (!g_app.settings.Repeat && next + 1 >= g_app.session.list.count) {
+        StopSlideshow();
+        return;
+    }
+    if (g_running) SetTimer(g_app.viewWindow, kSlideshowTimer, IntervalMs(), SlideshowTick);
+}
+
+} // namespace
+
+bool StartSlideshow() {
+    const FileList& list = g_app.session.list;
+    if (g_running || list.count < 2) return false;
+    if (!g_app.settings.Repeat && list.current + 1 >= list.count) return false;
+    if (!AskUnsavedChanges()) return false;
+    CloseListWindow();
+    HideCursorOnce(true);
+    g_running = true;
+    g_app.acceleratorsSuspended = true;
+    SetTimer(g_app.viewWindow, kSlideshowTimer, IntervalMs(), SlideshowTick);
+    return true;
+}
+
+void StopSlideshow() {
+    if (!g_running) return;
+    KillTimer(g_app.viewWindow, kSlideshowTimer);
+    g_running = false;
+    g_app.acceleratorsSuspended = false;
+    HideCursorOnce(false);
+}
+
+bool SlideshowRunning() {
+    return g_running;
+}
+
+bool StopSlideshowOnInput(const MSG& message) {
+    if (!g_running) return false;
+    switch (message.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_MBUTTONDOWN: StopSlideshow(); return true;
+    default: return false;
+    }
+}
+
+} // namespace qv

@@ -1,0 +1,207 @@
+// The SubWindow's two panes: the current image and the result image (tool or save preview), one
+// shared geometry, pane layouts and the image pane's scroll bars.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "app/app_state.h"
+#include "viewer/display_modes.h"
+#include "viewer/view_paint.h"
+#include "viewer/view_window.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kPane1Id = 1010;
+constexpr int kPane2Id = 1011;
+constexpr int32_t kLayoutBoth = 0;
+constexpr int32_t kLayoutImageOnly = 1;
+constexpr int32_t kLayoutResultOnly = 2;
+
+HWND g_pane1 = nullptr;
+HWND g_pane2 = nullptr;
+int32_t g_layout = kLayoutBoth;
+ViewSize g_paneSize{1, 1}; // client of a pane without scroll bars
+bool g_hBar = false, g_vBar = false;
+
+HWND CreatePane(const wchar_t* className, int id) {
+    return CreateWindowExW(WS_EX_STATICEDGE, className, nullptr, WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 1, 1,
+                           g_app.subWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_app.instance, nullptr);
+}
+
+void SetBar(HWND pane, int bar, const ScrollBarInfo& info) {
+    SCROLLINFO si{sizeof si, SIF_ALL | SIF_DISABLENOSCROLL};
+    si.nMin = info.minimum;
+    si.nMax = info.maximum;
+    si.nPage = static_cast<UINT>(info.page);
+    si.nPos = info.position;
+    SetScrollInfo(pane, bar, &si, TRUE);
+}
+
+void ApplyBars(const PaneScrollBars& bars, bool horizontal, bool vertical) {
+    if (horizontal != g_hBar) ShowScrollBar(g_pane1, SB_HORZ, horizontal);
+    if (vertical != g_vBar) ShowScrollBar(g_pane1, SB_VERT, vertical);
+    g_hBar = horizontal;
+    g_vBar = vertical;
+    if (horizontal) SetBar(g_pane1, SB_HORZ, bars.horizontal);
+    if (vertical) SetBar(g_pane1, SB_VERT, bars.vertical);
+}
+
+void InvalidatePanes() {
+    if (g_pane1) InvalidateRect(g_pane1, nullptr, FALSE);
+    if (g_pane2) InvalidateRect(g_pane2, nullptr, FALSE);
+}
+
+void OnScroll(HWND pane, bool vertical, WPARAM wParam) {
+    SCROLLINFO si{sizeof si, SIF_TRACKPOS};
+    GetScrollInfo(pane, vertical ? SB_VERT : SB_HORZ, &si);
+    if (!ApplyScrollBarAction(&g_app.geometry, vertical, LOWORD(wParam), si.nTrackPos)) return;
+    ApplyBars(PaneScrollBarValues(g_app.geometry, g_hBar, g_vBar), g_hBar, g_vBar);
+    InvalidatePanes();
+}
+
+// The result image with the shared geometry when it has the current image's size, otherwise
+// fitted into the pane.
+void PaintResult(HWND pane, HDC dc) {
+    const ViewSettings s = ViewSettingsFrom(g_app.settings);
+    const ImageBuffer& result = g_app.session.result;
+    HBRUSH background = static_cast<HBRUSH>(GetStockObject(SurfaceBackgroundBrush(s, DisplayMode::SubWindow)));
+    RECT client;
+    GetClientRect(pane, &client);
+    if (!result.pixels || result.header.biWidth <= 0 || result.header.biHeight <= 0) {
+        FillRect(dc, &client, background);
+        return;
+    }
+    const ViewGeometry& g = g_app.geometry;
+    int32_t w = result.header.biWidth, h = result.header.biHeight;
+    SetStretchBltMode(dc, PaneStretchMode(g));
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    if (w == g.imageWidth && h == g.imageHeight) {
+        PaintPlan plan = PlanPaint(g);
+        for (int i = 0; i < plan.fillCount; ++i) {
+            RECT r{plan.fills[i].left, plan.fills[i].top, plan.fills[i].right, plan.fills[i].bottom};
+            FillRect(dc, &r, background);
+        }
+        if (plan.drawImage)
+            StretchDIBits(dc, plan.destination.left, plan.destination.top, plan.destination.Width(),
+                          plan.destination.Height(), plan.sourceX, plan.sourceY, plan.sourceWidth, plan.sourceHeight,
+                          result.pixels, AsBitmapInfo(&result), DIB_RGB_COLORS, SRCCOPY);
+        return;
+    }
+    FillRect(dc, &client, background);
+    double zoom = FitZoom(client.right, client.bottom, w, h);
+    ViewSize size = ScaleImage(zoom > 1.0 ? 1.0 : zoom, w, h);
+    int x = (client.right - size.width) / 2, y = (client.bottom - size.height) / 2;
+    StretchDIBits(dc, x, y, size.width, size.height, 0, 0, w, h, result.pixels, AsBitmapInfo(&result), DIB_RGB_COLORS,
+                  SRCCOPY);
+}
+
+} // namespace
+
+LRESULT CALLBACK ImagePaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        PaintViewSurface(window, dc, DisplayMode::SubWindow);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND: return 1;
+    case WM_HSCROLL: OnScroll(window, false, wParam); return 0;
+    case WM_VSCROLL: OnScroll(window, true, wParam); return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ResultPaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        PaintResult(window, dc);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND: return 1;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void LayOutSubWindow() {
+    HWND sub = g_app.subWindow;
+    if (!sub) return;
+    if (!g_pane1) g_pane1 = CreatePane(kPane1Class, kPane1Id);
+    if (!g_pane2) g_pane2 = CreatePane(kPane2Class, kPane2Id);
+    if (!g_pane1 || !g_pane2) return;
+    RECT client;
+    GetClientRect(sub, &client);
+    int32_t top = 0; // the rebar joins above the panes with the editing tools
+    int32_t W = client.right, H = client.bottom - top;
+    if (W < 1 || H < 1) return;
+    HDWP batch = BeginDeferWindowPos(2);
+    auto place = [&](HWND pane, bool shown, int32_t x, int32_t w) {
+        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
+        batch = DeferWindowPos(batch, pane, nullptr, x, top, w, H, flags);
+    };
+    int32_t paneWidth = W;
+    switch (g_layout) {
+    case kLayoutImageOnly:
+        place(g_pane1, true, 0, W);
+        place(g_pane2, false, 0, W);
+        break;
+    case kLayoutResultOnly:
+        place(g_pane1, false, 0, W);
+        place(g_pane2, true, 0, W);
+        break;
+    default:
+        paneWidth = W / 2 - 1;
+        place(g_pane1, true, 0, paneWidth);
+        place(g_pane2, true, W - paneWidth, paneWidth);
+        break;
+    }
+    EndDeferWindowPos(batch);
+    RECT edge{0, 0, 0, 0};
+    AdjustWindowRectEx(&edge, WS_CHILD, FALSE, WS_EX_STATICEDGE);
+    g_paneSize.width = std::max<int32_t>(1, paneWidth - (edge.right - edge.left));
+    g_paneSize.height = std::max<int32_t>(1, H - (edge.bottom - edge.top));
+    if (g_app.displayMode == DisplayMode::SubWindow) {
+        ScaleView(&g_app.geometry);
+        RefreshPanes();
+    }
+}
+
+HWND SurfaceWindow() {
+    if (g_app.displayMode != DisplayMode::SubWindow) return g_app.viewWindow;
+    if (!g_pane1) return g_app.subWindow;
+    return g_layout == kLayoutResultOnly ? g_pane2 : g_pane1;
+}
+
+HWND BeginSurfaceFit() {
+    HWND window = SurfaceWindow();
+    if (window == g_pane1 && (g_hBar || g_vBar)) ApplyBars(PaneScrollBars{}, false, false);
+    return window;
+}
+
+void RefreshPanes() {
+    if (!g_pane1) return;
+    const int32_t vWidth = GetSystemMetrics(SM_CXVSCROLL), hHeight = GetSystemMetrics(SM_CYHSCROLL);
+    // only the image pane carries scroll bars
+    bool barsOn = g_app.settings.ScrlBar && g_layout != kLayoutResultOnly;
+    PaneScrollBars bars = DecidePaneScrollBars(&g_app.geometry, barsOn, g_paneSize, vWidth, hHeight);
+    ApplyBars(bars, bars.horizontal.shown, bars.vertical.shown);
+    InvalidatePanes();
+}
+
+void SetPaneLayout(int32_t layout) {
+    if (layout < kLayoutBoth || layout > kLayoutResultOnly) return;
+    g_layout = layout;
+    LayOutSubWindow();
+}
+
+int32_t PaneLayout() {
+    return g_layout;
+}
+
+} // namespace qv
