@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include "app/app_state.h"
+#include "app/command_ids.h"
 #include "app/file_commands_win.h"
 #include "app/language_module.h"
 #include "app/ui_strings.h"
@@ -20,17 +21,6 @@ namespace qv {
 
 namespace {
 
-constexpr int32_t kCmdSaveAs = 5012;
-constexpr int32_t kCmdSaveOver = 5013;
-constexpr int32_t kCmdToggleDither = 5800;
-constexpr int32_t kCmdSavePreview = 5810;
-constexpr int32_t kCmdToggleInterlace = 5820;
-constexpr int32_t kCmdToggleSaveGamma = 5840;
-constexpr int32_t kCmdToggleProgressive = 5850;
-constexpr int32_t kCmdToggleExifCopy = 5855;
-constexpr int32_t kCmdSampling0 = 5860;
-constexpr int32_t kCmdMarkers0 = 5870;
-constexpr int32_t kCmdToggleTrim = 5880;
 constexpr uint32_t kStrLosslessLabel = 20025;
 constexpr uint32_t kMsgCannotPlace = 30008;
 constexpr DWORD kSaveDialogFlags = 0x88082E;
@@ -293,7 +283,7 @@ bool HandleSaveCommand(int32_t command) {
     Settings& s = g_app.settings;
     switch (command) {
     case kCmdSaveAs: RunSaveAsDialog(); return true;
-    case kCmdSaveOver: SaveOver(); return true;
+    case kCmdSave: SaveOver(); return true;
     case kCmdSavePreview: ShowSavePreview(); return true;
     case kCmdToggleDither: return Toggle(&s.Dither);
     case kCmdToggleInterlace: return Toggle(&s.Interlace);

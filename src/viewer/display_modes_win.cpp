@@ -12,11 +12,8 @@ namespace qv {
 
 namespace {
 
-constexpr int32_t kCmdSlideshow = 5250;
-constexpr int32_t kCmdListWindow = 5311;
-constexpr int32_t kCmdScrollBars = 5710;
-constexpr int32_t kCmdPaneLayoutFirst = 5720;
-constexpr int32_t kCmdPaneLayoutLast = 5722;
+constexpr int32_t kCmdPaneLayoutFirst = kCmdPaneSingle;
+constexpr int32_t kCmdPaneLayoutLast = kCmdPaneStacked;
 
 constexpr DWORD kCaptionStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
