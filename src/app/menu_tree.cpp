@@ -65,7 +65,7 @@ constexpr int32_t kToolItems[] = {kCmdOptions, kCmdKeyConfigTemporary};
 constexpr int32_t kHelpItems[] = {kCmdHelp, kCmdStartupInfo, kCmdAbout};
 constexpr int32_t kZoomPresetItems[] = {kCmdZoom1000, kCmdZoom400, kCmdZoom200, kCmdZoom50, kCmdZoom25, kCmdZoom10};
 
-constexpr MenuPopupSpec kPopups[] = {
+constexpr MenuPopupLayout kPopups[] = {
     {0, kMainItems},
     {0, kZoomPresetItems},
     {kMenuFile, kFileItems},
@@ -147,22 +147,22 @@ bool IsArchiveBound(int32_t command) {
 
 } // namespace
 
-std::span<const MenuPopupSpec> MenuPopups() {
+std::span<const MenuPopupLayout> MenuPopups() {
     return kPopups;
 }
 
-const MenuPopupSpec* FindMenuPopup(int32_t number) {
+const MenuPopupLayout* FindMenuPopup(int32_t number) {
     if (number == 0) return nullptr;
-    for (const MenuPopupSpec& p : kPopups)
+    for (const MenuPopupLayout& p : kPopups)
         if (p.number == number) return &p;
     return nullptr;
 }
 
-const MenuPopupSpec& MainPopup() {
+const MenuPopupLayout& MainPopup() {
     return kPopups[0];
 }
 
-const MenuPopupSpec& ZoomPresetPopup() {
+const MenuPopupLayout& ZoomPresetPopup() {
     return kPopups[1];
 }
 

@@ -9,7 +9,7 @@
 
 namespace qv {
 
-struct MenuPopupSpec {
+struct MenuPopupLayout {
     int32_t number; // the submenu's number (also its text); 0 for the main and zoom-preset popups
     std::span<const int32_t> items;
     bool radio = false; // every item is a radio item
@@ -17,10 +17,10 @@ struct MenuPopupSpec {
 
 // The main popup, the zoom-preset popup and every submenu; an item whose number is a submenu's
 // opens that submenu. The tools popup lists only its fixed items: the external programs follow.
-std::span<const MenuPopupSpec> MenuPopups();
-const MenuPopupSpec* FindMenuPopup(int32_t number);
-const MenuPopupSpec& MainPopup();
-const MenuPopupSpec& ZoomPresetPopup();
+std::span<const MenuPopupLayout> MenuPopups();
+const MenuPopupLayout* FindMenuPopup(int32_t number);
+const MenuPopupLayout& MainPopup();
+const MenuPopupLayout& ZoomPresetPopup();
 
 // True for commands whose handlers exist. Every other command is shown disabled; a subsystem that
 // brings a handler adds its numbers to this one list.

@@ -89,17 +89,17 @@ void AppendExternalPrograms(HMENU menu, const std::vector<AccelEntry>& keys,
     if (!any) AppendItem(menu, NewRecord(kCmdNoExternalProgram, keys, configurable), nullptr, false);
 }
 
-HMENU BuildPopup(const MenuPopupSpec& spec, const std::vector<AccelEntry>& keys,
+HMENU BuildPopup(const MenuPopupLayout& layout, const std::vector<AccelEntry>& keys,
                  const std::vector<AccelEntry>& configurable) {
     HMENU menu = CreatePopupMenu();
     if (!menu) return nullptr;
-    g_menus.popups.emplace_back(menu, spec.number);
-    for (int32_t item : spec.items) {
-        const MenuPopupSpec* child = FindMenuPopup(item);
+    g_menus.popups.emplace_back(menu, layout.number);
+    for (int32_t item : layout.items) {
+        const MenuPopupLayout* child = FindMenuPopup(item);
         HMENU submenu = child ? BuildPopup(*child, keys, configurable) : nullptr;
-        AppendItem(menu, NewRecord(item, keys, configurable), submenu, spec.radio);
+        AppendItem(menu, NewRecord(item, keys, configurable), submenu, layout.radio);
     }
-    if (spec.number == kMenuTools) AppendExternalPrograms(menu, keys, configurable);
+    if (layout.number == kMenuTools) AppendExternalPrograms(menu, keys, configurable);
     return menu;
 }
 

@@ -142,13 +142,13 @@ UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPara
             SendMessageW(explorer, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(SaveFormatExtension(format)));
             wchar_t name[MAX_PATH] = {};
             SendMessageW(explorer, CDM_GETSPEC, MAX_PATH, reinterpret_cast<LPARAM>(name));
-            std::wstring spec(name);
-            size_t dot = spec.find_last_of(L'.');
-            size_t sep = spec.find_last_of(L'\\');
+            std::wstring shownName(name);
+            size_t dot = shownName.find_last_of(L'.');
+            size_t sep = shownName.find_last_of(L'\\');
             if (dot != std::wstring::npos && (sep == std::wstring::npos || dot > sep)) {
-                spec.erase(dot);
-                SendMessageW(explorer, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(spec.c_str()));
-                SendMessageW(explorer, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(spec.c_str()));
+                shownName.erase(dot);
+                SendMessageW(explorer, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(shownName.c_str()));
+                SendMessageW(explorer, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(shownName.c_str()));
             }
         }
         return 0;

@@ -14,12 +14,12 @@ namespace {
 
 TEST(MenuTree, EverySubmenuHangsOnceAndEveryNumberAppearsOnce) {
     std::map<int32_t, int> uses;
-    for (const MenuPopupSpec& p : MenuPopups())
+    for (const MenuPopupLayout& p : MenuPopups())
         for (int32_t item : p.items)
             ++uses[item];
     for (const auto& [number, count] : uses)
         EXPECT_EQ(count, 1) << number;
-    for (const MenuPopupSpec& p : MenuPopups()) {
+    for (const MenuPopupLayout& p : MenuPopups()) {
         if (p.number == 0) continue;
         EXPECT_EQ(uses.count(p.number), 1u) << "submenu " << p.number << " is not reachable";
         EXPECT_EQ(FindMenuPopup(p.number), &p);
@@ -32,7 +32,7 @@ TEST(MenuTree, MainAndZoomPresetPopupsInTheirOrder) {
     EXPECT_EQ(main, (std::vector<int32_t>{5000, 5100, 5200, 5300, 5400, 5500, 5530, 5540, 5550}));
     const std::vector<int32_t> zoom(ZoomPresetPopup().items.begin(), ZoomPresetPopup().items.end());
     EXPECT_EQ(zoom, (std::vector<int32_t>{5260, 5261, 5262, 5263, 5264, 5265}));
-    const MenuPopupSpec* file = FindMenuPopup(kMenuFile);
+    const MenuPopupLayout* file = FindMenuPopup(kMenuFile);
     ASSERT_NE(file, nullptr);
     ASSERT_EQ(file->items.size(), 15u);
     // the JPEG items are listed 5014, 5021, 5020
@@ -42,7 +42,7 @@ TEST(MenuTree, MainAndZoomPresetPopupsInTheirOrder) {
 
 TEST(MenuTree, OnlySortAndBackgroundAreRadioGroups) {
     std::set<int32_t> radio;
-    for (const MenuPopupSpec& p : MenuPopups())
+    for (const MenuPopupLayout& p : MenuPopups())
         if (p.radio) radio.insert(p.number);
     EXPECT_EQ(radio, (std::set<int32_t>{kMenuSort, kMenuBackground}));
 }
@@ -51,7 +51,7 @@ TEST(MenuTree, EveryMenuCommandCanCarryAKey) {
     std::set<int32_t> configurable;
     for (const AccelEntry& e : DefaultAcceleratorEntries())
         configurable.insert(e.command);
-    for (const MenuPopupSpec& p : MenuPopups())
+    for (const MenuPopupLayout& p : MenuPopups())
         for (int32_t item : p.items)
             if (!FindMenuPopup(item) && item != kCmdKeyConfigTemporary) EXPECT_EQ(configurable.count(item), 1u) << item;
 }

@@ -39,7 +39,7 @@ protected:
 };
 
 TEST_P(ShippedMenuTextsTest, EveryMenuItemAndSubmenuHasItsText) {
-    for (const MenuPopupSpec& popup : MenuPopups())
+    for (const MenuPopupLayout& popup : MenuPopups())
         for (int32_t item : popup.items) {
             EXPECT_FALSE(UiText(item).empty()) << item;
             EXPECT_LE(UiText(item + kMenuSuffixOffset).size(), 32u) << item;
