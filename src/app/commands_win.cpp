@@ -33,7 +33,7 @@ bool HandleZoomCommand(int32_t command) {
     ViewGeometry& g = g_app.geometry;
     if (g.imageWidth <= 0) return false;
     const ViewSettings s = ViewSettingsFrom(g_app.settings);
-    HWND window = SurfaceWindow();
+    HWND window = BeginSurfaceFit(); // a pane's scroll bars must not shrink what Fit fits into
     SurfaceMetrics m = MeasureSurface(window, g_app.displayMode, s);
     if (!ApplyZoomCommand(&g, command, FitArea(g, s, m))) return false;
     if (g_app.displayMode == DisplayMode::ViewWindow && s.FitWin && !IsZoomed(window)) {

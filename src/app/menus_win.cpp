@@ -227,6 +227,12 @@ void ShowZoomPresetMenu(HWND owner, POINT screen) {
     TrackMenu(g_menus.zoomPreset, owner, screen);
 }
 
+HMENU MenuPopupOf(int32_t number) {
+    for (const auto& [menu, popupNumber] : g_menus.popups)
+        if (popupNumber == number && number != 0) return menu;
+    return nullptr;
+}
+
 void OnContextMenuMessage(HWND window, LPARAM lParam) {
     POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     if (p.x == -1 && p.y == -1) p = ClientOrigin(window);

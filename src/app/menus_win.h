@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 namespace qv {
 
 // From the current language module and accelerator table (start-up, after the UI font).
@@ -16,6 +18,9 @@ void RebuildMenus();
 // code calls this for a right click without a drag.
 void ShowContextMenu(HWND owner, POINT screen);
 void ShowZoomPresetMenu(HWND owner, POINT screen);
+// The built popup of a submenu number (the SubWindow's tool-group buttons show 5105-5108 alone);
+// null when there is none.
+HMENU MenuPopupOf(int32_t number);
 
 // WM_CONTEXTMENU: at the pointer, or at the client origin when it came from the keyboard.
 void OnContextMenuMessage(HWND window, LPARAM lParam);

@@ -26,6 +26,8 @@
 #include "sources/extension_class.h"
 #include "viewer/animation_win.h"
 #include "viewer/display_modes.h"
+#include "viewer/sub_hooks_win.h"
+#include "viewer/sub_rebar_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -301,7 +303,9 @@ void HandleInstanceRequest(const InstanceRequest& request) {
 
 bool ShutDownFromClose(bool askUnsaved) {
     if (askUnsaved && !AskUnsavedChanges()) return false;
-    // tool windows, hooks, edit history and clipboard blocks join here with their owners
+    // tool windows, edit history and clipboard blocks join here with their owners
+    RemoveSubWindowHooks();
+    g_app.settings.RebarRow = SubRebarRowCount(g_app.settings.RebarRow);
     if (g_app.session.list.watch) g_app.session.list.watch->Close();
     DiscardPreview(&g_app.preview);
     FreeImageSession(&g_app.session);
@@ -393,7 +397,7 @@ int RunQuorvel(HINSTANCE instance, int show) {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (StopSlideshowOnInput(message)) continue;
-        if (!g_app.acceleratorsSuspended && g_app.accelerators && g_app.viewWindow &&
+        if (!g_app.acceleratorsSuspended && !KeyReachesField(message) && g_app.accelerators && g_app.viewWindow &&
             TranslateAcceleratorW(g_app.viewWindow, g_app.accelerators, &message))
             continue;
         TranslateMessage(&message);

@@ -13,6 +13,7 @@
 #include "app/ui_strings.h"
 #include "image/format_detect.h"
 #include "image/load_pipeline.h"
+#include "image/save_bar_win.h"
 #include "platform/platform.h"
 #include "sources/extension_class.h"
 #include "viewer/view_window.h"
@@ -150,9 +151,11 @@ UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPara
                 SendMessageW(explorer, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(shownName.c_str()));
                 SendMessageW(explorer, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(shownName.c_str()));
             }
+            if (g_app.displayMode == DisplayMode::SubWindow) SelectSaveBarFormat(format);
         }
         return 0;
     }
+    case CDN_INITDONE: PlaceBelowSaveOptionsBar(explorer); return 0;
     case CDN_FILEOK: {
         auto* state = reinterpret_cast<SaveDialogState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
         if (state && !state->archivePath.empty() &&

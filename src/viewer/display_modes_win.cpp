@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "app/command_ids.h"
 #include "viewer/animation_win.h"
+#include "viewer/sub_hooks_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -98,6 +99,7 @@ void EnterSubWindow(int show) {
     StopSlideshow();
     if (g_app.displayMode == DisplayMode::FullScreen) LeaveFullScreenTo(true);
     g_app.displayMode = DisplayMode::SubWindow;
+    InstallSubWindowHooks();
     StopAnimation(); // animations play in the ViewWindow and full screen only
     BringOntoMonitorOf(g_app.subWindow, g_app.viewWindow);
     ShowWindow(g_app.subWindow, show);
@@ -110,6 +112,7 @@ void EnterSubWindow(int show) {
 void LeaveSubWindow(bool showViewWindow) {
     if (g_app.displayMode != DisplayMode::SubWindow) return;
     g_app.displayMode = DisplayMode::ViewWindow;
+    RemoveSubWindowHooks();
     BringOntoMonitorOf(g_app.viewWindow, g_app.subWindow);
     if (showViewWindow) ShowWindow(g_app.viewWindow, SW_SHOWNORMAL);
     ShowWindow(g_app.subWindow, SW_HIDE);

@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "viewer/display_modes.h"
+#include "viewer/sub_rebar_win.h"
 #include "viewer/view_paint.h"
 #include "viewer/view_window.h"
 
@@ -137,7 +138,7 @@ void LayOutSubWindow() {
     if (!g_pane1 || !g_pane2) return;
     RECT client;
     GetClientRect(sub, &client);
-    int32_t top = 0; // the rebar joins above the panes with the editing tools
+    int32_t top = LayOutSubRebar(sub); // the panes sit below the rebar
     int32_t W = client.right, H = client.bottom - top;
     if (W < 1 || H < 1) return;
     HDWP batch = BeginDeferWindowPos(2);
@@ -192,6 +193,7 @@ void RefreshPanes() {
     PaneScrollBars bars = DecidePaneScrollBars(&g_app.geometry, barsOn, g_paneSize, vWidth, hHeight);
     ApplyBars(bars, bars.horizontal.shown, bars.vertical.shown);
     InvalidatePanes();
+    RefreshSubRebar(); // the zoom field follows every zoom, fit and new image
 }
 
 void SetPaneLayout(int32_t layout) {

@@ -1,0 +1,290 @@
+// The SubWindow's rebar in the real Quorvel.exe: the panes below it, the zoom field showing and
+// setting the zoom, keys typed into a field reaching it instead of the accelerators, the
+// save-options bar setting what the settings file gets, Enter in a number field showing the
+// preview, and the rebar's rows kept across runs.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/settings.h"
+#include "app/settings_file.h"
+#include "e2e_support_win.h"
+#include "viewer/view_geometry.h"
+
+namespace qvtest {
+namespace {
+
+constexpr int kZoomFieldId = 1040;
+constexpr int kFormatListId = 1050;
+constexpr int kQualityFieldId = 1061;
+constexpr uint32_t kSlotFormat = 73;
+constexpr uint32_t kSlotQuality = 89;
+constexpr int kImageWidth = 1200, kImageHeight = 900;
+constexpr COLORREF kImageColour = RGB(200, 0, 0);
+constexpr DWORD kStepTimeoutMs = 10000;
+
+template <typename Predicate> bool WaitFor(Predicate done, DWORD timeoutMs = kStepTimeoutMs) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
+        if (done()) return true;
+        PumpMessages(kPollIntervalMs);
+    }
+    return done();
+}
+
+struct FindById {
+    int id;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchId(HWND window, LPARAM data) {
+    auto* f = reinterpret_cast<FindById*>(data);
+    if (GetDlgCtrlID(window) == f->id) {
+        f->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Any descendant of `root` with the control id.
+HWND Descendant(HWND root, int id) {
+    FindById f{id};
+    EnumChildWindows(root, MatchId, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+std::wstring Text(HWND window) {
+    wchar_t text[64] = {};
+    SendMessageW(window, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+bool Near(COLORREF a, COLORREF b, int tolerance) {
+    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+COLORREF PixelOf(HWND window, int x, int y) {
+    Capture shot;
+    if (!CaptureClientArea(window, &shot)) return CLR_INVALID;
+    return shot.Pixel(x < 0 ? shot.width + x : x, y < 0 ? shot.height + y : y);
+}
+
+// A real click in the middle of a control, as the user gives a field the keyboard.
+bool ClickInto(HWND top, HWND control) {
+    SetForegroundWindow(top);
+    PumpMessages(100);
+    RECT r;
+    if (!GetWindowRect(control, &r)) return false;
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    bool ok = SendInput(2, input, sizeof(INPUT)) == 2;
+    PumpMessages(200);
+    return ok;
+}
+
+class SubRebarTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        CloseAllProgramWindows(kViewWindowClass);
+        CloseAllProgramWindows(kSubWindowClass);
+    }
+
+    // Starts in the SubWindow on a large red image, which the panes show reduced.
+    HWND StartInSubWindow(const std::vector<SlotValue>& extra = {}) {
+        std::vector<SlotValue> slots = QuietSettings();
+        slots.push_back(IntSlot(qv::kSlotStart, 1));
+        slots.insert(slots.end(), extra.begin(), extra.end());
+        if (!folder_.Create(slots)) return nullptr;
+        if (!WriteFileBytes(folder_.File(L"big.bmp"), SolidBmpBytes(kImageWidth, kImageHeight, kImageColour)))
+            return nullptr;
+        process_ = Launch(folder_.exePath(), {folder_.File(L"big.bmp")});
+        if (!process_.valid()) return nullptr;
+        view_ = WaitForProcessWindow(process_, kViewWindowClass, kStartTimeoutMs, false);
+        HWND sub = WaitForProcessWindow(process_, kSubWindowClass);
+        if (!sub || !WaitForTitleContaining(sub, L"big.bmp")) return nullptr;
+        sub_ = sub;
+        rebar_ = FindWindowExW(sub, nullptr, REBARCLASSNAMEW, nullptr);
+        pane1_ = FindWindowExW(sub, nullptr, L"Quorvel_sch1_class", nullptr);
+        pane2_ = FindWindowExW(sub, nullptr, L"Quorvel_sch2_class", nullptr);
+        zoomField_ = Descendant(sub, kZoomFieldId);
+        PumpMessages(300);
+        return sub;
+    }
+
+    // The percentage the fitted image should show in the image pane.
+    int32_t FittedPercent() const {
+        RECT c;
+        GetClientRect(pane1_, &c);
+        return qv::ZoomPercent(qv::FitZoom(c.right, c.bottom, kImageWidth, kImageHeight));
+    }
+
+    bool Close() { return CloseAndWait(view_, process_); }
+
+    int32_t StoredInt(uint32_t slot) const {
+        qv::SettingsReader reader;
+        if (!reader.Open(folder_.settingsPath())) return -1000;
+        return reader.ReadInt(slot, -1000);
+    }
+
+    // Chooses a format in the format list as a click would.
+    void ChooseFormat(int32_t format) {
+        HWND list = Descendant(sub_, kFormatListId);
+        ASSERT_NE(list, nullptr);
+        SendMessageW(list, CB_SETCURSEL, format, 0);
+        SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(kFormatListId, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+    }
+
+    ProgramFolder folder_;
+    ProcessOwner process_;
+    HWND view_ = nullptr, sub_ = nullptr, rebar_ = nullptr, pane1_ = nullptr, pane2_ = nullptr, zoomField_ = nullptr;
+};
+
+TEST_F(SubRebarTest, RebarSpansTheTopAndThePanesSitBelowIt) {
+    HWND sub = StartInSubWindow();
+    ASSERT_NE(sub, nullptr);
+    ASSERT_NE(rebar_, nullptr) << "no rebar in the SubWindow";
+    ASSERT_NE(pane1_, nullptr);
+    ASSERT_NE(pane2_, nullptr);
+    EXPECT_TRUE(IsWindowVisible(rebar_));
+    RECT client, bar, p1, p2;
+    GetClientRect(sub, &client);
+    GetWindowRect(rebar_, &bar);
+    GetWindowRect(pane1_, &p1);
+    GetWindowRect(pane2_, &p2);
+    MapWindowPoints(nullptr, sub, reinterpret_cast<POINT*>(&bar), 2);
+    MapWindowPoints(nullptr, sub, reinterpret_cast<POINT*>(&p1), 2);
+    MapWindowPoints(nullptr, sub, reinterpret_cast<POINT*>(&p2), 2);
+    EXPECT_EQ(bar.top, 0);
+    EXPECT_EQ(bar.right - bar.left, client.right) << "the rebar spans the width";
+    EXPECT_GT(bar.bottom, 20);
+    // default RebarRow 2: the tool bar on one row, zoom and save options on the next
+    EXPECT_EQ(SendMessageW(rebar_, RB_GETROWCOUNT, 0, 0), 2);
+
+    int32_t W = client.right, w = W / 2 - 1;
+    EXPECT_EQ(p1.top, bar.bottom) << "pane 1 starts below the rebar";
+    EXPECT_EQ(p2.top, bar.bottom);
+    EXPECT_EQ(p1.bottom, client.bottom);
+    EXPECT_EQ(p1.left, 0);
+    EXPECT_EQ(p1.right - p1.left, w);
+    EXPECT_EQ(p2.left, W - w);
+    EXPECT_EQ(p2.right - p2.left, w);
+    EXPECT_TRUE(Close());
+}
+
+TEST_F(SubRebarTest, ZoomFieldShowsTheFitAndEnterSetsTheTypedZoom) {
+    HWND sub = StartInSubWindow();
+    ASSERT_NE(sub, nullptr);
+    ASSERT_NE(zoomField_, nullptr) << "no zoom field";
+    int32_t fitted = FittedPercent();
+    ASSERT_LT(fitted, 100) << "the test image should be reduced to fit";
+    EXPECT_EQ(Text(zoomField_), std::to_wstring(fitted) + L"%");
+    // fitted by width: the pane's top and bottom rows are background
+    COLORREF corner = PixelOf(pane1_, 1, 1);
+    EXPECT_NE(corner, kImageColour);
+
+    SendMessageW(zoomField_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"200"));
+    ASSERT_TRUE(PostKey(zoomField_, VK_RETURN));
+    EXPECT_TRUE(WaitFor([&] { return Text(zoomField_) == L"200%"; })) << "field shows " << Text(zoomField_);
+    // at 200 % the image covers the whole pane
+    EXPECT_TRUE(WaitFor([&] { return PixelOf(pane1_, 1, 1) == kImageColour; }));
+    EXPECT_TRUE(IsWindowVisible(sub)) << "Enter in the field must not toggle full screen";
+
+    // out of range clamps to 1600 %; the zoom commands afterwards move the field along
+    SendMessageW(zoomField_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"5000%"));
+    ASSERT_TRUE(PostKey(zoomField_, VK_RETURN));
+    EXPECT_TRUE(WaitFor([&] { return Text(zoomField_) == L"1600%"; })) << "field shows " << Text(zoomField_);
+    ASSERT_TRUE(PostCommand(sub, 5220)); // 100 %
+    EXPECT_TRUE(WaitFor([&] { return Text(zoomField_) == L"100%"; })) << "field shows " << Text(zoomField_);
+    ASSERT_TRUE(PostCommand(sub, 5210)); // fit
+    EXPECT_TRUE(WaitFor([&] { return Text(zoomField_) == std::to_wstring(fitted) + L"%"; }))
+        << "field shows " << Text(zoomField_);
+    EXPECT_TRUE(Close());
+}
+
+TEST_F(SubRebarTest, KeysTypedIntoTheFieldReachItInsteadOfTheirCommands) {
+    HWND sub = StartInSubWindow();
+    ASSERT_NE(sub, nullptr);
+    ASSERT_NE(zoomField_, nullptr);
+    std::wstring before = Text(zoomField_);
+    COLORREF corner = PixelOf(pane1_, 1, 1);
+    SendMessageW(zoomField_, EM_SETSEL, before.size(), before.size());
+    // Space toggles fit and 100 %, the digit runs an external program, Tab leaves the SubWindow
+    ASSERT_TRUE(PostKey(zoomField_, VK_SPACE));
+    ASSERT_TRUE(PostKey(zoomField_, '5'));
+    ASSERT_TRUE(PostKey(zoomField_, VK_TAB));
+    EXPECT_TRUE(WaitFor([&] { return Text(zoomField_) == before + L" 5"; })) << "field shows " << Text(zoomField_);
+    PumpMessages(500);
+    EXPECT_EQ(PixelOf(pane1_, 1, 1), corner) << "Space reached the zoom command";
+    EXPECT_TRUE(IsWindowVisible(sub)) << "Tab reached the SubWindow command";
+    EXPECT_EQ(Text(zoomField_), before + L" 5");
+    // Backspace and the arrows edit the field as well (posted keys: the translated Backspace
+    // queues behind keys posted before it, so one step at a time)
+    ASSERT_TRUE(PostKey(zoomField_, VK_BACK));
+    EXPECT_TRUE(WaitFor([&] { return Text(zoomField_) == before + L" "; })) << "field shows " << Text(zoomField_);
+    ASSERT_TRUE(PostKey(zoomField_, VK_LEFT));
+    ASSERT_TRUE(PostKey(zoomField_, VK_BACK));
+    EXPECT_TRUE(WaitFor([&] { return Text(zoomField_) == before.substr(0, before.size() - 1) + L" "; }))
+        << "field shows " << Text(zoomField_);
+    EXPECT_TRUE(Close());
+}
+
+TEST_F(SubRebarTest, FormatListAndQualityFieldReachTheSettingsFile) {
+    HWND sub = StartInSubWindow();
+    ASSERT_NE(sub, nullptr);
+    HWND quality = Descendant(sub, kQualityFieldId);
+    ASSERT_NE(quality, nullptr);
+    EXPECT_FALSE(IsWindowVisible(quality)) << "BMP has no quality";
+    ChooseFormat(2); // JPEG
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(quality) != FALSE; })) << "JPEG shows its quality";
+    EXPECT_EQ(Text(quality), L"75");
+    SendMessageW(quality, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"90"));
+    ASSERT_TRUE(Close());
+    EXPECT_EQ(StoredInt(kSlotFormat), 2);
+    EXPECT_EQ(StoredInt(kSlotQuality), 90);
+    EXPECT_EQ(StoredInt(qv::kSlotRebarRow), 2);
+}
+
+TEST_F(SubRebarTest, EnterInTheQualityFieldShowsThePreviewInPaneTwo) {
+    HWND sub = StartInSubWindow({IntSlot(kSlotFormat, 2)});
+    ASSERT_NE(sub, nullptr);
+    HWND quality = Descendant(sub, kQualityFieldId);
+    ASSERT_NE(quality, nullptr);
+    ASSERT_TRUE(IsWindowVisible(quality));
+    RECT c2;
+    GetClientRect(pane2_, &c2);
+    COLORREF empty = PixelOf(pane2_, c2.right / 2, c2.bottom / 2);
+    EXPECT_FALSE(Near(empty, kImageColour, 40)) << "pane 2 shows something before the preview";
+
+    ASSERT_TRUE(ClickInto(sub, quality));
+    SendMessageW(quality, EM_SETSEL, 0, -1);
+    ASSERT_TRUE(TypeKey(sub, '8'));
+    ASSERT_TRUE(TypeKey(sub, '5'));
+    EXPECT_TRUE(WaitFor([&] { return Text(quality) == L"85"; })) << "field shows " << Text(quality);
+    ASSERT_TRUE(TypeKey(sub, VK_RETURN));
+    // the JPEG preview of the red image, decoded again, fills pane 2's middle
+    EXPECT_TRUE(WaitFor([&] { return Near(PixelOf(pane2_, c2.right / 2, c2.bottom / 2), kImageColour, 12); }))
+        << "no preview in pane 2";
+    EXPECT_TRUE(IsWindowVisible(sub)) << "Enter in the field must not toggle full screen";
+    ASSERT_TRUE(Close());
+    EXPECT_EQ(StoredInt(kSlotQuality), 85);
+}
+
+TEST_F(SubRebarTest, OneStoredRowStartsWithOneRowAndIsKept) {
+    HWND sub = StartInSubWindow({IntSlot(qv::kSlotRebarRow, 1)});
+    ASSERT_NE(sub, nullptr);
+    ASSERT_NE(rebar_, nullptr);
+    EXPECT_EQ(SendMessageW(rebar_, RB_GETROWCOUNT, 0, 0), 1);
+    ASSERT_TRUE(Close());
+    EXPECT_EQ(StoredInt(qv::kSlotRebarRow), 1);
+}
+
+} // namespace
+} // namespace qvtest
