@@ -310,10 +310,12 @@ int32_t CreateZoomControls(HWND panel) {
     button.fsStyle = BTNS_WHOLEDROPDOWN | BTNS_AUTOSIZE;
     button.iString = -1;
     SendMessageW(g_bar.zoomPreset, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
+    // as tall as the field beside it, so that the arrow sits level with the text
+    SendMessageW(g_bar.zoomPreset, TB_SETBUTTONSIZE, 0, MAKELPARAM(16, kFieldHeight));
     SIZE size{};
     SendMessageW(g_bar.zoomPreset, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
     LONG w = std::max<LONG>(size.cx, 16);
-    SetWindowPos(g_bar.zoomPreset, nullptr, x, 0, w, kPanelHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(g_bar.zoomPreset, nullptr, x, y, w, kFieldHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     return x + w;
 }
 
