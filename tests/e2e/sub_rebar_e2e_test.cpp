@@ -19,6 +19,7 @@ namespace qvtest {
 namespace {
 
 constexpr int kZoomFieldId = 1040;
+constexpr int kZoomPresetId = 1041;
 constexpr int kFormatListId = 1050;
 constexpr int kQualityFieldId = 1061;
 constexpr uint32_t kSlotFormat = 73;
@@ -275,6 +276,69 @@ TEST_F(SubRebarTest, EnterInTheQualityFieldShowsThePreviewInPaneTwo) {
     EXPECT_TRUE(IsWindowVisible(sub)) << "Enter in the field must not toggle full screen";
     ASSERT_TRUE(Close());
     EXPECT_EQ(StoredInt(kSlotQuality), 85);
+}
+
+HWND WaitForTopLevel(const ProcessOwner& process, const wchar_t* className) {
+    HWND found = nullptr;
+    WaitFor([&] {
+        std::vector<HWND> windows = FindTopLevelWindows(className, process.id(), true);
+        found = windows.empty() ? nullptr : windows.front();
+        return found != nullptr;
+    });
+    return found;
+}
+
+TEST_F(SubRebarTest, ZoomPresetButtonOpensThePresetMenu) {
+    HWND sub = StartInSubWindow();
+    ASSERT_NE(sub, nullptr);
+    HWND presets = Descendant(sub, kZoomPresetId);
+    ASSERT_NE(presets, nullptr);
+    ASSERT_TRUE(ClickInto(sub, presets));
+    HWND menu = WaitForTopLevel(process_, L"#32768");
+    ASSERT_NE(menu, nullptr) << "no preset menu";
+    RECT button, m;
+    GetWindowRect(presets, &button);
+    GetWindowRect(menu, &m);
+    EXPECT_GE(m.top, button.bottom - 1) << "the menu opens below its button";
+    // 1000 %, 400 %, 200 %: the third item
+    ASSERT_TRUE(TypeKey(sub, VK_DOWN));
+    ASSERT_TRUE(TypeKey(sub, VK_DOWN));
+    ASSERT_TRUE(TypeKey(sub, VK_DOWN));
+    ASSERT_TRUE(TypeKey(sub, VK_RETURN));
+    EXPECT_TRUE(WaitFor([&] { return Text(zoomField_) == L"200%"; })) << "field shows " << Text(zoomField_);
+    EXPECT_TRUE(IsWindowVisible(sub));
+    EXPECT_TRUE(Close());
+}
+
+TEST_F(SubRebarTest, SaveAsDialogSitsBelowTheBarAndItsTypeMovesTheFormatList) {
+    HWND sub = StartInSubWindow();
+    ASSERT_NE(sub, nullptr);
+    HWND list = Descendant(sub, kFormatListId);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), 0);
+    ASSERT_TRUE(PostCommand(sub, 5012));
+    HWND dialog = WaitForTopLevel(process_, L"#32770");
+    ASSERT_NE(dialog, nullptr) << "no save-as dialog";
+    PumpMessages(300);
+    RECT bar, box;
+    GetWindowRect(GetParent(list), &bar);
+    GetWindowRect(dialog, &box);
+    EXPECT_EQ(box.top, bar.bottom) << "the dialog sits directly below the save-options bar";
+    EXPECT_EQ(box.left, bar.left);
+
+    constexpr int kTypeList = 0x470; // the dialog's file-type list
+    HWND types = GetDlgItem(dialog, kTypeList);
+    ASSERT_NE(types, nullptr);
+    SendMessageW(types, CB_SETCURSEL, 3, 0); // TIFF
+    // as a choice with the mouse ends: Wine's dialog acts on the first, Windows' on the second
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kTypeList, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kTypeList, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
+    EXPECT_TRUE(WaitFor([&] { return SendMessageW(list, CB_GETCURSEL, 0, 0) == 3; }))
+        << "the format list did not follow the dialog's type";
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+    ASSERT_TRUE(Close());
+    EXPECT_EQ(StoredInt(kSlotFormat), 3);
 }
 
 TEST_F(SubRebarTest, OneStoredRowStartsWithOneRowAndIsKept) {
