@@ -88,8 +88,7 @@ LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM data) {
             int32_t open = OpenToolGroup();
             if (open != 0 &&
                 ToolGroupToSwitchTo(open, ToolGroupButtonAt(mouse->pt), HasCurrentImage(g_app.session)) != 0) {
-                EndMenu();
-                PostMessageW(g_app.subWindow, WM_APP, 0, 0);
+                SwitchToolGroupMenu();
                 return 1;
             }
         } else if ((message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) &&

@@ -432,6 +432,8 @@ int32_t LayOutSubRebar(HWND sub) {
     }
     g_bar.laying = true;
     SendMessageW(g_bar.rebar, WM_SIZE, 0, 0); // the rebar spans its parent's width by itself
+    auto rows = static_cast<int32_t>(SendMessageW(g_bar.rebar, RB_GETROWCOUNT, 0, 0));
+    SendMessageW(g_bar.rebar, RB_MAXIMIZEBAND, MaximisedBandIndex(rows), FALSE);
     g_bar.laying = false;
     RECT r{};
     GetWindowRect(g_bar.rebar, &r);
@@ -495,6 +497,13 @@ void ResizeSaveBand(int32_t width) {
 
 int32_t OpenToolGroup() {
     return g_bar.openGroup;
+}
+
+void SwitchToolGroupMenu() {
+    if (g_bar.openGroup == 0) return;
+    g_bar.openGroup = 0; // once: further moves before the menu has closed change nothing
+    EndMenu();
+    PostMessageW(g_app.subWindow, WM_APP, 0, 0);
 }
 
 int32_t ToolGroupButtonAt(POINT screen) {

@@ -40,5 +40,7 @@ void ReturnFocusToSubWindow();
 // point (0: none).
 int32_t OpenToolGroup();
 int32_t ToolGroupButtonAt(POINT screen);
+// Ends the open tool-group menu; the SubWindow then opens the one under the pointer (WM_APP).
+void SwitchToolGroupMenu();
 
 } // namespace qv
