@@ -237,6 +237,26 @@ TEST_F(SubRebarTest, KeysTypedIntoTheFieldReachItInsteadOfTheirCommands) {
     EXPECT_TRUE(Close());
 }
 
+TEST_F(SubRebarTest, TypedSpaceStaysInTheFieldUntilAClickIntoThePaneTakesTheKeysBack) {
+    HWND sub = StartInSubWindow({IntSlot(kSlotFormat, 2)});
+    ASSERT_NE(sub, nullptr);
+    HWND quality = Descendant(sub, kQualityFieldId);
+    ASSERT_NE(quality, nullptr);
+    std::wstring fitted = Text(zoomField_);
+    ASSERT_TRUE(ClickInto(sub, quality));
+    ASSERT_TRUE(TypeKey(sub, VK_SPACE));
+    ASSERT_TRUE(TypeKey(sub, VK_LEFT)); // also the first-image command
+    PumpMessages(500);
+    EXPECT_EQ(Text(zoomField_), fitted) << "Space typed into the quality field ran the zoom command";
+    EXPECT_EQ(Text(quality), L"75");
+
+    ASSERT_TRUE(ClickInto(sub, pane1_));
+    ASSERT_TRUE(TypeKey(sub, VK_SPACE));
+    EXPECT_TRUE(WaitFor([&] { return Text(zoomField_) == L"100%"; }))
+        << "after a click into the pane Space should toggle to 100 %, field shows " << Text(zoomField_);
+    EXPECT_TRUE(Close());
+}
+
 TEST_F(SubRebarTest, FormatListAndQualityFieldReachTheSettingsFile) {
     HWND sub = StartInSubWindow();
     ASSERT_NE(sub, nullptr);
