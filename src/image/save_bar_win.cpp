@@ -12,6 +12,7 @@
 #include "app/app_state.h"
 #include "app/command_ids.h"
 #include "app/language_module.h"
+#include "image/image_buffer.h"
 #include "image/save_pipeline.h"
 #include "viewer/rebar_rules.h"
 #include "viewer/rebar_strings.h"
@@ -248,8 +249,10 @@ void ListChosen(int id, int32_t choice) {
     if (choice < 0) return;
     switch (id) {
     case kFormatListId:
+        // the lossless path rewrites a JPEG file: offered only for an image that came from one
+        if (choice == kSaveJpegLossless && g_app.session.current.sourceFormat != kFormatJpeg) choice = kSaveJpeg;
         if (choice < kFormatCount) g_app.settings.Format = choice;
-        LayOutBar();
+        SyncSaveBar(); // the list shows the corrected choice, the bar the format's options
         break;
     case kSamplingListId: RunCommand(kCmdSampling0 + choice); break;
     case kMarkerListId: RunCommand(kCmdMarkers0 + choice); break;

@@ -263,6 +263,8 @@ TEST_F(SubRebarTest, FormatListAndQualityFieldReachTheSettingsFile) {
     HWND quality = Descendant(sub, kQualityFieldId);
     ASSERT_NE(quality, nullptr);
     EXPECT_FALSE(IsWindowVisible(quality)) << "BMP has no quality";
+    ChooseFormat(5); // JPEG lossless needs a JPEG source: a BMP gets plain JPEG
+    EXPECT_EQ(SendMessageW(Descendant(sub, kFormatListId), CB_GETCURSEL, 0, 0), 2);
     ChooseFormat(2); // JPEG
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(quality) != FALSE; })) << "JPEG shows its quality";
     EXPECT_EQ(Text(quality), L"75");
