@@ -44,17 +44,27 @@ void PostCommandToSubWindow(int32_t command) {
     PostMessageW(g_app.subWindow, WM_COMMAND, static_cast<WPARAM>(command), 0);
 }
 
+// Keys for an open menu or for a dialog or message box in front of the SubWindow are theirs.
+bool KeyForSubWindow(HWND history) {
+    GUITHREADINFO info{sizeof info};
+    if (GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)))
+        return false;
+    HWND active = GetActiveWindow();
+    return active == g_app.subWindow || (history && active == history);
+}
+
 LRESULT CALLBACK KeyboardHook(int code, WPARAM key, LPARAM flags) {
     // only first presses; commands run after the hook through posted messages
+    HWND history = nullptr;
     if (code == HC_ACTION && (flags & kKeyUpOrRepeat) == 0 && g_app.displayMode == DisplayMode::SubWindow &&
-        !Ask(g_tool.areaDragging, false)) {
+        (key == VK_RETURN || key == VK_ESCAPE) && !Ask(g_tool.areaDragging, false) &&
+        KeyForSubWindow(history = HistoryWindow())) {
         SubWindowKeyFacts facts;
         facts.toolOpen = Ask(g_tool.toolOpen, false);
         facts.toolTakesEnter = Ask(g_tool.toolTakesEnter, true);
         facts.colourPicking = Ask(g_tool.colourPicking, false);
         HWND focus = GetFocus();
         facts.numberFieldFocused = IsSaveBarNumberField(focus);
-        HWND history = key == VK_ESCAPE ? HistoryWindow() : nullptr;
         facts.historyOpen = history != nullptr;
         bool swallow = false;
         switch (DecideSubWindowKey(static_cast<uint32_t>(key), facts, &swallow)) {

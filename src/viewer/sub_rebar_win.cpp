@@ -346,7 +346,7 @@ bool InsertBand(HWND child, UINT id, const wchar_t* label, int32_t width, int32_
 
 bool CreateRebar(HWND sub) {
     if (!RegisterPanelClass()) return false;
-    g_bar.rebar = CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr,
+    g_bar.rebar = CreateWindowExW(0, REBARCLASSNAMEW, nullptr,
                                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT |
                                       RBS_BANDBORDERS | CCS_NODIVIDER | CCS_TOP,
                                   0, 0, 0, 0, sub, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRebarId)),
