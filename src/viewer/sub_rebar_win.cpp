@@ -13,6 +13,7 @@
 #include "app/menu_tree.h"
 #include "app/menus_win.h"
 #include "image/save_bar_win.h"
+#include "viewer/bar_icons_win.h"
 #include "viewer/display_modes.h"
 #include "viewer/rebar_rules.h"
 #include "viewer/rebar_strings.h"
@@ -42,37 +43,51 @@ constexpr UINT_PTR kSubWindowSubclass = 2;
 
 struct MainButton {
     int32_t command; // 0: separator
-    uint32_t label;
+    uint32_t label;  // the tooltip of a button with a picture; the text of the others
+    int icon;        // -1: text only
     bool dropDown;
 };
 
 // clang-format off
 constexpr MainButton kMainButtons[] = {
-    {kCmdOpen, kStrBarOpen, false},
-    {kCmdSaveAs, kStrBarSaveAs, false},
-    {kCmdSave, kStrBarSave, false},
-    {0, 0, false},
-    {kCmdPreviousImage, kStrBarPrevious, false},
-    {kCmdNextImage, kStrBarNext, false},
-    {0, 0, false},
-    {kCmdZoomFit, kStrBarFit, false},
-    {kCmdZoomActual, kStrBarActualSize, false},
-    {0, 0, false},
-    {kCmdFullScreen, kStrBarFullScreen, false},
-    {kCmdSubWindow, kStrBarViewer, false},
-    {0, 0, false},
-    {kMenuSelectionAndPainting, kStrBarSelection, true},
-    {kMenuSizeAndOrientation, kStrBarSize, true},
-    {kMenuColour, kStrBarColour, true},
-    {kMenuEffects, kStrBarEffects, true},
+    {kCmdOpen, kStrBarOpen, kIconOpen, false},
+    {kCmdSaveAs, kStrBarSaveAs, kIconSaveAs, false},
+    {kCmdSave, kStrBarSave, kIconSave, false},
+    {0, 0, -1, false},
+    {kCmdPreviousImage, kStrBarPrevious, kIconPrevious, false},
+    {kCmdNextImage, kStrBarNext, kIconNext, false},
+    {0, 0, -1, false},
+    {kCmdZoomFit, kStrBarFit, kIconFit, false},
+    {kCmdZoomActual, kStrBarActualSize, kIconActualSize, false},
+    {0, 0, -1, false},
+    {kCmdFullScreen, kStrBarFullScreen, kIconFullScreen, false},
+    {kCmdSubWindow, kStrBarViewer, kIconViewer, false},
+    {0, 0, -1, false},
+    {kMenuSelectionAndPainting, kStrBarSelection, -1, true},
+    {kMenuSizeAndOrientation, kStrBarSize, -1, true},
+    {kMenuColour, kStrBarColour, -1, true},
+    {kMenuEffects, kStrBarEffects, -1, true},
 };
 // clang-format on
 
+struct ImageListOwner {
+    HIMAGELIST list = nullptr;
+    ~ImageListOwner() { reset(nullptr); }
+    void reset(HIMAGELIST other) {
+        if (list) ImageList_Destroy(list);
+        list = other;
+    }
+    HIMAGELIST get() const { return list; }
+    explicit operator bool() const { return list != nullptr; }
+};
+
 struct RebarState {
     HWND rebar = nullptr;
+    ImageListOwner icons;
     HWND mainPanel = nullptr, mainToolBar = nullptr;
     HWND savePanel = nullptr, zoomField = nullptr, zoomPreset = nullptr;
-    int32_t shownPercent = -1; // what the zoom field shows; -1 for nothing yet
+    int32_t shownPercent = -1;     // what the zoom field shows; -1 for nothing yet
+    int32_t zoomControlsWidth = 0; // band 2 never gets narrower than the zoom field
     int32_t openGroup = 0;
     UINT nextToolBandId = kFirstToolBandId;
     bool laying = false;
@@ -213,12 +228,14 @@ HWND CreateMainToolBar(HWND panel) {
                               g_app.instance, nullptr);
     if (!tb) return nullptr;
     SendMessageW(tb, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageW(tb, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
-    SendMessageW(tb, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
+    // pictures for the commands, text for the tool groups
+    SendMessageW(tb, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
+    if (!g_bar.icons) g_bar.icons.reset(CreateBarIcons());
+    SendMessageW(tb, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(g_bar.icons.get()));
     SendMessageW(tb, WM_SETFONT, reinterpret_cast<WPARAM>(RebarFont()), FALSE);
     for (const MainButton& b : kMainButtons) {
         TBBUTTON button{};
-        button.iBitmap = I_IMAGENONE;
+        button.iBitmap = b.icon >= 0 && g_bar.icons ? b.icon : I_IMAGENONE;
         if (b.command == 0) {
             button.fsStyle = BTNS_SEP;
             button.iBitmap = kGap;
@@ -228,6 +245,7 @@ HWND CreateMainToolBar(HWND panel) {
             button.iString = SendMessageW(tb, TB_ADDSTRINGW, 0, reinterpret_cast<LPARAM>(label.c_str()));
             button.idCommand = b.command;
             button.fsStyle = BTNS_AUTOSIZE | (b.dropDown ? BTNS_WHOLEDROPDOWN : BTNS_BUTTON);
+            if (button.iBitmap == I_IMAGENONE) button.fsStyle |= BTNS_SHOWTEXT;
             button.fsState = b.dropDown ? 0 : TBSTATE_ENABLED; // the groups wait for their tools
         }
         SendMessageW(tb, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
@@ -327,7 +345,9 @@ int32_t WindowWidth(HWND window) {
     return r.right - r.left;
 }
 
-bool InsertBand(HWND child, UINT id, const wchar_t* label, int32_t width, int32_t height, bool breakBefore) {
+// `minWidth` is what the band keeps when another band of its row is maximised.
+bool InsertBand(HWND child, UINT id, const wchar_t* label, int32_t width, int32_t minWidth, int32_t height,
+                bool breakBefore) {
     REBARBANDINFOW band{sizeof band};
     band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE | RBBIM_IDEALSIZE | RBBIM_ID;
     band.fStyle = RBBS_CHILDEDGE | RBBS_GRIPPERALWAYS | (breakBefore ? RBBS_BREAK : 0);
@@ -336,7 +356,7 @@ bool InsertBand(HWND child, UINT id, const wchar_t* label, int32_t width, int32_
         band.lpText = const_cast<wchar_t*>(label);
     }
     band.hwndChild = child;
-    band.cxMinChild = std::min<int32_t>(width, 48); // narrow windows clip the band instead of hiding it
+    band.cxMinChild = std::min(width, minWidth);
     band.cyMinChild = height;
     band.cx = width;
     band.cxIdeal = width;
@@ -365,6 +385,7 @@ bool CreateRebar(HWND sub) {
     g_bar.savePanel = CreateRebarPanel(g_bar.rebar, kSavePanelId, SavePanelMessage);
     if (g_bar.savePanel) {
         int32_t x = CreateZoomControls(g_bar.savePanel);
+        g_bar.zoomControlsWidth = x + 2;
         int32_t right = CreateSaveBarControls(g_bar.savePanel, x + kGap, kPanelHeight);
         SetWindowPos(g_bar.savePanel, nullptr, 0, 0, right + 2, kPanelHeight, SWP_NOZORDER);
     }
@@ -373,10 +394,12 @@ bool CreateRebar(HWND sub) {
     if (g_bar.mainPanel) {
         RECT r;
         GetWindowRect(g_bar.mainPanel, &r);
-        InsertBand(g_bar.mainPanel, kMainBandId, nullptr, r.right - r.left, r.bottom - r.top, false);
+        // every main button stays visible; a narrow window moves band 2 to a row of its own
+        InsertBand(g_bar.mainPanel, kMainBandId, nullptr, r.right - r.left, r.right - r.left, r.bottom - r.top, false);
     }
     if (g_bar.savePanel)
-        InsertBand(g_bar.savePanel, kSaveBandId, nullptr, WindowWidth(g_bar.savePanel), kPanelHeight, rows > 1);
+        InsertBand(g_bar.savePanel, kSaveBandId, nullptr, WindowWidth(g_bar.savePanel), g_bar.zoomControlsWidth,
+                   kPanelHeight, rows > 1);
     SendMessageW(g_bar.rebar, RB_MAXIMIZEBAND, MaximisedBandIndex(rows), FALSE);
     ShowZoomInField(true);
     RefreshMainButtons();
@@ -458,7 +481,8 @@ bool AddSubRebarBand(HWND child, const std::wstring& label, int32_t minHeight) {
     RECT r{};
     GetWindowRect(child, &r);
     int32_t height = std::max<int32_t>(minHeight, r.bottom - r.top);
-    if (!InsertBand(child, g_bar.nextToolBandId++, label.c_str(), r.right - r.left, height, true)) return false;
+    int32_t width = r.right - r.left;
+    if (!InsertBand(child, g_bar.nextToolBandId++, label.c_str(), width, width, height, true)) return false;
     LayOutSubWindow();
     return true;
 }
@@ -489,7 +513,7 @@ void ResizeSaveBand(int32_t width) {
     if (index < 0) return;
     REBARBANDINFOW band{sizeof band};
     band.fMask = RBBIM_IDEALSIZE | RBBIM_CHILDSIZE;
-    band.cxMinChild = std::min<int32_t>(width, 48);
+    band.cxMinChild = std::min(width, g_bar.zoomControlsWidth);
     band.cyMinChild = kPanelHeight;
     band.cxIdeal = width;
     SendMessageW(g_bar.rebar, RB_SETBANDINFOW, index, reinterpret_cast<LPARAM>(&band));
