@@ -114,6 +114,9 @@ TEST_F(CommandsTest, RightClickOpensTheOwnerDrawnContextMenu) {
     Capture shot;
     ASSERT_TRUE(CaptureClientArea(menu, &shot));
     EXPECT_FALSE(shot.IsUniform()) << "the menu items drew no text";
+    // the items fill their background with the menu colour, not black
+    COLORREF corner = shot.Pixel(shot.width / 2, 3);
+    EXPECT_EQ(corner, GetSysColor(COLOR_MENU)) << std::hex << corner;
     RECT m{};
     GetWindowRect(menu, &m);
     EXPECT_GT(m.bottom - m.top, 9 * 12) << "nine items in the main popup";
