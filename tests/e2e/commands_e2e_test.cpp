@@ -14,9 +14,7 @@
 namespace qvtest {
 namespace {
 
-constexpr const wchar_t* kDialogClass = L"#32770";
 constexpr const wchar_t* kPopupMenuClass = L"#32768";
-constexpr DWORD kShortWaitMs = 10000;
 
 class CommandsTest : public ::testing::Test {
 protected:
@@ -32,21 +30,12 @@ protected:
         return WaitForProcessWindow(process_, kViewWindowClass);
     }
 
-    HWND WaitForWindowOfClass(const wchar_t* className, DWORD timeoutMs = kShortWaitMs) {
-        for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
-            std::vector<HWND> found = FindTopLevelWindows(className, process_.id(), true);
-            if (!found.empty()) return found.front();
-            PumpMessages(kPollIntervalMs);
-        }
-        return nullptr;
+    HWND WaitForWindowOfClass(const wchar_t* className) {
+        return WaitForProcessWindow(process_, className, kStepTimeoutMs);
     }
 
-    bool WaitForWidth(HWND window, int expected, DWORD timeoutMs = kShortWaitMs) {
-        for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
-            if (WindowWidth(window) == expected) return true;
-            PumpMessages(kPollIntervalMs);
-        }
-        return false;
+    bool WaitForWidth(HWND window, int expected) {
+        return WaitUntil(kStepTimeoutMs, [&] { return WindowWidth(window) == expected; });
     }
 
     static int WindowWidth(HWND window) {
@@ -73,8 +62,7 @@ TEST_F(CommandsTest, DefaultKeysOpenTheOpenDialogAndEscCloses) {
     HWND dialog = WaitForWindowOfClass(kDialogClass);
     ASSERT_NE(dialog, nullptr) << "Ctrl+O did not open the open dialog";
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    for (DWORD waited = 0; IsWindow(dialog) && waited < kShortWaitMs; waited += kPollIntervalMs)
-        PumpMessages(kPollIntervalMs);
+    WaitUntilGone(dialog);
     ASSERT_FALSE(IsWindow(dialog));
 
     ASSERT_TRUE(PostKey(view, VK_ESCAPE));
@@ -96,8 +84,7 @@ TEST_F(CommandsTest, SpaceTogglesBetweenFitAndActualSize) {
     ASSERT_LT(fitted, 450) << "the tall image should be shown reduced";
 
     ASSERT_TRUE(PostKey(view, VK_SPACE));
-    for (DWORD waited = 0; WindowWidth(view) == fitted && waited < kShortWaitMs; waited += kPollIntervalMs)
-        PumpMessages(kPollIntervalMs);
+    WaitUntil(kStepTimeoutMs, [&] { return !(WindowWidth(view) == fitted); });
     EXPECT_GE(WindowWidth(view), 600) << "Space did not show 100 %";
 
     ASSERT_TRUE(PostKey(view, VK_SPACE));
@@ -127,13 +114,15 @@ TEST_F(CommandsTest, RightClickOpensTheOwnerDrawnContextMenu) {
     Capture shot;
     ASSERT_TRUE(CaptureClientArea(menu, &shot));
     EXPECT_FALSE(shot.IsUniform()) << "the menu items drew no text";
+    // the items fill their background with the menu colour, not black
+    COLORREF corner = shot.Pixel(shot.width / 2, 3);
+    EXPECT_EQ(corner, GetSysColor(COLOR_MENU)) << std::hex << corner;
     RECT m{};
     GetWindowRect(menu, &m);
     EXPECT_GT(m.bottom - m.top, 9 * 12) << "nine items in the main popup";
 
     ASSERT_TRUE(TypeKey(view, VK_ESCAPE));
-    for (DWORD waited = 0; IsWindowVisible(menu) && waited < kShortWaitMs; waited += kPollIntervalMs)
-        PumpMessages(kPollIntervalMs);
+    WaitUntil(kStepTimeoutMs, [&] { return !(IsWindowVisible(menu)); });
     EXPECT_FALSE(IsWindowVisible(menu));
     EXPECT_FALSE(process_.HasExited()) << "the Esc that closed the menu must not close the program";
     EXPECT_TRUE(CloseAndWait(view, process_));
@@ -158,21 +147,14 @@ TEST_F(CommandsTest, KeyConfigurationDialogListsEveryCommandAndKey) {
 
     // Assign without a chosen command: the error box, and the dialog stays
     PostMessageW(dialog, WM_COMMAND, 3740, 0);
-    HWND error = nullptr;
-    for (DWORD waited = 0; !error && waited < kShortWaitMs; waited += kPollIntervalMs) {
-        for (HWND w : FindTopLevelWindows(kDialogClass, process_.id(), true))
-            if (w != dialog) error = w;
-        PumpMessages(kPollIntervalMs);
-    }
+    HWND error = WaitForDialogOtherThan(process_, dialog);
     ASSERT_NE(error, nullptr) << "no error box for an assignment without a command";
     EXPECT_EQ(WindowTitle(error), L"Keyboard shortcuts");
     PostMessageW(error, WM_COMMAND, IDOK, 0);
-    for (DWORD waited = 0; IsWindow(error) && waited < kShortWaitMs; waited += kPollIntervalMs)
-        PumpMessages(kPollIntervalMs);
+    WaitUntilGone(error);
 
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    for (DWORD waited = 0; IsWindow(dialog) && waited < kShortWaitMs; waited += kPollIntervalMs)
-        PumpMessages(kPollIntervalMs);
+    WaitUntilGone(dialog);
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
@@ -200,7 +182,7 @@ TEST_F(CommandsTest, StoredKeysApplyAfterARestart) {
     PumpMessages(700);
     EXPECT_NE(WindowTitle(view).find(L"a.bmp"), std::wstring::npos) << "Down kept its default key";
     ASSERT_TRUE(PostKey(view, 'N'));
-    EXPECT_TRUE(WaitForTitleContaining(view, L"b.bmp", kShortWaitMs)) << "N did not step to the next image";
+    EXPECT_TRUE(WaitForTitleContaining(view, L"b.bmp", kStepTimeoutMs)) << "N did not step to the next image";
     ASSERT_TRUE(CloseAndWait(view, process_));
 
     qv::SettingsReader reader;
@@ -219,8 +201,7 @@ TEST_F(CommandsTest, MinimisedWindowTakesOnlyTheRestoreKey) {
     HWND view = Start();
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(PostKey(view, VK_END));
-    for (DWORD waited = 0; !IsIconic(view) && waited < kShortWaitMs; waited += kPollIntervalMs)
-        PumpMessages(kPollIntervalMs);
+    WaitUntil(kStepTimeoutMs, [&] { return !(!IsIconic(view)); });
     ASSERT_TRUE(IsIconic(view)) << "End did not minimise";
 
     ASSERT_TRUE(PostKey(view, VK_ESCAPE));
@@ -228,8 +209,7 @@ TEST_F(CommandsTest, MinimisedWindowTakesOnlyTheRestoreKey) {
     EXPECT_FALSE(process_.HasExited()) << "Esc reached the minimised window";
 
     ASSERT_TRUE(PostKey(view, VK_END));
-    for (DWORD waited = 0; IsIconic(view) && waited < kShortWaitMs; waited += kPollIntervalMs)
-        PumpMessages(kPollIntervalMs);
+    WaitUntil(kStepTimeoutMs, [&] { return !(IsIconic(view)); });
     EXPECT_FALSE(IsIconic(view)) << "End did not restore";
     ASSERT_TRUE(PostKey(view, VK_ESCAPE));
     EXPECT_TRUE(process_.WaitForExit(kExitTimeoutMs)) << "Esc after restoring did not close";
@@ -274,20 +254,13 @@ TEST_F(CommandsTest, KeyChangedInTheDialogSurvivesARestart) {
     PumpMessages(300);
     // the same key again: refused, the selected entry holding it counts too
     PostMessageW(dialog, WM_COMMAND, 3740, 0);
-    HWND error = nullptr;
-    for (DWORD waited = 0; !error && waited < kShortWaitMs; waited += kPollIntervalMs) {
-        for (HWND w : FindTopLevelWindows(kDialogClass, process_.id(), true))
-            if (w != dialog) error = w;
-        PumpMessages(kPollIntervalMs);
-    }
+    HWND error = WaitForDialogOtherThan(process_, dialog);
     ASSERT_NE(error, nullptr) << "a key given twice was not refused";
     EXPECT_NE(MessageBoxText(error).find(L"already assigned"), std::wstring::npos) << MessageBoxText(error);
     PostMessageW(error, WM_COMMAND, IDOK, 0);
-    for (DWORD waited = 0; IsWindow(error) && waited < kShortWaitMs; waited += kPollIntervalMs)
-        PumpMessages(kPollIntervalMs);
+    WaitUntilGone(error);
     PostMessageW(dialog, WM_COMMAND, 3743, 0);
-    for (DWORD waited = 0; IsWindow(dialog) && waited < kShortWaitMs; waited += kPollIntervalMs)
-        PumpMessages(kPollIntervalMs);
+    WaitUntilGone(dialog);
     ASSERT_FALSE(IsWindow(dialog));
 
     for (int run = 0; run < 2; ++run) {
@@ -296,8 +269,7 @@ TEST_F(CommandsTest, KeyChangedInTheDialogSurvivesARestart) {
         HWND open = WaitForWindowOfClass(kDialogClass);
         ASSERT_NE(open, nullptr) << "N did not open the open dialog";
         PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
-        for (DWORD waited = 0; IsWindow(open) && waited < kShortWaitMs; waited += kPollIntervalMs)
-            PumpMessages(kPollIntervalMs);
+        WaitUntilGone(open);
         ASSERT_TRUE(CloseAndWait(view, process_));
         if (run == 0) {
             view = Start();

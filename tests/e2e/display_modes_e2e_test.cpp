@@ -16,16 +16,6 @@ constexpr UINT kCmdSlideshow = 5250;
 constexpr UINT kCmdListWindow = 5311;
 constexpr int kListBoxId = 1030;
 constexpr const wchar_t* kListWindowClass = L"Quorvel_list_class";
-constexpr DWORD kStepTimeoutMs = 10000;
-
-// Polls `done` while pumping this thread's messages; false on timeout.
-template <typename Predicate> bool WaitFor(Predicate done, DWORD timeoutMs = kStepTimeoutMs) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
-        if (done()) return true;
-        PumpMessages(kPollIntervalMs);
-    }
-    return done();
-}
 
 bool CoversItsMonitor(HWND window) {
     MONITORINFO info{sizeof info};
@@ -79,7 +69,7 @@ TEST_F(DisplayModesTest, EnterTogglesFullScreenAndBack) {
     GetWindowRect(view, &before);
 
     ASSERT_TRUE(PostKey(view, VK_RETURN));
-    EXPECT_TRUE(WaitFor([&] { return CoversItsMonitor(view) && !HasCaption(view); }))
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return CoversItsMonitor(view) && !HasCaption(view); }))
         << "full screen should cover the monitor without a caption";
     EXPECT_TRUE(IsWindowVisible(view));
     PumpMessages(300);
@@ -88,7 +78,7 @@ TEST_F(DisplayModesTest, EnterTogglesFullScreenAndBack) {
     EXPECT_EQ(shot.Pixel(shot.width / 2, shot.height / 2), RGB(200, 0, 0)) << "image not shown in full screen";
 
     ASSERT_TRUE(PostKey(view, VK_RETURN));
-    EXPECT_TRUE(WaitFor([&] { return HasCaption(view) && !CoversItsMonitor(view); }))
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return HasCaption(view) && !CoversItsMonitor(view); }))
         << "leaving full screen should give back the captioned window";
     RECT after;
     GetWindowRect(view, &after);
@@ -104,7 +94,7 @@ TEST_F(DisplayModesTest, TabSwitchesToTheSubWindowAndBackAndFullScreenReturnsThe
     ASSERT_NE(sub, nullptr);
 
     ASSERT_TRUE(PostKey(view, VK_TAB));
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(sub) && !IsWindowVisible(view); }))
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsWindowVisible(sub) && !IsWindowVisible(view); }))
         << "Tab should show the SubWindow and hide the ViewWindow";
     // the SubWindow becomes the window the title goes to
     EXPECT_TRUE(WaitForTitleContaining(sub, L"a.bmp", kStepTimeoutMs));
@@ -123,13 +113,14 @@ TEST_F(DisplayModesTest, TabSwitchesToTheSubWindowAndBackAndFullScreenReturnsThe
 
     // full screen entered from the SubWindow returns to it
     ASSERT_TRUE(PostKey(sub, VK_RETURN));
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(view) && !IsWindowVisible(sub) && CoversItsMonitor(view); }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs,
+                          [&] { return IsWindowVisible(view) && !IsWindowVisible(sub) && CoversItsMonitor(view); }));
     ASSERT_TRUE(PostKey(view, VK_RETURN));
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(sub) && !IsWindowVisible(view); }))
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsWindowVisible(sub) && !IsWindowVisible(view); }))
         << "leaving full screen should return to the SubWindow";
 
     ASSERT_TRUE(PostKey(sub, VK_TAB));
-    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(view) && !IsWindowVisible(sub); }))
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsWindowVisible(view) && !IsWindowVisible(sub); }))
         << "Tab again should return to the ViewWindow";
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
@@ -139,7 +130,8 @@ TEST_F(DisplayModesTest, SlideshowStepsThroughTheFolderAndAKeyStopsIt) {
     ASSERT_NE(view, nullptr);
 
     ASSERT_TRUE(PostCommand(view, kCmdSlideshow));
-    EXPECT_TRUE(WaitFor([&] { return CoversItsMonitor(view); })) << "the slideshow runs in full screen";
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return CoversItsMonitor(view); }))
+        << "the slideshow runs in full screen";
     EXPECT_TRUE(WaitForTitleContaining(view, L"b.bmp", kStepTimeoutMs));
     EXPECT_TRUE(WaitForTitleContaining(view, L"c.bmp", kStepTimeoutMs));
     // Repeat wraps around to the first entry
@@ -193,7 +185,7 @@ TEST_F(DisplayModesTest, ListWindowListsTheFolderAndOpensTheChosenEntry) {
     // navigating in the viewer moves the list's selection along
     ASSERT_TRUE(PostKey(view, VK_DOWN));
     EXPECT_TRUE(WaitForTitleContaining(view, L"c.bmp", kStepTimeoutMs));
-    EXPECT_TRUE(WaitFor([&] { return SendMessageW(box, LB_GETCURSEL, 0, 0) == 2; }));
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return SendMessageW(box, LB_GETCURSEL, 0, 0) == 2; }));
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
 

@@ -20,7 +20,6 @@ namespace {
 constexpr UINT kCmdLosslessTurnRight = 5020;
 constexpr UINT kCmdTextInfo = 5041;
 constexpr int kCtlExifList = 4041;
-constexpr const wchar_t* kDialogClass = L"#32770";
 
 class JpegE2eTest : public ::testing::Test {
 protected:
@@ -42,21 +41,8 @@ protected:
     }
 
     // A dialog or message box of the program: null when none appears within the time.
-    HWND WaitForDialog(DWORD timeoutMs = 10000) {
-        for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
-            std::vector<HWND> found = FindTopLevelWindows(kDialogClass, process_.id(), true);
-            if (!found.empty()) return found.front();
-            PumpMessages(kPollIntervalMs);
-        }
-        return nullptr;
-    }
-
-    bool WaitUntilGone(HWND window, DWORD timeoutMs = 10000) {
-        for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
-            if (!IsWindow(window)) return true;
-            PumpMessages(kPollIntervalMs);
-        }
-        return false;
+    HWND WaitForDialog(DWORD timeoutMs = kStepTimeoutMs) {
+        return WaitForDialogOtherThan(process_, nullptr, timeoutMs);
     }
 
     void ExpectRefusedTurn(const std::wstring& path, const std::string& before);

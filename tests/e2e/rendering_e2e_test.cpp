@@ -91,15 +91,12 @@ SIZE ClientSize(HWND window) {
 
 // Polls until the client size differs from `before`.
 bool WaitForClientChange(HWND window, SIZE before, DWORD timeoutMs = 10000) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
+    bool changed = WaitUntil(timeoutMs, [&] {
         SIZE now = ClientSize(window);
-        if (now.cx != before.cx || now.cy != before.cy) {
-            PumpMessages(kSettleMs);
-            return true;
-        }
-        PumpMessages(kPollIntervalMs);
-    }
-    return false;
+        return now.cx != before.cx || now.cy != before.cy;
+    });
+    if (changed) PumpMessages(kSettleMs);
+    return changed;
 }
 
 LPARAM ClientPoint(int x, int y) {

@@ -16,16 +16,6 @@ ULONGLONG Now() {
     return GetTickCount64();
 }
 
-// Polls `ready` until it holds or the time is up, running this thread's messages in between.
-template <typename Ready> bool PollUntil(DWORD timeoutMs, Ready ready) {
-    ULONGLONG deadline = Now() + timeoutMs;
-    for (;;) {
-        if (ready()) return true;
-        if (Now() >= deadline) return false;
-        PumpMessages(kPollIntervalMs);
-    }
-}
-
 std::wstring ModuleFolder() {
     wchar_t path[MAX_PATH * 4];
     DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
@@ -269,7 +259,7 @@ std::vector<HWND> FindTopLevelWindows(const wchar_t* className, DWORD processId,
 
 HWND WaitForProcessWindow(const ProcessOwner& process, const wchar_t* className, DWORD timeoutMs, bool visibleOnly) {
     HWND found = nullptr;
-    bool ok = PollUntil(timeoutMs, [&] {
+    bool ok = WaitUntil(timeoutMs, [&] {
         std::vector<HWND> windows = FindTopLevelWindows(className, process.id(), visibleOnly);
         if (!windows.empty()) found = windows.front();
         return found != nullptr || process.HasExited();
@@ -277,14 +267,28 @@ HWND WaitForProcessWindow(const ProcessOwner& process, const wchar_t* className,
     return ok ? found : nullptr;
 }
 
+bool WaitUntilGone(HWND window, DWORD timeoutMs) {
+    return WaitUntil(timeoutMs, [&] { return !IsWindow(window); });
+}
+
+HWND WaitForDialogOtherThan(const ProcessOwner& process, HWND except, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(timeoutMs, [&] {
+        for (HWND w : FindTopLevelWindows(kDialogClass, process.id(), true))
+            if (w != except) found = w;
+        return found != nullptr;
+    });
+    return found;
+}
+
 bool WaitForTitleContaining(HWND window, const std::wstring& part, DWORD timeoutMs) {
-    return PollUntil(timeoutMs, [&] { return IsWindow(window) && ContainsIgnoringCase(WindowTitle(window), part); });
+    return WaitUntil(timeoutMs, [&] { return IsWindow(window) && ContainsIgnoringCase(WindowTitle(window), part); });
 }
 
 std::vector<HWND> WaitForWindowsOfDistinctProcesses(const wchar_t* className, size_t count, DWORD timeoutMs) {
     DWORD self = GetCurrentProcessId();
     std::vector<HWND> result;
-    PollUntil(timeoutMs, [&] {
+    WaitUntil(timeoutMs, [&] {
         result.clear();
         std::set<DWORD> processes;
         for (HWND window : FindTopLevelWindows(className, 0, true)) {

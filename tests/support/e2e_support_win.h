@@ -18,9 +18,13 @@ namespace qvtest {
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kExitTimeoutMs = 20000;
 constexpr DWORD kPollIntervalMs = 50;
+// A step the program takes at once (a command, a dialog opening or closing).
+constexpr DWORD kStepTimeoutMs = 10000;
 
 constexpr const wchar_t* kViewWindowClass = L"Quorvel_vwin_class";
 constexpr const wchar_t* kSubWindowClass = L"Quorvel_swin_class";
+// Dialogs and message boxes.
+constexpr const wchar_t* kDialogClass = L"#32770";
 
 // One value to put into the settings file before the program starts.
 struct SlotValue {
@@ -100,6 +104,16 @@ ProcessOwner LaunchRaw(const std::wstring& exe, const std::wstring& parameters);
 void PumpMessages(DWORD milliseconds);
 bool PumpUntilSignalled(HANDLE handle, DWORD timeoutMs);
 
+// Polls `ready` until it holds or the time is up, running this thread's messages in between.
+template <typename Ready> bool WaitUntil(DWORD timeoutMs, Ready ready) {
+    ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (ready()) return true;
+        if (GetTickCount64() >= deadline) return false;
+        PumpMessages(kPollIntervalMs);
+    }
+}
+
 // ---- windows --------------------------------------------------------------------------------
 std::wstring WindowClassName(HWND window);
 std::wstring WindowTitle(HWND window);
@@ -110,6 +124,10 @@ std::vector<HWND> FindTopLevelWindows(const wchar_t* className, DWORD processId 
 // timeout or when the process ends first.
 HWND WaitForProcessWindow(const ProcessOwner& process, const wchar_t* className, DWORD timeoutMs = kStartTimeoutMs,
                           bool visibleOnly = true);
+// Polls until the window is destroyed.
+bool WaitUntilGone(HWND window, DWORD timeoutMs = kStepTimeoutMs);
+// Polls until the process shows a dialog or message box other than `except` (which may be null).
+HWND WaitForDialogOtherThan(const ProcessOwner& process, HWND except, DWORD timeoutMs = kStepTimeoutMs);
 // Polls until the window's title contains `part`.
 bool WaitForTitleContaining(HWND window, const std::wstring& part, DWORD timeoutMs = kStartTimeoutMs);
 // Polls until `count` visible top-level windows of the class exist, each in its own process.

@@ -3,37 +3,15 @@
 #include <cmath>
 #include <cstdint>
 
+#include "view_test_fixtures.h"
 #include "viewer/view_commands.h"
 #include "viewer/view_geometry.h"
 
 namespace qv {
 namespace {
 
-ViewGeometry Geometry(int32_t imageW, int32_t imageH, int32_t clientW, int32_t clientH, double zoom) {
-    ViewGeometry g;
-    SetViewImage(&g, imageW, imageH, DisplayMode::ViewWindow, ViewSize{1920, 1080});
-    SetViewClient(&g, clientW, clientH);
-    g.zoom = zoom;
-    ScaleView(&g);
-    LayoutView(&g);
-    return g;
-}
-
-SurfaceMetrics DesktopMetrics(DisplayMode surface) {
-    SurfaceMetrics m;
-    m.surface = surface;
-    m.monitor = ViewRect{0, 0, 1920, 1080};
-    m.workArea = ViewRect{0, 0, 1920, 1040};
-    m.captionFrame = WindowFrame{8, 31, 8, 8};
-    m.thinFrame = WindowFrame{4, 4, 4, 4};
-    m.minTrackWidth = 136;
-    m.screen = ViewSize{1920, 1080};
-    m.clientCentre = ViewPoint{960, 520};
-    m.pane = ViewSize{600, 400};
-    m.vScrollWidth = 17;
-    m.hScrollHeight = 17;
-    return m;
-}
+using test::DesktopMetrics;
+using test::Geometry;
 
 TEST(ViewScaleTest, ScaledSizeRoundsHalfUpAndIsNeverZero) {
     ViewSize s = ScaleImage(0.01, 1, 1);

@@ -1,26 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "view_test_fixtures.h"
 #include "viewer/view_commands.h"
 #include "viewer/view_input.h"
 
 namespace qv {
 namespace {
 
-SurfaceMetrics Metrics(DisplayMode surface) {
-    SurfaceMetrics m;
-    m.surface = surface;
-    m.monitor = ViewRect{0, 0, 1920, 1080};
-    m.workArea = ViewRect{0, 0, 1920, 1040};
-    m.captionFrame = WindowFrame{8, 31, 8, 8};
-    m.thinFrame = WindowFrame{4, 4, 4, 4};
-    m.minTrackWidth = 136;
-    m.screen = ViewSize{1920, 1080};
-    m.clientCentre = ViewPoint{960, 520};
-    m.pane = ViewSize{600, 400};
-    m.vScrollWidth = 17;
-    m.hScrollHeight = 17;
-    return m;
-}
+using test::DesktopMetrics;
+using test::Geometry;
 
 // A view of `imageW` x `imageH` loaded into a client of `clientW` x `clientH`.
 ViewState Loaded(int32_t imageW, int32_t imageH, int32_t clientW, int32_t clientH, const ViewSettings& s,
@@ -39,7 +27,7 @@ ViewSettings NoFitWin() {
 
 TEST(ViewFitOnLoadTest, ViewWindowAppliesTheShrinkRuleAtTheAreaEdge) {
     ViewSettings s = NoFitWin();
-    SurfaceMetrics m = Metrics(DisplayMode::ViewWindow);
+    SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
     ViewState v = Loaded(800, 600, 800, 600, s, m); // as large as the client: fitted, still 1.0
     EXPECT_DOUBLE_EQ(v.geometry.zoom, 1.0);
     v = Loaded(801, 600, 800, 600, s, m); // one pixel wider: shrunk
@@ -56,7 +44,7 @@ TEST(ViewFitOnLoadTest, ViewWindowAppliesTheShrinkRuleAtTheAreaEdge) {
 TEST(ViewFitOnLoadTest, ZoomPersistsOnlyWithTheSurfacesOwnSetting) {
     ViewSettings s = NoFitWin();
     s.VSmall = false;
-    SurfaceMetrics m = Metrics(DisplayMode::ViewWindow);
+    SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
     ViewState v = Loaded(100, 100, 800, 600, s, m);
     v.geometry.zoom = 3.0;
     ViewFitOnLoad(&v, 100, 100, s, m);
@@ -68,7 +56,7 @@ TEST(ViewFitOnLoadTest, ZoomPersistsOnlyWithTheSurfacesOwnSetting) {
     EXPECT_EQ(v.geometry.scaledWidth, 300);
 
     // full screen reads FLZoom and fits into the monitor with FSDown
-    SurfaceMetrics fs = Metrics(DisplayMode::FullScreen);
+    SurfaceMetrics fs = DesktopMetrics(DisplayMode::FullScreen);
     v.geometry.zoom = 3.0;
     ViewFitOnLoad(&v, 100, 100, s, fs);
     EXPECT_DOUBLE_EQ(v.geometry.zoom, 1.0);
@@ -79,7 +67,7 @@ TEST(ViewFitOnLoadTest, ZoomPersistsOnlyWithTheSurfacesOwnSetting) {
 
 TEST(ViewFitOnLoadTest, FittedViewWindowGetsItsRectangleAroundTheOldCentre) {
     ViewSettings s;
-    SurfaceMetrics m = Metrics(DisplayMode::ViewWindow);
+    SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
     ViewState v;
     SetViewClient(&v.geometry, 400, 300);
     ViewResponse r = ViewFitOnLoad(&v, 3000, 1000, s, m);
@@ -96,7 +84,7 @@ TEST(ViewFitOnLoadTest, FittedViewWindowGetsItsRectangleAroundTheOldCentre) {
 TEST(ViewFitOnLoadTest, SubWindowDecidesBarsFromThePane) {
     ViewSettings s;
     s.SWSmall = false;
-    SurfaceMetrics m = Metrics(DisplayMode::SubWindow);
+    SurfaceMetrics m = DesktopMetrics(DisplayMode::SubWindow);
     ViewState v;
     ViewResponse r = ViewFitOnLoad(&v, 1000, 300, s, m);
     ASSERT_TRUE(r.Has(kViewSetScrollBars));
@@ -118,7 +106,7 @@ TEST(ViewFitOnLoadTest, SubWindowDecidesBarsFromThePane) {
 TEST(ViewCommandTest, FitUsesTheSurfacesAreaAndScrollKeysActOnlyWhereNeeded) {
     ViewSettings s = NoFitWin();
     s.VSmall = false;
-    SurfaceMetrics m = Metrics(DisplayMode::ViewWindow);
+    SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
     ViewState v = Loaded(2000, 500, 800, 600, s, m);
     EXPECT_TRUE(v.geometry.largeImage); // wider than the screen
     v.geometry.largeImage = false;
@@ -135,7 +123,7 @@ TEST(ViewCommandTest, FitUsesTheSurfacesAreaAndScrollKeysActOnlyWhereNeeded) {
     r = ViewRunCommand(&v, kCmdZoomFit, s, m);
     EXPECT_DOUBLE_EQ(v.geometry.zoom, 0.4);
     EXPECT_FALSE(r.Has(kViewMoveWindow));
-    SurfaceMetrics fs = Metrics(DisplayMode::FullScreen);
+    SurfaceMetrics fs = DesktopMetrics(DisplayMode::FullScreen);
     ViewRunCommand(&v, kCmdZoomFit, s, fs);
     EXPECT_DOUBLE_EQ(v.geometry.zoom, 0.96);
     EXPECT_EQ(ViewRunCommand(&v, 5250, s, m).actions, 0u);
@@ -143,7 +131,7 @@ TEST(ViewCommandTest, FitUsesTheSurfacesAreaAndScrollKeysActOnlyWhereNeeded) {
 
 TEST(ViewCommandTest, FittedViewWindowFollowsEveryZoomChange) {
     ViewSettings s;
-    SurfaceMetrics m = Metrics(DisplayMode::ViewWindow);
+    SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
     ViewState v = Loaded(400, 300, 400, 300, s, m);
     ViewResponse r = ViewRunCommand(&v, kCmdZoomIn, s, m);
     ASSERT_TRUE(r.Has(kViewMoveWindow));
@@ -155,7 +143,7 @@ TEST(ViewCommandTest, FittedViewWindowFollowsEveryZoomChange) {
 
 TEST(ViewSizingTest, CornerDragRefitsOnTheFollowingSize) {
     ViewSettings s;
-    SurfaceMetrics m = Metrics(DisplayMode::ViewWindow);
+    SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
     ViewState v = Loaded(400, 300, 400, 300, s, m);
     ViewRect r = ViewSizing(&v, kSizeBottomRight, ViewRect{100, 100, 716, 539}, s, m);
     EXPECT_EQ(r.Width() - 16, 571);
@@ -177,7 +165,7 @@ TEST(ViewSizingTest, CornerDragRefitsOnTheFollowingSize) {
 TEST(ViewMiddleButtonTest, FitsAtOneHundredPercentAndOtherwiseReturnsCentredOnTheClick) {
     ViewSettings s = NoFitWin();
     s.VSmall = false;
-    SurfaceMetrics m = Metrics(DisplayMode::ViewWindow);
+    SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
     ViewState v = Loaded(1600, 1200, 800, 600, s, m);
     ViewMiddleDown(&v, ViewPoint{10, 10}, s, m);
     EXPECT_DOUBLE_EQ(v.geometry.zoom, 0.5);
@@ -198,7 +186,7 @@ TEST(ViewMiddleButtonTest, FitsAtOneHundredPercentAndOtherwiseReturnsCentredOnTh
 
 TEST(ViewWheelTest, CtrlAndTheWheelSettingSwapZoomAndNavigation) {
     ViewSettings s = NoFitWin();
-    SurfaceMetrics m = Metrics(DisplayMode::ViewWindow);
+    SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
     ViewState v = Loaded(400, 300, 800, 600, s, m);
     ViewInput in;
     const int32_t towards = -120, away = 120;
@@ -214,13 +202,13 @@ TEST(ViewWheelTest, CtrlAndTheWheelSettingSwapZoomAndNavigation) {
     EXPECT_EQ(ViewWheel(&v, towards, 0, in, s, m).command, kCmdNextImage);
     EXPECT_EQ(ViewWheel(&v, away, kMouseKeyControl, in, s, m).command, kCmdZoomStepIn);
     // each surface reads its own setting
-    SurfaceMetrics fs = Metrics(DisplayMode::FullScreen);
+    SurfaceMetrics fs = DesktopMetrics(DisplayMode::FullScreen);
     EXPECT_EQ(ViewWheel(&v, towards, 0, in, s, fs).command, kCmdZoomStepOut);
     s.FSWheel = true;
     EXPECT_EQ(ViewWheel(&v, towards, 0, in, s, fs).command, kCmdNextImage);
     in.slideshowRunning = true;
     EXPECT_EQ(ViewWheel(&v, towards, 0, in, s, fs).actions, 0u);
-    SurfaceMetrics sw = Metrics(DisplayMode::SubWindow);
+    SurfaceMetrics sw = DesktopMetrics(DisplayMode::SubWindow);
     in.toolOpen = true; // the slideshow does not concern the SubWindow
     EXPECT_EQ(ViewWheel(&v, towards, 0, in, s, sw).command, kCmdZoomStepOut);
     EXPECT_EQ(ViewWheel(&v, towards, kMouseKeyControl, in, s, sw).actions, 0u); // navigation waits
@@ -236,7 +224,7 @@ TEST(ViewWheelTest, CtrlAndTheWheelSettingSwapZoomAndNavigation) {
 TEST(ViewAreaZoomTest, BandFollowsThePointerAndSmallBandsDoNotZoom) {
     ViewSettings s = NoFitWin();
     s.VSmall = false;
-    SurfaceMetrics m = Metrics(DisplayMode::ViewWindow);
+    SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
     ViewState v = Loaded(400, 300, 800, 600, s, m); // drawn at 200, 150
     ViewInput ctrl;
     ctrl.ctrl = true;
@@ -277,7 +265,7 @@ TEST(ViewAreaZoomTest, WhoMayStartIt) {
     hidden.cursorHidden = true;
     ViewPoint inside{400, 300};
     for (DisplayMode surface : {DisplayMode::ViewWindow, DisplayMode::FullScreen, DisplayMode::SubWindow}) {
-        SurfaceMetrics m = Metrics(surface);
+        SurfaceMetrics m = DesktopMetrics(surface);
         ViewState v = Loaded(400, 300, 800, 600, s, m);
         ViewLeftDown(&v, inside, ctrl, s, m);
         EXPECT_EQ(v.mouse, MouseMode::AreaZoom);
@@ -288,13 +276,13 @@ TEST(ViewAreaZoomTest, WhoMayStartIt) {
     }
     s.FSAreaZm = false;
     s.SWAreaZm = false;
-    SurfaceMetrics fs = Metrics(DisplayMode::FullScreen);
+    SurfaceMetrics fs = DesktopMetrics(DisplayMode::FullScreen);
     ViewState v = Loaded(400, 300, 800, 600, s, fs);
     EXPECT_TRUE(ViewLeftDown(&v, inside, plain, s, fs).actions == 0u);
     ViewResponse r = ViewLeftDown(&v, inside, hidden, s, fs); // only shows the cursor
     EXPECT_EQ(r.actions, static_cast<uint32_t>(kViewShowCursor));
     EXPECT_EQ(v.mouse, MouseMode::Idle);
-    SurfaceMetrics sw = Metrics(DisplayMode::SubWindow);
+    SurfaceMetrics sw = DesktopMetrics(DisplayMode::SubWindow);
     v = Loaded(400, 300, 800, 600, s, sw);
     ViewLeftDown(&v, inside, plain, s, sw);
     EXPECT_EQ(v.mouse, MouseMode::Idle);
@@ -302,7 +290,7 @@ TEST(ViewAreaZoomTest, WhoMayStartIt) {
 
 TEST(ViewLeftDragTest, PlainDragMovesTheViewWindowBeyondTheThreshold) {
     ViewSettings s = NoFitWin();
-    SurfaceMetrics m = Metrics(DisplayMode::ViewWindow);
+    SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
     ViewState v = Loaded(400, 300, 800, 600, s, m);
     ViewLeftDown(&v, ViewPoint{100, 100}, ViewInput{}, s, m);
     EXPECT_EQ(ViewMouseMove(&v, ViewPoint{104, 104}, s, m).actions, 0u); // 8 is not more than 8
@@ -314,7 +302,7 @@ TEST(ViewLeftDragTest, PlainDragMovesTheViewWindowBeyondTheThreshold) {
 TEST(ViewDragScrollTest, ImageFollowsThePointerWithNavigatorAndFastStretch) {
     ViewSettings s = NoFitWin();
     s.VSmall = false;
-    SurfaceMetrics m = Metrics(DisplayMode::ViewWindow);
+    SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
     ViewState v = Loaded(1600, 1000, 800, 600, s, m);
     int32_t left = v.geometry.sourceLeft, top = v.geometry.sourceTop;
     ViewRightDown(&v, ViewPoint{400, 300});
@@ -354,7 +342,7 @@ TEST(ViewDragScrollTest, ImageFollowsThePointerWithNavigatorAndFastStretch) {
 
 TEST(ViewDragScrollTest, WholeImageVisibleShowsNoEntryAndAPlainClickOpensTheMenu) {
     ViewSettings s = NoFitWin();
-    SurfaceMetrics m = Metrics(DisplayMode::ViewWindow);
+    SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
     ViewState v = Loaded(400, 300, 800, 600, s, m);
     ViewRightDown(&v, ViewPoint{100, 100});
     ViewResponse r = ViewMouseMove(&v, ViewPoint{200, 100}, s, m);
@@ -390,7 +378,7 @@ TEST(ViewInputPropertyTest, RandomEventsKeepTheViewValidAndEveryBandIsErasedOnce
     ViewSettings s;
     for (int run = 0; run < 400; ++run) {
         s.FitWin = next() % 2;
-        SurfaceMetrics m = Metrics(static_cast<DisplayMode>(next() % 3));
+        SurfaceMetrics m = DesktopMetrics(static_cast<DisplayMode>(next() % 3));
         ViewState v = Loaded(1 + next() % 4000, 1 + next() % 4000, next() % 1200, next() % 900, s, m);
         bool bandOnScreen = false;
         ViewRect onScreen;

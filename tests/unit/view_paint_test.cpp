@@ -2,21 +2,15 @@
 
 #include <string>
 
+#include "view_test_fixtures.h"
 #include "viewer/view_commands.h"
 #include "viewer/view_paint.h"
 
 namespace qv {
 namespace {
 
-ViewGeometry Geometry(int32_t imageW, int32_t imageH, int32_t clientW, int32_t clientH, double zoom) {
-    ViewGeometry g;
-    SetViewImage(&g, imageW, imageH, DisplayMode::ViewWindow, ViewSize{1920, 1080});
-    SetViewClient(&g, clientW, clientH);
-    g.zoom = zoom;
-    ScaleView(&g);
-    LayoutView(&g);
-    return g;
-}
+using test::DesktopMetrics;
+using test::Geometry;
 
 int64_t Area(const ViewRect& r) {
     return static_cast<int64_t>(r.Width()) * r.Height();

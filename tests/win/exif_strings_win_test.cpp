@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "shipped_modules_win.h"
+
 #include "app/dialog_template.h"
 #include "app/language_module.h"
 #include "codecs/exif.h"
@@ -11,16 +13,7 @@
 namespace qv {
 namespace {
 
-std::wstring ShippedModule(const wchar_t* name) {
-    wchar_t path[MAX_PATH];
-    std::wstring self(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    std::wstring tests = self.substr(0, self.find_last_of(L"\\/"));
-    return tests.substr(0, tests.find_last_of(L"\\/")) + L"\\bin\\" + name + L".dll";
-}
-
-INT_PTR CALLBACK QuietProc(HWND, UINT message, WPARAM, LPARAM) {
-    return message == WM_INITDIALOG;
-}
+using qvtest::ShippedModule;
 
 // Every number the information record may ask for: the built-in table knows them all.
 std::vector<uint32_t> ExifStringNumbers() {
@@ -53,7 +46,9 @@ TEST(ExifStringsTest, BothModulesCarryEveryTextAndTheDialog) {
                 ++translated;
             }
         }
-        if (name[0] == L'J') EXPECT_GT(translated, static_cast<int>(numbers.size()) * 3 / 4);
+        if (name[0] == L'J') {
+            EXPECT_GT(translated, static_cast<int>(numbers.size()) * 3 / 4);
+        }
         EXPECT_FALSE(UiText(20402).empty());
         EXPECT_FALSE(UiText(20403).empty());
 
@@ -64,7 +59,7 @@ TEST(ExifStringsTest, BothModulesCarryEveryTextAndTheDialog) {
         ASSERT_TRUE(MeasureDialogTemplate(bytes, SizeofResource(module, info), &facts)); // DIALOGEX, DS_SETFONT
         const auto* face = reinterpret_cast<const wchar_t*>(bytes + facts.pointSizeOffset + 6);
         EXPECT_EQ(std::wstring(face), UiText(20000));
-        HWND dialog = CreateModelessDialog(4040, nullptr, QuietProc, 0, -12);
+        HWND dialog = CreateModelessDialog(4040, nullptr, qvtest::QuietDialogProc, 0, -12);
         ASSERT_NE(dialog, nullptr);
         HWND list = GetDlgItem(dialog, 4041);
         ASSERT_NE(list, nullptr);

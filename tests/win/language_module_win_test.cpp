@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "shipped_modules_win.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -19,21 +21,17 @@
 namespace qv {
 namespace {
 
+using qvtest::ShippedModule;
+
 std::wstring ParentFolder(const std::wstring& path) {
     return path.substr(0, path.find_last_of(L"\\/"));
 }
 
-// The test program's folder (the test libraries) and the build's bin folder (English, Japanese).
+// The test program's folder, which holds the test libraries.
 std::wstring TestFolder() {
     wchar_t path[MAX_PATH];
     DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     return ParentFolder(std::wstring(path, length));
-}
-std::wstring BinFolder() {
-    return ParentFolder(TestFolder()) + L"\\bin";
-}
-std::wstring ShippedModule(const wchar_t* name) {
-    return BinFolder() + L"\\" + name + L".dll";
 }
 std::wstring TestModule(const wchar_t* name) {
     return TestFolder() + L"\\" + name + L".dll";
@@ -221,16 +219,12 @@ TEST_F(CurrentModuleTest, TemplatesWithoutSetFontAreRefused) {
     EXPECT_EQ(log.initDialogs, 1);
 }
 
-INT_PTR CALLBACK QuietProc(HWND, UINT message, WPARAM, LPARAM) {
-    return message == WM_INITDIALOG;
-}
-
 TEST_F(CurrentModuleTest, ModelessDialogTakesTheProgramsPointSizeAndInstance) {
     HDC screen = GetDC(nullptr);
     int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     for (int32_t fontHeight : {-12, -14}) {
-        HWND dialog = CreateModelessDialog(4540, nullptr, QuietProc, 0, fontHeight);
+        HWND dialog = CreateModelessDialog(4540, nullptr, qvtest::QuietDialogProc, 0, fontHeight);
         ASSERT_NE(dialog, nullptr);
         EXPECT_NE(GetDlgItem(dialog, 4541), nullptr);
         EXPECT_EQ(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE)), GetModuleHandleW(nullptr));
@@ -446,7 +440,7 @@ TEST(ShippedModulesTest, SignedCompleteAndWithAUsableStartupDialog) {
         const auto* templateFace = reinterpret_cast<const wchar_t*>(bytes + facts.pointSizeOffset + 6);
         EXPECT_EQ(std::wstring(templateFace), face);
 
-        HWND dialog = CreateModelessDialog(kDlgStartupInfo, nullptr, QuietProc, 0, -14);
+        HWND dialog = CreateModelessDialog(kDlgStartupInfo, nullptr, qvtest::QuietDialogProc, 0, -14);
         ASSERT_NE(dialog, nullptr);
         for (int id : {static_cast<int>(kCtlStartupInfoDontShow), IDOK, IDCANCEL}) {
             EXPECT_NE(GetDlgItem(dialog, id), nullptr) << id;

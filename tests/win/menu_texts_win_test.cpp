@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "shipped_modules_win.h"
+
 #include "app/accelerator_blob.h"
 #include "app/command_ids.h"
 #include "app/language_module.h"
@@ -15,16 +17,7 @@
 namespace qv {
 namespace {
 
-std::wstring ShippedModule(const wchar_t* name) {
-    wchar_t path[MAX_PATH];
-    std::wstring self(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    std::wstring tests = self.substr(0, self.find_last_of(L"\\/"));
-    return tests.substr(0, tests.find_last_of(L"\\/")) + L"\\bin\\" + name + L".dll";
-}
-
-INT_PTR CALLBACK QuietProc(HWND, UINT message, WPARAM, LPARAM) {
-    return message == WM_INITDIALOG;
-}
+using qvtest::ShippedModule;
 
 class ShippedMenuTextsTest : public ::testing::TestWithParam<const wchar_t*> {
 protected:
@@ -62,7 +55,7 @@ TEST_P(ShippedMenuTextsTest, KeyListNamesEveryConfigurableCommand) {
 }
 
 TEST_P(ShippedMenuTextsTest, KeyConfigurationTemplateBuildsItsControls) {
-    HWND dialog = CreateModelessDialog(kDlgKeyConfig, nullptr, QuietProc, 0, -12);
+    HWND dialog = CreateModelessDialog(kDlgKeyConfig, nullptr, qvtest::QuietDialogProc, 0, -12);
     ASSERT_NE(dialog, nullptr) << "template 3700 missing or without DS_SETFONT";
     wchar_t className[64] = {};
     GetClassNameW(GetDlgItem(dialog, kCtlKeyCommandList), className, 64);
