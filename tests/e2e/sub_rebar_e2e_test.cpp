@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "app/settings.h"
@@ -26,14 +27,9 @@ constexpr uint32_t kSlotFormat = 73;
 constexpr uint32_t kSlotQuality = 89;
 constexpr int kImageWidth = 1200, kImageHeight = 900;
 constexpr COLORREF kImageColour = RGB(200, 0, 0);
-constexpr DWORD kStepTimeoutMs = 10000;
 
-template <typename Predicate> bool WaitFor(Predicate done, DWORD timeoutMs = kStepTimeoutMs) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
-        if (done()) return true;
-        PumpMessages(kPollIntervalMs);
-    }
-    return done();
+bool WaitFor(const std::function<bool()>& ready) {
+    return WaitUntil(kStepTimeoutMs, ready);
 }
 
 struct FindById {
@@ -358,7 +354,7 @@ TEST_F(SubRebarTest, SaveAsDialogSitsBelowTheBarAndItsTypeMovesTheFormatList) {
     EXPECT_TRUE(WaitFor([&] { return SendMessageW(list, CB_GETCURSEL, 0, 0) == 3; }))
         << "the format list did not follow the dialog's type";
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(WaitUntilGone(dialog));
     ASSERT_TRUE(Close());
     EXPECT_EQ(StoredInt(kSlotFormat), 3);
 }

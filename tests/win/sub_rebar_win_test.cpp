@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "shipped_modules_win.h"
+
 #include "app/app_state.h"
 #include "app/language_module.h"
 #include "viewer/display_modes.h"
@@ -18,15 +20,8 @@
 namespace qv {
 namespace {
 
-std::wstring ShippedModule(const wchar_t* name) {
-    wchar_t path[MAX_PATH];
-    std::wstring self(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    std::wstring tests = self.substr(0, self.find_last_of(L"\\/"));
-    return tests.substr(0, tests.find_last_of(L"\\/")) + L"\\bin\\" + name + L".dll";
-}
-
 void UseModule(const wchar_t* name) {
-    HMODULE module = LoadLibraryW(ShippedModule(name).c_str());
+    HMODULE module = LoadLibraryW(qvtest::ShippedModule(name).c_str());
     ASSERT_NE(module, nullptr) << "no " << name << ".dll beside the tests";
     SetLanguageModule(module, GetModuleHandleW(nullptr));
 }
