@@ -22,7 +22,9 @@ TEST(GridColumnsTest, SmallestCountOfAtLeastTwoThatHoldsTheRows) {
         int32_t c = GridColumns(n);
         int32_t rows = (n + c - 1) / c;
         EXPECT_GE(c, rows) << n;
-        if (c > 2) EXPECT_LT(c - 1, (n + c - 2) / (c - 1)) << "not the smallest for " << n;
+        if (c > 2) {
+            EXPECT_LT(c - 1, (n + c - 2) / (c - 1)) << "not the smallest for " << n;
+        }
     }
 }
 
