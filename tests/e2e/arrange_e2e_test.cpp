@@ -22,8 +22,11 @@ namespace {
 constexpr uint32_t kSlotTop = 5;
 constexpr UINT kCmdCentreOnMonitor = 5321;
 constexpr UINT kCmdArrangeGrid = 5351;
+constexpr UINT kCmdArrangeSideBySide = 5352;
+constexpr UINT kCmdArrangeCentre = 5354;
 constexpr UINT kCmdArrangeClose = 5355;
 constexpr UINT kCmdExternalProgram0 = 5420;
+constexpr UINT kCmdHelp = 5510;
 constexpr UINT kCmdAbout = 5520;
 constexpr UINT kCmdFullScreen = 5530;
 constexpr DWORD kStepTimeoutMs = 10000;
@@ -48,6 +51,13 @@ RECT WorkArea(HWND window) {
     MONITORINFO info{sizeof info};
     GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
     return info.rcWork;
+}
+
+bool CentredIn(HWND window, const RECT& area) {
+    RECT r = WindowRect(window);
+    return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom &&
+           std::abs((r.left + r.right) - (area.left + area.right)) <= 1 &&
+           std::abs((r.top + r.bottom) - (area.top + area.bottom)) <= 1;
 }
 
 bool CoversItsMonitor(HWND window) {
@@ -189,6 +199,33 @@ TEST_F(ArrangeTest, ThreeInstancesMakeAGridAndCloseTogether) {
     EXPECT_TRUE(self.WaitForExit(kExitTimeoutMs)) << "and this one last";
 }
 
+TEST_F(ArrangeTest, FittedWindowsAreCentredInTheirCellsAndThenOnTheirMonitor) {
+    ASSERT_TRUE(CreateWithImages()); // FitWin on: the windows keep the images' size
+    ProcessOwner other, self;
+    HWND a = Start(&other, {folder_.File(L"a.bmp")}, L"a.bmp");
+    ASSERT_NE(a, nullptr);
+    HWND c = Start(&self, {folder_.File(L"c.bmp")}, L"c.bmp");
+    ASSERT_NE(c, nullptr);
+    RECT work = WorkArea(c);
+    LONG half = (work.right - work.left) / 2;
+    const RECT left{work.left, work.top, work.left + half, work.bottom};
+    const RECT right{work.left + half, work.top, work.left + 2 * half, work.bottom};
+    RECT sizeBefore = WindowRect(c);
+
+    ASSERT_TRUE(PostCommand(c, kCmdArrangeSideBySide));
+    EXPECT_TRUE(WaitFor([&] { return CentredIn(a, left) && CentredIn(c, right); }))
+        << Describe(WindowRect(a)) << " should be centred in " << Describe(left) << ", " << Describe(WindowRect(c))
+        << " in " << Describe(right);
+    RECT sizeAfter = WindowRect(c);
+    EXPECT_EQ(sizeAfter.right - sizeAfter.left, sizeBefore.right - sizeBefore.left) << "the image fits: same size";
+
+    ASSERT_TRUE(PostCommand(c, kCmdArrangeCentre));
+    EXPECT_TRUE(WaitFor([&] { return CentredIn(a, work) && CentredIn(c, work); }))
+        << Describe(WindowRect(a)) << " and " << Describe(WindowRect(c)) << " should be centred in " << Describe(work);
+    EXPECT_TRUE(CloseAndWait(a, other));
+    EXPECT_TRUE(CloseAndWait(c, self));
+}
+
 TEST_F(ArrangeTest, AloneTheArrangementDoesNothing) {
     ASSERT_TRUE(folder_.Create(QuietSettings()));
     ProcessOwner process;
@@ -274,7 +311,24 @@ TEST_F(ArrangeTest, AnExternalProgramGetsTheQuotedPathAndAMissingOneIsReported) 
     EXPECT_TRUE(CloseAndWait(view, process));
 }
 
-// ---- the About box and the caption ------------------------------------------------------------
+// ---- help, the About box and the caption --------------------------------------------------------
+
+TEST_F(ArrangeTest, HelpWithAHelpFileLeavesFullScreenFirst) {
+    const char* build = getenv("QV_BUILD_DIR");
+    std::wstring chm = WinePath(qv::Utf8ToWide(build ? build : "")) + L"\\help\\Quorvel.chm";
+    if (!build || GetFileAttributesW(chm.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no compiled help file in this build";
+    ASSERT_TRUE(CreateWithImages());
+    ASSERT_TRUE(CopyFileW(chm.c_str(), folder_.File(L"Quorvel.chm").c_str(), FALSE));
+    ProcessOwner process;
+    HWND view = Start(&process, {folder_.File(L"a.bmp")}, L"a.bmp");
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
+    ASSERT_TRUE(WaitFor([&] { return CoversItsMonitor(view); }));
+    ASSERT_TRUE(PostCommand(view, kCmdHelp));
+    EXPECT_TRUE(WaitFor([&] { return !CoversItsMonitor(view); })) << "help is shown outside full screen";
+    EXPECT_TRUE(CloseAllProgramWindows(kViewWindowClass));
+}
 
 TEST_F(ArrangeTest, TheAboutBoxIsCentredModalAndClosesOnAKey) {
     ASSERT_TRUE(folder_.Create(QuietSettings()));
