@@ -21,7 +21,6 @@ namespace {
 
 constexpr const wchar_t* kOnlineHelpPage = L"https://quorvel.example.org/help/";
 constexpr const wchar_t* kMakerAddress = L"https://quorvel.example.org/";
-constexpr const wchar_t* kVersionText = L"0.1.0"; // the project's version in CMakeLists.txt
 
 constexpr UINT kHelpDisplayTopic = 0x0000; // HH_DISPLAY_TOPIC
 using HtmlHelpEntry = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
@@ -79,6 +78,21 @@ void ShowHelp() {
 
 // ---- the About box
 
+// "major.minor.patch" of the program's own version resource.
+std::wstring VersionText() {
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(g_app.exePath.c_str(), &ignored);
+    if (size == 0) return L"?";
+    std::wstring block(size / sizeof(wchar_t) + 1, L'\0');
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!GetFileVersionInfoW(g_app.exePath.c_str(), 0, size, block.data()) ||
+        !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info)
+        return L"?";
+    return std::to_wstring(HIWORD(info->dwProductVersionMS)) + L"." +
+           std::to_wstring(LOWORD(info->dwProductVersionMS)) + L"." + std::to_wstring(HIWORD(info->dwProductVersionLS));
+}
+
 HFONT BoxFont() {
     return g_app.uiFont ? g_app.uiFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
@@ -120,7 +134,7 @@ void CloseAboutBox(HWND box) {
 LRESULT CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
-        AddLine(window, kVersionLineId, kVersionLineTop, std::wstring(L"Quorvel") + L" version " + kVersionText);
+        AddLine(window, kVersionLineId, kVersionLineTop, std::wstring(L"Quorvel") + L" version " + VersionText());
         AddLine(window, kSecondLineId, kSecondLineTop, UiText(kStrAboutSecondLine));
         CreateWindowExW(0, kLinkClass, nullptr, WS_CHILD | WS_VISIBLE, kLinkLeft, kLinkTop, kLinkWidth, kLinkHeight,
                         window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLinkId)), g_app.instance, nullptr);

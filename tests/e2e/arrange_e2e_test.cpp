@@ -248,6 +248,10 @@ TEST_F(ArrangeTest, AStoredPlacementOffTheWorkAreaComesBackAndCentringCentres) {
     slots.push_back(IntSlot(qv::kSlotVwinX + 1, 15000));
     slots.push_back(IntSlot(qv::kSlotVwinX + 2, 500));
     slots.push_back(IntSlot(qv::kSlotVwinX + 3, 400));
+    slots.push_back(IntSlot(qv::kSlotSwinX, -9000));
+    slots.push_back(IntSlot(qv::kSlotSwinX + 1, 9000));
+    slots.push_back(IntSlot(qv::kSlotSwinX + 2, 600));
+    slots.push_back(IntSlot(qv::kSlotSwinX + 3, 500));
     ASSERT_TRUE(folder_.Create(slots));
     ProcessOwner process;
     HWND view = Start(&process, {});
@@ -258,6 +262,12 @@ TEST_F(ArrangeTest, AStoredPlacementOffTheWorkAreaComesBackAndCentringCentres) {
     EXPECT_EQ(r.bottom, work.bottom) << Describe(r) << " in " << Describe(work);
     EXPECT_EQ(r.right - r.left, 500);
     EXPECT_EQ(r.bottom - r.top, 400);
+    // the SubWindow's stored placement, left of and below the work area, comes back the same way
+    HWND sub = WaitForProcessWindow(process, kSubWindowClass, kStartTimeoutMs, false);
+    ASSERT_NE(sub, nullptr);
+    RECT s = WindowRect(sub);
+    EXPECT_EQ(s.left, work.left) << Describe(s);
+    EXPECT_EQ(s.bottom, work.bottom) << Describe(s);
 
     ASSERT_TRUE(PostCommand(view, kCmdCentreOnMonitor));
     auto centred = [&] {
@@ -352,6 +362,10 @@ TEST_F(ArrangeTest, TheAboutBoxIsCentredModalAndClosesOnAKey) {
     EXPECT_LE(std::abs((outer.left + outer.right) - (main.left + main.right)), 1);
     EXPECT_LE(std::abs((outer.top + outer.bottom) - (main.top + main.bottom)), 1);
 
+    std::wstring version = WindowTitle(GetDlgItem(box, 100));
+    EXPECT_EQ(version.rfind(L"Quorvel version ", 0), 0u) << qv::WideToUtf8(version);
+    EXPECT_TRUE(version.size() > 16 && iswdigit(version[16])) << "the version comes from the program's resource";
+    EXPECT_EQ(WindowTitle(GetDlgItem(box, 101)), L"An image viewer and editor for Windows.");
     HWND link = GetDlgItem(box, 102);
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(WindowClassName(link), L"ver_child_class");
