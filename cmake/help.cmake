@@ -13,3 +13,6 @@ if(QV_CHMCMD)
         COMMENT "compiling Quorvel.chm")
     add_custom_target(help_file DEPENDS "${QV_HELP_FILE}")
 endif()
+if(QV_CHMCMD AND TARGET arrange_e2e_test)
+    add_dependencies(arrange_e2e_test help_file) # its help test opens the compiled file
+endif()
