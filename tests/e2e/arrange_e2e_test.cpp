@@ -226,6 +226,37 @@ TEST_F(ArrangeTest, FittedWindowsAreCentredInTheirCellsAndThenOnTheirMonitor) {
     EXPECT_TRUE(CloseAndWait(c, self));
 }
 
+TEST_F(ArrangeTest, AnInstanceWithAModalBoxOpenIgnoresTheRequest) {
+    std::vector<SlotValue> slots = QuietSettings();
+    slots.push_back(IntSlot(qv::kSlotFitWin, 0));
+    ASSERT_TRUE(folder_.Create(slots));
+    ProcessOwner busy, self;
+    HWND b = Start(&busy, {});
+    ASSERT_NE(b, nullptr);
+    HWND c = Start(&self, {});
+    ASSERT_NE(c, nullptr);
+    ASSERT_TRUE(PostCommand(b, kCmdAbout));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowEnabled(b); }));
+    RECT before = WindowRect(b);
+
+    RECT work = WorkArea(c);
+    LONG half = (work.right - work.left) / 2;
+    const RECT right{work.left + half, work.top, work.left + 2 * half, work.bottom};
+    ASSERT_TRUE(PostCommand(c, kCmdArrangeSideBySide));
+    EXPECT_TRUE(WaitFor([&] {
+        RECT now = WindowRect(c);
+        return EqualRect(&now, &right) != 0;
+    })) << "this instance still takes its cell: "
+        << Describe(WindowRect(c));
+    RECT after = WindowRect(b);
+    EXPECT_TRUE(EqualRect(&before, &after)) << "moved to " << Describe(after) << " behind its About box";
+    for (HWND box : FindTopLevelWindows(kAboutClass, busy.id()))
+        PostKey(box, VK_ESCAPE);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(b) != FALSE; }));
+    EXPECT_TRUE(CloseAndWait(b, busy));
+    EXPECT_TRUE(CloseAndWait(c, self));
+}
+
 TEST_F(ArrangeTest, AloneTheArrangementDoesNothing) {
     ASSERT_TRUE(folder_.Create(QuietSettings()));
     ProcessOwner process;
