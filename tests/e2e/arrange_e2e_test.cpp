@@ -29,17 +29,8 @@ constexpr UINT kCmdExternalProgram0 = 5420;
 constexpr UINT kCmdHelp = 5510;
 constexpr UINT kCmdAbout = 5520;
 constexpr UINT kCmdFullScreen = 5530;
-constexpr DWORD kStepTimeoutMs = 10000;
 constexpr const wchar_t* kAboutClass = L"ver_parent_class";
 constexpr const wchar_t* kProgramNotStarted = L"The external program was not found or could not be started.";
-
-template <typename Predicate> bool WaitFor(Predicate done, DWORD timeoutMs = kStepTimeoutMs) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
-        if (done()) return true;
-        PumpMessages(kPollIntervalMs);
-    }
-    return done();
-}
 
 RECT WindowRect(HWND window) {
     RECT r{};
@@ -187,10 +178,11 @@ TEST_F(ArrangeTest, ThreeInstancesMakeAGridAndCloseTogether) {
         RECT now = WindowRect(window);
         return EqualRect(&now, &r) != 0;
     };
-    EXPECT_TRUE(WaitFor([&] { return is(c, bottomLeft); }))
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return is(c, bottomLeft); }))
         << "this instance takes the bottom-left cell; it is at " << Describe(WindowRect(c));
     // the two others fill the top row, in whichever order the system lists them
-    EXPECT_TRUE(WaitFor([&] { return (is(a, topLeft) && is(b, topRight)) || (is(a, topRight) && is(b, topLeft)); }))
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs,
+                          [&] { return (is(a, topLeft) && is(b, topRight)) || (is(a, topRight) && is(b, topLeft)); }))
         << "the others are at " << Describe(WindowRect(a)) << " and " << Describe(WindowRect(b));
 
     ASSERT_TRUE(PostCommand(c, kCmdArrangeClose));
@@ -213,14 +205,14 @@ TEST_F(ArrangeTest, FittedWindowsAreCentredInTheirCellsAndThenOnTheirMonitor) {
     RECT sizeBefore = WindowRect(c);
 
     ASSERT_TRUE(PostCommand(c, kCmdArrangeSideBySide));
-    EXPECT_TRUE(WaitFor([&] { return CentredIn(a, left) && CentredIn(c, right); }))
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return CentredIn(a, left) && CentredIn(c, right); }))
         << Describe(WindowRect(a)) << " should be centred in " << Describe(left) << ", " << Describe(WindowRect(c))
         << " in " << Describe(right);
     RECT sizeAfter = WindowRect(c);
     EXPECT_EQ(sizeAfter.right - sizeAfter.left, sizeBefore.right - sizeBefore.left) << "the image fits: same size";
 
     ASSERT_TRUE(PostCommand(c, kCmdArrangeCentre));
-    EXPECT_TRUE(WaitFor([&] { return CentredIn(a, work) && CentredIn(c, work); }))
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return CentredIn(a, work) && CentredIn(c, work); }))
         << Describe(WindowRect(a)) << " and " << Describe(WindowRect(c)) << " should be centred in " << Describe(work);
     EXPECT_TRUE(CloseAndWait(a, other));
     EXPECT_TRUE(CloseAndWait(c, self));
@@ -236,23 +228,24 @@ TEST_F(ArrangeTest, AnInstanceWithAModalBoxOpenIgnoresTheRequest) {
     HWND c = Start(&self, {});
     ASSERT_NE(c, nullptr);
     ASSERT_TRUE(PostCommand(b, kCmdAbout));
-    ASSERT_TRUE(WaitFor([&] { return !IsWindowEnabled(b); }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !IsWindowEnabled(b); }));
     RECT before = WindowRect(b);
 
     RECT work = WorkArea(c);
     LONG half = (work.right - work.left) / 2;
     const RECT right{work.left + half, work.top, work.left + 2 * half, work.bottom};
     ASSERT_TRUE(PostCommand(c, kCmdArrangeSideBySide));
-    EXPECT_TRUE(WaitFor([&] {
-        RECT now = WindowRect(c);
-        return EqualRect(&now, &right) != 0;
-    })) << "this instance still takes its cell: "
-        << Describe(WindowRect(c));
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs,
+                          [&] {
+                              RECT now = WindowRect(c);
+                              return EqualRect(&now, &right) != 0;
+                          }))
+        << "this instance still takes its cell: " << Describe(WindowRect(c));
     RECT after = WindowRect(b);
     EXPECT_TRUE(EqualRect(&before, &after)) << "moved to " << Describe(after) << " behind its About box";
     for (HWND box : FindTopLevelWindows(kAboutClass, busy.id()))
         PostKey(box, VK_ESCAPE);
-    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(b) != FALSE; }));
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsWindowEnabled(b) != FALSE; }));
     EXPECT_TRUE(CloseAndWait(b, busy));
     EXPECT_TRUE(CloseAndWait(c, self));
 }
@@ -306,7 +299,7 @@ TEST_F(ArrangeTest, AStoredPlacementOffTheWorkAreaComesBackAndCentringCentres) {
         return std::abs((now.left + now.right) - (work.left + work.right)) <= 1 &&
                std::abs((now.top + now.bottom) - (work.top + work.bottom)) <= 1;
     };
-    EXPECT_TRUE(WaitFor(centred)) << Describe(WindowRect(view)) << " in " << Describe(work);
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, centred)) << Describe(WindowRect(view)) << " in " << Describe(work);
     EXPECT_TRUE(CloseAndWait(view, process));
 }
 
@@ -330,11 +323,11 @@ TEST_F(ArrangeTest, AnExternalProgramGetsTheQuotedPathAndAMissingOneIsReported) 
     ASSERT_NE(view, nullptr);
     EXPECT_TRUE(GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST);
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitFor([&] { return CoversItsMonitor(view); }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return CoversItsMonitor(view); }));
 
     std::wstring record = folder_.File(L"args.txt");
     ASSERT_TRUE(PostCommand(view, kCmdExternalProgram0));
-    ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(record).size() > 0; }, kStartTimeoutMs))
+    ASSERT_TRUE(WaitUntil(kStartTimeoutMs, [&] { return ReadFileBytes(record).size() > 0; }))
         << "the stand-in program did not run";
     PumpMessages(200); // the recorder writes once; let it close the file
     std::string bytes = ReadFileBytes(record);
@@ -345,10 +338,11 @@ TEST_F(ArrangeTest, AnExternalProgramGetsTheQuotedPathAndAMissingOneIsReported) 
 
     ASSERT_TRUE(PostCommand(view, kCmdExternalProgram0 + 1));
     HWND box = nullptr;
-    EXPECT_TRUE(WaitFor([&] { return (box = FindMessageBox(process.id(), kProgramNotStarted)) != nullptr; }))
-        << "a missing program shows error 30009";
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] {
+        return (box = FindMessageBox(process.id(), kProgramNotStarted)) != nullptr;
+    })) << "a missing program shows error 30009";
     if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box) && IsWindowEnabled(view); }));
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !IsWindow(box) && IsWindowEnabled(view); }));
     EXPECT_TRUE(CloseAndWait(view, process));
 }
 
@@ -365,9 +359,10 @@ TEST_F(ArrangeTest, HelpWithAHelpFileLeavesFullScreenFirst) {
     HWND view = Start(&process, {folder_.File(L"a.bmp")}, L"a.bmp");
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitFor([&] { return CoversItsMonitor(view); }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return CoversItsMonitor(view); }));
     ASSERT_TRUE(PostCommand(view, kCmdHelp));
-    EXPECT_TRUE(WaitFor([&] { return !CoversItsMonitor(view); })) << "help is shown outside full screen";
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !CoversItsMonitor(view); }))
+        << "help is shown outside full screen";
     EXPECT_TRUE(CloseAllProgramWindows(kViewWindowClass));
 }
 
@@ -378,7 +373,7 @@ TEST_F(ArrangeTest, TheAboutBoxIsCentredModalAndClosesOnAKey) {
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(PostCommand(view, kCmdAbout));
     HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] {
         std::vector<HWND> boxes = FindTopLevelWindows(kAboutClass, process.id(), true);
         box = boxes.empty() ? nullptr : boxes.front();
         return box != nullptr;
@@ -416,8 +411,8 @@ TEST_F(ArrangeTest, TheAboutBoxIsCentredModalAndClosesOnAKey) {
     EXPECT_TRUE(blue) << "the address is drawn in blue";
 
     ASSERT_TRUE(PostKey(box, 'A'));
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); })) << "any key closes the box";
-    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(view) != FALSE; }));
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !IsWindow(box); })) << "any key closes the box";
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsWindowEnabled(view) != FALSE; }));
     EXPECT_TRUE(CloseAndWait(view, process));
 }
 
@@ -428,14 +423,16 @@ TEST_F(ArrangeTest, CaptionDoubleClickAndMaximiseMeanFullScreen) {
     ASSERT_NE(view, nullptr);
     RECT r = WindowRect(view);
     ASSERT_TRUE(PostMessageW(view, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(r.left + 40, r.top + 5)));
-    EXPECT_TRUE(WaitFor([&] { return CoversItsMonitor(view); })) << "caption double click enters full screen";
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return CoversItsMonitor(view); }))
+        << "caption double click enters full screen";
     PumpMessages(300);
     EXPECT_TRUE(CoversItsMonitor(view)) << "and only once (no second toggle from the default handling)";
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitFor([&] { return !CoversItsMonitor(view); }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !CoversItsMonitor(view); }));
 
     ASSERT_TRUE(PostMessageW(view, WM_SYSCOMMAND, SC_MAXIMIZE, 0));
-    EXPECT_TRUE(WaitFor([&] { return CoversItsMonitor(view); })) << "the system menu's maximise enters full screen";
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return CoversItsMonitor(view); }))
+        << "the system menu's maximise enters full screen";
     EXPECT_TRUE(CloseAndWait(view, process));
 }
 
@@ -480,13 +477,10 @@ TEST_F(ArrangeTest, EveryFurtherDroppedFileOpensInANewProcess) {
     std::vector<HWND> windows = WaitForWindowsOfDistinctProcesses(kViewWindowClass, 3);
     ASSERT_EQ(windows.size(), 3u);
     for (const wchar_t* name : {L"b.bmp", L"a.bmp"}) {
-        bool shown = WaitFor(
-            [&] {
-                return std::any_of(windows.begin(), windows.end(), [&](HWND w) {
-                    return w != view && WindowTitle(w).find(name) != std::wstring::npos;
-                });
-            },
-            kStartTimeoutMs);
+        bool shown = WaitUntil(kStartTimeoutMs, [&] {
+            return std::any_of(windows.begin(), windows.end(),
+                               [&](HWND w) { return w != view && WindowTitle(w).find(name) != std::wstring::npos; });
+        });
         EXPECT_TRUE(shown) << "no new window shows " << qv::WideToUtf8(name);
     }
     EXPECT_TRUE(CloseAllProgramWindows(kViewWindowClass));
