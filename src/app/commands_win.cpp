@@ -1,12 +1,15 @@
 // Routing of command numbers to the subsystem that owns them.
 #include "app/app_state.h"
 #include "app/command_ids.h"
+#include "app/external_programs_win.h"
 #include "app/file_commands_win.h"
+#include "app/help_about_win.h"
 #include "app/key_config_dialog_win.h"
 #include "app/lossless_commands_win.h"
 #include "codecs/exif_dialog_win.h"
 #include "image/save_commands_win.h"
 #include "sources/list_commands_win.h"
+#include "viewer/arrange_win.h"
 #include "viewer/display_modes.h"
 #include "viewer/view_input_win.h"
 #include "viewer/view_window.h"
@@ -23,7 +26,6 @@ bool HandleShellCommand(int32_t command) {
         ShowWindow(main, IsIconic(main) ? SW_RESTORE : SW_MINIMIZE);
         return true;
     }
-    case kCmdFitWindowToImage: ShowLoadedImage(); return true;
     default: return false;
     }
 }
@@ -65,6 +67,9 @@ const CommandHandler kHandlers[] = {
     HandleLosslessCommand,
     HandleListCommand,
     HandleKeyConfigCommand,
+    HandleArrangeCommand,
+    HandleExternalProgramCommand,
+    HandleHelpCommand,
 };
 // clang-format on
 

@@ -54,7 +54,7 @@ constexpr int32_t kEffectItems[] = {
     kCmdColourFilter, kCmdMosaic, kCmdJitter, kCmdEmboss, kCmdExtractEdges, kCmdPosterize, kCmdEdgePreservingSmoothing};
 constexpr int32_t kZoomItems[] = {kCmdZoomFit, kCmdZoomActual, kCmdZoomIn, kCmdZoomOut, kCmdSlideshow, kMenuSort};
 constexpr int32_t kSortItems[] = {kCmdSortByName, kCmdSortByDate, kCmdSortBySize};
-constexpr int32_t kDisplayItems[] = {kCmdSubWindow,   kCmdListWindow, kCmdTopMost, kCmdFitWindowToImage,
+constexpr int32_t kDisplayItems[] = {kCmdSubWindow,   kCmdListWindow, kCmdTopMost, kCmdCentreOnMonitor,
                                      kCmdCaptionBar,  kCmdFrame,      kCmdToolBar, kCmdAutoNavigator,
                                      kMenuBackground, kMenuArrange};
 constexpr int32_t kBackgroundItems[] = {kCmdBackgroundWhite, kCmdBackgroundLightGrey, kCmdBackgroundGrey,
@@ -109,13 +109,28 @@ constexpr int32_t kHandledCommands[] = {
     kCmdZoom10,
     kCmdSubWindow,
     kCmdListWindow,
-    kCmdFitWindowToImage,
+    kCmdCentreOnMonitor,
     kCmdBackgroundWhite,
     kCmdBackgroundLightGrey,
     kCmdBackgroundGrey,
     kCmdBackgroundDarkGrey,
     kCmdBackgroundBlack,
+    kCmdArrangeGrid,
+    kCmdArrangeSideBySide,
+    kCmdArrangeStacked,
+    kCmdArrangeCentre,
+    kCmdArrangeClose,
     kCmdKeyConfigTemporary,
+    kCmdExternalProgramFirst,
+    kCmdExternalProgramFirst + 1,
+    kCmdExternalProgramFirst + 2,
+    kCmdExternalProgramFirst + 3,
+    kCmdExternalProgramFirst + 4,
+    kCmdExternalProgramFirst + 5,
+    kCmdExternalProgramFirst + 6,
+    kCmdExternalProgramFirst + 7,
+    kCmdHelp,
+    kCmdAbout,
     kCmdFullScreen,
     kCmdMinimise,
     kCmdClose,
@@ -191,7 +206,7 @@ MenuItemState MenuStateByRules(int32_t command, const MenuFacts& f) {
     case kCmdFileOperation: s.enabled = f.hasFilePath; break;
     case kCmdPaste: s.enabled = f.clipboardHasDib; break;
     // display menu
-    case kCmdFitWindowToImage: s.enabled = f.mode == DisplayMode::ViewWindow; break;
+    case kCmdCentreOnMonitor: s.enabled = f.mode == DisplayMode::ViewWindow; break;
     case kCmdTopMost: s.checked = f.top; break;
     case kCmdCaptionBar:
         s.enabled = f.mode == DisplayMode::ViewWindow;

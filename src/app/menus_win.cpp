@@ -1,5 +1,6 @@
 #include "app/menus_win.h"
 
+#include <shlwapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "app/accelerator_blob.h"
 #include "app/app_state.h"
 #include "app/command_ids.h"
+#include "app/external_programs.h"
 #include "app/key_names.h"
 #include "app/language_module.h"
 #include "app/menu_tree.h"
@@ -80,9 +82,9 @@ void AppendExternalPrograms(HMENU menu, const std::vector<AccelEntry>& keys,
     bool any = false;
     for (int32_t n = 0; n < kExternalProgramCount; ++n) {
         const std::wstring& path = g_app.settings.APP[n];
-        if (path.empty()) continue;
+        if (path.empty() || !PathFileExistsW(path.c_str())) continue;
         MenuItemRecord* r = NewRecord(kCmdExternalProgramFirst + n, keys, configurable);
-        r->fixedText = g_app.settings.AN[n].empty() ? path.substr(path.find_last_of(L"\\/") + 1) : g_app.settings.AN[n];
+        r->fixedText = ExternalProgramMenuText(path, g_app.settings.AN[n]);
         AppendItem(menu, r, nullptr, false);
         any = true;
     }

@@ -284,6 +284,14 @@ void OpenPathFromRequest(const std::wstring& requested, const int32_t* memberKey
     OpenImageFromPath(path, memberKey);
 }
 
+bool ResolveShortcutTarget(const std::wstring& shortcut, std::wstring* target) {
+    return ResolveShortcut(shortcut, target);
+}
+
+void StartViewerProcesses(const std::vector<std::wstring>& paths) {
+    StartExtraProcesses(paths);
+}
+
 void HandleInstanceRequest(const InstanceRequest& request) {
     const int32_t* key = request.memberKey != 0 ? &request.memberKey : nullptr;
     switch (request.letter) {

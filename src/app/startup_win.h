@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/instance_request.h"
 
@@ -16,6 +17,11 @@ int RunQuorvel(HINSTANCE instance, int showCommand);
 // Opens a path as the command line, drag and drop and forwarded requests do: nothing when it does
 // not exist, the unsaved-changes question, shortcuts resolved, folders refused.
 void OpenPathFromRequest(const std::wstring& path, const int32_t* memberKey);
+
+// The target of a .lnk file (not checked for existence); false when it cannot be read.
+bool ResolveShortcutTarget(const std::wstring& shortcut, std::wstring* target);
+// One new process of this program per non-empty path, each started with /v "path".
+void StartViewerProcesses(const std::vector<std::wstring>& paths);
 
 // A request that a second start forwarded (data kind 0).
 void HandleInstanceRequest(const InstanceRequest& request);

@@ -21,6 +21,7 @@ enum UiString : uint32_t {
     kStrKeyNoCommand = 20305,
     kStrKeyResetCaption = 20306,
     kStrKeyResetQuestion = 20307,
+    kStrAboutSecondLine = 20410, // the About box's line under the version
     kStrFilterAllSupported = 21000,
     kStrFilterBmp = 21001,
     kStrFilterPng = 21002,

@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "viewer/display_modes.h"
+#include "viewer/pixel_readout_win.h"
 #include "viewer/sub_rebar_win.h"
 #include "viewer/view_paint.h"
 #include "viewer/view_window.h"
@@ -112,6 +113,7 @@ LRESULT CALLBACK ImagePaneProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_ERASEBKGND: return 1;
     case WM_HSCROLL: OnScroll(window, false, wParam); return 0;
     case WM_VSCROLL: OnScroll(window, true, wParam); return 0;
+    case WM_MOUSEMOVE: PaneColourReadout(wParam, lParam); break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -15,7 +15,10 @@
 #include "app/startup_win.h"
 #include "app/ui_strings.h"
 #include "viewer/animation_win.h"
+#include "viewer/arrange_layout.h"
+#include "viewer/arrange_win.h"
 #include "viewer/display_modes.h"
+#include "viewer/drop_files_win.h"
 #include "viewer/view_commands.h"
 #include "viewer/view_input_win.h"
 #include "viewer/view_paint.h"
@@ -50,13 +53,10 @@ void WorkAreaOf(HMONITOR monitor, RECT* monitorRect, RECT* work) {
     if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, work, 0)) *work = *monitorRect;
 }
 
-// x, y, width, height kept inside the work area, as stored placements are restored.
-RECT ClampIntoWorkArea(int32_t x, int32_t y, int32_t w, int32_t h, const RECT& work) {
-    w = std::max(1, std::min<int32_t>(w, work.right - work.left));
-    h = std::max(1, std::min<int32_t>(h, work.bottom - work.top));
-    x = x >= work.left ? std::min<int32_t>(x, work.right - w) : work.left;
-    y = y >= work.top ? std::min<int32_t>(y, work.bottom - h) : work.top;
-    return RECT{x, y, x + w, y + h};
+// A stored placement kept inside the work area.
+RECT ClampPlacement(int32_t x, int32_t y, int32_t w, int32_t h, const RECT& work) {
+    ViewRect r = qv::ClampIntoWorkArea(x, y, w, h, ToViewRect(work));
+    return RECT{r.left, r.top, r.right, r.bottom};
 }
 
 DWORD ViewWindowStyle() {
@@ -115,23 +115,11 @@ void OnCopyData(const COPYDATASTRUCT* data) {
         break;
     }
     case kCopyDataMoveToRect:
-        if (data->cbData == 16) {
-            const int32_t* r = static_cast<const int32_t*>(data->lpData);
-            MoveWindow(g_app.viewWindow, r[0], r[1], r[2], r[3], TRUE);
-        }
+        if (data->cbData == 16) MoveIntoCellRequest(static_cast<const int32_t*>(data->lpData));
         break;
-    case kCopyDataFitToWorkArea: RunCommand(kCmdFitWindowToImage); break;
+    case kCopyDataFitToWorkArea: CentreAndRefitRequest(); break;
     case kCopyDataClose: RunCommand(kCmdClose); break;
     }
-}
-
-void OnDropFiles(HDROP drop) {
-    wchar_t path[MAX_PATH];
-    if (DragQueryFileW(drop, 0, path, MAX_PATH)) {
-        SetForegroundWindow(g_app.viewWindow);
-        OpenPathFromRequest(path, nullptr);
-    }
-    DragFinish(drop);
 }
 
 LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -174,7 +162,11 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MOUSEWHEEL:
     case WM_CAPTURECHANGED: ViewWindowMouse(window, message, wParam, lParam); return 0;
     case WM_COPYDATA: OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam)); return TRUE;
-    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_DROPFILES: OpenDroppedFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_NCLBUTTONDBLCLK:
+    case WM_SYSCOMMAND:
+        if (ViewWindowFrameRequest(message, wParam)) return 0;
+        break;
     case WM_ACTIVATEAPP:
         if (wParam) PollFolderOnActivation();
         return 0;
@@ -212,6 +204,7 @@ LRESULT CALLBACK SubWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         if (DrawMenuItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
         break;
     case WM_SIZE: LayOutSubWindow(); return 0;
+    case WM_DROPFILES: OpenDroppedFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_CLOSE: // the program closes from its ViewWindow
         PostMessageW(g_app.viewWindow, WM_CLOSE, 0, 0);
         return 0;
@@ -320,7 +313,7 @@ HWND CreateViewWindow(HINSTANCE instance) {
         r = RECT{x, y, x + kEmptyViewWidth, y + kEmptyViewHeight};
         if (st.CapBar) AdjustWindowRectEx(&r, style, FALSE, exStyle);
     } else {
-        r = ClampIntoWorkArea(st.VwinX, st.VwinY, st.VwinW, st.VwinH, work);
+        r = ClampPlacement(st.VwinX, st.VwinY, st.VwinW, st.VwinH, work);
     }
     return CreateWindowExW(exStyle, kViewWindowClass, L"Quorvel", style, r.left, r.top, r.right - r.left,
                            r.bottom - r.top, nullptr, nullptr, instance, nullptr);
@@ -330,7 +323,7 @@ HWND CreateSubWindow(HINSTANCE instance, HWND owner) {
     const Settings& st = g_app.settings;
     RECT monitor, work;
     WorkAreaOf(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor, &work);
-    RECT r = ClampIntoWorkArea(st.SwinX, st.SwinY, st.SwinW, st.SwinH, work);
+    RECT r = ClampPlacement(st.SwinX, st.SwinY, st.SwinW, st.SwinH, work);
     DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | (st.SwinMax ? WS_MAXIMIZE : 0);
     return CreateWindowExW(WS_EX_ACCEPTFILES, kSubWindowClass, L"Quorvel", style, r.left, r.top, r.right - r.left,
                            r.bottom - r.top, owner, nullptr, instance, nullptr);

@@ -115,10 +115,10 @@ TEST(MenuStates, DisplayMenuChecksAndModes) {
     EXPECT_TRUE(MenuStateByRules(kCmdAutoNavigator, f).checked);
     f.capBar = false;
     EXPECT_TRUE(MenuStateByRules(kCmdFrame, f).enabled);
-    EXPECT_TRUE(MenuStateByRules(kCmdFitWindowToImage, f).enabled);
+    EXPECT_TRUE(MenuStateByRules(kCmdCentreOnMonitor, f).enabled);
     for (DisplayMode m : {DisplayMode::SubWindow, DisplayMode::FullScreen}) {
         f.mode = m;
-        EXPECT_FALSE(MenuStateByRules(kCmdFitWindowToImage, f).enabled);
+        EXPECT_FALSE(MenuStateByRules(kCmdCentreOnMonitor, f).enabled);
         EXPECT_FALSE(MenuStateByRules(kCmdCaptionBar, f).enabled);
         EXPECT_FALSE(MenuStateByRules(kCmdFrame, f).enabled);
     }
