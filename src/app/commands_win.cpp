@@ -8,6 +8,7 @@
 #include "image/save_commands_win.h"
 #include "sources/list_commands_win.h"
 #include "viewer/display_modes.h"
+#include "viewer/hover_win.h"
 #include "viewer/view_input_win.h"
 #include "viewer/view_window.h"
 
@@ -65,6 +66,8 @@ const CommandHandler kHandlers[] = {
     HandleLosslessCommand,
     HandleListCommand,
     HandleKeyConfigCommand,
+    HandleWindowStyleCommand,
+    HandleHistoryCommand,
 };
 // clang-format on
 

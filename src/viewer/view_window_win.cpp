@@ -16,6 +16,7 @@
 #include "app/ui_strings.h"
 #include "viewer/animation_win.h"
 #include "viewer/display_modes.h"
+#include "viewer/hover_win.h"
 #include "viewer/view_commands.h"
 #include "viewer/view_input_win.h"
 #include "viewer/view_paint.h"
@@ -136,6 +137,15 @@ void OnDropFiles(HDROP drop) {
 
 LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_CREATE: CreateHoverToolBar(window); return 0;
+    case WM_MOUSELEAVE:
+    case WM_NCMOUSELEAVE:
+    case WM_NCMOUSEMOVE:
+    case WM_MOUSEHOVER:
+    case WM_ENTERSIZEMOVE:
+    case WM_EXITSIZEMOVE:
+        if (HoverFrameMessage(window, message)) return 0;
+        break;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
@@ -277,6 +287,7 @@ SurfaceMetrics MeasureSurface(HWND window, DisplayMode surface, const ViewSettin
     m.captionFrame = FrameOfStyle(kCaptionStyle, 0);
     m.thinFrame = FrameOfStyle(WS_POPUP | WS_THICKFRAME, 0);
     m.minTrackWidth = GetSystemMetrics(SM_CXMINTRACK);
+    m.hoverFrameShown = HoverFrameShown();
     m.screen = ViewSize{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     RECT client{};
     GetClientRect(window, &client);
@@ -295,12 +306,12 @@ bool RegisterWindowClasses(HINSTANCE instance) {
     constexpr UINT redraw = CS_HREDRAW | CS_VREDRAW;
     bool ok = Register(instance, kViewWindowClass, redraw | CS_DBLCLKS | CS_OWNDC, ViewWindowProc, icon, arrow);
     ok &= Register(instance, kSubWindowClass, redraw, SubWindowProc, icon, arrow);
-    ok &= Register(instance, kToolBarHostClass, redraw, PlainChildProc, nullptr, arrow);
+    ok &= Register(instance, kToolBarHostClass, redraw, ToolBarHostProc, nullptr, arrow);
     ok &= Register(instance, kListWindowClass, redraw, ListWindowProc, nullptr, arrow);
-    ok &= Register(instance, kHistoryWindowClass, redraw, PlainChildProc, nullptr, arrow);
+    ok &= Register(instance, kHistoryWindowClass, redraw, HistoryWindowProc, nullptr, arrow);
     ok &= Register(instance, kPane1Class, redraw | CS_DBLCLKS | CS_OWNDC, ImagePaneProc, nullptr, arrow);
     ok &= Register(instance, kPane2Class, redraw | CS_OWNDC, ResultPaneProc, nullptr, arrow);
-    ok &= Register(instance, kNavigatorClass, redraw | CS_OWNDC, PlainChildProc, nullptr, arrow);
+    ok &= Register(instance, kNavigatorClass, redraw | CS_OWNDC, NavigatorProc, nullptr, arrow);
     ok &= Register(instance, kColourBoxClass, redraw, PlainChildProc, nullptr, LoadCursorW(nullptr, IDC_HAND));
     return ok;
 }
@@ -382,6 +393,7 @@ void ShowLoadedImage() {
     LayoutView(&g);
     UpdateMainWindowTitle();
     SyncListWindow();
+    RefreshHoverToolBar();
     RepaintView();
 }
 
@@ -412,6 +424,7 @@ void UpdateMainWindowTitle() {
 void RepaintView() {
     if (g_app.displayMode == DisplayMode::SubWindow) return RefreshPanes();
     if (g_app.viewWindow) InvalidateRect(g_app.viewWindow, nullptr, FALSE);
+    UpdateNavigator();
 }
 
 } // namespace qv
