@@ -3,6 +3,8 @@
 // the client rectangle where it is, so the image does not jump.
 #include <windows.h>
 
+#include <vector>
+
 #include "app/app_state.h"
 #include "app/command_ids.h"
 #include "viewer/hover_win.h"
@@ -71,12 +73,41 @@ void CheckPointerLeft(HWND window) {
     RemoveHoverFrame(window);
 }
 
+struct OwnedWindows {
+    HWND owner;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOwned(HWND window, LPARAM data) {
+    auto* owned = reinterpret_cast<OwnedWindows*>(data);
+    if (GetWindow(window, GW_OWNER) == owned->owner) owned->found.push_back(window);
+    return TRUE;
+}
+
+bool IsTopmost(HWND window) {
+    return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+// Some window systems (Wine among them) leave the topmost flag of a window that owns others
+// unchanged; then the owned windows are let go for the call and taken back afterwards.
+void SetTopmost(HWND window, bool top) {
+    HWND after = top ? HWND_TOPMOST : HWND_NOTOPMOST;
+    constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(window, after, 0, 0, 0, 0, flags);
+    if (IsTopmost(window) == top) return;
+    OwnedWindows owned{window, {}};
+    EnumThreadWindows(GetCurrentThreadId(), CollectOwned, reinterpret_cast<LPARAM>(&owned));
+    for (HWND w : owned.found)
+        SetWindowLongPtrW(w, GWLP_HWNDPARENT, 0);
+    SetWindowPos(window, after, 0, 0, 0, 0, flags);
+    for (HWND w : owned.found)
+        SetWindowLongPtrW(w, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(window));
+}
+
 void ToggleTop() {
     Settings& s = g_app.settings;
     s.Top = !s.Top;
-    if (g_app.viewWindow)
-        SetWindowPos(g_app.viewWindow, s.Top ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (g_app.viewWindow) SetTopmost(g_app.viewWindow, s.Top);
 }
 
 void ToggleCaptionBar() {

@@ -25,7 +25,6 @@ constexpr UINT kCmdZoomActual = 5220;
 constexpr UINT kCmdTopMost = 5320;
 constexpr UINT kCmdCaptionBar = 5330;
 constexpr UINT kCmdToolBar = 5332;
-constexpr UINT kCmdScrollRight = 5651;
 constexpr UINT kCmdMinimise = 5540;
 constexpr UINT kCmdFullScreen = 5530;
 constexpr UINT kCmdClose = 5550;
@@ -170,6 +169,13 @@ TEST_F(HoverTest, CaptionBarAndTopToggleKeepTheClientRectangle) {
     ASSERT_EQ(Style(view) & WS_CAPTION, WS_CAPTION);
     RECT client = ClientOnScreen(view);
 
+    ASSERT_EQ(GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    ASSERT_TRUE(PostCommand(view, kCmdTopMost));
+    EXPECT_TRUE(WaitFor([&] { return (GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+    ASSERT_TRUE(PostCommand(view, kCmdTopMost));
+    EXPECT_TRUE(WaitFor([&] { return (GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0; }));
+    EXPECT_TRUE(SameRect(ClientOnScreen(view), client));
+
     ASSERT_TRUE(PostCommand(view, kCmdCaptionBar));
     ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_CAPTION) == 0; })) << "5330 should take the caption away";
     EXPECT_EQ(Style(view) & WS_THICKFRAME, 0);
@@ -178,13 +184,6 @@ TEST_F(HoverTest, CaptionBarAndTopToggleKeepTheClientRectangle) {
     ASSERT_TRUE(PostCommand(view, kCmdCaptionBar));
     ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_CAPTION) == WS_CAPTION; }));
     EXPECT_TRUE(SameRect(ClientOnScreen(view), client)) << "the client moved with the caption back";
-
-    ASSERT_EQ(GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    ASSERT_TRUE(PostCommand(view, kCmdTopMost));
-    EXPECT_TRUE(WaitFor([&] { return (GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
-    ASSERT_TRUE(PostCommand(view, kCmdTopMost));
-    EXPECT_TRUE(WaitFor([&] { return (GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0; }));
-    EXPECT_TRUE(SameRect(ClientOnScreen(view), client));
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
 
@@ -360,18 +359,28 @@ TEST_F(HoverTest, TheRightStripShowsTheNavigatorWithThumbnailAndMarker) {
     EXPECT_GT(minX, 10);
     EXPECT_LT(minX, 80) << "a centred view puts the outline in the middle";
 
-    // scrolling moves the outline to the right and leaves no trace of the old one
-    for (int i = 0; i < 10; ++i)
-        ASSERT_TRUE(PostCommand(view, kCmdScrollRight));
-    PumpMessages(kSettleMs);
-    ASSERT_TRUE(CaptureClientArea(navigator, &shot));
-    int movedMinX = 0;
-    int movedMarker = CountMarkerPixels(shot, &movedMinX);
-    EXPECT_GT(movedMinX, minX) << "the outline did not follow the scroll";
-    EXPECT_LE(std::abs(movedMarker - marker), marker / 4) << "the old outline was not erased";
-
     MovePointerTo(view, client.right / 2, client.bottom / 2);
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(navigator); })) << "leaving the strip should hide it";
+
+    // a right-button drag scrolls to the right: the outline follows, the old one is erased
+    POINT press{client.right / 2, client.bottom / 2};
+    PostMessageW(view, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(press.x, press.y));
+    PostMessageW(view, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(press.x - 10, press.y));
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(navigator) != FALSE; })) << "a drag scroll shows the navigator";
+    PumpMessages(kSettleMs);
+    ASSERT_TRUE(CaptureClientArea(navigator, &shot));
+    marker = CountMarkerPixels(shot, &minX);
+    PostMessageW(view, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(press.x - 110, press.y));
+    PumpMessages(kSettleMs);
+    Capture moved;
+    ASSERT_TRUE(CaptureClientArea(navigator, &moved));
+    int movedMinX = 0;
+    int movedMarker = CountMarkerPixels(moved, &movedMinX);
+    EXPECT_GT(movedMinX, minX) << "the outline did not follow the scroll";
+    EXPECT_LE(std::abs(movedMarker - marker), marker / 4) << "the old outline was not erased";
+    PostMessageW(view, WM_RBUTTONUP, 0, MAKELPARAM(press.x - 110, press.y));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(navigator); })) << "the end of the drag hides it";
+
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
 
