@@ -28,6 +28,8 @@ constexpr UINT kCmdToolBar = 5332;
 constexpr UINT kCmdMinimise = 5540;
 constexpr UINT kCmdFullScreen = 5530;
 constexpr UINT kCmdClose = 5550;
+constexpr UINT kCmdPreviousImage = 5702;
+constexpr UINT kCmdNextImage = 5703;
 constexpr int kToolBarHostId = 1000;
 constexpr int kHistoryListId = 1031;
 constexpr const wchar_t* kNavigatorClass = L"Quorvel_navi_class";
@@ -139,6 +141,8 @@ protected:
         slots.insert(slots.end(), extra.begin(), extra.end());
         if (!folder_.Create(slots)) return nullptr;
         if (!WriteFileBytes(folder_.File(L"a.bmp"), BmpBytes(width, height, pixel))) return nullptr;
+        if (withSecondImage_ && !WriteFileBytes(folder_.File(L"b.bmp"), SolidBmpBytes(320, 240, RGB(40, 40, 160))))
+            return nullptr;
         process_ = Launch(folder_.exePath(), {folder_.File(L"a.bmp")});
         if (!process_.valid()) return nullptr;
         HWND view = WaitForProcessWindow(process_, kViewWindowClass);
@@ -161,6 +165,7 @@ protected:
 
     ProgramFolder folder_;
     ProcessOwner process_;
+    bool withSecondImage_ = false; // b.bmp beside a.bmp
 };
 
 TEST_F(HoverTest, CaptionBarAndTopToggleKeepTheClientRectangle) {
@@ -290,6 +295,67 @@ TEST_F(HoverTest, FullScreenPutsItsButtonsAtTheRightEdgeOfTheToolBar) {
     ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_CAPTION) == WS_CAPTION; }));
     EXPECT_FALSE(IsWindowVisible(host));
     EXPECT_NE(SendMessageW(bar, TB_ISBUTTONHIDDEN, kCmdClose, 0), 0);
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+bool CursorShowing() {
+    CURSORINFO info{sizeof info};
+    return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) != 0;
+}
+
+TEST_F(HoverTest, StepsInFullScreenHideTheCursorAndALongMoveShowsIt) {
+    withSecondImage_ = true;
+    HWND view = StartSmall();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
+    ASSERT_TRUE(WaitFor([&] { return IsZoomed(view) != FALSE; }));
+    SetForegroundWindow(view);
+    MovePointerTo(view, 300, 300);
+    ASSERT_TRUE(WaitFor(CursorShowing));
+
+    ASSERT_TRUE(PostCommand(view, kCmdNextImage));
+    ASSERT_TRUE(WaitForTitleContaining(view, L"b.bmp", kStepTimeoutMs));
+    EXPECT_TRUE(WaitFor([] { return !CursorShowing(); })) << "a step in full screen should hide the cursor";
+    MovePointerTo(view, 308, 305); // a small move keeps it hidden
+    PumpMessages(kSettleMs);
+    EXPECT_FALSE(CursorShowing());
+    MovePointerTo(view, 340, 305);
+    EXPECT_TRUE(WaitFor(CursorShowing)) << "a move of more than 16 pixels should show it again";
+
+    // with the hover tool bar up the cursor stays
+    MovePointerTo(view, 200, 8);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(GetDlgItem(view, kToolBarHostId)) != FALSE; }));
+    ASSERT_TRUE(PostCommand(view, kCmdPreviousImage));
+    ASSERT_TRUE(WaitForTitleContaining(view, L"a.bmp", kStepTimeoutMs));
+    PumpMessages(kSettleMs);
+    EXPECT_TRUE(CursorShowing());
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+TEST_F(HoverTest, FullScreenFromTheBareWindowComesBackBare) {
+    HWND view = StartSmall({IntSlot(kSlotCapBar, 0), IntSlot(kSlotFrame, 1)});
+    ASSERT_NE(view, nullptr);
+    RECT window{};
+    GetWindowRect(view, &window);
+    MovePointerTo(view, 60, 60);
+    MovePointerTo(view, 70, 66);
+    ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_THICKFRAME) != 0; }));
+
+    ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
+    ASSERT_TRUE(WaitFor([&] { return IsZoomed(view) != FALSE; }));
+    PumpMessages(kSettleMs);
+    EXPECT_EQ(Style(view) & (WS_CAPTION | WS_THICKFRAME), 0) << "full screen has no frame";
+    MovePointerToScreen(5, 500);
+    PumpMessages(kSettleMs);
+    EXPECT_EQ(Style(view) & WS_THICKFRAME, 0) << "no hover frame in full screen";
+
+    ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
+    ASSERT_TRUE(WaitFor([&] { return !IsZoomed(view); }));
+    PumpMessages(kSettleMs);
+    EXPECT_EQ(Style(view) & WS_CAPTION, 0) << "leaving full screen must not add a caption";
+    GetWindowRect(view, &window);
+    MovePointerToScreen(window.right + 200, window.bottom + 200);
+    EXPECT_TRUE(WaitFor([&] { return (Style(view) & WS_THICKFRAME) == 0; }));
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
 
