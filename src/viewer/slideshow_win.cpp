@@ -59,7 +59,7 @@ bool StartSlideshow() {
     if (!g_app.settings.Repeat && list.current + 1 >= list.count) return false;
     if (!AskUnsavedChanges()) return false;
     CloseListWindow();
-    HideCursorOnce(true);
+    SetCursorShown(false);
     g_running = true;
     g_app.acceleratorsSuspended = true;
     SetTimer(g_app.viewWindow, kSlideshowTimer, IntervalMs(), SlideshowTick);

@@ -241,6 +241,21 @@ TEST_F(HoverTest, TheTopStripShowsTheToolBarAndMovingAwayHidesIt) {
     ASSERT_TRUE(CaptureClientArea(host, &shot));
     EXPECT_FALSE(shot.IsUniform()) << "the tool bar drew no buttons";
 
+    // its tool tip is one of the three the ViewWindow owns: topmost, white, 300 ms
+    HWND bar = FindWindowExW(host, nullptr, TOOLBARCLASSNAMEW, nullptr);
+    ASSERT_NE(bar, nullptr);
+    HWND tip = reinterpret_cast<HWND>(SendMessageW(bar, TB_GETTOOLTIPS, 0, 0));
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(GetWindow(tip, GW_OWNER), view);
+    EXPECT_NE(GetWindowLongW(tip, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_EQ(SendMessageW(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 300);
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageW(tip, TTM_GETTIPBKCOLOR, 0, 0)), RGB(255, 255, 255));
+    EXPECT_GE(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 12) << "the buttons should have their tips";
+    int owned = 0;
+    for (HWND w : FindTopLevelWindows(TOOLTIPS_CLASSW, process_.id()))
+        if (GetWindow(w, GW_OWNER) == view) ++owned;
+    EXPECT_EQ(owned, 3);
+
     MovePointerTo(view, 150, 150);
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(host); })) << "moving away should hide the tool bar";
 
