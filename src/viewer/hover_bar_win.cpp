@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <cmath>
 #include <iterator>
 #include <string>
 
@@ -112,13 +113,31 @@ void Triangle(HDC dc, int x0, int y0, int x1, int y1, int x2, int y2) {
     Polygon(dc, p, 3);
 }
 
-// A quarter-turn arrow: an arc and its head, turning left or right.
-void TurnArrow(HDC dc, bool left) {
-    Arc(dc, 3, 3, 14, 14, left ? 13 : 3, 8, left ? 8 : 8, 3);
-    if (left)
-        Triangle(dc, 1, 8, 6, 8, 3, 12);
-    else
-        Triangle(dc, 10, 8, 15, 8, 12, 12);
+// A turning arrow: most of a circle, clockwise for a right turn, with its head at the end.
+void TurnArrow(HDC dc, bool left, HPEN pen) {
+    constexpr double kPi = 3.14159265358979323846;
+    constexpr double cx = 7.5, cy = 8.0, radius = 5.0;
+    constexpr int kSteps = 12;
+    auto mirror = [left](double x) { return left ? 15.0 - x : x; };
+    POINT arc[kSteps + 1];
+    double from = 200.0 * kPi / 180.0, to = -20.0 * kPi / 180.0;
+    for (int i = 0; i <= kSteps; ++i) {
+        double a = from + (to - from) * i / kSteps;
+        arc[i] = POINT{static_cast<LONG>(std::lround(mirror(cx + radius * std::cos(a)))),
+                       static_cast<LONG>(std::lround(cy - radius * std::sin(a)))};
+    }
+    HGDIOBJ old = SelectObject(dc, pen);
+    Polyline(dc, arc, kSteps + 1);
+    SelectObject(dc, old);
+    // the head points along the direction of travel at the end of the arc
+    double ex = cx + radius * std::cos(to), ey = cy - radius * std::sin(to);
+    double dx = std::sin(to), dy = std::cos(to);
+    POINT head[3] = {
+        {static_cast<LONG>(std::lround(mirror(ex + 3 * dx))), static_cast<LONG>(std::lround(ey + 3 * dy))},
+        {static_cast<LONG>(std::lround(mirror(ex - 3 * dy - dx))), static_cast<LONG>(std::lround(ey + 3 * dx - dy))},
+        {static_cast<LONG>(std::lround(mirror(ex + 3 * dy - dx))), static_cast<LONG>(std::lround(ey - 3 * dx - dy))},
+    };
+    Polygon(dc, head, 3);
 }
 
 void DrawGlyph(HDC dc, Glyph glyph, int x) {
@@ -144,14 +163,8 @@ void DrawGlyph(HDC dc, Glyph glyph, int x) {
             Line(dc, 6, y, 14, y);
         }
         break;
-    case Glyph::TurnLeft:
-        SelectObject(dc, inkWide);
-        TurnArrow(dc, true);
-        break;
-    case Glyph::TurnRight:
-        SelectObject(dc, inkWide);
-        TurnArrow(dc, false);
-        break;
+    case Glyph::TurnLeft: TurnArrow(dc, true, inkWide); break;
+    case Glyph::TurnRight: TurnArrow(dc, false, inkWide); break;
     case Glyph::Fit:
         SelectObject(dc, GetStockObject(NULL_BRUSH));
         Rectangle(dc, 1, 2, 15, 14);
@@ -187,11 +200,16 @@ void DrawGlyph(HDC dc, Glyph glyph, int x) {
         Line(dc, 8, 5, 8, 14);
         break;
     case Glyph::Minimise: Rectangle(dc, 3, 11, 13, 13); break;
-    case Glyph::FullScreen:
-        SelectObject(dc, GetStockObject(NULL_BRUSH));
-        Rectangle(dc, 1, 2, 15, 14);
-        SelectObject(dc, accent);
-        Rectangle(dc, 4, 5, 12, 11);
+    case Glyph::FullScreen: // four corners drawn inwards: back from the whole screen
+        SelectObject(dc, inkWide);
+        Line(dc, 2, 6, 6, 6);
+        Line(dc, 6, 6, 6, 2);
+        Line(dc, 10, 2, 10, 6);
+        Line(dc, 10, 6, 14, 6);
+        Line(dc, 2, 10, 6, 10);
+        Line(dc, 6, 10, 6, 14);
+        Line(dc, 10, 14, 10, 10);
+        Line(dc, 10, 10, 14, 10);
         break;
     case Glyph::Close:
         SelectObject(dc, closeWide);
