@@ -465,6 +465,31 @@ TEST_F(HoverTest, TheRightStripShowsTheNavigatorWithThumbnailAndMarker) {
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
 
+TEST_F(HoverTest, InFullScreenTheNavigatorSitsBelowTheToolBarAtTheRightEdge) {
+    HWND view = Start({}, 3000, 2000, [](int x, int) { return x < 1500 ? kLeftColour : kRightColour; });
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
+    ASSERT_TRUE(WaitFor([&] { return IsZoomed(view) != FALSE; }));
+    ASSERT_TRUE(PostCommand(view, kCmdZoomActual));
+    PumpMessages(kSettleMs);
+    RECT client{};
+    GetClientRect(view, &client);
+    MovePointerTo(view, client.right / 2, client.bottom / 2);
+    MovePointerTo(view, client.right - 5, 100);
+    HWND navigator = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        navigator = Navigator();
+        return navigator && IsWindowVisible(navigator);
+    }));
+    RECT nav{}, screen{};
+    GetWindowRect(navigator, &nav);
+    GetWindowRect(view, &screen);
+    EXPECT_EQ(nav.right, screen.right);
+    EXPECT_EQ(nav.top, screen.top + 24) << "below the tool bar host";
+    EXPECT_EQ(GetForegroundWindow(), view);
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
 TEST_F(HoverTest, TheHistoryWindowDisablesTheMainWindowUntilEsc) {
     HWND view = StartSmall();
     ASSERT_NE(view, nullptr);
