@@ -34,15 +34,11 @@ constexpr int kToolBarHostId = 1000;
 constexpr int kHistoryListId = 1031;
 constexpr const wchar_t* kNavigatorClass = L"Quorvel_navi_class";
 constexpr const wchar_t* kHistoryClass = L"Quorvel_hisw_class";
-constexpr DWORD kStepTimeoutMs = 10000;
 constexpr DWORD kSettleMs = 400;
 
+// Polls `done` for one step's time while running this thread's messages.
 template <typename Predicate> bool WaitFor(Predicate done, DWORD timeoutMs = kStepTimeoutMs) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
-        if (done()) return true;
-        PumpMessages(kPollIntervalMs);
-    }
-    return done();
+    return WaitUntil(timeoutMs, done);
 }
 
 using PixelFunction = std::function<COLORREF(int x, int y)>;
