@@ -141,7 +141,7 @@ bool HoverFrameMessage(HWND window, UINT message) {
     case WM_MOUSEHOVER:
         ShowHoverFrame(window);
         if (g_frameShown && !g_trackingClient) {
-            Track(window, TME_LEAVE);
+            Track(window, TME_LEAVE | TME_HOVER);
             g_trackingClient = true;
         }
         return false;
