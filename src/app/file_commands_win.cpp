@@ -10,6 +10,7 @@
 #include "image/save_commands_win.h"
 #include "platform/platform.h"
 #include "viewer/animation_win.h"
+#include "viewer/hover_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -64,6 +65,7 @@ bool StepTo(Navigate where) {
     if (!NavigationTarget(g_app.session.list, where, &index)) return true;
     if (!AskUnsavedChanges()) return true;
     OpenImageIndex(index);
+    if (g_app.displayMode == DisplayMode::FullScreen) HideCursorAfterStep();
     return true;
 }
 

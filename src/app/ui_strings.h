@@ -13,6 +13,8 @@ enum UiString : uint32_t {
     kStrFullScreenItemLeave = 5531, // 5530's text in full screen
     kStrUiFontFace = 20000,
     kStrListWindowTitle = 20015,
+    kStrHistoryWindowTitle = 20420,
+    kStrHistoryOpened = 20421, // the first step of the edit history: the image as opened
     kStrKeyColumnCommand = 20300,
     kStrKeyColumnKey = 20301,
     kStrKeyErrorCaption = 20302,

@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "app/command_ids.h"
 #include "viewer/animation_win.h"
+#include "viewer/hover_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -52,8 +53,14 @@ void BringOntoMonitorOf(HWND window, HWND anchor) {
 void LeaveFullScreenTo(bool goingOn) {
     HWND view = g_app.viewWindow;
     g_app.displayMode = DisplayMode::ViewWindow;
+    SetToolBarFullScreen(false);
+    HideNavigator();
     ShowWindow(view, SW_RESTORE);
-    if (g_app.settings.CapBar) SetFrameStyle(view, kCaptionStyle);
+    if (g_app.settings.CapBar)
+        SetFrameStyle(view, kCaptionStyle);
+    else
+        RestoreHoverFrame();
+    SetCursorShown(true);
     if (goingOn) {
         ShowWindow(view, SW_HIDE);
         return;
@@ -69,8 +76,10 @@ void EnterFullScreen() {
     HWND view = g_app.viewWindow;
     g_previousMode = g_app.displayMode;
     if (g_app.displayMode == DisplayMode::SubWindow) LeaveSubWindow(false);
+    HideNavigator();
+    bool hadHoverFrame = g_previousMode == DisplayMode::ViewWindow && DropHoverFrame();
     g_app.displayMode = DisplayMode::FullScreen;
-    if (g_app.settings.CapBar) SetFrameStyle(view, kBareStyle);
+    if (g_app.settings.CapBar || hadHoverFrame) SetFrameStyle(view, kBareStyle);
     ShowWindow(view, SW_SHOWMAXIMIZED);
     // a caption-less popup maximises over the whole monitor; say so for window managers that
     // keep it to the work area
@@ -79,6 +88,7 @@ void EnterFullScreen() {
         SetWindowPos(view, HWND_TOP, monitor.left, monitor.top, monitor.right - monitor.left,
                      monitor.bottom - monitor.top, SWP_NOACTIVATE);
     ShowLoadedImage();
+    SetToolBarFullScreen(true);
     SetForegroundWindow(view);
 }
 
@@ -99,6 +109,8 @@ void EnterSubWindow(int show) {
     if (g_app.displayMode == DisplayMode::FullScreen) LeaveFullScreenTo(true);
     g_app.displayMode = DisplayMode::SubWindow;
     StopAnimation(); // animations play in the ViewWindow and full screen only
+    HideNavigator();
+    HideToolBarHost();
     BringOntoMonitorOf(g_app.subWindow, g_app.viewWindow);
     ShowWindow(g_app.subWindow, show);
     ShowWindow(g_app.viewWindow, SW_HIDE);
@@ -110,6 +122,7 @@ void EnterSubWindow(int show) {
 void LeaveSubWindow(bool showViewWindow) {
     if (g_app.displayMode != DisplayMode::SubWindow) return;
     g_app.displayMode = DisplayMode::ViewWindow;
+    HideNavigator();
     BringOntoMonitorOf(g_app.viewWindow, g_app.subWindow);
     if (showViewWindow) ShowWindow(g_app.viewWindow, SW_SHOWNORMAL);
     ShowWindow(g_app.subWindow, SW_HIDE);
