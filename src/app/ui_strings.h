@@ -13,6 +13,7 @@ enum UiString : uint32_t {
     kStrFullScreenItemLeave = 5531, // 5530's text in full screen
     kStrUiFontFace = 20000,
     kStrListWindowTitle = 20015,
+    kStrFilterJpegLossless = 20025, // the save dialog's lossless type
     kStrKeyColumnCommand = 20300,
     kStrKeyColumnKey = 20301,
     kStrKeyErrorCaption = 20302,

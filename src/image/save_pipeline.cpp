@@ -3,12 +3,14 @@
 #include <cstring>
 #include <vector>
 
+#include "app/ui_strings.h"
 #include "codecs/bmp_codec.h"
 #include "codecs/exif.h"
 #include "codecs/gif_codec.h"
 #include "codecs/jpeg_codec.h"
 #include "codecs/png_codec.h"
 #include "codecs/tiff_encoder.h"
+#include "image/format_detect.h"
 #include "platform/platform.h"
 
 namespace qv {
@@ -21,6 +23,7 @@ constexpr uint32_t kMsgChangedSinceLoad = 30005;
 constexpr uint32_t kMsgNoTempFile = 30007;
 constexpr uint32_t kMsgCannotPlace = 30008;
 constexpr size_t kJpegCommentLimit = 4095;
+constexpr const wchar_t* kJpegPatterns = L"*.jpg;*.jpe;*.jpeg";
 
 bool Fail(SaveFailure* failure, uint32_t message) {
     if (failure) failure->message = message;
@@ -59,8 +62,7 @@ bool EncodeJpeg(const wchar_t* path, const SaveSource& source, const SaveOptions
 }
 
 bool EncodeLossless(const wchar_t* path, const SaveSource& source, const SaveOptions& o, SaveFailure* failure) {
-    JpegTransformOptions to =
-        LosslessSaveOptions(source.pendingRotation, o.jpgTrim, o.jMarker, o.progressive, o.jpegTGray);
+    JpegTransformOptions to = LosslessSaveOptions(o.losslessTurn, o.jpgTrim, o.jMarker, o.progressive, o.jpegTGray);
     JpegContext ctx;
     if (source.fromArchive) {
         if (source.sourceBytes.empty()) return Fail(failure, kMsgCannotRead);
@@ -70,7 +72,8 @@ bool EncodeLossless(const wchar_t* path, const SaveSource& source, const SaveOpt
         return true;
     }
     FILETIME now{};
-    if (source.sourcePath.empty() || !GetFileFacts(source.sourcePath.c_str(), nullptr, &now))
+    if (source.sourcePath.empty() || IsDirectory(source.sourcePath.c_str()) ||
+        !GetFileFacts(source.sourcePath.c_str(), nullptr, &now))
         return Fail(failure, kMsgCannotRead);
     if (!SameTime(now, source.loadedTime)) return Fail(failure, kMsgChangedSinceLoad);
     if (!TransformJpegFile(source.sourcePath.c_str(), path, to, &ctx)) return Fail(failure, kMsgLosslessFailed);
@@ -95,6 +98,34 @@ int32_t SaveFormatForDetected(uint32_t sourceFormat) {
     }
 }
 
+int32_t SaveOverFormat(const wchar_t* path) {
+    return SaveFormatForDetected(DetectFormatFromFile(path));
+}
+
+size_t SaveFilterRows(bool jpegSource, SaveFilterRow rows[kMaxSaveFilterRows]) {
+    const SaveFilterRow kRows[] = {{kStrFilterBmp, L"*.bmp"},
+                                   {kStrFilterPng, L"*.png"},
+                                   {kStrFilterJpeg, kJpegPatterns},
+                                   {kStrFilterTiff, L"*.tif;*.tiff"},
+                                   {kStrFilterGif, L"*.gif"}};
+    size_t n = 0;
+    for (const SaveFilterRow& row : kRows)
+        rows[n++] = row;
+    // the filter index is Format + 1, so this row can only ever be the last one
+    if (jpegSource) rows[n++] = {kStrFilterJpegLossless, kJpegPatterns};
+    return n;
+}
+
+SaveOptions LosslessTurnOptions(SaveOptions options, int32_t code) {
+    options.format = kSaveJpegLossless;
+    options.jpgTrim = false;
+    options.jMarker = kCopyAll;
+    options.progressive = false;
+    options.jpegTGray = false;
+    options.losslessTurn = code;
+    return options;
+}
+
 bool SaveOptions::operator==(const SaveOptions& o) const {
     return format == o.format && bmpDepth == o.bmpDepth && pngDepth == o.pngDepth && tifDepth == o.tifDepth &&
            gifDepth == o.gifDepth && pngGray == o.pngGray && jpgGray == o.jpgGray && tifGray == o.tifGray &&
@@ -104,7 +135,8 @@ bool SaveOptions::operator==(const SaveOptions& o) const {
            progressive == o.progressive && exifCopy == o.exifCopy && jMarker == o.jMarker && jpgTrim == o.jpgTrim &&
            jpgLimit == o.jpgLimit && jpgLimitValue == o.jpgLimitValue && load.gamma == o.load.gamma &&
            load.displayGamma == o.load.displayGamma && load.alpha == o.load.alpha &&
-           load.fileBackground == o.load.fileBackground && load.background == o.load.background;
+           load.fileBackground == o.load.fileBackground && load.background == o.load.background &&
+           (format != kSaveJpegLossless || losslessTurn == o.losslessTurn);
 }
 
 bool EncodeImageFile(const wchar_t* path, const SaveSource& source, const SaveOptions& o, SaveFailure* failure) {
@@ -189,7 +221,9 @@ bool PlaceSavedFile(const std::wstring& tempPath, const std::wstring& target, Sa
 bool SaveImageToPath(SavePreview* preview, const SaveSource& source, const SaveOptions& options,
                      const std::wstring& target, const std::wstring& tempFolder, SaveFailure* failure, bool* encoded) {
     if (encoded) *encoded = false;
-    if (PreviewValid(*preview, options)) return PlaceSavedFile(preview->tempPath, target, failure);
+    // a temporary folder cleaner may have taken the preview's file: then encode afresh
+    if (PreviewValid(*preview, options) && PathExists(preview->tempPath.c_str()))
+        return PlaceSavedFile(preview->tempPath, target, failure);
     if (!EncodeToTemp(preview, source, options, tempFolder, failure)) return false;
     if (encoded) *encoded = true;
     bool placed = PlaceSavedFile(preview->tempPath, target, failure);

@@ -26,6 +26,17 @@ enum SaveFormat : int32_t {
 const wchar_t* SaveFormatExtension(int32_t format);
 // The format a file's content gives for saving over it; -1 when the content is none of the five.
 int32_t SaveFormatForDetected(uint32_t sourceFormat);
+// The same for the file at `path`: what it holds decides, never its name.
+int32_t SaveOverFormat(const wchar_t* path);
+
+// One type of the save dialog: its label string and patterns. The lossless row is offered only for
+// an image decoded from JPEG data. Returns the number of rows written (5 or 6).
+struct SaveFilterRow {
+    uint32_t label = 0;
+    const wchar_t* patterns = L"";
+};
+constexpr size_t kMaxSaveFilterRows = 6;
+size_t SaveFilterRows(bool jpegSource, SaveFilterRow rows[kMaxSaveFilterRows]);
 
 // Every option an encoding depends on, with the load options the preview is decoded with; two
 // equal records give the same file.
@@ -44,6 +55,7 @@ struct SaveOptions {
     int32_t jMarker = 2;
     bool jpgTrim = true, jpgLimit = false;
     int32_t jpgLimitValue = 100;
+    int32_t losslessTurn = 0; // the pending rotation a lossless save writes into the file
     LoadOptions load;
 
     bool operator==(const SaveOptions& o) const;
@@ -60,7 +72,6 @@ struct SaveSource {
     std::wstring sourcePath; // plain files: the current path; lossless saves read it again
     bool fromArchive = false;
     FILETIME loadedTime{}; // the source file's time when it was loaded
-    int32_t pendingRotation = 0;
 };
 
 // How a failed save is reported: a language string (30001-30013, 50001-50024) or the JPEG
@@ -69,6 +80,10 @@ struct SaveFailure {
     uint32_t message = 0;
     std::wstring libraryText;
 };
+
+// The options of a lossless turn of the current file by rotation `code`: the lossless format with
+// every marker kept, no trimming, baseline, colour kept; every other option as given.
+SaveOptions LosslessTurnOptions(SaveOptions options, int32_t code);
 
 // Runs the encoder of options.format into `path`.
 bool EncodeImageFile(const wchar_t* path, const SaveSource& source, const SaveOptions& options, SaveFailure* failure);
@@ -93,7 +108,8 @@ bool EncodeToTemp(SavePreview* preview, const SaveSource& source, const SaveOpti
 bool PlaceSavedFile(const std::wstring& tempPath, const std::wstring& target, SaveFailure* failure);
 
 // SaveToPath without the window's notices: a valid preview's file is placed and kept; otherwise
-// a fresh encoding is placed and then deleted. `*encoded` tells whether the encoder ran.
+// (also when the preview's file has vanished) a fresh encoding is placed and then deleted.
+// `*encoded` tells whether the encoder ran.
 bool SaveImageToPath(SavePreview* preview, const SaveSource& source, const SaveOptions& options,
                      const std::wstring& target, const std::wstring& tempFolder, SaveFailure* failure, bool* encoded);
 
