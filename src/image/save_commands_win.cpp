@@ -171,7 +171,9 @@ std::wstring SaveFilter() {
     size_t n = SaveFilterRows(g_app.session.current.sourceFormat == kFormatJpeg, rows);
     std::wstring filter;
     for (size_t i = 0; i < n; ++i) {
-        filter += UiText(rows[i].label);
+        // an empty label would end the list here: a language module without it shows the patterns
+        std::wstring label = UiText(rows[i].label);
+        filter += label.empty() ? std::wstring(rows[i].patterns) : label;
         filter += L'\0';
         filter += rows[i].patterns;
         filter += L'\0';
