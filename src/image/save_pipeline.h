@@ -104,7 +104,8 @@ void DiscardPreview(SavePreview* preview);
 bool EncodeToTemp(SavePreview* preview, const SaveSource& source, const SaveOptions& options,
                   const std::wstring& tempFolder, SaveFailure* failure);
 
-// Moves an existing target to the Recycle Bin and copies `tempPath` over it (30008 on failure).
+// Moves an existing target to the Recycle Bin and copies `tempPath` over it (30008 on failure;
+// 50005, with the target untouched, when the bin does not take the old file).
 bool PlaceSavedFile(const std::wstring& tempPath, const std::wstring& target, SaveFailure* failure);
 
 // SaveToPath without the window's notices: a valid preview's file is placed and kept; otherwise

@@ -15,6 +15,7 @@
 #include "image/format_detect.h"
 #include "jpeg_test_files.h"
 #include "platform/platform.h"
+#include "trash_support_win.h"
 
 namespace qvtest {
 namespace {
@@ -44,36 +45,6 @@ std::wstring NewTemporaryFile(const std::map<std::wstring, uint64_t>& before) {
     for (const auto& [path, size] : TemporaryFiles())
         if (!before.count(path)) return path;
     return {};
-}
-
-// Where Wine's Recycle Bin keeps the files it takes: the XDG trash of the Unix home it runs with,
-// which Wine names in WINEHOMEDIR ("\\??\\Z:\\..."). A name already taken gets a suffix there.
-std::wstring TrashFolder() {
-    wchar_t home[MAX_PATH] = {};
-    DWORD n = GetEnvironmentVariableW(L"WINEHOMEDIR", home, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return {};
-    std::wstring folder(home);
-    if (folder.rfind(L"\\??\\", 0) == 0) folder.erase(0, 4);
-    return folder + L"\\.local\\share\\Trash";
-}
-
-// Takes the file the bin holds under `name` (or `name` with a suffix) with exactly these bytes out
-// of the bin again; false when there is none.
-bool TakeFromTrash(const std::wstring& name, const std::string& bytes) {
-    const std::wstring files = TrashFolder() + L"\\files\\";
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((files + name + L"*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    bool taken = false;
-    do {
-        const std::wstring path = files + data.cFileName;
-        if (ReadFileBytes(path) != bytes) continue;
-        DeleteFileW(path.c_str());
-        DeleteFileW((TrashFolder() + L"\\info\\" + data.cFileName + L".trashinfo").c_str());
-        taken = true;
-    } while (!taken && FindNextFileW(find, &data));
-    FindClose(find);
-    return taken;
 }
 
 class SaveE2eTest : public ::testing::Test {

@@ -117,6 +117,29 @@ TEST_F(SavePipelineTest, ACopyFailureAfterRecyclingKeepsTheOldFileInTheBin) {
     EXPECT_TRUE(TakeFromBin(L"copy-fails.bmp", "the only copy"));
 }
 
+TEST_F(SavePipelineTest, AnOldFileTheBinRefusesIsNeverOverwritten) {
+    std::wstring target = dir.File(L"kept.png");
+    ASSERT_TRUE(qvtest::WriteFileBytes(target, "still here"));
+    // the bin cannot be made: a plain file stands where its folder would be
+    std::wstring fakeTemp = dir.File(L"no-bin");
+    ASSERT_TRUE(CreateDirectoryPath(fakeTemp.c_str()));
+    ASSERT_TRUE(qvtest::WriteFileBytes(JoinPath(fakeTemp, L"quorvel-recycle"), "not a folder"));
+    const char* saved = std::getenv("TMPDIR");
+    std::string previous = saved ? saved : "";
+    setenv("TMPDIR", WideToUtf8(fakeTemp).c_str(), 1);
+    options.format = kSavePng;
+    SaveFailure failure;
+    bool ok = SaveImageToPath(&preview, source, options, target, temp, &failure, nullptr);
+    if (saved)
+        setenv("TMPDIR", previous.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(failure.message, 50005u);
+    EXPECT_EQ(qvtest::ReadFileBytes(target), "still here");
+    EXPECT_EQ(TempFiles(), 1u); // the encoded file stays, as after a failed copy
+}
+
 TEST_F(SavePipelineTest, AVanishedPreviewFileIsEncodedAgain) {
     options.format = kSavePng;
     SaveFailure failure;
