@@ -208,7 +208,10 @@ void ShowSavePreview() {
     } else {
         LoadInfo info;
         CodecStatus status = kCodecOk;
-        if (DecodeFile(g_app.preview.tempPath.c_str(), options.load, false, &session.result, &info, &status))
+        bool decoded = DecodeFile(g_app.preview.tempPath.c_str(), options.load, false, &session.result, &info, &status);
+        if (decoded && options.format == kSaveJpegLossless)
+            FitPreviewToSize(&session.result, session.current.header.biWidth, session.current.header.biHeight);
+        if (decoded)
             g_app.preview.imageShown = true;
         else
             ErrorBox(CurrentMainWindow(), kStrEmptyView);

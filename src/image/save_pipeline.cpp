@@ -1,5 +1,6 @@
 #include "image/save_pipeline.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -186,6 +187,31 @@ bool EncodeImageFile(const wchar_t* path, const SaveSource& source, const SaveOp
     }
     default: return Fail(failure, kCodecCannotConvert);
     }
+}
+
+bool FitPreviewToSize(ImageBuffer* preview, int32_t width, int32_t height) {
+    const ImageBuffer& from = *preview;
+    if (width < 1 || height < 1 || !from.pixels) return false;
+    if (from.header.biWidth == width && from.header.biHeight == height) return true;
+    const uint32_t bits = from.header.biBitCount;
+    const uint32_t bytesPerPixel = bits / 8;
+    CodecStatus status = kCodecOk;
+    uint8_t* block = AllocPixelBlock(static_cast<uint32_t>(width), static_cast<uint32_t>(height), bits, &status);
+    if (!block) return false;
+    const uint32_t toStride = ImageStride(static_cast<uint32_t>(width), bits);
+    const uint32_t fromStride = ImageStride(&from);
+    // a row wider than the target keeps its left part; a narrower one ends at the right edge
+    const uint32_t copied = static_cast<uint32_t>(std::min<int32_t>(from.header.biWidth, width)) * bytesPerPixel;
+    const uint32_t offset = static_cast<uint32_t>(width) * bytesPerPixel - copied;
+    const int32_t rows = std::min<int32_t>(from.header.biHeight, height);
+    for (int32_t y = 0; y < rows; ++y) // bottom-up in both blocks
+        std::memcpy(block + static_cast<size_t>(y) * toStride + offset,
+                    from.pixels + static_cast<size_t>(y) * fromStride, copied);
+    FreePixelBlock(preview->pixels);
+    preview->pixels = block;
+    preview->header.biWidth = width;
+    preview->header.biHeight = height;
+    return true;
 }
 
 bool PreviewValid(const SavePreview& preview, const SaveOptions& current) {

@@ -94,6 +94,11 @@ struct SavePreview {
     bool imageShown = false; // the decoded preview is in the result image
 };
 
+// A lossless preview is shown at the current image's size (trimming may have cut its edges): each
+// decoded row goes to the right-hand end of a row `width` wide, rows filling from the bottom, the
+// rest zero. False (the image unchanged) when no block can be had.
+bool FitPreviewToSize(ImageBuffer* preview, int32_t width, int32_t height);
+
 // True when a preview image exists and every option equals the snapshot.
 bool PreviewValid(const SavePreview& preview, const SaveOptions& current);
 // Deletes the preview's temporary file and forgets it.

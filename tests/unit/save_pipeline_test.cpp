@@ -287,6 +287,40 @@ TEST_F(SavePipelineTest, ALosslessPreviewIsStaleForAnotherTurn) {
     EXPECT_TRUE(a == b);
 }
 
+TEST(SavePreviewFit, ATrimmedLosslessPreviewSitsRightAndBottomInTheCurrentSize) {
+    ImageBuffer preview{};
+    CodecStatus status = kCodecOk;
+    ASSERT_TRUE(PrepareImage(&preview, 2, 2, 24, &status));
+    // bottom row (first in memory) 1, 2; top row 3, 4 in the blue byte
+    preview.pixels[0] = 1;
+    preview.pixels[3] = 2;
+    const uint32_t fromStride = ImageStride(&preview);
+    preview.pixels[fromStride] = 3;
+    preview.pixels[fromStride + 3] = 4;
+    ASSERT_TRUE(FitPreviewToSize(&preview, 3, 3));
+    EXPECT_EQ(preview.header.biWidth, 3);
+    EXPECT_EQ(preview.header.biHeight, 3);
+    const uint32_t stride = ImageStride(&preview);
+    auto blue = [&](int x, int yFromBottom) { return preview.pixels[yFromBottom * stride + x * 3]; };
+    EXPECT_EQ(blue(0, 0), 0);
+    EXPECT_EQ(blue(1, 0), 1);
+    EXPECT_EQ(blue(2, 0), 2);
+    EXPECT_EQ(blue(1, 1), 3);
+    EXPECT_EQ(blue(2, 1), 4);
+    for (int x = 0; x < 3; ++x)
+        EXPECT_EQ(blue(x, 2), 0) << x; // the top row is what trimming took
+
+    // a wider preview keeps its left part; the same size is left alone
+    ASSERT_TRUE(FitPreviewToSize(&preview, 2, 3));
+    EXPECT_EQ(preview.pixels[0], 0);
+    EXPECT_EQ(preview.pixels[3], 1);
+    uint8_t* same = preview.pixels;
+    ASSERT_TRUE(FitPreviewToSize(&preview, 2, 3));
+    EXPECT_EQ(preview.pixels, same);
+    EXPECT_FALSE(FitPreviewToSize(&preview, 0, 3));
+    FreeImagePixels(&preview);
+}
+
 TEST(SaveFormat, TheLosslessTypeIsOfferedOnlyForJpegSources) {
     SaveFilterRow rows[kMaxSaveFilterRows];
     ASSERT_EQ(SaveFilterRows(false, rows), 5u);
