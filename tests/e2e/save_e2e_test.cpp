@@ -16,6 +16,7 @@
 #include "jpeg_test_files.h"
 #include "platform/platform.h"
 #include "trash_support_win.h"
+#include "zip_builder.h"
 
 namespace qvtest {
 namespace {
@@ -231,6 +232,41 @@ TEST_F(SaveE2eTest, SaveAsDialogWritesTheChosenTypeAndRecyclesTheOldFile) {
     EXPECT_TRUE(WaitUntilGone(dialog));
     EXPECT_TRUE(WaitForFileStarting(existing, "GIF8"));
     EXPECT_TRUE(TakeFromTrash(L"existing.gif", oldBytes)) << "the old file is not in the bin";
+}
+
+// An image shown from an archive is never saved over that archive: the dialog says so and stays.
+TEST_F(SaveE2eTest, SaveAsDialogRefusesTheOpenArchive) {
+    ASSERT_TRUE(folder_.WriteSettings([&] {
+        auto slots = QuietSettings();
+        slots.push_back(TextSlot(kSlotOpenFolder, images_.path()));
+        return slots;
+    }()));
+    const std::wstring archive = images_.File(L"pack.zip");
+    const std::string archiveBytes = BuildZip({{"inner.bmp", SolidBmpBytes(40, 30, RGB(0, 90, 200))}});
+    ASSERT_TRUE(WriteFileBytes(archive, archiveBytes));
+    Open(archive, L"40x30");
+    ASSERT_TRUE(PostCommand(view_, kCmdSaveAs));
+    HWND dialog = WaitForOwnedDialog(view_);
+    ASSERT_NE(dialog, nullptr) << "no save dialog";
+    SaveDialogControls c = FindSaveDialogControls(dialog);
+    SendMessageW(c.name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"pack.zip"));
+    PressSave(dialog, c.save);
+    // first the overwrite question (answered yes), then the refusal
+    bool refused = false;
+    for (int round = 0; round < 2 && !refused; ++round) {
+        HWND box = WaitForOwnedDialog(dialog);
+        ASSERT_NE(box, nullptr) << "no message after pressing Save";
+        const bool question = GetDlgItem(box, IDYES) != nullptr;
+        if (!question) refused = WindowTitle(box) == L"Quorvel";
+        PostMessageW(box, WM_COMMAND, question ? IDYES : IDOK, 0);
+        ASSERT_TRUE(WaitUntilGone(box));
+    }
+    EXPECT_TRUE(refused);
+    PumpMessages(300);
+    EXPECT_TRUE(IsWindow(dialog)) << "the dialog closed";
+    EXPECT_TRUE(ReadFileBytes(archive) == archiveBytes);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitUntilGone(dialog));
 }
 
 // Only a JPEG source offers the lossless type, and saving with it rewrites the source's data.
