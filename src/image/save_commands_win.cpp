@@ -196,12 +196,22 @@ bool SaveOver() {
     return ok;
 }
 
+// A fresh encoding replaces the preview: the SubWindow's second pane must not go on showing the
+// old one.
+void DropShownPreview(const SaveOptions& options) {
+    if (PreviewValid(g_app.preview, options) || g_app.displayMode != DisplayMode::SubWindow) return;
+    FreeImagePixels(&g_app.session.result);
+    g_app.preview.imageShown = false;
+    RepaintView();
+}
+
 void ShowSavePreview() {
     ImageSession& session = g_app.session;
     SaveOptions options = CurrentSaveOptions();
     if (!HasCurrentImage(session) || PreviewValid(g_app.preview, options)) return;
     SetWindowTextW(CurrentMainWindow(), UiText(kStrPreviewTitle).c_str());
     SetCursor(g_app.waitCursor);
+    DropShownPreview(options);
     SaveFailure failure;
     if (!EncodeToTemp(&g_app.preview, CurrentSaveSource(options), options, {}, &failure)) {
         ShowSaveFailure(failure);
@@ -231,6 +241,7 @@ bool SaveWithOptions(const std::wstring& target, const SaveOptions& options) {
     SetWindowTextW(CurrentMainWindow(), UiText(kStrSavingTitle).c_str());
     SetCursor(g_app.waitCursor);
     bool existed = PathExists(target.c_str());
+    DropShownPreview(options);
     SaveFailure failure;
     bool ok = SaveImageToPath(&g_app.preview, CurrentSaveSource(options), options, target, {}, &failure, nullptr);
     if (ok) {
