@@ -23,7 +23,6 @@ namespace {
 
 constexpr UINT kCmdSaveAs = 5012;
 constexpr UINT kCmdSaveOver = 5013;
-constexpr const wchar_t* kDialogClass = L"#32770";
 constexpr uint32_t kSlotOpenFolder = 28; // the save dialog's first folder
 
 // The temporary files (tmp*.tmp) of the temporary folder this prefix gives every program, by name
@@ -62,38 +61,25 @@ protected:
         ASSERT_TRUE(WaitForTitleContaining(view_, size)) << qv::WideToUtf8(WindowTitle(view_));
     }
     // Waits until the file's last-write time moves past `before`.
-    bool WaitForRewrite(const std::wstring& path, const FILETIME& before, DWORD timeoutMs = 15000) {
-        for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
+    bool WaitForRewrite(const std::wstring& path, const FILETIME& before, DWORD timeoutMs = kStepTimeoutMs) {
+        return WaitUntil(timeoutMs, [&] {
             FILETIME now{};
-            if (qv::GetFileFacts(path.c_str(), nullptr, &now) && CompareFileTime(&now, &before) != 0) return true;
-            PumpMessages(kPollIntervalMs);
-        }
-        return false;
+            return qv::GetFileFacts(path.c_str(), nullptr, &now) && CompareFileTime(&now, &before) != 0;
+        });
     }
-
     // A visible dialog of the program owned by `owner`.
-    HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs = 15000) {
-        for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
+    HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs = kStepTimeoutMs) {
+        HWND found = nullptr;
+        WaitUntil(timeoutMs, [&] {
             for (HWND dialog : FindTopLevelWindows(kDialogClass, process_.id(), true))
-                if (GetWindow(dialog, GW_OWNER) == owner) return dialog;
-            PumpMessages(kPollIntervalMs);
-        }
-        return nullptr;
-    }
-    bool WaitUntilGone(HWND window, DWORD timeoutMs = 15000) {
-        for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
-            if (!IsWindow(window)) return true;
-            PumpMessages(kPollIntervalMs);
-        }
-        return false;
+                if (GetWindow(dialog, GW_OWNER) == owner) found = dialog;
+            return found != nullptr;
+        });
+        return found;
     }
     // Waits until `path` exists and starts with `magic`.
-    bool WaitForFileStarting(const std::wstring& path, const std::string& magic, DWORD timeoutMs = 15000) {
-        for (DWORD waited = 0; waited < timeoutMs; waited += kPollIntervalMs) {
-            if (ReadFileBytes(path).compare(0, magic.size(), magic) == 0) return true;
-            PumpMessages(kPollIntervalMs);
-        }
-        return false;
+    bool WaitForFileStarting(const std::wstring& path, const std::string& magic, DWORD timeoutMs = kStepTimeoutMs) {
+        return WaitUntil(timeoutMs, [&] { return ReadFileBytes(path).compare(0, magic.size(), magic) == 0; });
     }
 
     ProgramFolder folder_;
@@ -329,13 +315,10 @@ TEST_F(SaveE2eTest, KilledWhileEncodingLeavesTheTargetByteForByte) {
     ASSERT_TRUE(PostCommand(view_, kCmdSaveOver));
     const auto posted = std::chrono::steady_clock::now();
     std::wstring temp;
-    for (int i = 0; i < 30000 / 5 && temp.empty(); ++i) {
-        temp = NewTemporaryFile(earlier);
-        if (temp.empty()) Sleep(5);
-    }
+    WaitUntil(kStepTimeoutMs, [&] { return !(temp = NewTemporaryFile(earlier)).empty(); });
     ASSERT_FALSE(temp.empty()) << "no temporary file appeared";
     // well inside the encoding: the deflate call alone takes seconds at this size
-    Sleep(300);
+    PumpMessages(300);
     ASSERT_FALSE(process_.HasExited());
     const uint64_t sizeAtKill = TemporaryFiles()[temp];
     process_.Terminate();
