@@ -139,13 +139,16 @@ UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPara
         if (format >= kSaveBmp && format <= kSaveJpegLossless && format != g_app.settings.Format) {
             g_app.settings.Format = format;
             SendMessageW(explorer, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(SaveFormatExtension(format)));
+            // the name field itself: it may hold a whole path, whose folder must survive
             wchar_t name[MAX_PATH] = {};
-            SendMessageW(explorer, CDM_GETSPEC, MAX_PATH, reinterpret_cast<LPARAM>(name));
-            std::wstring shownName(name);
-            size_t dot = shownName.find_last_of(L'.');
-            size_t sep = shownName.find_last_of(L'\\');
-            if (dot != std::wstring::npos && (sep == std::wstring::npos || dot > sep)) {
-                shownName.erase(dot);
+            HWND field = GetDlgItem(explorer, cmb13);
+            if (!field) field = GetDlgItem(explorer, edt1);
+            if (field)
+                GetWindowTextW(field, name, MAX_PATH);
+            else
+                SendMessageW(explorer, CDM_GETSPEC, MAX_PATH, reinterpret_cast<LPARAM>(name));
+            std::wstring shownName;
+            if (WithoutExtension(name, &shownName)) {
                 SendMessageW(explorer, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(shownName.c_str()));
                 SendMessageW(explorer, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(shownName.c_str()));
             }

@@ -103,6 +103,14 @@ int32_t SaveOverFormat(const wchar_t* path) {
     return SaveFormatForDetected(DetectFormatFromFile(path));
 }
 
+bool WithoutExtension(const std::wstring& name, std::wstring* stripped) {
+    size_t dot = name.find_last_of(L'.');
+    size_t sep = name.find_last_of(L'\\');
+    if (dot == std::wstring::npos || (sep != std::wstring::npos && dot < sep)) return false;
+    *stripped = name.substr(0, dot);
+    return true;
+}
+
 size_t SaveFilterRows(bool jpegSource, SaveFilterRow rows[kMaxSaveFilterRows]) {
     const SaveFilterRow kRows[] = {{kStrFilterBmp, L"*.bmp"},
                                    {kStrFilterPng, L"*.png"},

@@ -29,6 +29,10 @@ int32_t SaveFormatForDetected(uint32_t sourceFormat);
 // The same for the file at `path`: what it holds decides, never its name.
 int32_t SaveOverFormat(const wchar_t* path);
 
+// The save dialog's name without its extension (the text after the last "." that follows the last
+// "\"); false when there is none to take away.
+bool WithoutExtension(const std::wstring& name, std::wstring* stripped);
+
 // One type of the save dialog: its label string and patterns. The lossless row is offered only for
 // an image decoded from JPEG data. Returns the number of rows written (5 or 6).
 struct SaveFilterRow {

@@ -200,8 +200,11 @@ TEST_F(SaveE2eTest, SaveAsDialogWritesTheChosenTypeAndRecyclesTheOldFile) {
     EXPECT_FALSE(qv::PathExists(images_.File(L"result.png").c_str()));
     EXPECT_FALSE(qv::PathExists(images_.File(L"result").c_str()));
 
-    // over an existing file: the dialog asks, and the old file goes to the bin
-    const std::wstring existing = images_.File(L"existing.gif");
+    // over an existing file in another folder, typed as a whole path: the type change strips only
+    // the extension, the dialog asks, and the old file goes to the bin
+    const std::wstring folder = images_.File(L"other.d");
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring existing = folder + L"\\existing.gif";
     const std::string oldBytes = "an older file under this name";
     ASSERT_TRUE(WriteFileBytes(existing, oldBytes));
     ASSERT_TRUE(PostCommand(view_, kCmdSaveAs));
@@ -209,8 +212,9 @@ TEST_F(SaveE2eTest, SaveAsDialogWritesTheChosenTypeAndRecyclesTheOldFile) {
     ASSERT_NE(dialog, nullptr) << "no save dialog the second time";
     c = FindSaveDialogControls(dialog);
     EXPECT_EQ(SendMessageW(c.type, CB_GETCURSEL, 0, 0), 2); // the type chosen last time
-    SendMessageW(c.name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"existing"));
+    SendMessageW(c.name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>((folder + L"\\existing.bmp").c_str()));
     ChooseType(dialog, c.type, 4); // GIF
+    EXPECT_EQ(ControlText(c.name), folder + L"\\existing");
     PressSave(dialog, c.save);
     HWND question = WaitForOwnedDialog(dialog);
     ASSERT_NE(question, nullptr) << "no overwrite question";
@@ -218,6 +222,8 @@ TEST_F(SaveE2eTest, SaveAsDialogWritesTheChosenTypeAndRecyclesTheOldFile) {
     EXPECT_TRUE(WaitUntilGone(dialog));
     EXPECT_TRUE(WaitForFileStarting(existing, "GIF8"));
     EXPECT_TRUE(TakeFromTrash(L"existing.gif", oldBytes)) << "the old file is not in the bin";
+    DeleteFileW(existing.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 // An image shown from an archive is never saved over that archive: the dialog says so and stays.

@@ -321,6 +321,18 @@ TEST(SavePreviewFit, ATrimmedLosslessPreviewSitsRightAndBottomInTheCurrentSize) 
     FreeImagePixels(&preview);
 }
 
+TEST(SaveFormat, ATypeChangeTakesOnlyTheNamesExtension) {
+    std::wstring out;
+    ASSERT_TRUE(WithoutExtension(L"shot.png", &out));
+    EXPECT_EQ(out, L"shot");
+    ASSERT_TRUE(WithoutExtension(L"C:\\pics.d\\archive.tar.gz", &out));
+    EXPECT_EQ(out, L"C:\\pics.d\\archive.tar");
+    EXPECT_FALSE(WithoutExtension(L"C:\\pics.d\\shot", &out)); // the folder's dot stays
+    EXPECT_FALSE(WithoutExtension(L"shot", &out));
+    ASSERT_TRUE(WithoutExtension(L"shot.", &out));
+    EXPECT_EQ(out, L"shot");
+}
+
 TEST(SaveFormat, TheLosslessTypeIsOfferedOnlyForJpegSources) {
     SaveFilterRow rows[kMaxSaveFilterRows];
     ASSERT_EQ(SaveFilterRows(false, rows), 5u);
