@@ -105,7 +105,7 @@ void OpenImageIndex(uint32_t index) {
 
 bool AskUnsavedChanges() {
     if (g_app.displayMode != DisplayMode::SubWindow && g_app.settings.AskSaveOnlyInSubWindow) return true;
-    if (!g_app.modified) return true;
+    if (!IsModified(g_app.session.edits)) return true;
     const std::wstring& name = g_app.session.list.currentName;
     int answer = MessageBoxW(CurrentMainWindow(), UiText(kStrUnsavedChanges).c_str(),
                              name.empty() ? L"Quorvel" : name.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION);

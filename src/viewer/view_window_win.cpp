@@ -399,7 +399,7 @@ void UpdateMainWindowTitle() {
     f.fileName = cut == std::wstring::npos ? list.currentPath : list.currentPath.substr(cut + 1);
     if (list.sourceKind != kSourceFolder && HasList(list) && list.current < list.count)
         f.memberPath = EntryText(list, list.current);
-    f.modified = g_app.modified;
+    f.modified = IsModified(g_app.session.edits);
     f.sourceFormat = session.current.sourceFormat;
     f.info = session.info;
     f.autoRotate = g_app.settings.AutoRot;
