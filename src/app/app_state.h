@@ -46,7 +46,6 @@ struct AppState {
 
     ImageSession session;
     ViewGeometry geometry;
-    bool modified = false; // the edit history's position differs from the saved one
     SavePreview preview;
 };
 

@@ -11,6 +11,7 @@
 #include "sources/list_commands_win.h"
 #include "viewer/arrange_win.h"
 #include "viewer/display_modes.h"
+#include "viewer/hover_win.h"
 #include "viewer/view_input_win.h"
 #include "viewer/view_window.h"
 
@@ -70,6 +71,8 @@ const CommandHandler kHandlers[] = {
     HandleArrangeCommand,
     HandleExternalProgramCommand,
     HandleHelpCommand,
+    HandleWindowStyleCommand,
+    HandleHistoryCommand,
 };
 // clang-format on
 

@@ -10,6 +10,7 @@
 #include "image/save_commands_win.h"
 #include "platform/platform.h"
 #include "viewer/animation_win.h"
+#include "viewer/hover_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -64,6 +65,7 @@ bool StepTo(Navigate where) {
     if (!NavigationTarget(g_app.session.list, where, &index)) return true;
     if (!AskUnsavedChanges()) return true;
     OpenImageIndex(index);
+    if (g_app.displayMode == DisplayMode::FullScreen) HideCursorAfterStep();
     return true;
 }
 
@@ -103,7 +105,7 @@ void OpenImageIndex(uint32_t index) {
 
 bool AskUnsavedChanges() {
     if (g_app.displayMode != DisplayMode::SubWindow && g_app.settings.AskSaveOnlyInSubWindow) return true;
-    if (!g_app.modified) return true;
+    if (!IsModified(g_app.session.edits)) return true;
     const std::wstring& name = g_app.session.list.currentName;
     int answer = MessageBoxW(CurrentMainWindow(), UiText(kStrUnsavedChanges).c_str(),
                              name.empty() ? L"Quorvel" : name.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION);

@@ -4,8 +4,8 @@
 #include "app/command_ids.h"
 #include "app/file_commands_win.h"
 #include "app/language_module.h"
-#include "app/ui_strings.h"
 #include "image/lossless_rotate.h"
+#include "image/save_commands_win.h"
 #include "viewer/view_window.h"
 
 namespace qv {
@@ -30,23 +30,22 @@ bool HandleLosslessCommand(int32_t command) {
     // The file is reloaded afterwards, which would drop any edits.
     if (!AskUnsavedChanges()) return true;
     const std::wstring path = s.list.currentPath;
-    // Windows refuses to replace a read-only file; refuse it here too, before anything is written,
-    // so that the outcome does not depend on who runs the program.
+    // A read-only file is refused before anything is written: otherwise the Recycle Bin would take
+    // it and a writable copy would stand in its place.
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         ErrorBox(owner, kMsgNotTransformed);
         return true;
     }
-    SetWindowTextW(owner, UiText(kStrSavingTitle).c_str());
-    SetCursor(g_app.waitCursor);
-    const uint32_t message = LosslessRotateFile(path, s.list.storedTime, code);
-    SetCursor(g_app.arrowCursor);
-    if (message != 0) {
+    // the common save: a fresh file in the temporary folder, the old one to the Recycle Bin
+    if (!SaveLosslessTurn(code)) {
         UpdateMainWindowTitle();
-        ErrorBox(owner, message);
         return true;
     }
-    OpenImageFromPath(path, nullptr);
+    if (HasList(s.list))
+        OpenImageIndex(s.list.current);
+    else
+        OpenImageFromPath(path, nullptr);
     return true;
 }
 

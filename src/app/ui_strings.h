@@ -13,6 +13,9 @@ enum UiString : uint32_t {
     kStrFullScreenItemLeave = 5531, // 5530's text in full screen
     kStrUiFontFace = 20000,
     kStrListWindowTitle = 20015,
+    kStrFilterJpegLossless = 20025, // the save dialog's lossless type
+    kStrHistoryWindowTitle = 20420,
+    kStrHistoryOpened = 20421, // the first step of the edit history: the image as opened
     kStrKeyColumnCommand = 20300,
     kStrKeyColumnKey = 20301,
     kStrKeyErrorCaption = 20302,

@@ -1,13 +1,12 @@
 // The lossless turns of the current JPEG file (commands 5014, 5020, 5021): which rotation code a
-// command asks for, when the commands are offered, and the rewrite of the file itself, which
-// replaces the file only when the whole transformation succeeded. Portable.
+// command asks for and when the commands are offered. The file itself is rewritten by the common
+// save with the lossless format (save_pipeline.h, LosslessTurnOptions). Portable.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "image/open_image.h"
-#include "platform/win32_types.h"
 
 namespace qv {
 
@@ -26,11 +25,5 @@ int32_t LosslessCommandCode(int32_t command, int32_t pending);
 
 // Offered only for a current image decoded from a plain JPEG file.
 bool LosslessAvailable(const ImageSession& session);
-
-// Rewrites `path` with the picture turned by `code` (all markers kept, the EXIF orientation and
-// thumbnail brought along, no trimming). Returns 0 on success, else the message to show: 30002
-// when the file cannot be opened, 30005 when it changed since `loadedTime`, 30004 when the
-// transformation or the replacement failed. The file is untouched on every failure.
-uint32_t LosslessRotateFile(const std::wstring& path, const FILETIME& loadedTime, int32_t code);
 
 } // namespace qv

@@ -25,6 +25,7 @@ std::wstring FileNameOf(const std::wstring& path) {
 
 void FailLoad(ImageSession* s, bool plainFile, const ImageSessionHooks& hooks) {
     Call(hooks.clearHistory, hooks);
+    ResetEditPosition(&s->edits);
     Call(hooks.dropSelection, hooks);
     Call(hooks.stopAnimation, hooks);
     FreeImagePixels(&s->current);
@@ -42,6 +43,7 @@ void FailLoad(ImageSession* s, bool plainFile, const ImageSessionHooks& hooks) {
 void SucceedLoad(ImageSession* s, const OpenImageOptions& options, const ImageSessionHooks& hooks) {
     CommitImage(s, &s->staging, true, hooks, options.saveFormat);
     Call(hooks.clearHistory, hooks);
+    ResetEditPosition(&s->edits);
     s->lastLoadFailed = false;
     s->pendingRotation = kTurnNone;
     s->emptyWidth = s->emptyHeight = 0;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "image/edit_position.h"
 #include "image/image_buffer.h"
 #include "image/image_turn.h"
 #include "image/load_types.h"
@@ -30,6 +31,7 @@ struct ImageSession {
     bool loadedFromPlainPath = false;
     bool transparentColour = false;          // the save pipeline's transparent-colour flag
     int32_t pendingRotation = kTurnNone;     // undone by a lossless save
+    EditPosition edits;                      // against the last save: the modified mark
     int32_t emptyWidth = 0, emptyHeight = 0; // the empty view's size after a failed load
 };
 

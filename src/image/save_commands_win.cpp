@@ -22,7 +22,6 @@ namespace qv {
 
 namespace {
 
-constexpr uint32_t kStrLosslessLabel = 20025;
 constexpr uint32_t kMsgCannotPlace = 30008;
 constexpr DWORD kSaveDialogFlags = 0x88082E;
 
@@ -53,6 +52,7 @@ SaveOptions CurrentSaveOptions() {
     o.jpgTrim = s.JpgTrim;
     o.jpgLimit = s.JpgLimit;
     o.jpgLimitValue = s.JpgLmtVal;
+    o.losslessTurn = g_app.session.pendingRotation;
     o.load = CurrentOpenOptions().load;
     return o;
 }
@@ -70,7 +70,6 @@ SaveSource CurrentSaveSource(const SaveOptions& o) {
     src.fromArchive = FromArchive();
     src.sourcePath = src.fromArchive ? std::wstring() : session.list.currentPath;
     src.loadedTime = session.list.storedTime;
-    src.pendingRotation = session.pendingRotation;
     // the source's bytes are read again only for what needs them
     bool needBytes =
         (o.format == kSaveJpeg && o.exifCopy && src.exifPresent) || (o.format == kSaveJpegLossless && src.fromArchive);
@@ -141,13 +140,16 @@ UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPara
         if (format >= kSaveBmp && format <= kSaveJpegLossless && format != g_app.settings.Format) {
             g_app.settings.Format = format;
             SendMessageW(explorer, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(SaveFormatExtension(format)));
+            // the name field itself: it may hold a whole path, whose folder must survive
             wchar_t name[MAX_PATH] = {};
-            SendMessageW(explorer, CDM_GETSPEC, MAX_PATH, reinterpret_cast<LPARAM>(name));
-            std::wstring shownName(name);
-            size_t dot = shownName.find_last_of(L'.');
-            size_t sep = shownName.find_last_of(L'\\');
-            if (dot != std::wstring::npos && (sep == std::wstring::npos || dot > sep)) {
-                shownName.erase(dot);
+            HWND field = GetDlgItem(explorer, cmb13);
+            if (!field) field = GetDlgItem(explorer, edt1);
+            if (field)
+                GetWindowTextW(field, name, MAX_PATH);
+            else
+                SendMessageW(explorer, CDM_GETSPEC, MAX_PATH, reinterpret_cast<LPARAM>(name));
+            std::wstring shownName;
+            if (WithoutExtension(name, &shownName)) {
                 SendMessageW(explorer, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(shownName.c_str()));
                 SendMessageW(explorer, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(shownName.c_str()));
             }
@@ -171,19 +173,17 @@ UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPara
 }
 
 std::wstring SaveFilter() {
+    SaveFilterRow rows[kMaxSaveFilterRows];
+    size_t n = SaveFilterRows(g_app.session.current.sourceFormat == kFormatJpeg, rows);
     std::wstring filter;
-    auto add = [&](uint32_t label, const wchar_t* patterns) {
-        filter += UiText(label);
+    for (size_t i = 0; i < n; ++i) {
+        // an empty label would end the list here: a language module without it shows the patterns
+        std::wstring label = UiText(rows[i].label);
+        filter += label.empty() ? std::wstring(rows[i].patterns) : label;
         filter += L'\0';
-        filter += patterns;
+        filter += rows[i].patterns;
         filter += L'\0';
-    };
-    add(kStrFilterBmp, L"*.bmp");
-    add(kStrFilterPng, L"*.png");
-    add(kStrFilterJpeg, L"*.jpg;*.jpe;*.jpeg");
-    add(kStrFilterTiff, L"*.tif;*.tiff");
-    add(kStrFilterGif, L"*.gif");
-    if (g_app.session.current.sourceFormat == kFormatJpeg) add(kStrLosslessLabel, L"*.jpg;*.jpe;*.jpeg");
+    }
     filter += L'\0';
     return filter;
 }
@@ -191,7 +191,7 @@ std::wstring SaveFilter() {
 bool SaveOver() {
     const ImageSession& session = g_app.session;
     if (!HasCurrentImage(session) || FromArchive() || session.list.currentPath.empty()) return false;
-    int32_t format = SaveFormatForDetected(DetectFormatFromFile(session.list.currentPath.c_str()));
+    int32_t format = SaveOverFormat(session.list.currentPath.c_str());
     if (format < 0) return RunSaveAsDialog();
     int32_t previous = g_app.settings.Format;
     g_app.settings.Format = format;
@@ -202,19 +202,32 @@ bool SaveOver() {
     return ok;
 }
 
+// A fresh encoding replaces the preview: the SubWindow's second pane must not go on showing the
+// old one.
+void DropShownPreview(const SaveOptions& options) {
+    if (PreviewValid(g_app.preview, options) || g_app.displayMode != DisplayMode::SubWindow) return;
+    FreeImagePixels(&g_app.session.result);
+    g_app.preview.imageShown = false;
+    RepaintView();
+}
+
 void ShowSavePreview() {
     ImageSession& session = g_app.session;
     SaveOptions options = CurrentSaveOptions();
     if (!HasCurrentImage(session) || PreviewValid(g_app.preview, options)) return;
     SetWindowTextW(CurrentMainWindow(), UiText(kStrPreviewTitle).c_str());
     SetCursor(g_app.waitCursor);
+    DropShownPreview(options);
     SaveFailure failure;
     if (!EncodeToTemp(&g_app.preview, CurrentSaveSource(options), options, {}, &failure)) {
         ShowSaveFailure(failure);
     } else {
         LoadInfo info;
         CodecStatus status = kCodecOk;
-        if (DecodeFile(g_app.preview.tempPath.c_str(), options.load, false, &session.result, &info, &status))
+        bool decoded = DecodeFile(g_app.preview.tempPath.c_str(), options.load, false, &session.result, &info, &status);
+        if (decoded && options.format == kSaveJpegLossless)
+            FitPreviewToSize(&session.result, session.current.header.biWidth, session.current.header.biHeight);
+        if (decoded)
             g_app.preview.imageShown = true;
         else
             ErrorBox(CurrentMainWindow(), kStrEmptyView);
@@ -229,23 +242,35 @@ bool Toggle(bool* flag) {
     return true;
 }
 
-} // namespace
-
-bool SaveToPath(const std::wstring& target) {
+// SaveToPath with an explicit set of options (the lossless turn's own).
+bool SaveWithOptions(const std::wstring& target, const SaveOptions& options) {
     SetWindowTextW(CurrentMainWindow(), UiText(kStrSavingTitle).c_str());
     SetCursor(g_app.waitCursor);
-    SaveOptions options = CurrentSaveOptions();
     bool existed = PathExists(target.c_str());
+    DropShownPreview(options);
     SaveFailure failure;
     bool ok = SaveImageToPath(&g_app.preview, CurrentSaveSource(options), options, target, {}, &failure, nullptr);
     if (ok) {
-        g_app.modified = false; // the saved position is the current one
+        MarkSaved(&g_app.session.edits);
         AfterPlacement(target, existed);
     } else {
         ShowSaveFailure(failure);
     }
     SetCursor(g_app.arrowCursor);
     return ok;
+}
+
+} // namespace
+
+bool SaveToPath(const std::wstring& target) {
+    return SaveWithOptions(target, CurrentSaveOptions());
+}
+
+bool SaveLosslessTurn(int32_t code) {
+    const ImageSession& session = g_app.session;
+    if (FromArchive() || session.list.currentPath.empty()) return false;
+    // the settings themselves stay as they are: the turn's options live only for this save
+    return SaveWithOptions(session.list.currentPath, LosslessTurnOptions(CurrentSaveOptions(), code));
 }
 
 bool RunSaveAsDialog() {

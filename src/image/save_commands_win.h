@@ -11,6 +11,9 @@ namespace qv {
 bool RunSaveAsDialog();
 // The common save to `target` with the current Format and options; shows its own messages.
 bool SaveToPath(const std::wstring& target);
+// Rewrites the current plain JPEG file turned by rotation `code` through the common save (lossless
+// format, every marker kept, no trimming); the caller reloads it on success.
+bool SaveLosslessTurn(int32_t code);
 bool HandleSaveCommand(int32_t command);
 
 } // namespace qv

@@ -1,14 +1,17 @@
 #include "image/save_pipeline.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "app/ui_strings.h"
 #include "codecs/bmp_codec.h"
 #include "codecs/exif.h"
 #include "codecs/gif_codec.h"
 #include "codecs/jpeg_codec.h"
 #include "codecs/png_codec.h"
 #include "codecs/tiff_encoder.h"
+#include "image/format_detect.h"
 #include "platform/platform.h"
 
 namespace qv {
@@ -21,6 +24,7 @@ constexpr uint32_t kMsgChangedSinceLoad = 30005;
 constexpr uint32_t kMsgNoTempFile = 30007;
 constexpr uint32_t kMsgCannotPlace = 30008;
 constexpr size_t kJpegCommentLimit = 4095;
+constexpr const wchar_t* kJpegPatterns = L"*.jpg;*.jpe;*.jpeg";
 
 bool Fail(SaveFailure* failure, uint32_t message) {
     if (failure) failure->message = message;
@@ -59,8 +63,7 @@ bool EncodeJpeg(const wchar_t* path, const SaveSource& source, const SaveOptions
 }
 
 bool EncodeLossless(const wchar_t* path, const SaveSource& source, const SaveOptions& o, SaveFailure* failure) {
-    JpegTransformOptions to =
-        LosslessSaveOptions(source.pendingRotation, o.jpgTrim, o.jMarker, o.progressive, o.jpegTGray);
+    JpegTransformOptions to = LosslessSaveOptions(o.losslessTurn, o.jpgTrim, o.jMarker, o.progressive, o.jpegTGray);
     JpegContext ctx;
     if (source.fromArchive) {
         if (source.sourceBytes.empty()) return Fail(failure, kMsgCannotRead);
@@ -70,7 +73,8 @@ bool EncodeLossless(const wchar_t* path, const SaveSource& source, const SaveOpt
         return true;
     }
     FILETIME now{};
-    if (source.sourcePath.empty() || !GetFileFacts(source.sourcePath.c_str(), nullptr, &now))
+    if (source.sourcePath.empty() || IsDirectory(source.sourcePath.c_str()) ||
+        !GetFileFacts(source.sourcePath.c_str(), nullptr, &now))
         return Fail(failure, kMsgCannotRead);
     if (!SameTime(now, source.loadedTime)) return Fail(failure, kMsgChangedSinceLoad);
     if (!TransformJpegFile(source.sourcePath.c_str(), path, to, &ctx)) return Fail(failure, kMsgLosslessFailed);
@@ -95,6 +99,42 @@ int32_t SaveFormatForDetected(uint32_t sourceFormat) {
     }
 }
 
+int32_t SaveOverFormat(const wchar_t* path) {
+    return SaveFormatForDetected(DetectFormatFromFile(path));
+}
+
+bool WithoutExtension(const std::wstring& name, std::wstring* stripped) {
+    size_t dot = name.find_last_of(L'.');
+    size_t sep = name.find_last_of(L'\\');
+    if (dot == std::wstring::npos || (sep != std::wstring::npos && dot < sep)) return false;
+    *stripped = name.substr(0, dot);
+    return true;
+}
+
+size_t SaveFilterRows(bool jpegSource, SaveFilterRow rows[kMaxSaveFilterRows]) {
+    const SaveFilterRow kRows[] = {{kStrFilterBmp, L"*.bmp"},
+                                   {kStrFilterPng, L"*.png"},
+                                   {kStrFilterJpeg, kJpegPatterns},
+                                   {kStrFilterTiff, L"*.tif;*.tiff"},
+                                   {kStrFilterGif, L"*.gif"}};
+    size_t n = 0;
+    for (const SaveFilterRow& row : kRows)
+        rows[n++] = row;
+    // the filter index is Format + 1, so this row can only ever be the last one
+    if (jpegSource) rows[n++] = {kStrFilterJpegLossless, kJpegPatterns};
+    return n;
+}
+
+SaveOptions LosslessTurnOptions(SaveOptions options, int32_t code) {
+    options.format = kSaveJpegLossless;
+    options.jpgTrim = false;
+    options.jMarker = kCopyAll;
+    options.progressive = false;
+    options.jpegTGray = false;
+    options.losslessTurn = code;
+    return options;
+}
+
 bool SaveOptions::operator==(const SaveOptions& o) const {
     return format == o.format && bmpDepth == o.bmpDepth && pngDepth == o.pngDepth && tifDepth == o.tifDepth &&
            gifDepth == o.gifDepth && pngGray == o.pngGray && jpgGray == o.jpgGray && tifGray == o.tifGray &&
@@ -104,7 +144,8 @@ bool SaveOptions::operator==(const SaveOptions& o) const {
            progressive == o.progressive && exifCopy == o.exifCopy && jMarker == o.jMarker && jpgTrim == o.jpgTrim &&
            jpgLimit == o.jpgLimit && jpgLimitValue == o.jpgLimitValue && load.gamma == o.load.gamma &&
            load.displayGamma == o.load.displayGamma && load.alpha == o.load.alpha &&
-           load.fileBackground == o.load.fileBackground && load.background == o.load.background;
+           load.fileBackground == o.load.fileBackground && load.background == o.load.background &&
+           (format != kSaveJpegLossless || losslessTurn == o.losslessTurn);
 }
 
 bool EncodeImageFile(const wchar_t* path, const SaveSource& source, const SaveOptions& o, SaveFailure* failure) {
@@ -156,6 +197,31 @@ bool EncodeImageFile(const wchar_t* path, const SaveSource& source, const SaveOp
     }
 }
 
+bool FitPreviewToSize(ImageBuffer* preview, int32_t width, int32_t height) {
+    const ImageBuffer& from = *preview;
+    if (width < 1 || height < 1 || !from.pixels) return false;
+    if (from.header.biWidth == width && from.header.biHeight == height) return true;
+    const uint32_t bits = from.header.biBitCount;
+    const uint32_t bytesPerPixel = bits / 8;
+    CodecStatus status = kCodecOk;
+    uint8_t* block = AllocPixelBlock(static_cast<uint32_t>(width), static_cast<uint32_t>(height), bits, &status);
+    if (!block) return false;
+    const uint32_t toStride = ImageStride(static_cast<uint32_t>(width), bits);
+    const uint32_t fromStride = ImageStride(&from);
+    // a row wider than the target keeps its left part; a narrower one ends at the right edge
+    const uint32_t copied = static_cast<uint32_t>(std::min<int32_t>(from.header.biWidth, width)) * bytesPerPixel;
+    const uint32_t offset = static_cast<uint32_t>(width) * bytesPerPixel - copied;
+    const int32_t rows = std::min<int32_t>(from.header.biHeight, height);
+    for (int32_t y = 0; y < rows; ++y) // bottom-up in both blocks
+        std::memcpy(block + static_cast<size_t>(y) * toStride + offset,
+                    from.pixels + static_cast<size_t>(y) * fromStride, copied);
+    FreePixelBlock(preview->pixels);
+    preview->pixels = block;
+    preview->header.biWidth = width;
+    preview->header.biHeight = height;
+    return true;
+}
+
 bool PreviewValid(const SavePreview& preview, const SaveOptions& current) {
     return preview.imageShown && !preview.tempPath.empty() && preview.snapshot == current;
 }
@@ -181,7 +247,12 @@ bool EncodeToTemp(SavePreview* preview, const SaveSource& source, const SaveOpti
 }
 
 bool PlaceSavedFile(const std::wstring& tempPath, const std::wstring& target, SaveFailure* failure) {
-    if (PathExists(target.c_str())) MoveToRecycleBin(target.c_str());
+    if (PathExists(target.c_str())) {
+        MoveToRecycleBin(target.c_str());
+        // A file the bin did not take (held open by another program) is left as it is: copying
+        // over it could succeed and leave no old copy anywhere.
+        if (PathExists(target.c_str())) return Fail(failure, kCodecCannotWrite);
+    }
     if (!CopyFilePath(tempPath.c_str(), target.c_str())) return Fail(failure, kMsgCannotPlace);
     return true;
 }
@@ -189,7 +260,9 @@ bool PlaceSavedFile(const std::wstring& tempPath, const std::wstring& target, Sa
 bool SaveImageToPath(SavePreview* preview, const SaveSource& source, const SaveOptions& options,
                      const std::wstring& target, const std::wstring& tempFolder, SaveFailure* failure, bool* encoded) {
     if (encoded) *encoded = false;
-    if (PreviewValid(*preview, options)) return PlaceSavedFile(preview->tempPath, target, failure);
+    // a temporary folder cleaner may have taken the preview's file: then encode afresh
+    if (PreviewValid(*preview, options) && PathExists(preview->tempPath.c_str()))
+        return PlaceSavedFile(preview->tempPath, target, failure);
     if (!EncodeToTemp(preview, source, options, tempFolder, failure)) return false;
     if (encoded) *encoded = true;
     bool placed = PlaceSavedFile(preview->tempPath, target, failure);

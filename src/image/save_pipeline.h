@@ -26,6 +26,21 @@ enum SaveFormat : int32_t {
 const wchar_t* SaveFormatExtension(int32_t format);
 // The format a file's content gives for saving over it; -1 when the content is none of the five.
 int32_t SaveFormatForDetected(uint32_t sourceFormat);
+// The same for the file at `path`: what it holds decides, never its name.
+int32_t SaveOverFormat(const wchar_t* path);
+
+// The save dialog's name without its extension (the text after the last "." that follows the last
+// "\"); false when there is none to take away.
+bool WithoutExtension(const std::wstring& name, std::wstring* stripped);
+
+// One type of the save dialog: its label string and patterns. The lossless row is offered only for
+// an image decoded from JPEG data. Returns the number of rows written (5 or 6).
+struct SaveFilterRow {
+    uint32_t label = 0;
+    const wchar_t* patterns = L"";
+};
+constexpr size_t kMaxSaveFilterRows = 6;
+size_t SaveFilterRows(bool jpegSource, SaveFilterRow rows[kMaxSaveFilterRows]);
 
 // Every option an encoding depends on, with the load options the preview is decoded with; two
 // equal records give the same file.
@@ -44,6 +59,7 @@ struct SaveOptions {
     int32_t jMarker = 2;
     bool jpgTrim = true, jpgLimit = false;
     int32_t jpgLimitValue = 100;
+    int32_t losslessTurn = 0; // the pending rotation a lossless save writes into the file
     LoadOptions load;
 
     bool operator==(const SaveOptions& o) const;
@@ -60,7 +76,6 @@ struct SaveSource {
     std::wstring sourcePath; // plain files: the current path; lossless saves read it again
     bool fromArchive = false;
     FILETIME loadedTime{}; // the source file's time when it was loaded
-    int32_t pendingRotation = 0;
 };
 
 // How a failed save is reported: a language string (30001-30013, 50001-50024) or the JPEG
@@ -70,6 +85,10 @@ struct SaveFailure {
     std::wstring libraryText;
 };
 
+// The options of a lossless turn of the current file by rotation `code`: the lossless format with
+// every marker kept, no trimming, baseline, colour kept; every other option as given.
+SaveOptions LosslessTurnOptions(SaveOptions options, int32_t code);
+
 // Runs the encoder of options.format into `path`.
 bool EncodeImageFile(const wchar_t* path, const SaveSource& source, const SaveOptions& options, SaveFailure* failure);
 
@@ -78,6 +97,11 @@ struct SavePreview {
     SaveOptions snapshot;
     bool imageShown = false; // the decoded preview is in the result image
 };
+
+// A lossless preview is shown at the current image's size (trimming may have cut its edges): each
+// decoded row goes to the right-hand end of a row `width` wide, rows filling from the bottom, the
+// rest zero. False (the image unchanged) when no block can be had.
+bool FitPreviewToSize(ImageBuffer* preview, int32_t width, int32_t height);
 
 // True when a preview image exists and every option equals the snapshot.
 bool PreviewValid(const SavePreview& preview, const SaveOptions& current);
@@ -89,11 +113,13 @@ void DiscardPreview(SavePreview* preview);
 bool EncodeToTemp(SavePreview* preview, const SaveSource& source, const SaveOptions& options,
                   const std::wstring& tempFolder, SaveFailure* failure);
 
-// Moves an existing target to the Recycle Bin and copies `tempPath` over it (30008 on failure).
+// Moves an existing target to the Recycle Bin and copies `tempPath` over it (30008 on failure;
+// 50005, with the target untouched, when the bin does not take the old file).
 bool PlaceSavedFile(const std::wstring& tempPath, const std::wstring& target, SaveFailure* failure);
 
 // SaveToPath without the window's notices: a valid preview's file is placed and kept; otherwise
-// a fresh encoding is placed and then deleted. `*encoded` tells whether the encoder ran.
+// (also when the preview's file has vanished) a fresh encoding is placed and then deleted.
+// `*encoded` tells whether the encoder ran.
 bool SaveImageToPath(SavePreview* preview, const SaveSource& source, const SaveOptions& options,
                      const std::wstring& target, const std::wstring& tempFolder, SaveFailure* failure, bool* encoded);
 

@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "app/command_ids.h"
 #include "viewer/animation_win.h"
+#include "viewer/hover_win.h"
 #include "viewer/sub_hooks_win.h"
 #include "viewer/view_window.h"
 
@@ -53,8 +54,14 @@ void BringOntoMonitorOf(HWND window, HWND anchor) {
 void LeaveFullScreenTo(bool goingOn) {
     HWND view = g_app.viewWindow;
     g_app.displayMode = DisplayMode::ViewWindow;
+    SetToolBarFullScreen(false);
+    HideNavigator();
     ShowWindow(view, SW_RESTORE);
-    if (g_app.settings.CapBar) SetFrameStyle(view, kCaptionStyle);
+    if (g_app.settings.CapBar)
+        SetFrameStyle(view, kCaptionStyle);
+    else
+        RestoreHoverFrame();
+    SetCursorShown(true);
     if (goingOn) {
         ShowWindow(view, SW_HIDE);
         return;
@@ -70,8 +77,10 @@ void EnterFullScreen() {
     HWND view = g_app.viewWindow;
     g_previousMode = g_app.displayMode;
     if (g_app.displayMode == DisplayMode::SubWindow) LeaveSubWindow(false);
+    HideNavigator();
+    bool hadHoverFrame = g_previousMode == DisplayMode::ViewWindow && DropHoverFrame();
     g_app.displayMode = DisplayMode::FullScreen;
-    if (g_app.settings.CapBar) SetFrameStyle(view, kBareStyle);
+    if (g_app.settings.CapBar || hadHoverFrame) SetFrameStyle(view, kBareStyle);
     ShowWindow(view, SW_SHOWMAXIMIZED);
     // a caption-less popup maximises over the whole monitor; say so for window managers that
     // keep it to the work area
@@ -80,6 +89,7 @@ void EnterFullScreen() {
         SetWindowPos(view, HWND_TOP, monitor.left, monitor.top, monitor.right - monitor.left,
                      monitor.bottom - monitor.top, SWP_NOACTIVATE);
     ShowLoadedImage();
+    SetToolBarFullScreen(true);
     SetForegroundWindow(view);
 }
 
@@ -101,6 +111,8 @@ void EnterSubWindow(int show) {
     g_app.displayMode = DisplayMode::SubWindow;
     InstallSubWindowHooks();
     StopAnimation(); // animations play in the ViewWindow and full screen only
+    HideNavigator();
+    HideToolBarHost();
     BringOntoMonitorOf(g_app.subWindow, g_app.viewWindow);
     ShowWindow(g_app.subWindow, show);
     ShowWindow(g_app.viewWindow, SW_HIDE);
@@ -113,6 +125,7 @@ void LeaveSubWindow(bool showViewWindow) {
     if (g_app.displayMode != DisplayMode::SubWindow) return;
     g_app.displayMode = DisplayMode::ViewWindow;
     RemoveSubWindowHooks();
+    HideNavigator();
     BringOntoMonitorOf(g_app.viewWindow, g_app.subWindow);
     if (showViewWindow) ShowWindow(g_app.viewWindow, SW_SHOWNORMAL);
     ShowWindow(g_app.subWindow, SW_HIDE);

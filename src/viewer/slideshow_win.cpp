@@ -5,13 +5,13 @@
 #include "app/app_state.h"
 #include "app/file_commands_win.h"
 #include "viewer/display_modes.h"
+#include "viewer/hover_win.h"
 
 namespace qv {
 
 namespace {
 
 bool g_running = false;
-bool g_cursorHidden = false;
 
 UINT IntervalMs() {
     int32_t seconds = g_app.settings.Time > 0 ? g_app.settings.Time : 1;
@@ -19,9 +19,10 @@ UINT IntervalMs() {
 }
 
 void HideCursorOnce(bool hide) {
-    if (hide == g_cursorHidden) return;
-    ShowCursor(hide ? FALSE : TRUE);
-    g_cursorHidden = hide;
+    if (hide)
+        HideCursorAfterStep();
+    else
+        SetCursorShown(true);
 }
 
 void CALLBACK SlideshowTick(HWND window, UINT, UINT_PTR id, DWORD) {
@@ -58,7 +59,7 @@ bool StartSlideshow() {
     if (!g_app.settings.Repeat && list.current + 1 >= list.count) return false;
     if (!AskUnsavedChanges()) return false;
     CloseListWindow();
-    HideCursorOnce(true);
+    SetCursorShown(false);
     g_running = true;
     g_app.acceleratorsSuspended = true;
     SetTimer(g_app.viewWindow, kSlideshowTimer, IntervalMs(), SlideshowTick);

@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/menus_win.h"
+#include "viewer/hover_win.h"
 #include "viewer/view_input.h"
 #include "viewer/view_paint.h"
 #include "viewer/view_window.h"
@@ -59,18 +60,20 @@ void Apply(HWND window, const ViewResponse& r, bool paintNow) {
     if (r.Has(kViewStartWindowMove)) SendMessageW(window, WM_SYSCOMMAND, kMoveByCaption, 0);
     if (r.Has(kViewNoEntryCursor)) SetCursor(LoadCursorW(nullptr, IDC_NO));
     if (r.Has(kViewRestoreCursor)) SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    if (r.Has(kViewShowCursor)) ShowCursor(TRUE);
+    if (r.Has(kViewShowCursor)) SetCursorShown(true);
     // kViewFastStretch / kViewRestoreStretch: the paint reads the state's flag
     if (r.Has(kViewMoveWindow)) {
         SetWindowPos(window, nullptr, r.window.left, r.window.top, r.window.Width(), r.window.Height(),
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    // kViewShowNavigator / kViewHideNavigator / kViewUpdateNavigator: no navigator window yet
+    if (r.Has(kViewShowNavigator)) ShowNavigator(NavigatorReason::Drag);
+    if (r.Has(kViewHideNavigator)) HideNavigator();
     if (r.Has(kViewZoomChanged)) UpdateMainWindowTitle();
     if (r.Has(kViewRepaint)) {
         InvalidateRect(window, nullptr, FALSE);
         if (paintNow) UpdateWindow(window);
     }
+    if (r.Has(kViewUpdateNavigator)) UpdateNavigator();
     if (r.Has(kViewContextMenu)) OpenContextMenu(window, r.point);
     if (r.Has(kViewRunCommand)) RunCommand(r.command);
 }
@@ -97,6 +100,8 @@ void ViewWindowMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     ViewPoint p = MessagePoint(lParam);
     ViewInput in;
     in.ctrl = (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) != 0;
+    in.cursorHidden = !CursorShown();
+    if (message == WM_MOUSEMOVE || message == WM_RBUTTONUP) HoverOnViewMouse(window, message, p.x, p.y);
     switch (message) {
     case WM_LBUTTONDOWN: Dispatch(window, [&](ViewState* v) { return ViewLeftDown(v, p, in, s, m); }); break;
     case WM_LBUTTONUP: Dispatch(window, [&](ViewState* v) { return ViewLeftUp(v, p, s, m); }); break;

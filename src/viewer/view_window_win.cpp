@@ -19,6 +19,7 @@
 #include "viewer/arrange_win.h"
 #include "viewer/display_modes.h"
 #include "viewer/drop_files_win.h"
+#include "viewer/hover_win.h"
 #include "viewer/view_commands.h"
 #include "viewer/view_input_win.h"
 #include "viewer/view_paint.h"
@@ -124,6 +125,15 @@ void OnCopyData(const COPYDATASTRUCT* data) {
 
 LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_CREATE: CreateHoverToolBar(window); return 0;
+    case WM_MOUSELEAVE:
+    case WM_NCMOUSELEAVE:
+    case WM_NCMOUSEMOVE:
+    case WM_MOUSEHOVER:
+    case WM_ENTERSIZEMOVE:
+    case WM_EXITSIZEMOVE:
+        if (HoverFrameMessage(window, message)) return 0;
+        break;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
@@ -270,6 +280,7 @@ SurfaceMetrics MeasureSurface(HWND window, DisplayMode surface, const ViewSettin
     m.captionFrame = FrameOfStyle(kCaptionStyle, 0);
     m.thinFrame = FrameOfStyle(WS_POPUP | WS_THICKFRAME, 0);
     m.minTrackWidth = GetSystemMetrics(SM_CXMINTRACK);
+    m.hoverFrameShown = HoverFrameShown();
     m.screen = ViewSize{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     RECT client{};
     GetClientRect(window, &client);
@@ -288,12 +299,12 @@ bool RegisterWindowClasses(HINSTANCE instance) {
     constexpr UINT redraw = CS_HREDRAW | CS_VREDRAW;
     bool ok = Register(instance, kViewWindowClass, redraw | CS_DBLCLKS | CS_OWNDC, ViewWindowProc, icon, arrow);
     ok &= Register(instance, kSubWindowClass, redraw, SubWindowProc, icon, arrow);
-    ok &= Register(instance, kToolBarHostClass, redraw, PlainChildProc, nullptr, arrow);
+    ok &= Register(instance, kToolBarHostClass, redraw, ToolBarHostProc, nullptr, arrow);
     ok &= Register(instance, kListWindowClass, redraw, ListWindowProc, nullptr, arrow);
-    ok &= Register(instance, kHistoryWindowClass, redraw, PlainChildProc, nullptr, arrow);
+    ok &= Register(instance, kHistoryWindowClass, redraw, HistoryWindowProc, nullptr, arrow);
     ok &= Register(instance, kPane1Class, redraw | CS_DBLCLKS | CS_OWNDC, ImagePaneProc, nullptr, arrow);
     ok &= Register(instance, kPane2Class, redraw | CS_OWNDC, ResultPaneProc, nullptr, arrow);
-    ok &= Register(instance, kNavigatorClass, redraw | CS_OWNDC, PlainChildProc, nullptr, arrow);
+    ok &= Register(instance, kNavigatorClass, redraw | CS_OWNDC, NavigatorProc, nullptr, arrow);
     ok &= Register(instance, kColourBoxClass, redraw, PlainChildProc, nullptr, LoadCursorW(nullptr, IDC_HAND));
     return ok;
 }
@@ -375,6 +386,7 @@ void ShowLoadedImage() {
     LayoutView(&g);
     UpdateMainWindowTitle();
     SyncListWindow();
+    RefreshHoverToolBar();
     RepaintView();
 }
 
@@ -387,7 +399,7 @@ void UpdateMainWindowTitle() {
     f.fileName = cut == std::wstring::npos ? list.currentPath : list.currentPath.substr(cut + 1);
     if (list.sourceKind != kSourceFolder && HasList(list) && list.current < list.count)
         f.memberPath = EntryText(list, list.current);
-    f.modified = g_app.modified;
+    f.modified = IsModified(g_app.session.edits);
     f.sourceFormat = session.current.sourceFormat;
     f.info = session.info;
     f.autoRotate = g_app.settings.AutoRot;
@@ -405,6 +417,7 @@ void UpdateMainWindowTitle() {
 void RepaintView() {
     if (g_app.displayMode == DisplayMode::SubWindow) return RefreshPanes();
     if (g_app.viewWindow) InvalidateRect(g_app.viewWindow, nullptr, FALSE);
+    UpdateNavigator();
 }
 
 } // namespace qv

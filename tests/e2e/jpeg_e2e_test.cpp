@@ -13,6 +13,7 @@
 #include "e2e_support_win.h"
 #include "jpeg_test_files.h"
 #include "platform/platform.h"
+#include "trash_support_win.h"
 
 namespace qvtest {
 namespace {
@@ -132,11 +133,12 @@ TEST_F(JpegE2eTest, LosslessTurnRewritesTheFileAndReloadsIt) {
     const std::string after = ReadFileBytes(path);
     EXPECT_NE(after, before);
     EXPECT_TRUE(DecodesTo(after, 40, 64));
-    // nothing is left behind in the folder
+    // nothing is left behind in the folder; the old file went the way of every save, to the bin
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((images_.path() + L"\\tmp*").c_str(), &data);
     EXPECT_EQ(find, INVALID_HANDLE_VALUE);
     if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    EXPECT_TRUE(TakeFromTrash(L"plain.jpg", before));
 }
 
 // A turned picture turns from what is shown: orientation 6 plus a right turn is 180 degrees in the
@@ -144,10 +146,12 @@ TEST_F(JpegE2eTest, LosslessTurnRewritesTheFileAndReloadsIt) {
 TEST_F(JpegE2eTest, LosslessTurnOfAnAutomaticallyTurnedPictureStartsFromTheView) {
     const std::wstring path = images_.File(L"turned.jpg");
     ASSERT_TRUE(WriteTestJpeg(path, 64, 40, 6));
+    const std::string before = ReadFileBytes(path);
     Open(path, L"ER  40x64");
     ASSERT_TRUE(PostCommand(view_, kCmdLosslessTurnRight));
     ASSERT_TRUE(WaitForTitleContaining(view_, L"E  64x40")) << qv::WideToUtf8(WindowTitle(view_));
     EXPECT_TRUE(DecodesTo(ReadFileBytes(path), 64, 40));
+    EXPECT_TRUE(TakeFromTrash(L"turned.jpg", before));
 }
 
 // Shows the error box of a refused lossless turn, closes it and checks the file and the view.

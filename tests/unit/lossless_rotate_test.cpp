@@ -1,5 +1,5 @@
 // The lossless turn commands and the information record of the current file: the rotation codes
-// they write, the checks before the file is touched, and that a failure leaves the file alone.
+// they write and when they are offered (the rewrite itself is the save pipeline's).
 #include <gtest/gtest.h>
 
 #include "app/command_ids.h"
@@ -13,28 +13,8 @@
 namespace qv {
 namespace {
 
-using qvtest::ReadFileBytes;
 using qvtest::ScratchDir;
-using qvtest::WriteFileBytes;
 using qvtest::WriteTestJpeg;
-
-FILETIME TimeOf(const std::wstring& path) {
-    FILETIME t{};
-    EXPECT_TRUE(GetFileFacts(path.c_str(), nullptr, &t));
-    return t;
-}
-
-bool DecodedSize(const std::string& bytes, uint32_t* w, uint32_t* h, int32_t* orientation) {
-    ImageBuffer image{};
-    JpegContext ctx;
-    bool ok =
-        DecodeJpeg(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size()), &image, &ctx);
-    FreeImagePixels(&image);
-    *w = ctx.width;
-    *h = ctx.height;
-    *orientation = ctx.orientation;
-    return ok;
-}
 
 TEST(LosslessRotateTest, QuarterTurnsComposeByTheDesignTable) {
     // rows: current code 0-5; columns: 90 cw, 180, 90 ccw; -1 where no single code expresses it
@@ -79,48 +59,6 @@ TEST(LosslessRotateTest, OfferedOnlyForAPlainJpegFile) {
     s.current.pixels = nullptr;
     s.list.currentPath = L"a.jpg";
     EXPECT_FALSE(LosslessAvailable(s));
-}
-
-TEST(LosslessRotateTest, TurnsTheFileAndResetsTheOrientation) {
-    ScratchDir dir;
-    const std::wstring path = dir.File(L"photo.jpg");
-    ASSERT_TRUE(WriteTestJpeg(path, 48, 32, 6));
-    const std::string before = ReadFileBytes(path);
-    EXPECT_EQ(LosslessRotateFile(path, TimeOf(path), kTurn90), 0u);
-    const std::string after = ReadFileBytes(path);
-    EXPECT_NE(after, before);
-    uint32_t w = 0, h = 0;
-    int32_t orientation = 0;
-    ASSERT_TRUE(DecodedSize(after, &w, &h, &orientation));
-    EXPECT_EQ(w, 32u);
-    EXPECT_EQ(h, 48u);
-    EXPECT_EQ(orientation, 1); // the picture itself is upright now
-    // no temporary file is left beside it
-    int files = 0;
-    ListDirectory(dir.path(), [&](const DirEntry&) { ++files; });
-    EXPECT_EQ(files, 1);
-}
-
-TEST(LosslessRotateTest, RefusesBeforeTouchingTheFile) {
-    ScratchDir dir;
-    const std::wstring path = dir.File(L"photo.jpg");
-    ASSERT_TRUE(WriteTestJpeg(path, 40, 24, 0));
-    const std::string before = ReadFileBytes(path);
-
-    FILETIME stale = TimeOf(path);
-    stale.dwLowDateTime ^= 1;
-    EXPECT_EQ(LosslessRotateFile(path, stale, kTurn90), 30005u);
-    EXPECT_EQ(ReadFileBytes(path), before);
-
-    EXPECT_EQ(LosslessRotateFile(dir.File(L"gone.jpg"), stale, kTurn90), 30002u);
-    EXPECT_EQ(LosslessRotateFile(dir.path(), TimeOf(dir.path()), kTurn90), 30002u);
-
-    // not JPEG data: the transformation fails and the file keeps every byte
-    const std::wstring junk = dir.File(L"junk.jpg");
-    const std::string junkBytes = std::string("\xFF\xD8\xFF\xC0\x00\x04", 6) + std::string(200, '\x55');
-    ASSERT_TRUE(WriteFileBytes(junk, junkBytes));
-    EXPECT_EQ(LosslessRotateFile(junk, TimeOf(junk), kTurn90), 30004u);
-    EXPECT_EQ(ReadFileBytes(junk), junkBytes);
 }
 
 TEST(CurrentExifTest, ListsThePresentItemsOfTheCurrentFile) {

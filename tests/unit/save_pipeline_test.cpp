@@ -13,14 +13,35 @@
 #include <thread>
 #endif
 
+#include "app/ui_strings.h"
 #include "codecs/jpeg_codec.h"
 #include "image/format_detect.h"
+#include "image/image_turn.h"
 #include "image/save_pipeline.h"
+#include "jpeg_test_files.h"
 #include "platform/platform.h"
 #include "test_support.h"
 
 namespace qv {
 namespace {
+
+// Takes the file the bin holds under `name` (or the name with the bin's ".n" suffix) with exactly
+// these bytes out of the bin again; false when there is none.
+bool TakeFromBin(const std::wstring& name, const std::string& bytes) {
+    std::wstring found;
+    ListDirectory(RecycleFolder(), [&](const DirEntry& e) {
+        if (!found.empty() || e.name.compare(0, name.size(), name) != 0) return;
+        std::wstring path = JoinPath(RecycleFolder(), e.name);
+        if (qvtest::ReadFileBytes(path) == bytes) found = path;
+    });
+    return !found.empty() && DeleteFilePath(found.c_str());
+}
+
+FILETIME TimeOf(const std::wstring& path) {
+    FILETIME t{};
+    EXPECT_TRUE(GetFileFacts(path.c_str(), nullptr, &t));
+    return t;
+}
 
 class SavePipelineTest : public ::testing::Test {
 protected:
@@ -61,9 +82,77 @@ TEST_F(SavePipelineTest, SavingOverAFileRecyclesTheOldOneAndLeavesNoTemporaryFil
     EXPECT_TRUE(encoded);
     EXPECT_EQ(DetectFormatFromFile(target.c_str()), kFormatPng);
     EXPECT_EQ(TempFiles(), 0u);
-    std::string recycled = qvtest::ReadFileBytes(JoinPath(RecycleFolder(), L"picture.png"));
-    EXPECT_EQ(recycled, "old contents");
-    DeleteFilePath(JoinPath(RecycleFolder(), L"picture.png").c_str());
+    EXPECT_TRUE(TakeFromBin(L"picture.png", "old contents"));
+}
+
+TEST_F(SavePipelineTest, SavingOverAPngNamedFileOfJpegDataWritesJpeg) {
+    std::wstring target = dir.File(L"content-decides.png");
+    options.format = kSaveJpeg;
+    SaveFailure failure;
+    ASSERT_TRUE(EncodeImageFile(target.c_str(), source, options, &failure));
+    std::string before = qvtest::ReadFileBytes(target);
+
+    SaveOptions over;
+    over.format = SaveOverFormat(target.c_str());
+    EXPECT_EQ(over.format, kSaveJpeg);
+    over.quality = 30; // visibly another file than the one it replaces
+    ASSERT_TRUE(SaveImageToPath(&preview, source, over, target, temp, &failure, nullptr));
+    EXPECT_EQ(DetectFormatFromFile(target.c_str()), kFormatJpeg);
+    EXPECT_NE(qvtest::ReadFileBytes(target), before);
+    EXPECT_TRUE(TakeFromBin(L"content-decides.png", before));
+
+    EXPECT_EQ(SaveOverFormat(dir.File(L"missing.png").c_str()), -1);
+    ASSERT_TRUE(qvtest::WriteFileBytes(dir.File(L"text.png"), "not an image at all"));
+    EXPECT_EQ(SaveOverFormat(dir.File(L"text.png").c_str()), -1); // save as then
+}
+
+TEST_F(SavePipelineTest, ACopyFailureAfterRecyclingKeepsTheOldFileInTheBin) {
+    std::wstring target = dir.File(L"copy-fails.bmp");
+    ASSERT_TRUE(qvtest::WriteFileBytes(target, "the only copy"));
+    // the encoded file is gone by the time it is copied (a temporary-folder cleaner, a full disk)
+    SaveFailure failure;
+    EXPECT_FALSE(PlaceSavedFile(dir.File(L"temp/tmpgone.tmp"), target, &failure));
+    EXPECT_EQ(failure.message, 30008u);
+    EXPECT_FALSE(PathExists(target.c_str()));
+    EXPECT_TRUE(TakeFromBin(L"copy-fails.bmp", "the only copy"));
+}
+
+TEST_F(SavePipelineTest, AnOldFileTheBinRefusesIsNeverOverwritten) {
+    std::wstring target = dir.File(L"kept.png");
+    ASSERT_TRUE(qvtest::WriteFileBytes(target, "still here"));
+    // the bin cannot be made: a plain file stands where its folder would be
+    std::wstring fakeTemp = dir.File(L"no-bin");
+    ASSERT_TRUE(CreateDirectoryPath(fakeTemp.c_str()));
+    ASSERT_TRUE(qvtest::WriteFileBytes(JoinPath(fakeTemp, L"quorvel-recycle"), "not a folder"));
+    const char* saved = std::getenv("TMPDIR");
+    std::string previous = saved ? saved : "";
+    setenv("TMPDIR", WideToUtf8(fakeTemp).c_str(), 1);
+    options.format = kSavePng;
+    SaveFailure failure;
+    bool ok = SaveImageToPath(&preview, source, options, target, temp, &failure, nullptr);
+    if (saved)
+        setenv("TMPDIR", previous.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(failure.message, 50005u);
+    EXPECT_EQ(qvtest::ReadFileBytes(target), "still here");
+    EXPECT_EQ(TempFiles(), 1u); // the encoded file stays, as after a failed copy
+}
+
+TEST_F(SavePipelineTest, AVanishedPreviewFileIsEncodedAgain) {
+    options.format = kSavePng;
+    SaveFailure failure;
+    ASSERT_TRUE(EncodeToTemp(&preview, source, options, temp, &failure));
+    preview.imageShown = true;
+    ASSERT_TRUE(DeleteFilePath(preview.tempPath.c_str()));
+    std::wstring target = dir.File(L"after-cleanup.png");
+    ASSERT_TRUE(qvtest::WriteFileBytes(target, "older"));
+    bool encoded = false;
+    ASSERT_TRUE(SaveImageToPath(&preview, source, options, target, temp, &failure, &encoded));
+    EXPECT_TRUE(encoded);
+    EXPECT_EQ(DetectFormatFromFile(target.c_str()), kFormatPng);
+    EXPECT_TRUE(TakeFromBin(L"after-cleanup.png", "older"));
 }
 
 TEST_F(SavePipelineTest, EncoderFailureLeavesTheTargetUntouched) {
@@ -111,34 +200,152 @@ TEST_F(SavePipelineTest, AShownPreviewIsReusedUntilAnyOptionChanges) {
     EXPECT_EQ(TempFiles(), 0u);
 }
 
-TEST_F(SavePipelineTest, LosslessSaveRefusesAMissingOrChangedSource) {
+TEST_F(SavePipelineTest, LosslessTurnRewritesTheSourceThroughTheCommonSave) {
+    const std::wstring path = dir.File(L"lossless-turn.jpg");
+    ASSERT_TRUE(qvtest::WriteTestJpeg(path, 48, 32, 6));
+    const std::string before = qvtest::ReadFileBytes(path);
+    source.sourcePath = path;
+    source.loadedTime = TimeOf(path);
+    // whatever the save options say, a turn keeps every marker, trims nothing and stays baseline
+    options.format = kSavePng;
+    options.jMarker = kCopyNone;
+    options.jpgTrim = true;
+    options.progressive = true;
+    options.jpegTGray = true;
+    SaveOptions turn = LosslessTurnOptions(options, kTurn90);
+    EXPECT_EQ(turn.quality, options.quality);
+    SaveFailure failure;
+    ASSERT_TRUE(SaveImageToPath(&preview, source, turn, path, temp, &failure, nullptr)) << failure.message;
+
+    const std::string after = qvtest::ReadFileBytes(path);
+    ImageBuffer turned{};
+    JpegContext ctx;
+    ASSERT_TRUE(
+        DecodeJpeg(reinterpret_cast<const uint8_t*>(after.data()), static_cast<uint32_t>(after.size()), &turned, &ctx));
+    FreeImagePixels(&turned);
+    EXPECT_EQ(ctx.width, 32u);
+    EXPECT_EQ(ctx.height, 48u);
+    EXPECT_EQ(ctx.orientation, 1); // the EXIF block came along, upright now
+    EXPECT_EQ(turned.header.biBitCount, 24);
+    EXPECT_EQ(after.find("\xFF\xC2"), std::string::npos); // no progressive frame
+    EXPECT_TRUE(TakeFromBin(L"lossless-turn.jpg", before));
+    EXPECT_EQ(TempFiles(), 0u);
+}
+
+TEST_F(SavePipelineTest, LosslessSaveRefusesAMissingChangedOrBrokenSource) {
     std::wstring jpeg = dir.File(L"photo.jpg");
     options.format = kSaveJpeg;
     SaveFailure failure;
     ASSERT_TRUE(EncodeImageFile(jpeg.c_str(), source, options, &failure));
-    FILETIME loaded{};
-    ASSERT_TRUE(GetFileFacts(jpeg.c_str(), nullptr, &loaded));
-
-    options.format = kSaveJpegLossless;
+    const std::string before = qvtest::ReadFileBytes(jpeg);
+    SaveOptions turn = LosslessTurnOptions(options, kTurn90);
     source.sourcePath = jpeg;
-    source.loadedTime = loaded;
-    source.pendingRotation = 1;
-    std::wstring out = dir.File(L"turned.jpg");
-    ASSERT_TRUE(EncodeImageFile(out.c_str(), source, options, &failure)) << failure.message;
-    ImageBuffer* turned = AllocImageRecord();
-    LoadInfo info;
-    CodecStatus status = kCodecOk;
-    ASSERT_TRUE(ReadJpegFile(out.c_str(), turned, &info, &status));
-    EXPECT_EQ(turned->header.biWidth, 8);
-    EXPECT_EQ(turned->header.biHeight, 16);
-    FreeImageRecord(turned);
+    source.loadedTime = TimeOf(jpeg);
 
     source.loadedTime.dwLowDateTime ^= 1;
-    EXPECT_FALSE(EncodeImageFile(out.c_str(), source, options, &failure));
+    EXPECT_FALSE(SaveImageToPath(&preview, source, turn, jpeg, temp, &failure, nullptr));
     EXPECT_EQ(failure.message, 30005u);
+    EXPECT_EQ(qvtest::ReadFileBytes(jpeg), before);
+    EXPECT_EQ(TempFiles(), 0u);
+
+    std::wstring out = dir.File(L"turned.jpg");
     source.sourcePath = dir.File(L"gone.jpg");
-    EXPECT_FALSE(EncodeImageFile(out.c_str(), source, options, &failure));
+    EXPECT_FALSE(EncodeImageFile(out.c_str(), source, turn, &failure));
     EXPECT_EQ(failure.message, 30002u);
+    source.sourcePath = dir.path();
+    source.loadedTime = TimeOf(dir.path());
+    EXPECT_FALSE(EncodeImageFile(out.c_str(), source, turn, &failure));
+    EXPECT_EQ(failure.message, 30002u);
+
+    // not JPEG data: the transformation fails and the file keeps every byte
+    const std::wstring junk = dir.File(L"junk.jpg");
+    const std::string junkBytes = std::string("\xFF\xD8\xFF\xC0\x00\x04", 6) + std::string(200, '\x55');
+    ASSERT_TRUE(qvtest::WriteFileBytes(junk, junkBytes));
+    source.sourcePath = junk;
+    source.loadedTime = TimeOf(junk);
+    EXPECT_FALSE(SaveImageToPath(&preview, source, turn, junk, temp, &failure, nullptr));
+    EXPECT_EQ(failure.message, 30004u);
+    EXPECT_EQ(qvtest::ReadFileBytes(junk), junkBytes);
+    EXPECT_EQ(TempFiles(), 0u);
+}
+
+TEST_F(SavePipelineTest, ALosslessPreviewIsStaleForAnotherTurn) {
+    std::wstring jpeg = dir.File(L"photo.jpg");
+    ASSERT_TRUE(qvtest::WriteTestJpeg(jpeg, 32, 16, 1));
+    source.sourcePath = jpeg;
+    source.loadedTime = TimeOf(jpeg);
+    SaveOptions right = LosslessTurnOptions(options, kTurn90);
+    SaveFailure failure;
+    ASSERT_TRUE(EncodeToTemp(&preview, source, right, temp, &failure)) << failure.message;
+    preview.imageShown = true;
+    EXPECT_TRUE(PreviewValid(preview, right));
+    EXPECT_FALSE(PreviewValid(preview, LosslessTurnOptions(options, kTurn270)));
+    // the pending turn means nothing to a re-encoding
+    SaveOptions a = options, b = options;
+    a.format = b.format = kSaveJpeg;
+    b.losslessTurn = kTurn180;
+    EXPECT_TRUE(a == b);
+}
+
+TEST(SavePreviewFit, ATrimmedLosslessPreviewSitsRightAndBottomInTheCurrentSize) {
+    ImageBuffer preview{};
+    CodecStatus status = kCodecOk;
+    ASSERT_TRUE(PrepareImage(&preview, 2, 2, 24, &status));
+    // bottom row (first in memory) 1, 2; top row 3, 4 in the blue byte
+    preview.pixels[0] = 1;
+    preview.pixels[3] = 2;
+    const uint32_t fromStride = ImageStride(&preview);
+    preview.pixels[fromStride] = 3;
+    preview.pixels[fromStride + 3] = 4;
+    ASSERT_TRUE(FitPreviewToSize(&preview, 3, 3));
+    EXPECT_EQ(preview.header.biWidth, 3);
+    EXPECT_EQ(preview.header.biHeight, 3);
+    const uint32_t stride = ImageStride(&preview);
+    auto blue = [&](int x, int yFromBottom) { return preview.pixels[yFromBottom * stride + x * 3]; };
+    EXPECT_EQ(blue(0, 0), 0);
+    EXPECT_EQ(blue(1, 0), 1);
+    EXPECT_EQ(blue(2, 0), 2);
+    EXPECT_EQ(blue(1, 1), 3);
+    EXPECT_EQ(blue(2, 1), 4);
+    for (int x = 0; x < 3; ++x)
+        EXPECT_EQ(blue(x, 2), 0) << x; // the top row is what trimming took
+
+    // a wider preview keeps its left part; the same size is left alone
+    ASSERT_TRUE(FitPreviewToSize(&preview, 2, 3));
+    EXPECT_EQ(preview.pixels[0], 0);
+    EXPECT_EQ(preview.pixels[3], 1);
+    uint8_t* same = preview.pixels;
+    ASSERT_TRUE(FitPreviewToSize(&preview, 2, 3));
+    EXPECT_EQ(preview.pixels, same);
+    EXPECT_FALSE(FitPreviewToSize(&preview, 0, 3));
+    FreeImagePixels(&preview);
+}
+
+TEST(SaveFormat, ATypeChangeTakesOnlyTheNamesExtension) {
+    std::wstring out;
+    ASSERT_TRUE(WithoutExtension(L"shot.png", &out));
+    EXPECT_EQ(out, L"shot");
+    ASSERT_TRUE(WithoutExtension(L"C:\\pics.d\\archive.tar.gz", &out));
+    EXPECT_EQ(out, L"C:\\pics.d\\archive.tar");
+    EXPECT_FALSE(WithoutExtension(L"C:\\pics.d\\shot", &out)); // the folder's dot stays
+    EXPECT_FALSE(WithoutExtension(L"shot", &out));
+    ASSERT_TRUE(WithoutExtension(L"shot.", &out));
+    EXPECT_EQ(out, L"shot");
+}
+
+TEST(SaveFormat, TheLosslessTypeIsOfferedOnlyForJpegSources) {
+    SaveFilterRow rows[kMaxSaveFilterRows];
+    ASSERT_EQ(SaveFilterRows(false, rows), 5u);
+    // row n is Format n: the dialog's filter index is Format + 1
+    const uint32_t labels[] = {kStrFilterBmp, kStrFilterPng, kStrFilterJpeg, kStrFilterTiff, kStrFilterGif};
+    for (int32_t f = 0; f < 5; ++f) {
+        EXPECT_EQ(rows[f].label, labels[f]);
+        std::wstring first = std::wstring(rows[f].patterns).substr(0, std::wstring(rows[f].patterns).find(L';'));
+        EXPECT_EQ(first, std::wstring(L"*.") + SaveFormatExtension(f)) << f;
+    }
+    ASSERT_EQ(SaveFilterRows(true, rows), 6u);
+    EXPECT_EQ(rows[kSaveJpegLossless].label, kStrFilterJpegLossless);
+    EXPECT_STREQ(rows[kSaveJpegLossless].patterns, rows[kSaveJpeg].patterns);
 }
 
 TEST(SaveFormat, ContentDecidesTheFormatOfASaveOver) {

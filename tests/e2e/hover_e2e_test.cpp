@@ -1,0 +1,512 @@
+// The ViewWindow's hover helpers in the real Quorvel.exe: the caption bar and always-on-top
+// toggles keep the client where it is, the hover frame comes and goes with the pointer, the hover
+// tool bar appears in the top strip (with its right-aligned group in full screen), the automatic
+// navigator shows the thumbnail and the visible part without taking the focus, and the history
+// window disables the main window until Esc.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+
+#include "app/settings.h"
+#include "e2e_support_win.h"
+
+namespace qvtest {
+namespace {
+
+constexpr uint32_t kSlotTop = 5;
+constexpr uint32_t kSlotCapBar = 34;
+constexpr uint32_t kSlotFrame = 35;
+constexpr UINT kCmdHistoryWindow = 5117;
+constexpr UINT kCmdZoomActual = 5220;
+constexpr UINT kCmdTopMost = 5320;
+constexpr UINT kCmdCaptionBar = 5330;
+constexpr UINT kCmdToolBar = 5332;
+constexpr UINT kCmdMinimise = 5540;
+constexpr UINT kCmdFullScreen = 5530;
+constexpr UINT kCmdClose = 5550;
+constexpr UINT kCmdPreviousImage = 5702;
+constexpr UINT kCmdNextImage = 5703;
+constexpr int kToolBarHostId = 1000;
+constexpr int kHistoryListId = 1031;
+constexpr const wchar_t* kNavigatorClass = L"Quorvel_navi_class";
+constexpr const wchar_t* kHistoryClass = L"Quorvel_hisw_class";
+constexpr DWORD kSettleMs = 400;
+
+// Polls `done` for one step's time while running this thread's messages.
+template <typename Predicate> bool WaitFor(Predicate done, DWORD timeoutMs = kStepTimeoutMs) {
+    return WaitUntil(timeoutMs, done);
+}
+
+using PixelFunction = std::function<COLORREF(int x, int y)>;
+
+// A 24-bit bottom-up BMP file.
+std::string BmpBytes(int width, int height, const PixelFunction& pixel) {
+    int stride = (width * 3 + 3) & ~3;
+    uint32_t dataSize = static_cast<uint32_t>(stride * height);
+    std::string out(54 + dataSize, '\0');
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out[at + i] = static_cast<char>(v >> (8 * i));
+    };
+    out[0] = 'B';
+    out[1] = 'M';
+    put32(2, static_cast<uint32_t>(out.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    out[26] = 1;
+    out[28] = 24;
+    put32(34, dataSize);
+    for (int y = 0; y < height; ++y) {
+        size_t row = 54 + static_cast<size_t>(height - 1 - y) * stride;
+        for (int x = 0; x < width; ++x) {
+            COLORREF c = pixel(x, y);
+            out[row + 3 * x] = static_cast<char>(GetBValue(c));
+            out[row + 3 * x + 1] = static_cast<char>(GetGValue(c));
+            out[row + 3 * x + 2] = static_cast<char>(GetRValue(c));
+        }
+    }
+    return out;
+}
+
+constexpr COLORREF kLeftColour = RGB(200, 0, 0);
+constexpr COLORREF kRightColour = RGB(0, 0, 200);
+constexpr COLORREF kXorGrey = RGB(128, 128, 128);
+
+bool Near(COLORREF a, COLORREF b, int tolerance = 12) {
+    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+RECT ClientOnScreen(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return EqualRect(&a, &b) != 0;
+}
+
+LONG Style(HWND window) {
+    return GetWindowLongW(window, GWL_STYLE);
+}
+
+// Moves the real pointer to a point of the window's client; the program sees WM_MOUSEMOVE.
+void MovePointerTo(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    SetCursorPos(p.x, p.y);
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    move.mi.dx = ((p.x << 16) + w - 1) / w;
+    move.mi.dy = ((p.y << 16) + h - 1) / h;
+    SendInput(1, &move, sizeof move);
+    PumpMessages(150);
+}
+
+void MovePointerToScreen(int x, int y) {
+    SetCursorPos(x, y);
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    move.mi.dx = ((x << 16) + w - 1) / w;
+    move.mi.dy = ((y << 16) + h - 1) / h;
+    SendInput(1, &move, sizeof move);
+    PumpMessages(150);
+}
+
+class HoverTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        CloseAllProgramWindows(kViewWindowClass);
+        CloseAllProgramWindows(kSubWindowClass);
+    }
+
+    HWND Start(const std::vector<SlotValue>& extra, int width, int height, const PixelFunction& pixel) {
+        std::vector<SlotValue> slots = QuietSettings();
+        slots.insert(slots.end(), extra.begin(), extra.end());
+        if (!folder_.Create(slots)) return nullptr;
+        if (!WriteFileBytes(folder_.File(L"a.bmp"), BmpBytes(width, height, pixel))) return nullptr;
+        if (withSecondImage_ && !WriteFileBytes(folder_.File(L"b.bmp"), SolidBmpBytes(320, 240, RGB(40, 40, 160))))
+            return nullptr;
+        process_ = Launch(folder_.exePath(), {folder_.File(L"a.bmp")});
+        if (!process_.valid()) return nullptr;
+        HWND view = WaitForProcessWindow(process_, kViewWindowClass);
+        if (view && !WaitForTitleContaining(view, L"a.bmp")) return nullptr;
+        if (view) {
+            SetForegroundWindow(view);
+            PumpMessages(kSettleMs);
+        }
+        return view;
+    }
+
+    HWND StartSmall(const std::vector<SlotValue>& extra = {}) {
+        return Start(extra, 320, 240, [](int, int) { return RGB(90, 140, 90); });
+    }
+
+    HWND Navigator() {
+        std::vector<HWND> found = FindTopLevelWindows(kNavigatorClass, process_.id());
+        return found.empty() ? nullptr : found.front();
+    }
+
+    ProgramFolder folder_;
+    ProcessOwner process_;
+    bool withSecondImage_ = false; // b.bmp beside a.bmp
+};
+
+TEST_F(HoverTest, CaptionBarAndTopToggleKeepTheClientRectangle) {
+    HWND view = StartSmall();
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(Style(view) & WS_CAPTION, WS_CAPTION);
+    RECT client = ClientOnScreen(view);
+
+    ASSERT_EQ(GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    ASSERT_TRUE(PostCommand(view, kCmdTopMost));
+    EXPECT_TRUE(WaitFor([&] { return (GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+    ASSERT_TRUE(PostCommand(view, kCmdTopMost));
+    EXPECT_TRUE(WaitFor([&] { return (GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0; }));
+    EXPECT_TRUE(SameRect(ClientOnScreen(view), client));
+
+    ASSERT_TRUE(PostCommand(view, kCmdCaptionBar));
+    ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_CAPTION) == 0; })) << "5330 should take the caption away";
+    EXPECT_EQ(Style(view) & WS_THICKFRAME, 0);
+    EXPECT_TRUE(SameRect(ClientOnScreen(view), client)) << "the client moved without the caption";
+
+    ASSERT_TRUE(PostCommand(view, kCmdCaptionBar));
+    ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_CAPTION) == WS_CAPTION; }));
+    EXPECT_TRUE(SameRect(ClientOnScreen(view), client)) << "the client moved with the caption back";
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+TEST_F(HoverTest, TopFromTheSettingsStartsTopmost) {
+    HWND view = StartSmall({IntSlot(kSlotTop, 1)});
+    ASSERT_NE(view, nullptr);
+    EXPECT_NE(GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+TEST_F(HoverTest, TheBareWindowShowsItsFrameWhileThePointerIsOverIt) {
+    HWND view = StartSmall({IntSlot(kSlotCapBar, 0), IntSlot(kSlotFrame, 1)});
+    ASSERT_NE(view, nullptr);
+    RECT window{};
+    GetWindowRect(view, &window);
+    MovePointerToScreen(window.right + 200, window.bottom + 200);
+    ASSERT_TRUE(WaitFor([&] { return (Style(view) & (WS_CAPTION | WS_THICKFRAME)) == 0; }));
+    RECT client = ClientOnScreen(view);
+
+    MovePointerTo(view, 100, 100);
+    MovePointerTo(view, 110, 105);
+    ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_THICKFRAME) != 0; })) << "no frame with the pointer inside";
+    EXPECT_EQ(Style(view) & WS_CAPTION, 0);
+    EXPECT_TRUE(SameRect(ClientOnScreen(view), client)) << "the frame must grow around the client";
+
+    GetWindowRect(view, &window);
+    MovePointerToScreen(window.right + 200, window.bottom + 200);
+    EXPECT_TRUE(WaitFor([&] { return (Style(view) & WS_THICKFRAME) == 0; })) << "the frame stayed after leaving";
+    EXPECT_TRUE(SameRect(ClientOnScreen(view), client));
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+TEST_F(HoverTest, TheTopStripShowsTheToolBarAndMovingAwayHidesIt) {
+    HWND view = StartSmall();
+    ASSERT_NE(view, nullptr);
+    HWND host = GetDlgItem(view, kToolBarHostId);
+    ASSERT_NE(host, nullptr) << "no tool bar host (child 1000)";
+    EXPECT_EQ(WindowClassName(host), L"Quorvel_vbarbs_class");
+    EXPECT_FALSE(IsWindowVisible(host));
+
+    MovePointerTo(view, 150, 150);
+    MovePointerTo(view, 300, 10);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(host) != FALSE; })) << "the top strip should show the tool bar";
+    RECT r{};
+    GetClientRect(host, &r);
+    EXPECT_EQ(r.right, 400);
+    EXPECT_EQ(r.bottom, 24);
+    PumpMessages(kSettleMs);
+    Capture shot;
+    ASSERT_TRUE(CaptureClientArea(host, &shot));
+    EXPECT_FALSE(shot.IsUniform()) << "the tool bar drew no buttons";
+
+    // its tool tip is one of the three the ViewWindow owns: topmost, white, 300 ms
+    HWND bar = FindWindowExW(host, nullptr, TOOLBARCLASSNAMEW, nullptr);
+    ASSERT_NE(bar, nullptr);
+    HWND tip = reinterpret_cast<HWND>(SendMessageW(bar, TB_GETTOOLTIPS, 0, 0));
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(GetWindow(tip, GW_OWNER), view);
+    EXPECT_NE(GetWindowLongW(tip, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_EQ(SendMessageW(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 300);
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageW(tip, TTM_GETTIPBKCOLOR, 0, 0)), RGB(255, 255, 255));
+    EXPECT_GE(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 12) << "the buttons should have their tips";
+    int owned = 0;
+    for (HWND w : FindTopLevelWindows(TOOLTIPS_CLASSW, process_.id()))
+        if (GetWindow(w, GW_OWNER) == view) ++owned;
+    EXPECT_EQ(owned, 3);
+
+    MovePointerTo(view, 150, 150);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(host); })) << "moving away should hide the tool bar";
+
+    // 5332 turns the hover tool bar off
+    ASSERT_TRUE(PostCommand(view, kCmdToolBar));
+    PumpMessages(200);
+    MovePointerTo(view, 300, 10);
+    MovePointerTo(view, 310, 12);
+    PumpMessages(kSettleMs);
+    EXPECT_FALSE(IsWindowVisible(host));
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+TEST_F(HoverTest, FullScreenPutsItsButtonsAtTheRightEdgeOfTheToolBar) {
+    HWND view = StartSmall();
+    ASSERT_NE(view, nullptr);
+    HWND host = GetDlgItem(view, kToolBarHostId);
+    ASSERT_NE(host, nullptr);
+    HWND bar = FindWindowExW(host, nullptr, TOOLBARCLASSNAMEW, nullptr);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_NE(SendMessageW(bar, TB_ISBUTTONHIDDEN, kCmdClose, 0), 0)
+        << "the full-screen group shows outside full screen";
+
+    ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
+    ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_CAPTION) == 0 && IsZoomed(view); }));
+    PumpMessages(kSettleMs);
+    for (UINT id : {kCmdMinimise, kCmdFullScreen, kCmdClose})
+        EXPECT_EQ(SendMessageW(bar, TB_ISBUTTONHIDDEN, id, 0), 0) << "button " << id << " hidden in full screen";
+
+    MovePointerTo(view, 400, 200);
+    MovePointerTo(view, 200, 8);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(host) != FALSE; }));
+    RECT viewClient{}, hostClient{};
+    GetClientRect(view, &viewClient);
+    GetClientRect(host, &hostClient);
+    EXPECT_EQ(hostClient.right, viewClient.right) << "in full screen the tool bar spans the width";
+    PumpMessages(kSettleMs);
+    // the close button's red cross is the rightmost thing drawn, near the right edge
+    Capture shot;
+    ASSERT_TRUE(CaptureClientArea(host, &shot));
+    int rightmostRed = -1;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x) {
+            COLORREF c = shot.Pixel(x, y);
+            if (GetRValue(c) > 150 && GetGValue(c) < 100 && GetBValue(c) < 100)
+                rightmostRed = std::max(rightmostRed, x);
+        }
+    ASSERT_GE(rightmostRed, 0) << "no close button drawn";
+    EXPECT_GT(rightmostRed, shot.width - 30) << "the close button should sit at the right edge";
+
+    ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
+    ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_CAPTION) == WS_CAPTION; }));
+    EXPECT_FALSE(IsWindowVisible(host));
+    EXPECT_NE(SendMessageW(bar, TB_ISBUTTONHIDDEN, kCmdClose, 0), 0);
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+bool CursorShowing() {
+    CURSORINFO info{sizeof info};
+    return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) != 0;
+}
+
+TEST_F(HoverTest, StepsInFullScreenHideTheCursorAndALongMoveShowsIt) {
+    withSecondImage_ = true;
+    HWND view = StartSmall();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
+    ASSERT_TRUE(WaitFor([&] { return IsZoomed(view) != FALSE; }));
+    SetForegroundWindow(view);
+    MovePointerTo(view, 300, 300);
+    ASSERT_TRUE(WaitFor(CursorShowing));
+
+    ASSERT_TRUE(PostCommand(view, kCmdNextImage));
+    ASSERT_TRUE(WaitForTitleContaining(view, L"b.bmp", kStepTimeoutMs));
+    EXPECT_TRUE(WaitFor([] { return !CursorShowing(); })) << "a step in full screen should hide the cursor";
+    MovePointerTo(view, 308, 305); // a small move keeps it hidden
+    PumpMessages(kSettleMs);
+    EXPECT_FALSE(CursorShowing());
+    MovePointerTo(view, 340, 305);
+    EXPECT_TRUE(WaitFor(CursorShowing)) << "a move of more than 16 pixels should show it again";
+
+    // with the hover tool bar up the cursor stays
+    MovePointerTo(view, 200, 8);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(GetDlgItem(view, kToolBarHostId)) != FALSE; }));
+    ASSERT_TRUE(PostCommand(view, kCmdPreviousImage));
+    ASSERT_TRUE(WaitForTitleContaining(view, L"a.bmp", kStepTimeoutMs));
+    PumpMessages(kSettleMs);
+    EXPECT_TRUE(CursorShowing());
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+TEST_F(HoverTest, FullScreenFromTheBareWindowComesBackBare) {
+    HWND view = StartSmall({IntSlot(kSlotCapBar, 0), IntSlot(kSlotFrame, 1)});
+    ASSERT_NE(view, nullptr);
+    RECT window{};
+    GetWindowRect(view, &window);
+    MovePointerTo(view, 60, 60);
+    MovePointerTo(view, 70, 66);
+    ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_THICKFRAME) != 0; }));
+
+    ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
+    ASSERT_TRUE(WaitFor([&] { return IsZoomed(view) != FALSE; }));
+    PumpMessages(kSettleMs);
+    EXPECT_EQ(Style(view) & (WS_CAPTION | WS_THICKFRAME), 0) << "full screen has no frame";
+    MovePointerToScreen(5, 500);
+    PumpMessages(kSettleMs);
+    EXPECT_EQ(Style(view) & WS_THICKFRAME, 0) << "no hover frame in full screen";
+
+    ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
+    ASSERT_TRUE(WaitFor([&] { return !IsZoomed(view); }));
+    PumpMessages(kSettleMs);
+    EXPECT_EQ(Style(view) & WS_CAPTION, 0) << "leaving full screen must not add a caption";
+    GetWindowRect(view, &window);
+    MovePointerToScreen(window.right + 200, window.bottom + 200);
+    EXPECT_TRUE(WaitFor([&] { return (Style(view) & WS_THICKFRAME) == 0; }));
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+// The outline's pixels: the image colour XORed with the grey pen.
+int CountMarkerPixels(const Capture& shot, int* minX) {
+    COLORREF onLeft = kLeftColour ^ kXorGrey, onRight = kRightColour ^ kXorGrey;
+    int count = 0;
+    *minX = shot.width;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x) {
+            COLORREF c = shot.Pixel(x, y);
+            if (Near(c, onLeft, 8) || Near(c, onRight, 8)) {
+                ++count;
+                *minX = std::min(*minX, x);
+            }
+        }
+    return count;
+}
+
+TEST_F(HoverTest, TheRightStripShowsTheNavigatorWithThumbnailAndMarker) {
+    // 3000 x 2000: left half red, right half blue
+    HWND view = Start({}, 3000, 2000, [](int x, int) { return x < 1500 ? kLeftColour : kRightColour; });
+    ASSERT_NE(view, nullptr);
+    RECT before{};
+    GetClientRect(view, &before);
+    ASSERT_TRUE(PostCommand(view, kCmdZoomActual));
+    ASSERT_TRUE(WaitFor([&] {
+        RECT now{};
+        GetClientRect(view, &now);
+        return now.right > before.right || now.bottom > before.bottom;
+    })) << "100 % should grow the fitted window";
+    PumpMessages(kSettleMs);
+    RECT client{};
+    GetClientRect(view, &client);
+    ASSERT_GT(client.right, 240);
+    ASSERT_GT(client.bottom, 240);
+
+    MovePointerTo(view, client.right / 2, client.bottom / 2);
+    EXPECT_EQ(Navigator(), nullptr);
+    MovePointerTo(view, client.right - 8, 60);
+    HWND navigator = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        navigator = Navigator();
+        return navigator && IsWindowVisible(navigator);
+    })) << "the right strip should show the navigator";
+    EXPECT_NE(GetForegroundWindow(), navigator) << "the navigator must not take the focus";
+    EXPECT_EQ(GetForegroundWindow(), view);
+    RECT nav{};
+    GetClientRect(navigator, &nav);
+    EXPECT_EQ(nav.right, 160);
+    EXPECT_EQ(nav.bottom, 120);
+    RECT navWindow{}, viewWindow{};
+    GetWindowRect(navigator, &navWindow);
+    GetWindowRect(view, &viewWindow);
+    EXPECT_EQ(navWindow.right, viewWindow.right) << "placed against the ViewWindow's right edge";
+
+    PumpMessages(kSettleMs);
+    Capture shot;
+    ASSERT_TRUE(CaptureClientArea(navigator, &shot));
+    // 3000 x 2000 in 160 x 120: 160 x 106 from y 7, red on the left and blue on the right
+    EXPECT_TRUE(Near(shot.Pixel(5, 60), kLeftColour)) << "left half of the thumbnail";
+    EXPECT_TRUE(Near(shot.Pixel(154, 60), kRightColour)) << "right half of the thumbnail";
+    EXPECT_FALSE(Near(shot.Pixel(80, 2), kLeftColour)) << "the band above the thumbnail is background";
+    int minX = 0;
+    int marker = CountMarkerPixels(shot, &minX);
+    EXPECT_GT(marker, 40) << "no visible-part outline";
+    EXPECT_GT(minX, 10);
+    EXPECT_LT(minX, 80) << "a centred view puts the outline in the middle";
+
+    MovePointerTo(view, client.right / 2, client.bottom / 2);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(navigator); })) << "leaving the strip should hide it";
+
+    // a right-button drag scrolls to the right: the outline follows, the old one is erased
+    POINT press{client.right / 2, client.bottom / 2};
+    PostMessageW(view, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(press.x, press.y));
+    PostMessageW(view, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(press.x - 10, press.y));
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(navigator) != FALSE; })) << "a drag scroll shows the navigator";
+    PumpMessages(kSettleMs);
+    ASSERT_TRUE(CaptureClientArea(navigator, &shot));
+    marker = CountMarkerPixels(shot, &minX);
+    PostMessageW(view, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(press.x - 110, press.y));
+    PumpMessages(kSettleMs);
+    Capture moved;
+    ASSERT_TRUE(CaptureClientArea(navigator, &moved));
+    int movedMinX = 0;
+    int movedMarker = CountMarkerPixels(moved, &movedMinX);
+    EXPECT_GT(movedMinX, minX) << "the outline did not follow the scroll";
+    EXPECT_LE(std::abs(movedMarker - marker), marker / 4) << "the old outline was not erased";
+    PostMessageW(view, WM_RBUTTONUP, 0, MAKELPARAM(press.x - 110, press.y));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(navigator); })) << "the end of the drag hides it";
+
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+TEST_F(HoverTest, InFullScreenTheNavigatorSitsBelowTheToolBarAtTheRightEdge) {
+    HWND view = Start({}, 3000, 2000, [](int x, int) { return x < 1500 ? kLeftColour : kRightColour; });
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
+    ASSERT_TRUE(WaitFor([&] { return IsZoomed(view) != FALSE; }));
+    ASSERT_TRUE(PostCommand(view, kCmdZoomActual));
+    PumpMessages(kSettleMs);
+    RECT client{};
+    GetClientRect(view, &client);
+    MovePointerTo(view, client.right / 2, client.bottom / 2);
+    MovePointerTo(view, client.right - 5, 100);
+    HWND navigator = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        navigator = Navigator();
+        return navigator && IsWindowVisible(navigator);
+    }));
+    RECT nav{}, screen{};
+    GetWindowRect(navigator, &nav);
+    GetWindowRect(view, &screen);
+    EXPECT_EQ(nav.right, screen.right);
+    EXPECT_EQ(nav.top, screen.top + 24) << "below the tool bar host";
+    EXPECT_EQ(GetForegroundWindow(), view);
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+TEST_F(HoverTest, TheHistoryWindowDisablesTheMainWindowUntilEsc) {
+    HWND view = StartSmall();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(PostCommand(view, kCmdHistoryWindow));
+    HWND history = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<HWND> found = FindTopLevelWindows(kHistoryClass, process_.id(), true);
+        history = found.empty() ? nullptr : found.front();
+        return history != nullptr;
+    }));
+    EXPECT_FALSE(IsWindowEnabled(view));
+    HWND list = GetDlgItem(history, kHistoryListId);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1) << "the opened image is the one step";
+
+    ASSERT_TRUE(PostKey(list, VK_ESCAPE));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(history); })) << "Esc should close the history window";
+    EXPECT_TRUE(IsWindowEnabled(view));
+    EXPECT_FALSE(process_.HasExited()) << "the Esc must not reach the close command";
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+} // namespace
+} // namespace qvtest
