@@ -359,6 +359,20 @@ TEST_F(SubRebarTest, SaveAsDialogSitsBelowTheBarAndItsTypeMovesTheFormatList) {
     EXPECT_EQ(StoredInt(kSlotFormat), 3);
 }
 
+TEST_F(SubRebarTest, EscClosesTheHistoryWindowAndLeavesTheProgramRunning) {
+    HWND sub = StartInSubWindow();
+    ASSERT_NE(sub, nullptr);
+    ASSERT_TRUE(PostCommand(sub, 5117));
+    HWND history = WaitForTopLevel(process_, L"Quorvel_hisw_class");
+    ASSERT_NE(history, nullptr) << "no history window";
+    ASSERT_TRUE(TypeKey(history, VK_ESCAPE));
+    EXPECT_TRUE(WaitUntilGone(history));
+    PumpMessages(300);
+    EXPECT_FALSE(process_.HasExited()) << "the Esc that closed the history window closed the program";
+    EXPECT_TRUE(IsWindowEnabled(sub));
+    EXPECT_TRUE(Close());
+}
+
 TEST_F(SubRebarTest, OneStoredRowStartsWithOneRowAndIsKept) {
     HWND sub = StartInSubWindow({IntSlot(qv::kSlotRebarRow, 1)});
     ASSERT_NE(sub, nullptr);
