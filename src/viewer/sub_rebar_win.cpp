@@ -43,7 +43,7 @@ constexpr UINT_PTR kSubWindowSubclass = 2;
 
 struct MainButton {
     int32_t command; // 0: separator
-    uint32_t label;  // the tooltip of a button with a picture; the text of the others
+    uint32_t label;  // shown on the tool groups; a button with a picture shows it as its tooltip
     int icon;        // -1: text only
     bool dropDown;
 };

@@ -21,6 +21,7 @@ namespace {
 
 constexpr int kZoomFieldId = 1040;
 constexpr int kZoomPresetId = 1041;
+constexpr int kMainToolBarId = 1022;
 constexpr int kFormatListId = 1050;
 constexpr int kQualityFieldId = 1061;
 constexpr uint32_t kSlotFormat = 73;
@@ -83,6 +84,17 @@ bool ClickInto(HWND top, HWND control) {
     input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     bool ok = SendInput(2, input, sizeof(INPUT)) == 2;
     PumpMessages(200);
+    return ok;
+}
+
+// TB_GETITEMRECT of another process's tool bar: the rectangle has to live in that process.
+bool RemoteItemRect(const ProcessOwner& process, HWND toolBar, int index, RECT* rect) {
+    void* remote = VirtualAllocEx(process.handle(), nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote) return false;
+    SIZE_T read = 0;
+    bool ok = SendMessageW(toolBar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote)) &&
+              ReadProcessMemory(process.handle(), remote, rect, sizeof(RECT), &read) && read == sizeof(RECT);
+    VirtualFreeEx(process.handle(), remote, 0, MEM_RELEASE);
     return ok;
 }
 
@@ -370,6 +382,40 @@ TEST_F(SubRebarTest, EscClosesTheHistoryWindowAndLeavesTheProgramRunning) {
     PumpMessages(300);
     EXPECT_FALSE(process_.HasExited()) << "the Esc that closed the history window closed the program";
     EXPECT_TRUE(IsWindowEnabled(sub));
+    EXPECT_TRUE(Close());
+}
+
+TEST_F(SubRebarTest, AToolGroupButtonOpensItsEditingMenuBelowIt) {
+    HWND sub = StartInSubWindow();
+    ASSERT_NE(sub, nullptr);
+    HWND bar = Descendant(sub, kMainToolBarId);
+    ASSERT_NE(bar, nullptr);
+    // the selection group holds the history window, whose command exists
+    constexpr int kSelectionGroup = 5105;
+    ASSERT_TRUE(SendMessageW(bar, TB_ISBUTTONENABLED, kSelectionGroup, 0));
+    RECT r{};
+    LRESULT index = SendMessageW(bar, TB_COMMANDTOINDEX, kSelectionGroup, 0);
+    ASSERT_GE(index, 0);
+    ASSERT_TRUE(RemoteItemRect(process_, bar, static_cast<int>(index), &r));
+    MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    SetForegroundWindow(sub);
+    PumpMessages(100);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(SendInput(2, input, sizeof(INPUT)), 2u);
+    HWND menu = WaitForTopLevel(process_, L"#32768");
+    ASSERT_NE(menu, nullptr) << "no menu under the tool-group button";
+    RECT m{};
+    GetWindowRect(menu, &m);
+    EXPECT_GE(m.top, r.bottom - 1);
+    EXPECT_EQ(m.left, r.left);
+    ASSERT_TRUE(TypeKey(sub, VK_ESCAPE));
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !IsWindowVisible(menu); }));
+    PumpMessages(300);
+    EXPECT_FALSE(process_.HasExited()) << "the Esc that closed the menu closed the program";
     EXPECT_TRUE(Close());
 }
 
