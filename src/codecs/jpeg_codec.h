@@ -114,10 +114,6 @@ bool TransformJpeg(uint8_t* data, uint32_t size, const JpegTransformOptions& opt
 // reset never touches it); with all markers copied the EXIF thumbnail is turned the same way.
 bool TransformJpegFile(const wchar_t* sourcePath, const wchar_t* outputPath, const JpegTransformOptions& options,
                        JpegContext* ctx);
-// The lossless operation on a file in place: transforms into a temporary file beside it, turns the
-// EXIF thumbnail the same way when all markers are copied, and replaces the original only when
-// everything succeeded. The source is read through a copy-on-write mapping and never touched.
-bool TransformJpegFileInPlace(const wchar_t* path, const JpegTransformOptions& options, JpegContext* ctx);
 
 // The transform a pending lossless rotation code stands for (1 turn 90, 2 turn 180, 3 turn 270,
 // 4 flip horizontal, 5 flip vertical), kTransformNone for any other code.

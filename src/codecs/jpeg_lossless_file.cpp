@@ -1,4 +1,4 @@
-// The lossless operation on a JPEG file in place, and the EXIF thumbnail that must follow it.
+// The lossless operation from one JPEG file into another, and the EXIF thumbnail that must follow it.
 #include <vector>
 
 #include "codecs/exif.h"
@@ -29,11 +29,6 @@ bool TransformThumbnail(const wchar_t* path, const JpegTransformOptions& options
     return ReplaceExifThumbnailInFile(path, thumb, out.data(), ctx.bytesUsed);
 }
 
-std::wstring FolderOf(const std::wstring& path) {
-    size_t cut = path.find_last_of(L"/\\");
-    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
-}
-
 } // namespace
 
 bool TransformJpegFile(const wchar_t* sourcePath, const wchar_t* outputPath, const JpegTransformOptions& options,
@@ -50,24 +45,6 @@ bool TransformJpegFile(const wchar_t* sourcePath, const wchar_t* outputPath, con
     }
     if (ok && options.markerCopy == kCopyAll && (options.transform != kTransformNone || options.forceGrey))
         TransformThumbnail(outputPath, options); // a thumbnail that cannot be turned stays as it was
-    return ok;
-}
-
-bool TransformJpegFileInPlace(const wchar_t* path, const JpegTransformOptions& options, JpegContext* ctx) {
-    ctx->status = kCodecOk;
-    std::wstring temp;
-    // Beside the original, so that replacing it does not cross volumes.
-    if (!CreateTempFile(FolderOf(path), &temp) && !CreateTempFile(std::wstring(), &temp)) {
-        ctx->status = kCodecCannotWrite;
-        return false;
-    }
-    bool ok = TransformJpegFile(path, temp.c_str(), options, ctx);
-    // a rename, not a copy: a failure half way can never leave a cut original behind
-    if (ok && !ReplaceFilePath(temp.c_str(), path)) {
-        ctx->status = kCodecCannotWrite;
-        ok = false;
-    }
-    if (!ok) DeleteFilePath(temp.c_str());
     return ok;
 }
 

@@ -104,9 +104,6 @@ bool IsDirectory(const wchar_t* path);
 bool GetFileFacts(const wchar_t* path, uint64_t* size, FILETIME* lastWrite);
 bool DeleteFilePath(const wchar_t* path);
 bool CopyFilePath(const wchar_t* from, const wchar_t* to); // overwrites
-// Puts `from` in the place of `to` in one step (a rename on the same volume): `to` is either the
-// old file or the whole new one, never a part. `from` is gone afterwards on success.
-bool ReplaceFilePath(const wchar_t* from, const wchar_t* to);
 bool CreateDirectoryPath(const wchar_t* path);
 // Sends a file to the Recycle Bin (natively: into a "quorvel-recycle" folder of the temporary
 // folder), silently; false when it stays where it was.

@@ -247,10 +247,6 @@ bool CopyFilePath(const wchar_t* from, const wchar_t* to) {
     return out.Create(to) && out.Write(bytes.data(), bytes.size()) && out.Close();
 }
 
-bool ReplaceFilePath(const wchar_t* from, const wchar_t* to) {
-    return ::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
-}
-
 bool CreateDirectoryPath(const wchar_t* path) {
     return ::mkdir(NativePath(path).c_str(), 0755) == 0 || (errno == EEXIST && IsDirectory(path));
 }

@@ -248,11 +248,6 @@ bool MoveToRecycleBin(const wchar_t* path) {
     return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
 }
 
-bool ReplaceFilePath(const wchar_t* from, const wchar_t* to) {
-    // the copy across volumes is the fallback only when the temporary file could not sit beside
-    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
 bool CopyFilePath(const wchar_t* from, const wchar_t* to) {
     return CopyFileW(from, to, FALSE) != 0;
 }

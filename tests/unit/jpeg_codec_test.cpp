@@ -605,7 +605,7 @@ TEST(JpegTransformTest, ForceGreyKeepsOnlyLuminance) {
     EXPECT_EQ(out.image.header.biBitCount, 8);
 }
 
-TEST(JpegTransformTest, InPlaceReplacesOnlyOnSuccessAndTurnsTheThumbnail) {
+TEST(JpegTransformTest, FileToFileTurnsTheThumbnailAndLeavesTheSource) {
     qvtest::ScratchDir dir;
     ImageOwner src, thumbImage;
     MakePicture(&src.image, 48, 32);
@@ -618,9 +618,12 @@ TEST(JpegTransformTest, InPlaceReplacesOnlyOnSuccessAndTurnsTheThumbnail) {
     std::wstring path = dir.File(L"photo.jpg");
     ASSERT_TRUE(qvtest::WriteFileBytes(path, std::string(jpeg.begin(), jpeg.end())));
 
+    std::wstring out = dir.File(L"turned.jpg");
     JpegContext ctx;
-    ASSERT_TRUE(TransformJpegFileInPlace(path.c_str(), LosslessSaveOptions(1, false, kCopyAll, false, false), &ctx));
-    std::string after = qvtest::ReadFileBytes(path);
+    ASSERT_TRUE(
+        TransformJpegFile(path.c_str(), out.c_str(), LosslessSaveOptions(1, false, kCopyAll, false, false), &ctx));
+    EXPECT_EQ(qvtest::ReadFileBytes(path), std::string(jpeg.begin(), jpeg.end())); // the source is never touched
+    std::string after = qvtest::ReadFileBytes(out);
     const uint8_t* a = reinterpret_cast<const uint8_t*>(after.data());
     EXPECT_EQ(ReadExifOrientation(a, static_cast<uint32_t>(after.size())), 1);
     ImageOwner turned;
@@ -635,11 +638,9 @@ TEST(JpegTransformTest, InPlaceReplacesOnlyOnSuccessAndTurnsTheThumbnail) {
     // A damaged file fails and stays exactly as it was.
     std::string broken = "\xFF\xD8\xFF\xDB garbage that is not a JPEG at all";
     ASSERT_TRUE(qvtest::WriteFileBytes(path, broken));
-    EXPECT_FALSE(TransformJpegFileInPlace(path.c_str(), LosslessSaveOptions(1, true, kCopyAll, false, false), &ctx));
+    EXPECT_FALSE(
+        TransformJpegFile(path.c_str(), out.c_str(), LosslessSaveOptions(1, true, kCopyAll, false, false), &ctx));
     EXPECT_EQ(qvtest::ReadFileBytes(path), broken);
-    size_t files = 0;
-    ListDirectory(dir.path(), [&](const DirEntry&) { ++files; });
-    EXPECT_EQ(files, 1u); // no temporary file left behind
 }
 
 TEST(JpegThumbnailTest, RebuildPutsASmallerPictureOfTheSavedImage) {
