@@ -87,10 +87,10 @@ TEST_F(JpegE2eTest, OrientationSixOpensTurnedWithTheRotationLetter) {
     EXPECT_NE(title.find(L"ER  40x64"), std::wstring::npos) << qv::WideToUtf8(title);
     // The picture is shown turned clockwise: red, which grows to the right in the file, grows
     // downwards on screen, and green, which grows downwards in the file, grows to the left.
+    // the title is set before the paint reaches the screen
     Capture shot;
-    ASSERT_TRUE(CaptureClientArea(view_, &shot));
     RECT box;
-    ASSERT_TRUE(FindPicture(shot, &box));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return CaptureClientArea(view_, &shot) && FindPicture(shot, &box); }));
     EXPECT_GT(box.bottom - box.top, box.right - box.left);
     const int midX = (box.left + box.right) / 2, midY = (box.top + box.bottom) / 2;
     EXPECT_GT(GetRValue(shot.Pixel(midX, box.bottom - 3)), GetRValue(shot.Pixel(midX, box.top + 2)) + 120);
