@@ -37,42 +37,6 @@ constexpr const wchar_t* kHistoryClass = L"Quorvel_hisw_class";
 constexpr DWORD kSettleMs = 400;
 
 // Polls `done` for one step's time while running this thread's messages.
-template <typename Predicate> bool WaitFor(Predicate done, DWORD timeoutMs = kStepTimeoutMs) {
-    return WaitUntil(timeoutMs, done);
-}
-
-using PixelFunction = std::function<COLORREF(int x, int y)>;
-
-// A 24-bit bottom-up BMP file.
-std::string BmpBytes(int width, int height, const PixelFunction& pixel) {
-    int stride = (width * 3 + 3) & ~3;
-    uint32_t dataSize = static_cast<uint32_t>(stride * height);
-    std::string out(54 + dataSize, '\0');
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            out[at + i] = static_cast<char>(v >> (8 * i));
-    };
-    out[0] = 'B';
-    out[1] = 'M';
-    put32(2, static_cast<uint32_t>(out.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    out[26] = 1;
-    out[28] = 24;
-    put32(34, dataSize);
-    for (int y = 0; y < height; ++y) {
-        size_t row = 54 + static_cast<size_t>(height - 1 - y) * stride;
-        for (int x = 0; x < width; ++x) {
-            COLORREF c = pixel(x, y);
-            out[row + 3 * x] = static_cast<char>(GetBValue(c));
-            out[row + 3 * x + 1] = static_cast<char>(GetGValue(c));
-            out[row + 3 * x + 2] = static_cast<char>(GetRValue(c));
-        }
-    }
-    return out;
-}
 
 constexpr COLORREF kLeftColour = RGB(200, 0, 0);
 constexpr COLORREF kRightColour = RGB(0, 0, 200);
@@ -172,18 +136,19 @@ TEST_F(HoverTest, CaptionBarAndTopToggleKeepTheClientRectangle) {
 
     ASSERT_EQ(GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     ASSERT_TRUE(PostCommand(view, kCmdTopMost));
-    EXPECT_TRUE(WaitFor([&] { return (GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
     ASSERT_TRUE(PostCommand(view, kCmdTopMost));
-    EXPECT_TRUE(WaitFor([&] { return (GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0; }));
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (GetWindowLongW(view, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0; }));
     EXPECT_TRUE(SameRect(ClientOnScreen(view), client));
 
     ASSERT_TRUE(PostCommand(view, kCmdCaptionBar));
-    ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_CAPTION) == 0; })) << "5330 should take the caption away";
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & WS_CAPTION) == 0; }))
+        << "5330 should take the caption away";
     EXPECT_EQ(Style(view) & WS_THICKFRAME, 0);
     EXPECT_TRUE(SameRect(ClientOnScreen(view), client)) << "the client moved without the caption";
 
     ASSERT_TRUE(PostCommand(view, kCmdCaptionBar));
-    ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_CAPTION) == WS_CAPTION; }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & WS_CAPTION) == WS_CAPTION; }));
     EXPECT_TRUE(SameRect(ClientOnScreen(view), client)) << "the client moved with the caption back";
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
@@ -201,18 +166,20 @@ TEST_F(HoverTest, TheBareWindowShowsItsFrameWhileThePointerIsOverIt) {
     RECT window{};
     GetWindowRect(view, &window);
     MovePointerToScreen(window.right + 200, window.bottom + 200);
-    ASSERT_TRUE(WaitFor([&] { return (Style(view) & (WS_CAPTION | WS_THICKFRAME)) == 0; }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & (WS_CAPTION | WS_THICKFRAME)) == 0; }));
     RECT client = ClientOnScreen(view);
 
     MovePointerTo(view, 100, 100);
     MovePointerTo(view, 110, 105);
-    ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_THICKFRAME) != 0; })) << "no frame with the pointer inside";
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & WS_THICKFRAME) != 0; }))
+        << "no frame with the pointer inside";
     EXPECT_EQ(Style(view) & WS_CAPTION, 0);
     EXPECT_TRUE(SameRect(ClientOnScreen(view), client)) << "the frame must grow around the client";
 
     GetWindowRect(view, &window);
     MovePointerToScreen(window.right + 200, window.bottom + 200);
-    EXPECT_TRUE(WaitFor([&] { return (Style(view) & WS_THICKFRAME) == 0; })) << "the frame stayed after leaving";
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & WS_THICKFRAME) == 0; }))
+        << "the frame stayed after leaving";
     EXPECT_TRUE(SameRect(ClientOnScreen(view), client));
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
@@ -227,7 +194,8 @@ TEST_F(HoverTest, TheTopStripShowsTheToolBarAndMovingAwayHidesIt) {
 
     MovePointerTo(view, 150, 150);
     MovePointerTo(view, 300, 10);
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(host) != FALSE; })) << "the top strip should show the tool bar";
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsWindowVisible(host) != FALSE; }))
+        << "the top strip should show the tool bar";
     RECT r{};
     GetClientRect(host, &r);
     EXPECT_EQ(r.right, 400);
@@ -253,7 +221,8 @@ TEST_F(HoverTest, TheTopStripShowsTheToolBarAndMovingAwayHidesIt) {
     EXPECT_EQ(owned, 3);
 
     MovePointerTo(view, 150, 150);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(host); })) << "moving away should hide the tool bar";
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !IsWindowVisible(host); }))
+        << "moving away should hide the tool bar";
 
     // 5332 turns the hover tool bar off
     ASSERT_TRUE(PostCommand(view, kCmdToolBar));
@@ -276,14 +245,14 @@ TEST_F(HoverTest, FullScreenPutsItsButtonsAtTheRightEdgeOfTheToolBar) {
         << "the full-screen group shows outside full screen";
 
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_CAPTION) == 0 && IsZoomed(view); }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & WS_CAPTION) == 0 && IsZoomed(view); }));
     PumpMessages(kSettleMs);
     for (UINT id : {kCmdMinimise, kCmdFullScreen, kCmdClose})
         EXPECT_EQ(SendMessageW(bar, TB_ISBUTTONHIDDEN, id, 0), 0) << "button " << id << " hidden in full screen";
 
     MovePointerTo(view, 400, 200);
     MovePointerTo(view, 200, 8);
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(host) != FALSE; }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsWindowVisible(host) != FALSE; }));
     RECT viewClient{}, hostClient{};
     GetClientRect(view, &viewClient);
     GetClientRect(host, &hostClient);
@@ -303,7 +272,7 @@ TEST_F(HoverTest, FullScreenPutsItsButtonsAtTheRightEdgeOfTheToolBar) {
     EXPECT_GT(rightmostRed, shot.width - 30) << "the close button should sit at the right edge";
 
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_CAPTION) == WS_CAPTION; }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & WS_CAPTION) == WS_CAPTION; }));
     EXPECT_FALSE(IsWindowVisible(host));
     EXPECT_NE(SendMessageW(bar, TB_ISBUTTONHIDDEN, kCmdClose, 0), 0);
     EXPECT_TRUE(CloseAndWait(view, process_));
@@ -319,23 +288,24 @@ TEST_F(HoverTest, StepsInFullScreenHideTheCursorAndALongMoveShowsIt) {
     HWND view = StartSmall();
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitFor([&] { return IsZoomed(view) != FALSE; }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsZoomed(view) != FALSE; }));
     SetForegroundWindow(view);
     MovePointerTo(view, 300, 300);
-    ASSERT_TRUE(WaitFor(CursorShowing));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, CursorShowing));
 
     ASSERT_TRUE(PostCommand(view, kCmdNextImage));
     ASSERT_TRUE(WaitForTitleContaining(view, L"b.bmp", kStepTimeoutMs));
-    EXPECT_TRUE(WaitFor([] { return !CursorShowing(); })) << "a step in full screen should hide the cursor";
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [] { return !CursorShowing(); }))
+        << "a step in full screen should hide the cursor";
     MovePointerTo(view, 308, 305); // a small move keeps it hidden
     PumpMessages(kSettleMs);
     EXPECT_FALSE(CursorShowing());
     MovePointerTo(view, 340, 305);
-    EXPECT_TRUE(WaitFor(CursorShowing)) << "a move of more than 16 pixels should show it again";
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, CursorShowing)) << "a move of more than 16 pixels should show it again";
 
     // with the hover tool bar up the cursor stays
     MovePointerTo(view, 200, 8);
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(GetDlgItem(view, kToolBarHostId)) != FALSE; }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsWindowVisible(GetDlgItem(view, kToolBarHostId)) != FALSE; }));
     ASSERT_TRUE(PostCommand(view, kCmdPreviousImage));
     ASSERT_TRUE(WaitForTitleContaining(view, L"a.bmp", kStepTimeoutMs));
     PumpMessages(kSettleMs);
@@ -350,10 +320,10 @@ TEST_F(HoverTest, FullScreenFromTheBareWindowComesBackBare) {
     GetWindowRect(view, &window);
     MovePointerTo(view, 60, 60);
     MovePointerTo(view, 70, 66);
-    ASSERT_TRUE(WaitFor([&] { return (Style(view) & WS_THICKFRAME) != 0; }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & WS_THICKFRAME) != 0; }));
 
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitFor([&] { return IsZoomed(view) != FALSE; }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsZoomed(view) != FALSE; }));
     PumpMessages(kSettleMs);
     EXPECT_EQ(Style(view) & (WS_CAPTION | WS_THICKFRAME), 0) << "full screen has no frame";
     MovePointerToScreen(5, 500);
@@ -361,12 +331,12 @@ TEST_F(HoverTest, FullScreenFromTheBareWindowComesBackBare) {
     EXPECT_EQ(Style(view) & WS_THICKFRAME, 0) << "no hover frame in full screen";
 
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitFor([&] { return !IsZoomed(view); }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !IsZoomed(view); }));
     PumpMessages(kSettleMs);
     EXPECT_EQ(Style(view) & WS_CAPTION, 0) << "leaving full screen must not add a caption";
     GetWindowRect(view, &window);
     MovePointerToScreen(window.right + 200, window.bottom + 200);
-    EXPECT_TRUE(WaitFor([&] { return (Style(view) & WS_THICKFRAME) == 0; }));
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & WS_THICKFRAME) == 0; }));
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
 
@@ -393,7 +363,7 @@ TEST_F(HoverTest, TheRightStripShowsTheNavigatorWithThumbnailAndMarker) {
     RECT before{};
     GetClientRect(view, &before);
     ASSERT_TRUE(PostCommand(view, kCmdZoomActual));
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] {
         RECT now{};
         GetClientRect(view, &now);
         return now.right > before.right || now.bottom > before.bottom;
@@ -408,7 +378,7 @@ TEST_F(HoverTest, TheRightStripShowsTheNavigatorWithThumbnailAndMarker) {
     EXPECT_EQ(Navigator(), nullptr);
     MovePointerTo(view, client.right - 8, 60);
     HWND navigator = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] {
         navigator = Navigator();
         return navigator && IsWindowVisible(navigator);
     })) << "the right strip should show the navigator";
@@ -437,13 +407,15 @@ TEST_F(HoverTest, TheRightStripShowsTheNavigatorWithThumbnailAndMarker) {
     EXPECT_LT(minX, 80) << "a centred view puts the outline in the middle";
 
     MovePointerTo(view, client.right / 2, client.bottom / 2);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(navigator); })) << "leaving the strip should hide it";
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !IsWindowVisible(navigator); }))
+        << "leaving the strip should hide it";
 
     // a right-button drag scrolls to the right: the outline follows, the old one is erased
     POINT press{client.right / 2, client.bottom / 2};
     PostMessageW(view, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(press.x, press.y));
     PostMessageW(view, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(press.x - 10, press.y));
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(navigator) != FALSE; })) << "a drag scroll shows the navigator";
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsWindowVisible(navigator) != FALSE; }))
+        << "a drag scroll shows the navigator";
     PumpMessages(kSettleMs);
     ASSERT_TRUE(CaptureClientArea(navigator, &shot));
     marker = CountMarkerPixels(shot, &minX);
@@ -456,7 +428,8 @@ TEST_F(HoverTest, TheRightStripShowsTheNavigatorWithThumbnailAndMarker) {
     EXPECT_GT(movedMinX, minX) << "the outline did not follow the scroll";
     EXPECT_LE(std::abs(movedMarker - marker), marker / 4) << "the old outline was not erased";
     PostMessageW(view, WM_RBUTTONUP, 0, MAKELPARAM(press.x - 110, press.y));
-    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(navigator); })) << "the end of the drag hides it";
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !IsWindowVisible(navigator); }))
+        << "the end of the drag hides it";
 
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
@@ -465,7 +438,7 @@ TEST_F(HoverTest, InFullScreenTheNavigatorSitsBelowTheToolBarAtTheRightEdge) {
     HWND view = Start({}, 3000, 2000, [](int x, int) { return x < 1500 ? kLeftColour : kRightColour; });
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitFor([&] { return IsZoomed(view) != FALSE; }));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsZoomed(view) != FALSE; }));
     ASSERT_TRUE(PostCommand(view, kCmdZoomActual));
     PumpMessages(kSettleMs);
     RECT client{};
@@ -473,7 +446,7 @@ TEST_F(HoverTest, InFullScreenTheNavigatorSitsBelowTheToolBarAtTheRightEdge) {
     MovePointerTo(view, client.right / 2, client.bottom / 2);
     MovePointerTo(view, client.right - 5, 100);
     HWND navigator = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] {
         navigator = Navigator();
         return navigator && IsWindowVisible(navigator);
     }));
@@ -491,7 +464,7 @@ TEST_F(HoverTest, TheHistoryWindowDisablesTheMainWindowUntilEsc) {
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(PostCommand(view, kCmdHistoryWindow));
     HWND history = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] {
         std::vector<HWND> found = FindTopLevelWindows(kHistoryClass, process_.id(), true);
         history = found.empty() ? nullptr : found.front();
         return history != nullptr;
@@ -502,7 +475,7 @@ TEST_F(HoverTest, TheHistoryWindowDisablesTheMainWindowUntilEsc) {
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1) << "the opened image is the one step";
 
     ASSERT_TRUE(PostKey(list, VK_ESCAPE));
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(history); })) << "Esc should close the history window";
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !IsWindow(history); })) << "Esc should close the history window";
     EXPECT_TRUE(IsWindowEnabled(view));
     EXPECT_FALSE(process_.HasExited()) << "the Esc must not reach the close command";
     EXPECT_TRUE(CloseAndWait(view, process_));

@@ -22,39 +22,6 @@ constexpr UINT kCmdBackgroundBlack = 5345;
 constexpr int kFilterTolerance = 12; // per channel, for uniform areas seen through HALFTONE
 constexpr DWORD kSettleMs = 500;     // window moves and repaints reaching the X server
 
-using PixelFunction = std::function<COLORREF(int x, int y)>; // top row first
-
-// A 24-bit bottom-up BMP file.
-std::string BmpBytes(int width, int height, const PixelFunction& pixel) {
-    int stride = (width * 3 + 3) & ~3;
-    uint32_t dataSize = static_cast<uint32_t>(stride * height);
-    std::string out(54 + dataSize, '\0');
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            out[at + i] = static_cast<char>(v >> (8 * i));
-    };
-    out[0] = 'B';
-    out[1] = 'M';
-    put32(2, static_cast<uint32_t>(out.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    out[26] = 1;
-    out[28] = 24;
-    put32(34, dataSize);
-    for (int y = 0; y < height; ++y) {
-        size_t row = 54 + static_cast<size_t>(height - 1 - y) * stride;
-        for (int x = 0; x < width; ++x) {
-            COLORREF c = pixel(x, y);
-            out[row + 3 * x] = static_cast<char>(GetBValue(c));
-            out[row + 3 * x + 1] = static_cast<char>(GetGValue(c));
-            out[row + 3 * x + 2] = static_cast<char>(GetRValue(c));
-        }
-    }
-    return out;
-}
-
 // Four coloured quadrants crossed by a black one-pixel grid every 16 pixels: any shift, scaling
 // or row flip shows.
 COLORREF Quadrants(int x, int y, int width, int height) {

@@ -388,7 +388,7 @@ bool CaptureClientArea(HWND window, Capture* capture) {
     return ok;
 }
 
-std::string SolidBmpBytes(int width, int height, COLORREF colour) {
+std::string BmpBytes(int width, int height, const PixelFunction& pixel) {
     uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
     uint32_t pixelBytes = stride * static_cast<uint32_t>(height);
     BITMAPFILEHEADER file{};
@@ -406,14 +406,20 @@ std::string SolidBmpBytes(int width, int height, COLORREF colour) {
     std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
     bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
     std::string row(stride, '\0');
-    for (int x = 0; x < width; ++x) {
-        row[x * 3 + 0] = static_cast<char>(GetBValue(colour));
-        row[x * 3 + 1] = static_cast<char>(GetGValue(colour));
-        row[x * 3 + 2] = static_cast<char>(GetRValue(colour));
-    }
-    for (int y = 0; y < height; ++y)
+    for (int y = height - 1; y >= 0; --y) { // bottom row first
+        for (int x = 0; x < width; ++x) {
+            COLORREF c = pixel(x, y);
+            row[x * 3 + 0] = static_cast<char>(GetBValue(c));
+            row[x * 3 + 1] = static_cast<char>(GetGValue(c));
+            row[x * 3 + 2] = static_cast<char>(GetRValue(c));
+        }
         bytes += row;
+    }
     return bytes;
+}
+
+std::string SolidBmpBytes(int width, int height, COLORREF colour) {
+    return BmpBytes(width, height, [colour](int, int) { return colour; });
 }
 
 // ---- input ------------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -153,6 +154,9 @@ struct Capture {
 // Copies what the screen shows of the window's client area (the window should be on top).
 bool CaptureClientArea(HWND window, Capture* capture);
 
+// A 24-bit BMP file's bytes with the colour of each pixel (x, y from the top row).
+using PixelFunction = std::function<COLORREF(int x, int y)>;
+std::string BmpBytes(int width, int height, const PixelFunction& pixel);
 // A 24-bit BMP file's bytes filled with one colour.
 std::string SolidBmpBytes(int width, int height, COLORREF colour);
 
