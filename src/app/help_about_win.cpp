@@ -12,6 +12,7 @@
 #include "app/command_ids.h"
 #include "app/language_module.h"
 #include "app/ui_strings.h"
+#include "app/window_layout_win.h"
 #include "platform/platform.h"
 #include "viewer/display_modes.h"
 
@@ -181,9 +182,8 @@ void ShowAboutBox() {
     RECT r{0, 0, kAboutClientWidth, kAboutClientHeight};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     int w = r.right - r.left, h = r.bottom - r.top;
-    RECT o{};
-    GetWindowRect(owner, &o);
-    int x = o.left + (o.right - o.left - w) / 2, y = o.top + (o.bottom - o.top - h) / 2;
+    RECT at = CentredOnOwner(owner, w, h);
+    int x = at.left, y = at.top;
     std::wstring title = UiText(kCmdAbout);
     HWND box = CreateWindowExW(exStyle, kAboutClass, title.c_str(), style, x, y, w, h, owner, nullptr, g_app.instance,
                                nullptr);

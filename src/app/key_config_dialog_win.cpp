@@ -11,6 +11,7 @@
 #include "app/language_module.h"
 #include "app/menus_win.h"
 #include "app/ui_strings.h"
+#include "app/window_layout_win.h"
 
 namespace qv {
 
@@ -46,24 +47,14 @@ void FillCommandList(HWND dialog, const KeyConfigState& state) {
     }
 }
 
-void AddColumn(HWND list, int index, uint32_t text, int width) {
-    std::wstring title = UiText(text);
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.pszText = title.data();
-    column.cx = width;
-    column.iSubItem = index;
-    ListView_InsertColumn(list, index, &column);
-}
-
 void InitDialog(HWND dialog, KeyConfigState* state) {
     HWND list = GetDlgItem(dialog, kCtlKeyCommandList);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     RECT r;
     GetClientRect(list, &r);
     int keyWidth = (r.right - GetSystemMetrics(SM_CXVSCROLL)) * 2 / 5;
-    AddColumn(list, 0, kStrKeyColumnCommand, r.right - GetSystemMetrics(SM_CXVSCROLL) - keyWidth);
-    AddColumn(list, 1, kStrKeyColumnKey, keyWidth);
+    AddListViewColumn(list, 0, kStrKeyColumnCommand, r.right - GetSystemMetrics(SM_CXVSCROLL) - keyWidth);
+    AddListViewColumn(list, 1, kStrKeyColumnKey, keyWidth);
     FillCommandList(dialog, *state);
     HWND keys = GetDlgItem(dialog, kCtlKeyList);
     for (uint16_t code : AssignableKeys()) {

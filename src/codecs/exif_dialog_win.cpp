@@ -9,6 +9,7 @@
 #include "app/app_state.h"
 #include "app/command_ids.h"
 #include "app/language_module.h"
+#include "app/window_layout_win.h"
 #include "image/current_exif.h"
 #include "platform/platform.h"
 
@@ -29,24 +30,14 @@ std::wstring LanguageExifString(uint32_t id) {
     return text.empty() ? ExifEnglishString(id) : text;
 }
 
-void AddColumn(HWND list, int index, uint32_t heading, int width) {
-    std::wstring text = UiText(heading);
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.pszText = text.data();
-    column.cx = width;
-    column.iSubItem = index;
-    SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
-}
-
 void FillList(HWND list, const ExifInfo& info) {
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     RECT client;
     GetClientRect(list, &client);
-    AddColumn(list, 0, kStrNameHeading, kNameColumnWidth);
-    AddColumn(list, 1, kStrValueHeading,
-              std::max<int>(0, client.right - GetSystemMetrics(SM_CXVSCROLL) - kNameColumnWidth));
+    AddListViewColumn(list, 0, kStrNameHeading, kNameColumnWidth);
+    AddListViewColumn(list, 1, kStrValueHeading,
+                      std::max<int>(0, client.right - GetSystemMetrics(SM_CXVSCROLL) - kNameColumnWidth));
     int rows[kExifInfoItems];
     int count = CollectExifRows(info, rows);
     for (int row = 0; row < count; ++row) {

@@ -9,6 +9,7 @@
 #include "app/command_ids.h"
 #include "app/language_module.h"
 #include "app/ui_strings.h"
+#include "app/window_layout_win.h"
 #include "viewer/hover_win.h"
 
 namespace qv {
@@ -65,13 +66,6 @@ void OnChoose(HWND box) {
     FillHistoryList(box);
 }
 
-RECT CentredOn(HWND owner, int width, int height) {
-    RECT o{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (owner && IsWindowVisible(owner)) GetWindowRect(owner, &o);
-    int x = o.left + (o.right - o.left - width) / 2, y = o.top + (o.bottom - o.top - height) / 2;
-    return RECT{x, y, x + width, y + height};
-}
-
 } // namespace
 
 LRESULT CALLBACK HistoryWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -110,7 +104,7 @@ bool HandleHistoryCommand(int32_t command) {
         return true;
     }
     HWND owner = CurrentMainWindow();
-    RECT r = CentredOn(owner, kHistoryWidth, kHistoryHeight);
+    RECT r = CentredOnOwner(owner, kHistoryWidth, kHistoryHeight);
     std::wstring title = UiText(kStrHistoryWindowTitle);
     g_window = CreateWindowExW(WS_EX_TOOLWINDOW, kHistoryWindowClass, title.c_str(),
                                WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, r.left, r.top, r.right - r.left,
