@@ -59,6 +59,8 @@ struct BarControl {
 // clang-format off
 const BarControl kControls[] = {
     {Kind::List, kFormatListId, kStrBarFormatFirst, kAll, 120},
+    // next to the format, so that a narrow window never pushes it out of reach
+    {Kind::Push, kCmdSavePreview, kStrBarPreview, kAll},
     {Kind::Label, -1, kStrBarQuality, kJpeg},
     {Kind::Number, kQualityFieldId, 0, kJpeg, 36, &Settings::Quality, 1, 100},
     {Kind::Label, -1, kStrBarSampling, kJpeg},
@@ -77,7 +79,6 @@ const BarControl kControls[] = {
     {Kind::Check, kCmdToggleSaveGamma, kStrBarGamma, kPng, 0, nullptr, 0, 0, &Settings::SImgGamma},
     {Kind::Number, kGammaFieldId, 0, kPng, 50, &Settings::SaveGam, 0, 99999},
     {Kind::Check, kCmdToggleDither, kStrBarDither, kBmp | kPng | kTiff | kGif, 0, nullptr, 0, 0, &Settings::Dither},
-    {Kind::Push, kCmdSavePreview, kStrBarPreview, kAll},
 };
 // clang-format on
 constexpr size_t kControlCount = std::size(kControls);
