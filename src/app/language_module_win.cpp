@@ -155,8 +155,11 @@ void ErrorBox(HWND owner, uint32_t n) {
     HWND list = g_listWindow && IsWindow(g_listWindow) ? g_listWindow : nullptr;
     bool wasDisabled = list && EnableWindow(list, FALSE);
     // Full screen and the slideshow hide the cursor; the box needs it. Shown through the one
-    // keeper of the cursor's state, or its next hide would be taken for a no-op.
+    // keeper of the cursor's state, or its next hide would be taken for a no-op; the count is
+    // then raised in case someone else lowered it.
     SetCursorShown(true);
+    while (ShowCursor(TRUE) < 0) {
+    }
     std::wstring caption;
     std::wstring message;
     ComposeErrorBox(n, UiText, &caption, &message);
