@@ -5,6 +5,7 @@
 
 #include "app/dialog_template.h"
 #include "app/ui_strings.h"
+#include "viewer/hover_win.h"
 
 namespace qv {
 
@@ -153,7 +154,10 @@ void ErrorBox(HWND owner, uint32_t n) {
     // is already disabled (by a dialog the box belongs to) stays so afterwards.
     HWND list = g_listWindow && IsWindow(g_listWindow) ? g_listWindow : nullptr;
     bool wasDisabled = list && EnableWindow(list, FALSE);
-    // Full screen and the slideshow hide the cursor; the box needs it.
+    // Full screen and the slideshow hide the cursor; the box needs it. Shown through the one
+    // keeper of the cursor's state, or its next hide would be taken for a no-op; the count is
+    // then raised in case someone else lowered it.
+    SetCursorShown(true);
     while (ShowCursor(TRUE) < 0) {
     }
     std::wstring caption;

@@ -105,7 +105,8 @@ int32_t SaveOverFormat(const wchar_t* path) {
 
 bool WithoutExtension(const std::wstring& name, std::wstring* stripped) {
     size_t dot = name.find_last_of(L'.');
-    size_t sep = name.find_last_of(L'\\');
+    // the dialog takes "/" as a folder separator too
+    size_t sep = name.find_last_of(L"\\/");
     if (dot == std::wstring::npos || (sep != std::wstring::npos && dot < sep)) return false;
     *stripped = name.substr(0, dot);
     return true;

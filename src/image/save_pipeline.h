@@ -30,7 +30,7 @@ int32_t SaveFormatForDetected(uint32_t sourceFormat);
 int32_t SaveOverFormat(const wchar_t* path);
 
 // The save dialog's name without its extension (the text after the last "." that follows the last
-// "\"); false when there is none to take away.
+// "\" or "/"); false when there is none to take away.
 bool WithoutExtension(const std::wstring& name, std::wstring* stripped);
 
 // One type of the save dialog: its label string and patterns. The lossless row is offered only for

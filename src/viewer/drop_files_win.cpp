@@ -41,6 +41,10 @@ std::wstring OpenableFile(const std::wstring& dropped) {
 void OpenDroppedFiles(HDROP drop) {
     std::vector<std::wstring> paths = DroppedPaths(drop);
     DragFinish(drop);
+    // A modal dialog (save, About, history) has the main window disabled; a drop that reached the
+    // list window would change the image under it, as a forwarded request would.
+    HWND main = CurrentMainWindow();
+    if (main && !IsWindowEnabled(main)) return;
     if (paths.empty() || !AskUnsavedChanges()) return;
     SetForegroundWindow(CurrentMainWindow());
     std::wstring first = OpenableFile(paths.front());

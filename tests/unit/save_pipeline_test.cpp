@@ -329,6 +329,9 @@ TEST(SaveFormat, ATypeChangeTakesOnlyTheNamesExtension) {
     EXPECT_EQ(out, L"C:\\pics.d\\archive.tar");
     EXPECT_FALSE(WithoutExtension(L"C:\\pics.d\\shot", &out)); // the folder's dot stays
     EXPECT_FALSE(WithoutExtension(L"shot", &out));
+    EXPECT_FALSE(WithoutExtension(L"C:/pics.d/shot", &out)); // a typed path may use "/"
+    ASSERT_TRUE(WithoutExtension(L"C:/pics.d/shot.bmp", &out));
+    EXPECT_EQ(out, L"C:/pics.d/shot");
     ASSERT_TRUE(WithoutExtension(L"shot.", &out));
     EXPECT_EQ(out, L"shot");
 }

@@ -17,6 +17,7 @@
 #include "app/startup_info_dialog_win.h"
 #include "app/ui_strings.h"
 #include "test_support.h"
+#include "viewer/hover_win.h"
 
 namespace qv {
 namespace {
@@ -324,6 +325,18 @@ TEST_F(ErrorBoxTest, ListDisabledBeforehandStaysDisabled) {
     Show(30001);
     EXPECT_FALSE(seen_.listEnabled);
     EXPECT_FALSE(IsWindowEnabled(seen_.list));
+}
+
+TEST_F(ErrorBoxTest, TheCursorKeeperCanHideTheCursorAgainAfterTheBox) {
+    SetCursorShown(false); // as full screen and the slideshow do
+    Show(30008);
+    EXPECT_TRUE(seen_.cursorShown);
+    EXPECT_TRUE(CursorShown()) << "the box showed the cursor behind the keeper's back";
+    SetCursorShown(false);             // the next step of a slideshow
+    int count = ShowCursor(FALSE) + 1; // the count before this probe
+    ShowCursor(TRUE);
+    EXPECT_LT(count, 0) << "the cursor stayed on screen";
+    SetCursorShown(true);
 }
 
 // ---- the start-up information dialog
