@@ -5,6 +5,7 @@
 
 #include "cli_command.h"
 #include "codecs/codec_status.h"
+#include "edit_op.h"
 #include "image/image_buffer.h"
 #include "image/image_turn.h"
 #include "image/load_pipeline.h"
@@ -56,11 +57,8 @@ bool ReadLoadOptions(const Args& args, qv::LoadOptions* options, Args* rest) {
                 long n = std::wcstol(v.c_str(), &end, 10);
                 if (v.empty() || *end != 0) return false;
                 options->displayGamma = static_cast<int32_t>(n);
-            } else {
-                unsigned long rgb = std::wcstoul(v.c_str(), &end, 16);
-                if (v.size() != 6 || *end != 0) return false;
-                // RRGGBB as typed; a COLORREF keeps red in the low byte.
-                options->background = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+            } else if (!ParseColour(v, &options->background)) {
+                return false;
             }
             handled = true;
         }
