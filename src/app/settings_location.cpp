@@ -1,5 +1,6 @@
 #include "app/settings_location.h"
 
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "sources/extension_class.h"
 
@@ -13,11 +14,6 @@ size_t NameStart(const std::wstring& path) {
 }
 
 } // namespace
-
-std::wstring FolderOf(const std::wstring& path) {
-    size_t start = NameStart(path);
-    return start == 0 ? std::wstring() : path.substr(0, start - 1);
-}
 
 bool IsQuorvelExecutable(const std::wstring& exePath) {
     std::wstring name = exePath.substr(NameStart(exePath));

@@ -11,7 +11,6 @@ constexpr const wchar_t* kSettingsFolderName = L"Tesmo";
 
 // The executable's base name without extension, compared ignoring ASCII case, must be Quorvel.
 bool IsQuorvelExecutable(const std::wstring& exePath);
-std::wstring FolderOf(const std::wstring& path); // without the trailing separator
 
 // Applies the rules to the executable path and the application-data folder (empty when it could not
 // be obtained); creates the Tesmo folder when needed. False when locating fails.

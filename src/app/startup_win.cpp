@@ -22,6 +22,7 @@
 #include "app/startup_info_dialog_win.h"
 #include "app/ui_strings.h"
 #include "platform/crc32.h"
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "sources/extension_class.h"
 #include "viewer/animation_win.h"

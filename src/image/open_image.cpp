@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "image/load_pipeline.h"
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "sources/extension_class.h"
 
@@ -16,11 +17,6 @@ void Call(void (*hook)(void*), const ImageSessionHooks& hooks) {
 
 void ResetLoadInfo(LoadInfo* info) {
     *info = LoadInfo{};
-}
-
-std::wstring FileNameOf(const std::wstring& path) {
-    size_t cut = path.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? path : path.substr(cut + 1);
 }
 
 void FailLoad(ImageSession* s, bool plainFile, const ImageSessionHooks& hooks) {

@@ -1,5 +1,6 @@
 // POSIX half of the platform layer (the native build): calloc for the private heap, anonymous
 // mmap for large blocks, mmap of whole files, stdio-free file output.
+#include "platform/paths.h"
 #include "platform/platform.h"
 
 #include <cerrno>
@@ -375,6 +376,17 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
     if (folder.empty()) return name;
     if (folder.back() == L'/') return folder + name;
     return folder + L'/' + name;
+}
+
+std::wstring FullPathOf(const std::wstring& path) {
+    if (path.empty() || path[0] == L'/') return path;
+    char buffer[4096];
+    if (getcwd(buffer, sizeof buffer) == nullptr) return path;
+    std::wstring full = JoinPath(Utf8ToWide(buffer), path);
+    // drop "./" steps so that the same file always has the same name
+    for (size_t at; (at = full.find(L"/./")) != std::wstring::npos;)
+        full.erase(at, 2);
+    return full;
 }
 
 } // namespace qv

@@ -1,5 +1,6 @@
 // Win32 half of the platform layer: HeapCreate for the private heap, VirtualAlloc for large
 // blocks, CreateFileMappingW/MapViewOfFile for whole files, CreateFileW/WriteFile for output.
+#include "platform/paths.h"
 #include "platform/platform.h"
 
 #include <shellapi.h>
@@ -312,6 +313,17 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
     if (folder.empty()) return name;
     if (folder.back() == L'\\' || folder.back() == L'/') return folder + name;
     return folder + L'\\' + name;
+}
+
+std::wstring FullPathOf(const std::wstring& path) {
+    if (path.empty()) return path;
+    DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring out(n, L'\0');
+    DWORD got = GetFullPathNameW(path.c_str(), n, out.data(), nullptr);
+    if (got == 0 || got >= n) return path;
+    out.resize(got);
+    return out;
 }
 
 } // namespace qv
