@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image/grey_weights.h"
+#include "tools/gaussian_weights.h"
 #include "tools/kernel_job.h"
 #include "tools/mask_blend.h"
 #include "tools/tool_result.h"
@@ -93,6 +94,22 @@ TEST(KernelJobTest, ToolResultIsDescribedAsAnUncompressedBmp) {
     EXPECT_EQ(image->header.biXPelsPerMeter, 3780);
     EXPECT_EQ(image->header.biBitCount, 24);
     FreeImageRecord(image);
+}
+
+TEST(KernelJobTest, GaussianWeightsAreSymmetricAndSumToTheirShift) {
+    GaussianWeights g;
+    ASSERT_TRUE(BuildGaussianWeights(1, &g));
+    // H = 2 x 0.5^2: raw weights 35, 255, 35, sum 325, shift = bit length of 162 = 8
+    EXPECT_EQ(g.rawSum, 325);
+    EXPECT_EQ(g.shift, 8);
+    EXPECT_EQ(g.At(0), (255 * 256 * 2 + 325) / 650);
+    EXPECT_EQ(g.At(-1), g.At(1));
+    for (int32_t r : {2, 6, 20, 100}) {
+        ASSERT_TRUE(BuildGaussianWeights(r, &g));
+        EXPECT_NEAR(g.weightSum, 1 << g.shift, r + 1) << r; // each weight rounds by at most half
+        EXPECT_EQ(g.At(-r), g.At(r));
+    }
+    EXPECT_FALSE(BuildGaussianWeights(101, &g));
 }
 
 } // namespace
