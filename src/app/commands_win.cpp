@@ -1,19 +1,19 @@
 // Routing of command numbers to the subsystem that owns them.
-#include "app/app_state.h"
-#include "app/command_ids.h"
+#include "app/app_state_win.h"
+#include "app/exif_dialog_win.h"
 #include "app/external_programs_win.h"
-#include "app/file_commands_win.h"
 #include "app/help_about_win.h"
 #include "app/key_config_dialog_win.h"
 #include "app/lossless_commands_win.h"
-#include "codecs/exif_dialog_win.h"
-#include "image/save_commands_win.h"
-#include "sources/list_commands_win.h"
+#include "model/command_ids.h"
 #include "viewer/arrange_win.h"
-#include "viewer/display_modes.h"
+#include "viewer/display_modes_win.h"
+#include "viewer/file_commands_win.h"
 #include "viewer/hover_win.h"
+#include "viewer/list_commands_win.h"
+#include "viewer/save_commands_win.h"
 #include "viewer/view_input_win.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 

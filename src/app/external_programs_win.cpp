@@ -6,11 +6,11 @@
 // after windows.h
 #include <shellapi.h>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
+#include "app/app_state_win.h"
 #include "app/external_programs.h"
-#include "app/language_module.h"
-#include "viewer/display_modes.h"
+#include "model/command_ids.h"
+#include "ui/language_module_win.h"
+#include "viewer/display_modes_win.h"
 
 namespace qv {
 

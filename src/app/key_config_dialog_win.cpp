@@ -5,13 +5,13 @@
 #include <string>
 
 #include "app/accelerators_win.h"
-#include "app/app_state.h"
-#include "app/command_ids.h"
+#include "app/app_state_win.h"
 #include "app/key_names.h"
-#include "app/language_module.h"
 #include "app/menus_win.h"
-#include "app/ui_strings.h"
-#include "app/window_layout_win.h"
+#include "model/command_ids.h"
+#include "model/ui_strings.h"
+#include "ui/language_module_win.h"
+#include "ui/window_layout_win.h"
 
 namespace qv {
 

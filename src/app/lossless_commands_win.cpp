@@ -1,12 +1,12 @@
 #include "app/lossless_commands_win.h"
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/file_commands_win.h"
-#include "app/language_module.h"
+#include "app/app_state_win.h"
 #include "image/lossless_rotate.h"
-#include "image/save_commands_win.h"
-#include "viewer/view_window.h"
+#include "model/command_ids.h"
+#include "ui/language_module_win.h"
+#include "viewer/file_commands_win.h"
+#include "viewer/save_commands_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 

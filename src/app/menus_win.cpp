@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/accelerator_blob.h"
-#include "app/app_state.h"
-#include "app/command_ids.h"
+#include "app/app_state_win.h"
 #include "app/external_programs.h"
 #include "app/key_names.h"
-#include "app/language_module.h"
-#include "app/menu_tree.h"
+#include "model/command_ids.h"
+#include "model/menu_tree.h"
+#include "settings/accelerator_blob.h"
+#include "ui/language_module_win.h"
 
 namespace qv {
 

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "image/edit_position.h"
-#include "image/image_buffer.h"
 #include "image/image_turn.h"
-#include "image/load_types.h"
+#include "model/image_buffer.h"
+#include "model/load_types.h"
 #include "sources/file_list.h"
 
 namespace qv {

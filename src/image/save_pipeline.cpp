@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#include "app/ui_strings.h"
 #include "codecs/bmp_codec.h"
 #include "codecs/exif.h"
 #include "codecs/gif_codec.h"
@@ -12,6 +11,7 @@
 #include "codecs/png_codec.h"
 #include "codecs/tiff_encoder.h"
 #include "image/format_detect.h"
+#include "model/ui_strings.h"
 #include "platform/platform.h"
 
 namespace qv {

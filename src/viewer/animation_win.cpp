@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "app/app_state.h"
+#include "app/app_state_win.h"
 #include "viewer/animation_playback.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 

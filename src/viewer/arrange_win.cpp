@@ -4,11 +4,11 @@
 
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/instance_request.h"
+#include "app/app_state_win.h"
+#include "model/command_ids.h"
+#include "model/instance_request.h"
 #include "viewer/arrange_layout.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 

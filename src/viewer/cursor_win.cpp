@@ -2,7 +2,7 @@
 // SetCursorShown, so the count is 0 while shown and -1 while hidden, whoever asked how often.
 #include <windows.h>
 
-#include "app/app_state.h"
+#include "app/app_state_win.h"
 #include "viewer/hover_layout.h"
 #include "viewer/hover_win.h"
 

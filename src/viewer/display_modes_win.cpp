@@ -1,14 +1,14 @@
 // The three display modes and the commands that move between them.
-#include "viewer/display_modes.h"
+#include "viewer/display_modes_win.h"
 
 #include <algorithm>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
+#include "app/app_state_win.h"
+#include "model/command_ids.h"
 #include "viewer/animation_win.h"
 #include "viewer/hover_win.h"
 #include "viewer/sub_hooks_win.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 

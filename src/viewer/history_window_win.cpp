@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/language_module.h"
-#include "app/ui_strings.h"
-#include "app/window_layout_win.h"
+#include "app/app_state_win.h"
+#include "model/command_ids.h"
+#include "model/ui_strings.h"
+#include "ui/language_module_win.h"
+#include "ui/window_layout_win.h"
 #include "viewer/hover_win.h"
 
 namespace qv {

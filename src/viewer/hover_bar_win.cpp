@@ -9,13 +9,13 @@
 #include <iterator>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/language_module.h"
-#include "viewer/display_modes.h"
+#include "app/app_state_win.h"
+#include "model/command_ids.h"
+#include "ui/language_module_win.h"
+#include "viewer/display_modes_win.h"
 #include "viewer/hover_layout.h"
 #include "viewer/hover_win.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 

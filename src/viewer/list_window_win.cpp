@@ -1,11 +1,11 @@
 // The list window: a small tool window listing the file list; choosing an entry opens it.
 #include <windows.h>
 
-#include "app/app_state.h"
-#include "app/file_commands_win.h"
-#include "app/language_module.h"
-#include "app/ui_strings.h"
-#include "viewer/display_modes.h"
+#include "app/app_state_win.h"
+#include "model/ui_strings.h"
+#include "ui/language_module_win.h"
+#include "viewer/display_modes_win.h"
+#include "viewer/file_commands_win.h"
 
 namespace qv {
 

@@ -3,12 +3,12 @@
 // is drawn with the XOR pen so a scroll only redraws the two outlines.
 #include <windows.h>
 
-#include "app/app_state.h"
-#include "viewer/display_modes.h"
+#include "app/app_state_win.h"
+#include "viewer/display_modes_win.h"
 #include "viewer/hover_layout.h"
 #include "viewer/hover_win.h"
 #include "viewer/view_paint.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 

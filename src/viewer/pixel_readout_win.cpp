@@ -2,7 +2,7 @@
 
 #include <windowsx.h>
 
-#include "app/app_state.h"
+#include "app/app_state_win.h"
 
 namespace qv {
 

@@ -2,9 +2,9 @@
 // from the end of each load. While it runs the accelerators are off so that any key stops it.
 #include <windows.h>
 
-#include "app/app_state.h"
-#include "app/file_commands_win.h"
-#include "viewer/display_modes.h"
+#include "app/app_state_win.h"
+#include "viewer/display_modes_win.h"
+#include "viewer/file_commands_win.h"
 #include "viewer/hover_win.h"
 
 namespace qv {

@@ -3,12 +3,12 @@
 // back from the rebar's fields.
 #include "viewer/sub_hooks_win.h"
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "image/save_bar_win.h"
+#include "app/app_state_win.h"
+#include "model/command_ids.h"
 #include "viewer/rebar_rules.h"
+#include "viewer/save_bar_win.h"
 #include "viewer/sub_rebar_win.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 

@@ -7,18 +7,18 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/language_module.h"
-#include "app/menu_tree.h"
+#include "app/app_state_win.h"
 #include "app/menus_win.h"
-#include "image/save_bar_win.h"
+#include "model/command_ids.h"
+#include "model/menu_tree.h"
+#include "ui/language_module_win.h"
 #include "viewer/bar_icons_win.h"
-#include "viewer/display_modes.h"
+#include "viewer/display_modes_win.h"
 #include "viewer/rebar_rules.h"
 #include "viewer/rebar_strings.h"
+#include "viewer/save_bar_win.h"
 #include "viewer/view_paint.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 

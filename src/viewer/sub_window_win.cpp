@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "app/app_state.h"
-#include "viewer/display_modes.h"
+#include "app/app_state_win.h"
+#include "viewer/display_modes_win.h"
 #include "viewer/pixel_readout_win.h"
 #include "viewer/sub_rebar_win.h"
 #include "viewer/view_paint.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 

@@ -4,12 +4,12 @@
 
 #include <windowsx.h>
 
-#include "app/app_state.h"
+#include "app/app_state_win.h"
 #include "app/menus_win.h"
 #include "viewer/hover_win.h"
 #include "viewer/view_input.h"
 #include "viewer/view_paint.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 

@@ -1,24 +1,24 @@
 // The ViewWindow and the (for now plain) SubWindow: placement, painting through the paint plan,
 // fit on load, the title, and the messages other instances and the shell send.
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 #include <shellapi.h>
 
 #include <algorithm>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/file_commands_win.h"
-#include "app/instance_request.h"
-#include "app/language_module.h"
+#include "app/app_state_win.h"
+#include "app/drop_files_win.h"
 #include "app/menus_win.h"
 #include "app/startup_win.h"
-#include "app/ui_strings.h"
+#include "model/command_ids.h"
+#include "model/instance_request.h"
+#include "model/ui_strings.h"
+#include "ui/language_module_win.h"
 #include "viewer/animation_win.h"
 #include "viewer/arrange_layout.h"
 #include "viewer/arrange_win.h"
-#include "viewer/display_modes.h"
-#include "viewer/drop_files_win.h"
+#include "viewer/display_modes_win.h"
+#include "viewer/file_commands_win.h"
 #include "viewer/hover_win.h"
 #include "viewer/view_commands.h"
 #include "viewer/view_input_win.h"

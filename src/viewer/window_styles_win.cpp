@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
+#include "app/app_state_win.h"
+#include "model/command_ids.h"
 #include "viewer/hover_win.h"
 
 namespace qv {

@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/settings.h"
 #include "e2e_support_win.h"
+#include "model/settings.h"
 #include "platform/platform.h"
 
 namespace qvtest {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
 #include "e2e_support_win.h"
+#include "model/settings.h"
 
 namespace qvtest {
 namespace {

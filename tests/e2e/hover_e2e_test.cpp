@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/settings.h"
 #include "e2e_support_win.h"
+#include "model/settings.h"
 
 namespace qvtest {
 namespace {

@@ -11,9 +11,9 @@
 #include <functional>
 #include <string>
 
-#include "app/settings.h"
-#include "app/settings_file.h"
 #include "e2e_support_win.h"
+#include "model/settings.h"
+#include "settings/settings_file.h"
 #include "viewer/view_geometry.h"
 
 namespace qvtest {

@@ -9,13 +9,13 @@
 
 #include "shipped_modules_win.h"
 
-#include "app/app_state.h"
-#include "app/language_module.h"
-#include "viewer/display_modes.h"
+#include "app/app_state_win.h"
+#include "ui/language_module_win.h"
+#include "viewer/display_modes_win.h"
 #include "viewer/rebar_strings.h"
 #include "viewer/sub_hooks_win.h"
 #include "viewer/sub_rebar_win.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 namespace {

@@ -1,9 +1,9 @@
-#include "image/image_colours.h"
+#include "model/image_colours.h"
 
 #include <bit>
 #include <cstring>
 
-#include "image/image_buffer.h"
+#include "model/image_buffer.h"
 #include "platform/checked_math.h"
 #include "platform/platform.h"
 

@@ -1,4 +1,4 @@
-#include "image/grey_weights.h"
+#include "model/grey_weights.h"
 
 namespace qv {
 

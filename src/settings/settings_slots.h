@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/settings.h"
-#include "app/settings_file.h"
+#include "model/settings.h"
+#include "settings/settings_file.h"
 
 namespace qv {
 

@@ -1,6 +1,6 @@
-#include "app/open_filter.h"
+#include "viewer/open_filter.h"
 
-#include "app/ui_strings.h"
+#include "model/ui_strings.h"
 
 namespace qv {
 

@@ -1,4 +1,4 @@
-#include "codecs/codec_status.h"
+#include "model/codec_status.h"
 
 namespace qv {
 

@@ -1,4 +1,4 @@
-#include "app/dialog_template.h"
+#include "ui/dialog_template.h"
 
 namespace qv {
 

@@ -1,11 +1,11 @@
-#include "app/window_layout_win.h"
+#include "ui/window_layout_win.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <string>
 
-#include "app/language_module.h"
+#include "ui/language_module_win.h"
 
 namespace qv {
 

@@ -1,7 +1,7 @@
-#include "sources/list_commands_win.h"
+#include "viewer/list_commands_win.h"
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
+#include "app/app_state_win.h"
+#include "model/command_ids.h"
 
 namespace qv {
 

@@ -1,17 +1,17 @@
-#include "app/file_commands_win.h"
+#include "viewer/file_commands_win.h"
 
 #include <commdlg.h>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/language_module.h"
-#include "app/open_filter.h"
-#include "app/ui_strings.h"
-#include "image/save_commands_win.h"
+#include "app/app_state_win.h"
+#include "viewer/open_filter.h"
+#include "model/command_ids.h"
+#include "model/ui_strings.h"
 #include "platform/platform.h"
+#include "ui/language_module_win.h"
 #include "viewer/animation_win.h"
 #include "viewer/hover_win.h"
-#include "viewer/view_window.h"
+#include "viewer/save_commands_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 

@@ -1,4 +1,4 @@
-#include "app/legacy_ini.h"
+#include "settings/legacy_ini.h"
 
 #include "platform/platform.h"
 

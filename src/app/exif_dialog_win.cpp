@@ -1,4 +1,4 @@
-#include "codecs/exif_dialog_win.h"
+#include "app/exif_dialog_win.h"
 
 #include <windows.h>
 
@@ -6,12 +6,12 @@
 
 #include <algorithm>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/language_module.h"
-#include "app/window_layout_win.h"
+#include "app/app_state_win.h"
 #include "image/current_exif.h"
+#include "model/command_ids.h"
 #include "platform/platform.h"
+#include "ui/language_module_win.h"
+#include "ui/window_layout_win.h"
 
 namespace qv {
 

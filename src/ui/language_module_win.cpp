@@ -1,10 +1,10 @@
-#include "app/language_module.h"
+#include "ui/language_module_win.h"
 
 #include <cstring>
 #include <memory>
 
-#include "app/dialog_template.h"
-#include "app/ui_strings.h"
+#include "model/ui_strings.h"
+#include "ui/dialog_template.h"
 #include "viewer/hover_win.h"
 
 namespace qv {

@@ -1,4 +1,4 @@
-#include "app/ui_strings.h"
+#include "model/ui_strings.h"
 
 namespace qv {
 

@@ -1,11 +1,11 @@
-#include "app/menu_tree.h"
+#include "model/menu_tree.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "app/command_ids.h"
-#include "app/ui_strings.h"
-#include "image/image_buffer.h"
+#include "model/command_ids.h"
+#include "model/image_buffer.h"
+#include "model/ui_strings.h"
 
 namespace qv {
 

@@ -1,4 +1,4 @@
-#include "app/settings_slots.h"
+#include "settings/settings_slots.h"
 
 #include <initializer_list>
 

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "app/settings.h"
 #include "image/open_image.h"
 #include "image/save_pipeline.h"
+#include "model/settings.h"
 #include "viewer/view_geometry.h"
 
 namespace qv {

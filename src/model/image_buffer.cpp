@@ -1,4 +1,4 @@
-#include "image/image_buffer.h"
+#include "model/image_buffer.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // Start-up load and the record part of the shutdown save, both driven by the slot table.
-#include "app/settings.h"
-#include "app/settings_file.h"
-#include "app/settings_slots.h"
+#include "model/settings.h"
+#include "settings/settings_file.h"
+#include "settings/settings_slots.h"
 
 namespace qv {
 

@@ -1,4 +1,4 @@
-#include "image/save_commands_win.h"
+#include "viewer/save_commands_win.h"
 
 #include <windows.h>
 
@@ -6,17 +6,17 @@
 #include <dlgs.h>
 #include <shlobj.h>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/file_commands_win.h"
-#include "app/language_module.h"
-#include "app/ui_strings.h"
+#include "app/app_state_win.h"
 #include "image/format_detect.h"
 #include "image/load_pipeline.h"
-#include "image/save_bar_win.h"
+#include "model/command_ids.h"
+#include "model/ui_strings.h"
 #include "platform/platform.h"
 #include "sources/extension_class.h"
-#include "viewer/view_window.h"
+#include "ui/language_module_win.h"
+#include "viewer/file_commands_win.h"
+#include "viewer/save_bar_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 

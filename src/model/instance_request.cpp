@@ -1,4 +1,4 @@
-#include "app/instance_request.h"
+#include "model/instance_request.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "image/blend_table.h"
+#include "model/blend_table.h"
 
 namespace qv {
 

@@ -1,4 +1,4 @@
-#include "app/accelerator_blob.h"
+#include "settings/accelerator_blob.h"
 
 namespace qv {
 

@@ -1,15 +1,15 @@
 // Dropped files: one question about unsaved changes for the whole drop, the first file here and
 // one new process per further file, as several paths on the command line give.
-#include "viewer/drop_files_win.h"
+#include "app/drop_files_win.h"
 
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/file_commands_win.h"
+#include "app/app_state_win.h"
 #include "app/startup_win.h"
 #include "platform/platform.h"
 #include "sources/extension_class.h"
+#include "viewer/file_commands_win.h"
 
 namespace qv {
 

@@ -1,13 +1,13 @@
-#include "app/settings_migration.h"
+#include "settings/settings_migration.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "app/accelerator_blob.h"
-#include "app/legacy_ini.h"
-#include "app/settings_file.h"
-#include "app/settings_slots.h"
 #include "platform/platform.h"
+#include "settings/accelerator_blob.h"
+#include "settings/legacy_ini.h"
+#include "settings/settings_file.h"
+#include "settings/settings_slots.h"
 
 namespace qv {
 

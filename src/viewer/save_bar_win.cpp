@@ -1,7 +1,7 @@
 // The save-options bar of the SubWindow. It shows the format list, the options the chosen format
 // uses and the preview button; the toggles run the save-option commands, whose handlers own the
 // settings, and the fields and lists set theirs directly.
-#include "image/save_bar_win.h"
+#include "viewer/save_bar_win.h"
 
 #include <commctrl.h>
 
@@ -9,15 +9,15 @@
 #include <iterator>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/language_module.h"
-#include "image/image_buffer.h"
+#include "app/app_state_win.h"
 #include "image/save_pipeline.h"
+#include "model/command_ids.h"
+#include "model/image_buffer.h"
+#include "ui/language_module_win.h"
 #include "viewer/rebar_rules.h"
 #include "viewer/rebar_strings.h"
 #include "viewer/sub_rebar_win.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
