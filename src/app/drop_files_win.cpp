@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state_win.h"
 #include "app/startup_win.h"
 #include "platform/platform.h"
 #include "sources/extension_class.h"
 #include "viewer/file_commands_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 

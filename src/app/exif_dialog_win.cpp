@@ -6,12 +6,15 @@
 
 #include <algorithm>
 
-#include "app/app_state_win.h"
 #include "image/current_exif.h"
+#include "image/open_image.h"
 #include "model/command_ids.h"
+#include "model/settings.h"
+#include "model/ui_strings.h"
 #include "platform/platform.h"
 #include "ui/language_module_win.h"
 #include "ui/window_layout_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -19,9 +22,6 @@ namespace {
 
 constexpr uint32_t kDlgExifInfo = 4040;
 constexpr int kCtlExifList = 4041;
-constexpr uint32_t kStrNameHeading = 20402;
-constexpr uint32_t kStrValueHeading = 20403;
-constexpr uint32_t kMsgCannotRead = 30002;
 constexpr int kNameColumnWidth = 160;
 
 // A language module without the EXIF texts still gets readable rows.
@@ -35,8 +35,8 @@ void FillList(HWND list, const ExifInfo& info) {
                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     RECT client;
     GetClientRect(list, &client);
-    AddListViewColumn(list, 0, kStrNameHeading, kNameColumnWidth);
-    AddListViewColumn(list, 1, kStrValueHeading,
+    AddListViewColumn(list, 0, kStrExifNameHeading, kNameColumnWidth);
+    AddListViewColumn(list, 1, kStrExifValueHeading,
                       std::max<int>(0, client.right - GetSystemMetrics(SM_CXVSCROLL) - kNameColumnWidth));
     int rows[kExifInfoItems];
     int count = CollectExifRows(info, rows);
@@ -74,8 +74,8 @@ INT_PTR CALLBACK ExifInfoProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 // The list window must not change the current image under an open dialog.
 struct ListWindowDisabled {
     ListWindowDisabled() {
-        if (g_app.listWindow && IsWindowVisible(g_app.listWindow)) {
-            window = g_app.listWindow;
+        if (ListWindowHandle() && IsWindowVisible(ListWindowHandle())) {
+            window = ListWindowHandle();
             EnableWindow(window, FALSE);
         }
     }
@@ -89,17 +89,17 @@ struct ListWindowDisabled {
 
 bool HandleExifInfoCommand(int32_t command) {
     if (command != kCmdTextInfo) return false;
-    const ImageSession& s = g_app.session;
+    const ImageSession& s = g_session;
     if (!HasCurrentImage(s) || s.current.sourceFormat != kFormatJpeg || !s.info.exifPresent) return false;
     HWND owner = CurrentMainWindow();
     const std::wstring& file = s.list.sourceKind == kSourceFolder ? s.list.currentPath : s.list.archivePath;
     ExifInfo info;
     if (file.empty() || !PathExists(file.c_str()) || !ReadCurrentExifInfo(s.list, &info, LanguageExifString)) {
-        ErrorBox(owner, kMsgCannotRead);
+        ErrorBox(owner, kStrCannotRead);
         return true;
     }
     ListWindowDisabled disabled;
-    RunDialog(kDlgExifInfo, owner, ExifInfoProc, reinterpret_cast<LPARAM>(&info), g_app.settings.FHeight);
+    RunDialog(kDlgExifInfo, owner, ExifInfoProc, reinterpret_cast<LPARAM>(&info), g_settings.FHeight);
     return true;
 }
 

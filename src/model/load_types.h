@@ -6,6 +6,7 @@
 
 #include "model/codec_status.h"
 #include "model/image_buffer.h"
+#include "model/settings.h"
 
 namespace qv {
 
@@ -30,6 +31,9 @@ struct LoadOptions {
     // The display gamma the PNG decoder is given: 0 with gamma off, 1 when the setting is negative.
     int32_t DecoderGamma() const { return !gamma ? 0 : displayGamma < 0 ? 1 : displayGamma; }
 };
+
+// The one conversion from the Settings record.
+LoadOptions LoadOptionsFrom(const Settings& settings);
 
 // Every codec context begins with these fields, in this order. `mapping` owns the file handle,
 // the mapping handle and the view when the codec works on a file; memory decoders leave it empty.

@@ -1,5 +1,6 @@
 // The process-wide Settings record (filled from the settings file at start-up, written back at
-// shutdown) and the slot numbers other code names directly.
+// shutdown) and the slot numbers other code names directly. The file format and the load rules
+// are settings/.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@ enum SettingsSlotNumber : uint32_t {
     kSlotLangFile = 0,
     kSlotDual = 1,
     kSlotStart = 2,
+    kSlotTop = 5,
     kSlotMouseInfo = 9,
     kSlotFHeight = 10,
     kSlotFWeight = 11,
@@ -20,11 +22,19 @@ enum SettingsSlotNumber : uint32_t {
     kSlotOpen = 28,
     kSlotSpi = 29,
     kSlotSaveKey = 30,
+    kSlotSthMode = 31,
+    kSlotBgColor = 32,
     kSlotFitWin = 33,
+    kSlotCapBar = 34,
+    kSlotFrame = 35,
+    kSlotRepeat = 38,
+    kSlotTime = 39,
     kSlotVwinX = 49, // 49-52: ViewWindow x, y, w, h
     kSlotSwinMax = 61,
     kSlotSwinX = 62, // 62-65: SubWindow x, y, w, h
     kSlotRebarRow = 66,
+    kSlotFormat = 73,
+    kSlotQuality = 89,
     kSlotFirstToolSlot = 97,
     kSlotLastToolSlot = 206,
     kSlotAskSaveOnlyInSubWindow = 207,
@@ -125,16 +135,9 @@ struct Settings {
     int32_t SortOrder = 0;                 // 209
 };
 
-class SettingsReader;
-class SettingsWriter;
-
-// Start-up load: every slot through its load rule. `documentsFolder` replaces `Open` when that is
-// not an existing folder.
-void LoadSettings(SettingsReader& reader, const std::wstring& documentsFolder, Settings* settings);
-
-// The part of the shutdown save that comes from the record alone: slots 0, 3-29, 31-48, 53-60,
-// 67-96, 207-209 (the name list filtered against the plug-in folder). The window placements and the
-// accelerator table are written by their owners.
-void SaveSettings(SettingsWriter& writer, const Settings& settings);
+// The program's one record. Start-up loads it from the settings file and shutdown writes it back
+// (app/); in between a setting is written only by the command, control or dialog that offers it,
+// and read by anyone. Tests and quorvel-cli keep records of their own.
+extern Settings g_settings;
 
 } // namespace qv

@@ -1,5 +1,6 @@
-// String numbers of the language module that the shell names, and how an error number becomes the
-// caption and text of an error box. Later subsystems add their numbers beside their own code.
+// Every string number of the language module that the code names, in one table, and how an error
+// number becomes the caption and text of an error box. A command's menu text is string N for
+// command N (model/command_ids.h), so commands need no entry here.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +26,42 @@ enum UiString : uint32_t {
     kStrKeyResetCaption = 20306,
     kStrKeyResetQuestion = 20307,
     kStrAboutSecondLine = 20410, // the About box's line under the version
+    kStrExifNameHeading = 20402, // the EXIF dialog's columns
+    kStrExifValueHeading = 20403,
+    // the SubWindow's rebar: tool bar labels, field labels and list items; the tool bar's tooltips
+    // are the commands' own menu texts
+
+    kStrBarOpen = 20440,
+    kStrBarSaveAs = 20441,
+    kStrBarSave = 20442,
+    kStrBarPrevious = 20443,
+    kStrBarNext = 20444,
+    kStrBarFit = 20445,
+    kStrBarActualSize = 20446,
+    kStrBarFullScreen = 20447,
+    kStrBarViewer = 20448,
+    kStrBarSelection = 20449, // the four tool groups 5105-5108
+    kStrBarSize = 20450,
+    kStrBarColour = 20451,
+    kStrBarEffects = 20452,
+    kStrBarZoom = 20453,
+    kStrBarFormat = 20454,
+    kStrBarFormatFirst = 20455, // 20455-20460: the formats in the order of Format 0-5
+    kStrBarQuality = 20461,
+    kStrBarLimitSize = 20462,
+    kStrBarKilobytes = 20463,
+    kStrBarLevel = 20464,
+    kStrBarGamma = 20465,
+    kStrBarInterlace = 20466,
+    kStrBarDither = 20467,
+    kStrBarProgressive = 20468,
+    kStrBarExifCopy = 20469,
+    kStrBarTrim = 20470,
+    kStrBarPreview = 20471,
+    kStrBarSampling = 20472,
+    kStrBarSamplingFirst = 20473, // 20473-20475: Sampling 0-2
+    kStrBarMarkers = 20476,
+    kStrBarMarkersFirst = 20477, // 20477-20479: JMarker 0-2
     kStrFilterAllSupported = 21000,
     kStrFilterBmp = 21001,
     kStrFilterPng = 21002,
@@ -43,7 +80,12 @@ enum UiString : uint32_t {
     kStrGeneralErrorCaption = 30000,
     kStrOutOfMemory = 30001,
     kStrCannotRead = 30002,
-    kStrEmptyView = 30003, // also "cannot be processed"
+    kStrEmptyView = 30003,      // also "cannot be processed"
+    kStrNotTransformed = 30004, // a lossless turn or rewrite failed
+    kStrChangedSinceLoad = 30005,
+    kStrNoTempFile = 30007,
+    kStrCannotPlace = 30008, // the saved file could not be copied into place, or the target is the archive
+    kStrProgramNotStarted = 30009,
     kStrLastGeneralError = 30013,
     kStrImageErrorCaption = 50000,
     kStrImageErrorFirst = 50001,

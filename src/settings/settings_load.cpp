@@ -1,5 +1,6 @@
 // Start-up load and the record part of the shutdown save, both driven by the slot table.
-#include "model/settings.h"
+#include "settings/settings_load.h"
+
 #include "settings/settings_file.h"
 #include "settings/settings_slots.h"
 

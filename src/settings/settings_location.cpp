@@ -1,25 +1,13 @@
 #include "settings/settings_location.h"
 
+#include "platform/ascii_case.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
-#include "sources/extension_class.h"
 
 namespace qv {
 
-namespace {
-
-size_t NameStart(const std::wstring& path) {
-    size_t sep = path.find_last_of(L"\\/");
-    return sep == std::wstring::npos ? 0 : sep + 1;
-}
-
-} // namespace
-
 bool IsQuorvelExecutable(const std::wstring& exePath) {
-    std::wstring name = exePath.substr(NameStart(exePath));
-    size_t dot = name.find_last_of(L'.');
-    if (dot != std::wstring::npos) name.resize(dot);
-    return EqualsIgnoreAsciiCase(name, std::wstring(L"Quorvel"));
+    return EqualsIgnoreAsciiCase(StemOf(exePath), std::wstring(L"Quorvel"));
 }
 
 bool LocateSettingsFileIn(const std::wstring& exePath, const std::wstring& appDataFolder, std::wstring* settingsPath) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "settings/accelerator_blob.h"
 #include "settings/legacy_ini.h"
@@ -18,10 +19,7 @@ constexpr int32_t kLegacyAccelCountDefault = 112;
 constexpr int32_t kLegacyAccelMaxRecords = 120;
 
 std::wstring TextCopyPath(const std::wstring& path) {
-    size_t dot = path.find_last_of(L'.');
-    size_t sep = path.find_last_of(L"\\/");
-    if (dot == std::wstring::npos || (sep != std::wstring::npos && dot < sep)) return path + L".txt";
-    return path.substr(0, dot) + L".txt";
+    return path.substr(0, path.size() - ExtensionOf(path).size()) + L".txt";
 }
 
 void MigrateAccelerators(const LegacyIni& ini, SettingsWriter& writer) {

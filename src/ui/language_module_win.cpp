@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "model/ui_strings.h"
+#include "ui/cursor_win.h"
 #include "ui/dialog_template.h"
-#include "viewer/hover_win.h"
 
 namespace qv {
 

@@ -18,7 +18,11 @@ void LeaveSubWindow(bool showViewWindow = true);
 // Back to the ViewWindow from whichever mode is current.
 void ReturnToViewWindow();
 
-// 5250, 5310, 5311, 5530, 5550 (stops the slideshow, then lets the shell close), 5710, 5720-5722.
+// While a slideshow runs or the history window is open every key reaches the window: the message
+// loop then leaves the accelerators alone.
+bool AcceleratorsSuspended();
+
+// 5250, 5310, 5311, 5530, 5710, 5720-5722.
 bool HandleDisplayCommand(int32_t command);
 
 // SubWindow panes (sub_window_win.cpp).

@@ -2,14 +2,16 @@
 
 #include <commdlg.h>
 
-#include "app/app_state_win.h"
-#include "viewer/open_filter.h"
+#include "image/open_image.h"
 #include "model/command_ids.h"
+#include "model/settings.h"
 #include "model/ui_strings.h"
 #include "platform/platform.h"
 #include "ui/language_module_win.h"
+#include "ui/ui_resources_win.h"
 #include "viewer/animation_win.h"
 #include "viewer/hover_win.h"
+#include "viewer/open_filter.h"
 #include "viewer/save_commands_win.h"
 #include "viewer/view_window_win.h"
 
@@ -18,11 +20,8 @@ namespace qv {
 namespace {
 
 void BeginLoad(void*) {
-    // a preview belongs to the image it was made from: a new image must never be saved from it
-    DiscardPreview(&g_app.preview);
-    FreeImagePixels(&g_app.session.result);
     SetWindowTextW(CurrentMainWindow(), UiText(kStrLoadingTitle).c_str());
-    SetCursor(g_app.waitCursor);
+    SetCursor(Ui().waitCursor);
 }
 
 void StopAnimation(void*) {
@@ -32,13 +31,13 @@ void StopAnimation(void*) {
 void EndLoad(void*) {
     ShowLoadedImage();
     RestartAnimation();
-    FileList& list = g_app.session.list;
+    FileList& list = g_session.list;
     // listed after the picture is up, so a large folder does not hold it back
     if (list.rebuildAfterDisplay) {
         list.rebuildAfterDisplay = false;
         RebuildFromFolder(&list);
     }
-    SetCursor(g_app.arrowCursor);
+    SetCursor(Ui().arrowCursor);
 }
 
 bool ShowOpenDialog(std::wstring* chosen) {
@@ -46,7 +45,7 @@ bool ShowOpenDialog(std::wstring* chosen) {
                                           GetSourceHooks().pluginPatterns ? GetSourceHooks().pluginPatterns()
                                                                           : std::vector<std::wstring>{});
     wchar_t file[MAX_PATH] = {};
-    const std::wstring& folder = IsDirectory(g_app.settings.Open.c_str()) ? g_app.settings.Open : g_app.documentsFolder;
+    const std::wstring& folder = IsDirectory(g_settings.Open.c_str()) ? g_settings.Open : Ui().documentsFolder;
     OPENFILENAMEW ofn{sizeof ofn};
     ofn.hwndOwner = CurrentMainWindow();
     ofn.lpstrFilter = filter.c_str();
@@ -62,10 +61,10 @@ bool ShowOpenDialog(std::wstring* chosen) {
 
 bool StepTo(Navigate where) {
     uint32_t index = 0;
-    if (!NavigationTarget(g_app.session.list, where, &index)) return true;
+    if (!NavigationTarget(g_session.list, where, &index)) return true;
     if (!AskUnsavedChanges()) return true;
     OpenImageIndex(index);
-    if (g_app.displayMode == DisplayMode::FullScreen) HideCursorAfterStep();
+    if (CurrentDisplayMode() == DisplayMode::FullScreen) HideCursorAfterStep();
     return true;
 }
 
@@ -83,30 +82,24 @@ const ImageSessionHooks& WindowSessionHooks() {
 }
 
 OpenImageOptions CurrentOpenOptions() {
-    const Settings& s = g_app.settings;
     OpenImageOptions o;
-    o.load.gamma = s.Gamma;
-    o.load.displayGamma = s.DispGam;
-    o.load.alpha = s.Alpha;
-    o.load.fileBackground = s.FBG;
-    o.load.background = s.BGColor;
-    o.load.autoRotate = s.AutoRot;
-    o.saveFormat = &g_app.settings.Format;
+    o.load = LoadOptionsFrom(g_settings);
+    o.saveFormat = &g_settings.Format;
     return o;
 }
 
 void OpenImageFromPath(const std::wstring& path, const int32_t* key) {
-    OpenImage(&g_app.session, path, key, CurrentOpenOptions(), WindowSessionHooks());
+    OpenImage(&g_session, path, key, CurrentOpenOptions(), WindowSessionHooks());
 }
 
 void OpenImageIndex(uint32_t index) {
-    OpenImageAt(&g_app.session, index, CurrentOpenOptions(), WindowSessionHooks());
+    OpenImageAt(&g_session, index, CurrentOpenOptions(), WindowSessionHooks());
 }
 
 bool AskUnsavedChanges() {
-    if (g_app.displayMode != DisplayMode::SubWindow && g_app.settings.AskSaveOnlyInSubWindow) return true;
-    if (!IsModified(g_app.session.edits)) return true;
-    const std::wstring& name = g_app.session.list.currentName;
+    if (CurrentDisplayMode() != DisplayMode::SubWindow && g_settings.AskSaveOnlyInSubWindow) return true;
+    if (!IsModified(g_session.edits)) return true;
+    const std::wstring& name = g_session.list.currentName;
     int answer = MessageBoxW(CurrentMainWindow(), UiText(kStrUnsavedChanges).c_str(),
                              name.empty() ? L"Quorvel" : name.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL) return false;
@@ -115,8 +108,8 @@ bool AskUnsavedChanges() {
 }
 
 void PollFolderOnActivation() {
-    if (OnActivation(&g_app.session.list, HasCurrentImage(g_app.session)) != Activation::AskReload) return;
-    const std::wstring& name = g_app.session.list.currentName;
+    if (OnActivation(&g_session.list, HasCurrentImage(g_session)) != Activation::AskReload) return;
+    const std::wstring& name = g_session.list.currentName;
     if (MessageBoxW(CurrentMainWindow(), UiText(kStrReloadQuestion).c_str(), name.c_str(),
                     MB_YESNO | MB_ICONQUESTION) == IDYES)
         RunCommand(kCmdReload);
@@ -131,7 +124,7 @@ bool HandleFileCommand(int32_t command) {
         return true;
     }
     case kCmdReload: {
-        FileList& list = g_app.session.list;
+        FileList& list = g_session.list;
         if (list.currentPath.empty() || !AskUnsavedChanges()) return true;
         if (list.sourceKind != kSourceFolder && HasList(list))
             OpenImageIndex(list.current);

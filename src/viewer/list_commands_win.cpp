@@ -1,7 +1,8 @@
 #include "viewer/list_commands_win.h"
 
-#include "app/app_state_win.h"
+#include "image/open_image.h"
 #include "model/command_ids.h"
+#include "model/settings.h"
 
 namespace qv {
 
@@ -14,8 +15,8 @@ bool HandleListCommand(int32_t command) {
     default: return false;
     }
     // the setting is what the next list is built with, so it changes even without a list
-    g_app.settings.SortOrder = order;
-    SetSortOrder(&g_app.session.list, order);
+    g_settings.SortOrder = order;
+    SetSortOrder(&g_session.list, order);
     // the list window's refresh joins here when that window exists
     return true;
 }

@@ -9,13 +9,15 @@
 #include <iterator>
 #include <string>
 
-#include "app/app_state_win.h"
+#include "image/open_image.h"
 #include "image/save_pipeline.h"
 #include "model/command_ids.h"
 #include "model/image_buffer.h"
+#include "model/settings.h"
+#include "model/ui_strings.h"
 #include "ui/language_module_win.h"
+#include "ui/ui_resources_win.h"
 #include "viewer/rebar_rules.h"
-#include "viewer/rebar_strings.h"
 #include "viewer/sub_rebar_win.h"
 #include "viewer/view_window_win.h"
 
@@ -94,7 +96,7 @@ struct SaveBar {
 SaveBar g_save;
 
 int32_t ShownFormat() {
-    int32_t f = g_app.settings.Format;
+    int32_t f = g_settings.Format;
     return f >= 0 && f < kFormatCount ? f : kSaveBmp;
 }
 
@@ -131,7 +133,7 @@ void SetNumberText(HWND field, int32_t value) {
 }
 
 int32_t ListSelection(int id) {
-    const Settings& s = g_app.settings;
+    const Settings& s = g_settings;
     switch (id) {
     case kFormatListId: return ShownFormat();
     case kSamplingListId: return std::clamp(s.Sampling, 0, kChoiceCount - 1);
@@ -213,7 +215,7 @@ HWND CreateControl(HWND panel, const BarControl& c) {
         break;
     }
     HWND w = CreateWindowExW(exStyle, className, text.c_str(), style, 0, 0, 1, 1, panel,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), g_app.instance, nullptr);
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), Ui().instance, nullptr);
     if (!w) return nullptr;
     SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(RebarFont()), FALSE);
     if (c.kind == Kind::List) {
@@ -243,7 +245,7 @@ void FieldChanged(const BarControl& c, HWND field) {
     wchar_t text[16] = {};
     GetWindowTextW(field, text, static_cast<int>(std::size(text)));
     int32_t value = 0;
-    if (ParseFieldNumber(text, c.minimum, c.maximum, false, &value)) g_app.settings.*c.number = value;
+    if (ParseFieldNumber(text, c.minimum, c.maximum, false, &value)) g_settings.*c.number = value;
 }
 
 void ListChosen(int id, int32_t choice) {
@@ -251,8 +253,8 @@ void ListChosen(int id, int32_t choice) {
     switch (id) {
     case kFormatListId:
         // the lossless path rewrites a JPEG file: offered only for an image that came from one
-        if (choice == kSaveJpegLossless && g_app.session.current.sourceFormat != kFormatJpeg) choice = kSaveJpeg;
-        if (choice < kFormatCount) g_app.settings.Format = choice;
+        if (choice == kSaveJpegLossless && g_session.current.sourceFormat != kFormatJpeg) choice = kSaveJpeg;
+        if (choice < kFormatCount) g_settings.Format = choice;
         SyncSaveBar(); // the list shows the corrected choice, the bar the format's options
         break;
     case kSamplingListId: RunCommand(kCmdSampling0 + choice); break;
@@ -294,7 +296,7 @@ bool HandleSaveBarMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRES
     case Kind::Check:
         if (code != BN_CLICKED) return true;
         if (id == kLimitCheckId)
-            g_app.settings.JpgLimit = !g_app.settings.JpgLimit; // no command of its own
+            g_settings.JpgLimit = !g_settings.JpgLimit; // no command of its own
         else
             RunCommand(id);
         SyncSaveBar();
@@ -314,7 +316,7 @@ bool HandleSaveBarMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRES
 void SyncSaveBar() {
     if (!g_save.panel) return;
     g_save.syncing = true;
-    const Settings& s = g_app.settings;
+    const Settings& s = g_settings;
     HWND focus = GetFocus();
     for (size_t i = 0; i < kControlCount; ++i) {
         const BarControl& c = kControls[i];
@@ -343,7 +345,7 @@ void SyncSaveBar() {
 }
 
 void SelectSaveBarFormat(int32_t format) {
-    if (format >= 0 && format < kFormatCount) g_app.settings.Format = format;
+    if (format >= 0 && format < kFormatCount) g_settings.Format = format;
     SyncSaveBar();
 }
 
@@ -358,15 +360,15 @@ bool CommitSaveBarField(HWND field) {
     GetWindowTextW(field, text, static_cast<int>(std::size(text)));
     int32_t value = 0;
     bool ok = ParseFieldNumber(text, c->minimum, c->maximum, false, &value);
-    if (ok) g_app.settings.*c->number = value;
+    if (ok) g_settings.*c->number = value;
     g_save.syncing = true;
-    SetNumberText(field, g_app.settings.*c->number);
+    SetNumberText(field, g_settings.*c->number);
     g_save.syncing = false;
     return ok;
 }
 
 bool PlaceBelowSaveOptionsBar(HWND dialog) {
-    if (g_app.displayMode != DisplayMode::SubWindow || !g_save.panel || !IsWindowVisible(g_save.panel)) return false;
+    if (CurrentDisplayMode() != DisplayMode::SubWindow || !g_save.panel || !IsWindowVisible(g_save.panel)) return false;
     RECT bar{}, box{};
     if (!GetWindowRect(g_save.panel, &bar) || !GetWindowRect(dialog, &box)) return false;
     int32_t w = box.right - box.left, h = box.bottom - box.top;

@@ -6,14 +6,18 @@
 #include <dlgs.h>
 #include <shlobj.h>
 
-#include "app/app_state_win.h"
 #include "image/format_detect.h"
 #include "image/load_pipeline.h"
+#include "image/open_image.h"
+#include "image/result_image.h"
 #include "model/command_ids.h"
+#include "model/settings.h"
 #include "model/ui_strings.h"
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "sources/extension_class.h"
 #include "ui/language_module_win.h"
+#include "ui/ui_resources_win.h"
 #include "viewer/file_commands_win.h"
 #include "viewer/save_bar_win.h"
 #include "viewer/view_window_win.h"
@@ -22,47 +26,18 @@ namespace qv {
 
 namespace {
 
-constexpr uint32_t kMsgCannotPlace = 30008;
 constexpr DWORD kSaveDialogFlags = 0x88082E;
 
 SaveOptions CurrentSaveOptions() {
-    const Settings& s = g_app.settings;
-    SaveOptions o;
-    o.format = s.Format;
-    o.bmpDepth = s.BmpDepth;
-    o.pngDepth = s.PngDepth;
-    o.tifDepth = s.TifDepth;
-    o.gifDepth = s.GifDepth;
-    o.pngGray = s.PngGray;
-    o.jpgGray = s.JpgGray;
-    o.tifGray = s.TifGray;
-    o.jpegTGray = s.JpegTGray;
-    o.dither = s.Dither;
-    o.level = s.Level;
-    o.filter = s.Filter;
-    o.interlace = s.Interlace;
-    o.writeGamma = s.SImgGamma;
-    o.saveGamma = s.SaveGam;
-    o.alphaColour = s.AlphaColor;
-    o.quality = s.Quality;
-    o.sampling = s.Sampling;
-    o.progressive = s.Progressive;
-    o.exifCopy = s.ExifCopy;
-    o.jMarker = s.JMarker;
-    o.jpgTrim = s.JpgTrim;
-    o.jpgLimit = s.JpgLimit;
-    o.jpgLimitValue = s.JpgLmtVal;
-    o.losslessTurn = g_app.session.pendingRotation;
-    o.load = CurrentOpenOptions().load;
-    return o;
+    return SaveOptionsFrom(g_settings, g_session.pendingRotation);
 }
 
 bool FromArchive() {
-    return g_app.session.list.sourceKind != kSourceFolder;
+    return g_session.list.sourceKind != kSourceFolder;
 }
 
 SaveSource CurrentSaveSource(const SaveOptions& o) {
-    const ImageSession& session = g_app.session;
+    const ImageSession& session = g_session;
     SaveSource src;
     src.image = &session.current;
     src.transparentColour = session.transparentColour;
@@ -94,27 +69,22 @@ void ShowSaveFailure(const SaveFailure& failure) {
                     MB_SETFOREGROUND | MB_ICONERROR);
 }
 
-std::wstring FolderPart(const std::wstring& path) {
-    size_t cut = path.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
-}
-
 // After a successful save: the current file's facts, or the folder list it landed in.
 void AfterPlacement(const std::wstring& target, bool existedBefore) {
-    FileList& list = g_app.session.list;
+    FileList& list = g_session.list;
     if (list.sourceKind != kSourceFolder) return;
     if (EqualsIgnoreAsciiCase(target, list.currentPath)) {
         uint64_t size = 0;
         FILETIME time{};
         if (GetFileFacts(target.c_str(), &size, &time)) {
             list.storedTime = time;
-            g_app.session.current.fileTime = time;
-            g_app.session.current.fileSize = size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(size);
+            g_session.current.fileTime = time;
+            g_session.current.fileSize = size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(size);
         }
         UpdateMainWindowTitle();
         return;
     }
-    if (HasList(list) && EqualsIgnoreAsciiCase(FolderPart(target), list.listFolder)) RebuildFromFolder(&list);
+    if (HasList(list) && EqualsIgnoreAsciiCase(FolderOf(target), list.listFolder)) RebuildFromFolder(&list);
     if (!existedBefore)
         SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW | SHCNF_FLUSH | SHCNF_FLUSHNOWAIT, target.c_str(), nullptr);
 }
@@ -137,8 +107,8 @@ UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPara
     switch (notify->hdr.code) {
     case CDN_TYPECHANGE: {
         int32_t format = static_cast<int32_t>(notify->lpOFN->nFilterIndex) - 1;
-        if (format >= kSaveBmp && format <= kSaveJpegLossless && format != g_app.settings.Format) {
-            g_app.settings.Format = format;
+        if (format >= kSaveBmp && format <= kSaveJpegLossless && format != g_settings.Format) {
+            g_settings.Format = format;
             SendMessageW(explorer, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(SaveFormatExtension(format)));
             // the name field itself: it may hold a whole path, whose folder must survive
             wchar_t name[MAX_PATH] = {};
@@ -153,7 +123,7 @@ UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPara
                 SendMessageW(explorer, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(shownName.c_str()));
                 SendMessageW(explorer, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(shownName.c_str()));
             }
-            if (g_app.displayMode == DisplayMode::SubWindow) SelectSaveBarFormat(format);
+            if (CurrentDisplayMode() == DisplayMode::SubWindow) SelectSaveBarFormat(format);
         }
         return 0;
     }
@@ -162,7 +132,7 @@ UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPara
         auto* state = reinterpret_cast<SaveDialogState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
         if (state && !state->archivePath.empty() &&
             EqualsIgnoreAsciiCase(std::wstring(notify->lpOFN->lpstrFile), state->archivePath)) {
-            MessageBoxW(dialog, UiText(kMsgCannotPlace).c_str(), L"Quorvel", MB_ICONERROR);
+            MessageBoxW(dialog, UiText(kStrCannotPlace).c_str(), L"Quorvel", MB_ICONERROR);
             SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
             return 1;
         }
@@ -174,7 +144,7 @@ UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPara
 
 std::wstring SaveFilter() {
     SaveFilterRow rows[kMaxSaveFilterRows];
-    size_t n = SaveFilterRows(g_app.session.current.sourceFormat == kFormatJpeg, rows);
+    size_t n = SaveFilterRows(g_session.current.sourceFormat == kFormatJpeg, rows);
     std::wstring filter;
     for (size_t i = 0; i < n; ++i) {
         // an empty label would end the list here: a language module without it shows the patterns
@@ -189,14 +159,14 @@ std::wstring SaveFilter() {
 }
 
 bool SaveOver() {
-    const ImageSession& session = g_app.session;
+    const ImageSession& session = g_session;
     if (!HasCurrentImage(session) || FromArchive() || session.list.currentPath.empty()) return false;
     int32_t format = SaveOverFormat(session.list.currentPath.c_str());
     if (format < 0) return RunSaveAsDialog();
-    int32_t previous = g_app.settings.Format;
-    g_app.settings.Format = format;
+    int32_t previous = g_settings.Format;
+    g_settings.Format = format;
     bool ok = SaveToPath(session.list.currentPath);
-    g_app.settings.Format = previous;
+    g_settings.Format = previous;
     if (ok) RepaintView();
     UpdateMainWindowTitle();
     return ok;
@@ -205,36 +175,41 @@ bool SaveOver() {
 // A fresh encoding replaces the preview: the SubWindow's second pane must not go on showing the
 // old one.
 void DropShownPreview(const SaveOptions& options) {
-    if (PreviewValid(g_app.preview, options) || g_app.displayMode != DisplayMode::SubWindow) return;
-    FreeImagePixels(&g_app.session.result);
-    g_app.preview.imageShown = false;
+    if (PreviewValid(g_session.preview, options) || CurrentDisplayMode() != DisplayMode::SubWindow) return;
+    DropSavePreviewImage(&g_session);
     RepaintView();
 }
 
 void ShowSavePreview() {
-    ImageSession& session = g_app.session;
+    ImageSession& session = g_session;
     SaveOptions options = CurrentSaveOptions();
-    if (!HasCurrentImage(session) || PreviewValid(g_app.preview, options)) return;
+    if (!HasCurrentImage(session) || PreviewValid(g_session.preview, options)) return;
+    // pane 2 belongs to an open tool's preview then
+    if (session.resultState == ResultState::ToolPreview) return;
     SetWindowTextW(CurrentMainWindow(), UiText(kStrPreviewTitle).c_str());
-    SetCursor(g_app.waitCursor);
+    SetCursor(Ui().waitCursor);
     DropShownPreview(options);
     SaveFailure failure;
-    if (!EncodeToTemp(&g_app.preview, CurrentSaveSource(options), options, {}, &failure)) {
+    if (!EncodeToTemp(&g_session.preview, CurrentSaveSource(options), options, {}, &failure)) {
         ShowSaveFailure(failure);
     } else {
         LoadInfo info;
         CodecStatus status = kCodecOk;
-        bool decoded = DecodeFile(g_app.preview.tempPath.c_str(), options.load, false, &session.result, &info, &status);
+        bool decoded =
+            BeginResult(&session, ResultState::SavePreview) &&
+            DecodeFile(g_session.preview.tempPath.c_str(), options.load, false, &session.result, &info, &status);
         if (decoded && options.format == kSaveJpegLossless)
             FitPreviewToSize(&session.result, session.current.header.biWidth, session.current.header.biHeight);
-        if (decoded)
-            g_app.preview.imageShown = true;
-        else
+        if (decoded) {
+            g_session.preview.imageShown = true;
+        } else {
+            EndResult(&session);
             ErrorBox(CurrentMainWindow(), kStrEmptyView);
+        }
         RepaintView(); // pane 2 of the SubWindow shows the result image
     }
     UpdateMainWindowTitle();
-    SetCursor(g_app.arrowCursor);
+    SetCursor(Ui().arrowCursor);
 }
 
 bool Toggle(bool* flag) {
@@ -245,18 +220,18 @@ bool Toggle(bool* flag) {
 // SaveToPath with an explicit set of options (the lossless turn's own).
 bool SaveWithOptions(const std::wstring& target, const SaveOptions& options) {
     SetWindowTextW(CurrentMainWindow(), UiText(kStrSavingTitle).c_str());
-    SetCursor(g_app.waitCursor);
+    SetCursor(Ui().waitCursor);
     bool existed = PathExists(target.c_str());
     DropShownPreview(options);
     SaveFailure failure;
-    bool ok = SaveImageToPath(&g_app.preview, CurrentSaveSource(options), options, target, {}, &failure, nullptr);
+    bool ok = SaveImageToPath(&g_session.preview, CurrentSaveSource(options), options, target, {}, &failure, nullptr);
     if (ok) {
-        MarkSaved(&g_app.session.edits);
+        MarkSaved(&g_session.edits);
         AfterPlacement(target, existed);
     } else {
         ShowSaveFailure(failure);
     }
-    SetCursor(g_app.arrowCursor);
+    SetCursor(Ui().arrowCursor);
     return ok;
 }
 
@@ -267,14 +242,14 @@ bool SaveToPath(const std::wstring& target) {
 }
 
 bool SaveLosslessTurn(int32_t code) {
-    const ImageSession& session = g_app.session;
+    const ImageSession& session = g_session;
     if (FromArchive() || session.list.currentPath.empty()) return false;
     // the settings themselves stay as they are: the turn's options live only for this save
     return SaveWithOptions(session.list.currentPath, LosslessTurnOptions(CurrentSaveOptions(), code));
 }
 
 bool RunSaveAsDialog() {
-    ImageSession& session = g_app.session;
+    ImageSession& session = g_session;
     if (!HasCurrentImage(session)) return false;
     std::wstring filter = SaveFilter();
     wchar_t file[MAX_PATH] = {};
@@ -282,11 +257,11 @@ bool RunSaveAsDialog() {
     size_t dot = name.find_last_of(L'.');
     if (dot != std::wstring::npos) name.erase(dot);
     wcsncpy(file, name.c_str(), MAX_PATH - 1);
-    int32_t& format = g_app.settings.Format;
+    int32_t& format = g_settings.Format;
     if (format == kSaveJpegLossless && session.current.sourceFormat != kFormatJpeg) format = kSaveJpeg;
     SaveDialogState state;
     if (FromArchive()) state.archivePath = session.list.archivePath;
-    const std::wstring& folder = IsDirectory(g_app.settings.Open.c_str()) ? g_app.settings.Open : g_app.documentsFolder;
+    const std::wstring& folder = IsDirectory(g_settings.Open.c_str()) ? g_settings.Open : Ui().documentsFolder;
     OPENFILENAMEW ofn{sizeof ofn};
     ofn.hwndOwner = CurrentMainWindow();
     ofn.lpstrFilter = filter.c_str();
@@ -302,13 +277,13 @@ bool RunSaveAsDialog() {
     bool ok = SaveToPath(file);
     if (ok) RepaintView();
     UpdateMainWindowTitle();
-    std::wstring chosenFolder = FolderPart(file);
-    if (!chosenFolder.empty()) g_app.settings.Open = chosenFolder;
+    std::wstring chosenFolder = FolderOf(file);
+    if (!chosenFolder.empty()) g_settings.Open = chosenFolder;
     return ok;
 }
 
 bool HandleSaveCommand(int32_t command) {
-    Settings& s = g_app.settings;
+    Settings& s = g_settings;
     switch (command) {
     case kCmdSaveAs: RunSaveAsDialog(); return true;
     case kCmdSave: SaveOver(); return true;

@@ -4,10 +4,14 @@
 
 #include <algorithm>
 
-#include "app/app_state_win.h"
+#include "image/open_image.h"
+#include "model/settings.h"
+#include "ui/ui_resources_win.h"
+#include "ui/window_classes.h"
 #include "viewer/display_modes_win.h"
 #include "viewer/pixel_readout_win.h"
 #include "viewer/sub_rebar_win.h"
+#include "viewer/view_input_win.h"
 #include "viewer/view_paint.h"
 #include "viewer/view_window_win.h"
 
@@ -29,7 +33,8 @@ bool g_hBar = false, g_vBar = false;
 
 HWND CreatePane(const wchar_t* className, int id) {
     return CreateWindowExW(WS_EX_STATICEDGE, className, nullptr, WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 1, 1,
-                           g_app.subWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_app.instance, nullptr);
+                           SubWindowHandle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Ui().instance,
+                           nullptr);
 }
 
 void SetBar(HWND pane, int bar, const ScrollBarInfo& info) {
@@ -58,16 +63,16 @@ void InvalidatePanes() {
 void OnScroll(HWND pane, bool vertical, WPARAM wParam) {
     SCROLLINFO si{sizeof si, SIF_TRACKPOS};
     GetScrollInfo(pane, vertical ? SB_VERT : SB_HORZ, &si);
-    if (!ApplyScrollBarAction(&g_app.geometry, vertical, LOWORD(wParam), si.nTrackPos)) return;
-    ApplyBars(PaneScrollBarValues(g_app.geometry, g_hBar, g_vBar), g_hBar, g_vBar);
+    if (!ApplyScrollBarAction(&g_viewState.geometry, vertical, LOWORD(wParam), si.nTrackPos)) return;
+    ApplyBars(PaneScrollBarValues(g_viewState.geometry, g_hBar, g_vBar), g_hBar, g_vBar);
     InvalidatePanes();
 }
 
 // The result image with the shared geometry when it has the current image's size, otherwise
 // fitted into the pane.
 void PaintResult(HWND pane, HDC dc) {
-    const ViewSettings s = ViewSettingsFrom(g_app.settings);
-    const ImageBuffer& result = g_app.session.result;
+    const ViewSettings s = ViewSettingsFrom(g_settings);
+    const ImageBuffer& result = g_session.result;
     HBRUSH background = static_cast<HBRUSH>(GetStockObject(SurfaceBackgroundBrush(s, DisplayMode::SubWindow)));
     RECT client;
     GetClientRect(pane, &client);
@@ -75,7 +80,7 @@ void PaintResult(HWND pane, HDC dc) {
         FillRect(dc, &client, background);
         return;
     }
-    const ViewGeometry& g = g_app.geometry;
+    const ViewGeometry& g = g_viewState.geometry;
     int32_t w = result.header.biWidth, h = result.header.biHeight;
     SetStretchBltMode(dc, PaneStretchMode(g));
     SetBrushOrgEx(dc, 0, 0, nullptr);
@@ -133,7 +138,7 @@ LRESULT CALLBACK ResultPaneProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 void LayOutSubWindow() {
-    HWND sub = g_app.subWindow;
+    HWND sub = SubWindowHandle();
     if (!sub) return;
     if (!g_pane1) g_pane1 = CreatePane(kPane1Class, kPane1Id);
     if (!g_pane2) g_pane2 = CreatePane(kPane2Class, kPane2Id);
@@ -169,15 +174,15 @@ void LayOutSubWindow() {
     AdjustWindowRectEx(&edge, WS_CHILD, FALSE, WS_EX_STATICEDGE);
     g_paneSize.width = std::max<int32_t>(1, paneWidth - (edge.right - edge.left));
     g_paneSize.height = std::max<int32_t>(1, H - (edge.bottom - edge.top));
-    if (g_app.displayMode == DisplayMode::SubWindow) {
-        ScaleView(&g_app.geometry);
+    if (CurrentDisplayMode() == DisplayMode::SubWindow) {
+        ScaleView(&g_viewState.geometry);
         RefreshPanes();
     }
 }
 
 HWND SurfaceWindow() {
-    if (g_app.displayMode != DisplayMode::SubWindow) return g_app.viewWindow;
-    if (!g_pane1) return g_app.subWindow;
+    if (CurrentDisplayMode() != DisplayMode::SubWindow) return ViewWindowHandle();
+    if (!g_pane1) return SubWindowHandle();
     return g_layout == kLayoutResultOnly ? g_pane2 : g_pane1;
 }
 
@@ -191,8 +196,8 @@ void RefreshPanes() {
     if (!g_pane1) return;
     const int32_t vWidth = GetSystemMetrics(SM_CXVSCROLL), hHeight = GetSystemMetrics(SM_CYHSCROLL);
     // only the image pane carries scroll bars
-    bool barsOn = g_app.settings.ScrlBar && g_layout != kLayoutResultOnly;
-    PaneScrollBars bars = DecidePaneScrollBars(&g_app.geometry, barsOn, g_paneSize, vWidth, hHeight);
+    bool barsOn = g_settings.ScrlBar && g_layout != kLayoutResultOnly;
+    PaneScrollBars bars = DecidePaneScrollBars(&g_viewState.geometry, barsOn, g_paneSize, vWidth, hHeight);
     ApplyBars(bars, bars.horizontal.shown, bars.vertical.shown);
     InvalidatePanes();
     RefreshSubRebar(); // the zoom field follows every zoom, fit and new image

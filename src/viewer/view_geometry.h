@@ -6,13 +6,13 @@
 
 #include <cstdint>
 
+#include "model/display_mode.h"
+#include "model/settings.h"
+
 namespace qv {
 
 constexpr double kMinZoom = 0.01;
 constexpr double kMaxZoom = 16.0;
-
-// The surface an image is shown on; the values are the DisplayMode numbers.
-enum class DisplayMode : int32_t { ViewWindow = 0, SubWindow = 1, FullScreen = 2 };
 
 struct ViewPoint {
     int32_t x = 0;
@@ -96,6 +96,9 @@ struct ViewSettings {
     bool SWAreaZm = true;
     bool ScrlBar = true;
 };
+
+// The one conversion from the Settings record.
+ViewSettings ViewSettingsFrom(const Settings& settings);
 
 // What the window layer measured for the surface. Screen coordinates throughout.
 struct SurfaceMetrics {

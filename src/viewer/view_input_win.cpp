@@ -4,8 +4,8 @@
 
 #include <windowsx.h>
 
-#include "app/app_state_win.h"
-#include "app/menus_win.h"
+#include "model/settings.h"
+#include "viewer/display_modes_win.h"
 #include "viewer/hover_win.h"
 #include "viewer/view_input.h"
 #include "viewer/view_paint.h"
@@ -13,16 +13,14 @@
 
 namespace qv {
 
-namespace {
-
-// The mouse state of the ViewWindow; its geometry is copied from g_app.geometry before each
-// event and back afterwards, because zoom commands and loads update g_app.geometry directly.
 ViewState g_viewState;
+
+namespace {
 
 constexpr WPARAM kMoveByCaption = SC_MOVE + HTCAPTION; // move loop as if the caption were dragged
 
 DisplayMode ViewSurface() {
-    return g_app.displayMode == DisplayMode::FullScreen ? DisplayMode::FullScreen : DisplayMode::ViewWindow;
+    return CurrentDisplayMode() == DisplayMode::FullScreen ? DisplayMode::FullScreen : DisplayMode::ViewWindow;
 }
 
 ViewPoint MessagePoint(LPARAM lParam) {
@@ -44,11 +42,13 @@ void DrawBandOutline(HWND window, ViewRect band) {
     ReleaseDC(window, dc);
 }
 
-// The menus are not built yet; a right click without a drag lands here.
+// A right click without a drag: the context menu, as WM_CONTEXTMENU at that screen point.
 void OpenContextMenu(HWND window, ViewPoint point) {
     POINT screen{point.x, point.y};
     ClientToScreen(window, &screen);
-    ShowContextMenu(window, screen);
+    LRESULT result = 0;
+    ProgramWindowMessage(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window),
+                         MAKELPARAM(static_cast<int16_t>(screen.x), static_cast<int16_t>(screen.y)), &result);
 }
 
 void Apply(HWND window, const ViewResponse& r, bool paintNow) {
@@ -82,20 +82,14 @@ void Apply(HWND window, const ViewResponse& r, bool paintNow) {
 // paints at once so the picture keeps up with the pointer; a size change only invalidates, since
 // whoever resized (a zoom command, a load) asks for its own repaint afterwards.
 template <typename Call> void Dispatch(HWND window, Call call, bool paintNow = true) {
-    g_viewState.geometry = g_app.geometry;
     ViewResponse r = call(&g_viewState);
-    g_app.geometry = g_viewState.geometry;
     Apply(window, r, paintNow);
-    // commands from keys and menus wait until a drag or a rubber band is over
-    MouseMode mode = g_viewState.mouse;
-    g_app.mouseDragging =
-        mode == MouseMode::DragScrolling || mode == MouseMode::NothingToScroll || mode == MouseMode::AreaZoom;
 }
 
 } // namespace
 
 void ViewWindowMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const ViewSettings s = ViewSettingsFrom(g_app.settings);
+    const ViewSettings s = ViewSettingsFrom(g_settings);
     SurfaceMetrics m = MeasureSurface(window, ViewSurface(), s);
     ViewPoint p = MessagePoint(lParam);
     ViewInput in;
@@ -125,8 +119,8 @@ void ViewWindowMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void ViewWindowSized(HWND window, WPARAM wParam, LPARAM lParam) {
-    if (wParam == SIZE_MINIMIZED || g_app.displayMode == DisplayMode::SubWindow) return;
-    const ViewSettings s = ViewSettingsFrom(g_app.settings);
+    if (wParam == SIZE_MINIMIZED || CurrentDisplayMode() == DisplayMode::SubWindow) return;
+    const ViewSettings s = ViewSettingsFrom(g_settings);
     SurfaceMetrics m = MeasureSurface(window, ViewSurface(), s);
     int32_t w = LOWORD(lParam), h = HIWORD(lParam);
     Dispatch(
@@ -134,33 +128,58 @@ void ViewWindowSized(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 void ViewWindowSizing(HWND window, WPARAM edge, RECT* proposed) {
-    const ViewSettings s = ViewSettingsFrom(g_app.settings);
+    const ViewSettings s = ViewSettingsFrom(g_settings);
     if (!s.FitWin || ViewSurface() != DisplayMode::ViewWindow) return;
     SurfaceMetrics m = MeasureSurface(window, DisplayMode::ViewWindow, s);
-    g_viewState.geometry = g_app.geometry;
     ViewRect r = ViewSizing(&g_viewState, static_cast<int32_t>(edge),
                             ViewRect{proposed->left, proposed->top, proposed->right, proposed->bottom}, s, m);
     *proposed = RECT{r.left, r.top, r.right, r.bottom};
 }
 
 void ViewWindowMinMaxInfo(HWND window, MINMAXINFO* info) {
-    const ViewSettings s = ViewSettingsFrom(g_app.settings);
+    const ViewSettings s = ViewSettingsFrom(g_settings);
     if (!s.FitWin) return;
     ViewSize size = MinimumTrackSize(s, MeasureSurface(window, DisplayMode::ViewWindow, s));
     info->ptMinTrackSize = POINT{size.width, size.height};
+}
+
+bool ViewMouseDragging() {
+    // commands from keys and menus wait until a drag or a rubber band is over
+    return ViewMouseBusy(g_viewState);
 }
 
 bool ViewDragFastStretch() {
     return g_viewState.fastStretch;
 }
 
+bool HandleZoomCommand(int32_t command) {
+    ViewGeometry& g = g_viewState.geometry;
+    if (g.imageWidth <= 0) return false;
+    const ViewSettings s = ViewSettingsFrom(g_settings);
+    HWND window = BeginSurfaceFit(); // a pane's scroll bars must not shrink what Fit fits into
+    SurfaceMetrics m = MeasureSurface(window, CurrentDisplayMode(), s);
+    if (!ApplyZoomCommand(&g, command, FitArea(g, s, m))) return false;
+    if (CurrentDisplayMode() == DisplayMode::ViewWindow && s.FitWin && !IsZoomed(window)) {
+        ViewSize client;
+        ViewRect r = FitWindowRect(g, s, m, &client);
+        SetWindowPos(window, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT c;
+        GetClientRect(window, &c);
+        SetViewClient(&g, c.right, c.bottom);
+    }
+    LayoutView(&g);
+    UpdateMainWindowTitle();
+    RepaintView();
+    return true;
+}
+
 bool HandleBackgroundCommand(int32_t command) {
     int32_t bgColor = 0;
     if (!BackgroundFromCommand(command, &bgColor)) return false;
-    g_app.settings.BgColor = bgColor; // the paint picks the brush and the text colour from it
-    if (g_app.viewWindow) {
-        InvalidateRect(g_app.viewWindow, nullptr, FALSE);
-        UpdateWindow(g_app.viewWindow);
+    g_settings.BgColor = bgColor; // the paint picks the brush and the text colour from it
+    if (ViewWindowHandle()) {
+        InvalidateRect(ViewWindowHandle(), nullptr, FALSE);
+        UpdateWindow(ViewWindowHandle());
     }
     return true;
 }

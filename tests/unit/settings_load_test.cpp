@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "settings/legacy_ini.h"
 #include "settings/settings_file.h"
+#include "settings/settings_load.h"
 #include "settings/settings_location.h"
 #include "settings/settings_migration.h"
 #include "test_support.h"
