@@ -10,8 +10,8 @@
 #include "app/lossless_commands_win.h"
 #include "app/menus_win.h"
 #include "app/startup_win.h"
-#include "model/instance_request.h"
 #include "model/command_table.h"
+#include "model/instance_request.h"
 #include "model/settings.h"
 #include "viewer/arrange_win.h"
 #include "viewer/display_modes_win.h"
@@ -50,7 +50,7 @@ constexpr CommandHandler kOwnerHandlers[kCommandOwnerCount] = {
     HandleDisplayCommand,         // Display
     HandleFileCommand,            // File
     HandleSaveCommand,            // Save
-    HandleZoomCommand,            // View
+    HandleViewCommand,            // View
     HandleBackgroundCommand,      // Background
     HandleExifInfoCommand,        // ExifInfo
     HandleLosslessCommand,        // Lossless
@@ -83,9 +83,7 @@ bool ProgramMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRE
     case WM_CONTEXTMENU: OnContextMenuMessage(window, lParam); return true;
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP: return OnAltKeyMessage(window, message, wParam, lParam);
-    case WM_INITMENUPOPUP:
-        InitMenuPopup(reinterpret_cast<HMENU>(wParam));
-        return false; // the default handling goes on
+    case WM_INITMENUPOPUP: InitMenuPopup(reinterpret_cast<HMENU>(wParam)); return false; // the default handling goes on
     case WM_MEASUREITEM:
         if (!MeasureMenuItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return false;
         *result = TRUE;

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "viewer/view_geometry.h"
+
 namespace qv {
 
 // Full screen: the ViewWindow maximised over its monitor without frame. Leaving returns to the
@@ -30,13 +32,14 @@ LRESULT CALLBACK ImagePaneProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 LRESULT CALLBACK ResultPaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Creates the panes when missing and places them in the SubWindow's client.
 void LayOutSubWindow();
-// Whose client the geometry fits: the image pane in the SubWindow (its scroll bars taken away so
-// that the fit sees the whole pane), otherwise the ViewWindow.
-HWND BeginSurfaceFit();
 // The window the current surface paints in.
 HWND SurfaceWindow();
-// Decides the scroll bars for the geometry and repaints both panes.
+// Repaints both panes and the zoom field.
 void RefreshPanes();
+// The client size of a pane with the scroll bars' room included.
+ViewSize PaneSize();
+// Both panes show the same scroll bars.
+void SetPaneScrollBars(const PaneScrollBars& bars);
 void SetPaneLayout(int32_t layout);
 int32_t PaneLayout();
 

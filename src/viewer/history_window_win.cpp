@@ -122,8 +122,9 @@ bool HandleHistoryCommand(int32_t command) {
     if (box && Ui().font) SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(Ui().font), FALSE);
     if (box) FillHistoryList(box);
     g_owner = owner;
-    ShowWindow(g_window, SW_SHOW);
+    // the owner is disabled before the window shows: nothing may reach it while the list is up
     EnableWindow(owner, FALSE);
+    ShowWindow(g_window, SW_SHOW);
     SetForegroundWindow(g_window);
     if (box) SetFocus(box);
     return true;

@@ -122,6 +122,10 @@ void SetSubWindowToolHooks(const SubWindowToolHooks& hooks) {
     g_tool = hooks;
 }
 
+bool SubWindowToolOpen() {
+    return Ask(g_tool.toolOpen, false);
+}
+
 void InstallSubWindowHooks() {
     DWORD thread = GetCurrentThreadId();
     if (!g_keyboardHook) g_keyboardHook = SetWindowsHookExW(WH_KEYBOARD, KeyboardHook, nullptr, thread);

@@ -138,13 +138,7 @@ void CommitZoomField() {
     wchar_t text[32] = {};
     GetWindowTextW(g_bar.zoomField, text, static_cast<int>(std::size(text)));
     double zoom = 0;
-    ViewGeometry& g = g_viewState.geometry;
-    if (g.imageWidth > 0 && ParseZoomPercentText(text, &zoom)) {
-        g.zoom = ClampZoom(zoom);
-        ScaleView(&g);
-        LayoutView(&g);
-        RepaintView(); // also shows the new percentage in the field
-    }
+    if (g_viewState.geometry.imageWidth > 0 && ParseZoomPercentText(text, &zoom)) SetViewZoom(zoom);
     ShowZoomInField(true);
     SendMessageW(g_bar.zoomField, EM_SETSEL, 0, -1);
 }

@@ -112,6 +112,7 @@ struct SurfaceMetrics {
     ViewSize screen;           // the primary screen size, for the large-image flag
     ViewPoint clientCentre;    // centre of the ViewWindow's client area on the screen
     ViewSize pane;             // client size of a SubWindow pane, scroll bars included
+    bool maximised = false;    // the ViewWindow is maximised: a fitted window keeps its place
     int32_t vScrollWidth = 0;  // width of a vertical scroll bar
     int32_t hScrollHeight = 0; // height of a horizontal scroll bar
 };

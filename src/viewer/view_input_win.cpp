@@ -1,5 +1,6 @@
-// Mouse and sizing messages of the ViewWindow go through the portable input state machine; this
-// file only measures the window, translates the messages and performs the returned actions.
+// Every view change of every surface goes through the portable view state machine over the one
+// view state: the ViewWindow, full screen and the SubWindow's two panes. This file only measures
+// the window, translates the messages and carries out the returned actions.
 #include "viewer/view_input_win.h"
 
 #include <windowsx.h>
@@ -7,6 +8,8 @@
 #include "model/settings.h"
 #include "viewer/display_modes_win.h"
 #include "viewer/hover_win.h"
+#include "viewer/pixel_readout_win.h"
+#include "viewer/sub_hooks_win.h"
 #include "viewer/view_input.h"
 #include "viewer/view_paint.h"
 #include "viewer/view_window_win.h"
@@ -19,7 +22,9 @@ namespace {
 
 constexpr WPARAM kMoveByCaption = SC_MOVE + HTCAPTION; // move loop as if the caption were dragged
 
-DisplayMode ViewSurface() {
+// The ViewWindow shows the ViewWindow or full screen; any other window is a pane of the SubWindow.
+DisplayMode SurfaceOf(HWND window) {
+    if (window != ViewWindowHandle()) return DisplayMode::SubWindow;
     return CurrentDisplayMode() == DisplayMode::FullScreen ? DisplayMode::FullScreen : DisplayMode::ViewWindow;
 }
 
@@ -42,17 +47,27 @@ void DrawBandOutline(HWND window, ViewRect band) {
     ReleaseDC(window, dc);
 }
 
-// A right click without a drag: the context menu, as WM_CONTEXTMENU at that screen point.
+// A right click without a drag: the context menu at that screen point. A pane's menu belongs to
+// the SubWindow, whose window procedure runs the chosen command.
 void OpenContextMenu(HWND window, ViewPoint point) {
     POINT screen{point.x, point.y};
     ClientToScreen(window, &screen);
+    HWND owner = GetAncestor(window, GA_ROOT);
     LRESULT result = 0;
-    ProgramWindowMessage(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window),
+    ProgramWindowMessage(owner, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(owner),
                          MAKELPARAM(static_cast<int16_t>(screen.x), static_cast<int16_t>(screen.y)), &result);
 }
 
+void Repaint(HWND window, bool paintNow) {
+    if (SurfaceOf(window) == DisplayMode::SubWindow) {
+        RefreshPanes(); // both panes and the zoom field
+        return;
+    }
+    InvalidateRect(window, nullptr, FALSE);
+    if (paintNow) UpdateWindow(window);
+}
+
 void Apply(HWND window, const ViewResponse& r, bool paintNow) {
-    // the geometry goes back first: moving the window below re-enters through WM_SIZE
     if (r.Has(kViewEraseBand)) DrawBandOutline(window, r.erasedBand);
     if (r.Has(kViewDrawBand)) DrawBandOutline(window, r.band);
     if (r.Has(kViewCaptureMouse)) SetCapture(window);
@@ -62,40 +77,44 @@ void Apply(HWND window, const ViewResponse& r, bool paintNow) {
     if (r.Has(kViewRestoreCursor)) SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     if (r.Has(kViewShowCursor)) SetCursorShown(true);
     // kViewFastStretch / kViewRestoreStretch: the paint reads the state's flag
+    // moving the window re-enters through WM_SIZE, which the state machine has counted on
     if (r.Has(kViewMoveWindow)) {
         SetWindowPos(window, nullptr, r.window.left, r.window.top, r.window.Width(), r.window.Height(),
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    if (r.Has(kViewSetScrollBars)) SetPaneScrollBars(r.bars);
     if (r.Has(kViewShowNavigator)) ShowNavigator(NavigatorReason::Drag);
     if (r.Has(kViewHideNavigator)) HideNavigator();
     if (r.Has(kViewZoomChanged)) UpdateMainWindowTitle();
-    if (r.Has(kViewRepaint)) {
-        InvalidateRect(window, nullptr, FALSE);
-        if (paintNow) UpdateWindow(window);
-    }
+    if (r.Has(kViewRepaint)) Repaint(window, paintNow);
     if (r.Has(kViewUpdateNavigator)) UpdateNavigator();
     if (r.Has(kViewContextMenu)) OpenContextMenu(window, r.point);
     if (r.Has(kViewRunCommand)) RunCommand(r.command);
 }
 
-// Runs one state-machine call on the current geometry and applies what it asks for. Mouse input
-// paints at once so the picture keeps up with the pointer; a size change only invalidates, since
-// whoever resized (a zoom command, a load) asks for its own repaint afterwards.
+// Runs one state-machine call on the view state and applies what it asks for. Mouse input paints
+// at once so the picture keeps up with the pointer; a size change only invalidates, since whoever
+// resized (a zoom command, a load) asks for its own repaint afterwards.
 template <typename Call> void Dispatch(HWND window, Call call, bool paintNow = true) {
+    if (!window) return;
     ViewResponse r = call(&g_viewState);
     Apply(window, r, paintNow);
 }
 
 } // namespace
 
-void ViewWindowMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+void ViewSurfaceMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const ViewSettings s = ViewSettingsFrom(g_settings);
-    SurfaceMetrics m = MeasureSurface(window, ViewSurface(), s);
+    DisplayMode surface = SurfaceOf(window);
+    SurfaceMetrics m = MeasureSurface(window, surface, s);
     ViewPoint p = MessagePoint(lParam);
     ViewInput in;
     in.ctrl = (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) != 0;
     in.cursorHidden = !CursorShown();
-    if (message == WM_MOUSEMOVE || message == WM_RBUTTONUP) HoverOnViewMouse(window, message, p.x, p.y);
+    in.slideshowRunning = SlideshowRunning();
+    in.toolOpen = SubWindowToolOpen();
+    if (surface != DisplayMode::SubWindow && (message == WM_MOUSEMOVE || message == WM_RBUTTONUP))
+        HoverOnViewMouse(window, message, p.x, p.y);
     switch (message) {
     case WM_LBUTTONDOWN: Dispatch(window, [&](ViewState* v) { return ViewLeftDown(v, p, in, s, m); }); break;
     case WM_LBUTTONUP: Dispatch(window, [&](ViewState* v) { return ViewLeftUp(v, p, s, m); }); break;
@@ -121,15 +140,28 @@ void ViewWindowMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 void ViewWindowSized(HWND window, WPARAM wParam, LPARAM lParam) {
     if (wParam == SIZE_MINIMIZED || CurrentDisplayMode() == DisplayMode::SubWindow) return;
     const ViewSettings s = ViewSettingsFrom(g_settings);
-    SurfaceMetrics m = MeasureSurface(window, ViewSurface(), s);
+    SurfaceMetrics m = MeasureSurface(window, SurfaceOf(window), s);
     int32_t w = LOWORD(lParam), h = HIWORD(lParam);
     Dispatch(
         window, [&](ViewState* v) { return ViewClientSized(v, w, h, s, m); }, false);
 }
 
+void PaneAreaSized(ViewSize pane) {
+    if (CurrentDisplayMode() != DisplayMode::SubWindow) return;
+    HWND window = SurfaceWindow();
+    const ViewSettings s = ViewSettingsFrom(g_settings);
+    SurfaceMetrics m = MeasureSurface(window, DisplayMode::SubWindow, s);
+    Dispatch(
+        window, [&](ViewState* v) { return ViewClientSized(v, pane.width, pane.height, s, m); }, false);
+}
+
+void PaneScrolled(HWND pane, bool vertical, int32_t code, int32_t trackPosition) {
+    Dispatch(pane, [&](ViewState* v) { return ViewScrollBar(v, vertical, code, trackPosition); });
+}
+
 void ViewWindowSizing(HWND window, WPARAM edge, RECT* proposed) {
     const ViewSettings s = ViewSettingsFrom(g_settings);
-    if (!s.FitWin || ViewSurface() != DisplayMode::ViewWindow) return;
+    if (!s.FitWin || SurfaceOf(window) != DisplayMode::ViewWindow) return;
     SurfaceMetrics m = MeasureSurface(window, DisplayMode::ViewWindow, s);
     ViewRect r = ViewSizing(&g_viewState, static_cast<int32_t>(edge),
                             ViewRect{proposed->left, proposed->top, proposed->right, proposed->bottom}, s, m);
@@ -152,24 +184,36 @@ bool ViewDragFastStretch() {
     return g_viewState.fastStretch;
 }
 
-bool HandleZoomCommand(int32_t command) {
-    ViewGeometry& g = g_viewState.geometry;
-    if (g.imageWidth <= 0) return false;
+void FitShownImage(int32_t imageWidth, int32_t imageHeight) {
+    HWND window = SurfaceWindow();
+    if (!window) return;
+    DisplayMode surface = SurfaceOf(window);
     const ViewSettings s = ViewSettingsFrom(g_settings);
-    HWND window = BeginSurfaceFit(); // a pane's scroll bars must not shrink what Fit fits into
-    SurfaceMetrics m = MeasureSurface(window, CurrentDisplayMode(), s);
-    if (!ApplyZoomCommand(&g, command, FitArea(g, s, m))) return false;
-    if (CurrentDisplayMode() == DisplayMode::ViewWindow && s.FitWin && !IsZoomed(window)) {
-        ViewSize client;
-        ViewRect r = FitWindowRect(g, s, m, &client);
-        SetWindowPos(window, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
-        RECT c;
-        GetClientRect(window, &c);
-        SetViewClient(&g, c.right, c.bottom);
+    SurfaceMetrics m = MeasureSurface(window, surface, s);
+    if (surface != DisplayMode::SubWindow) { // the panes' client follows from their scroll bars
+        RECT client{};
+        GetClientRect(window, &client);
+        SetViewClient(&g_viewState.geometry, client.right, client.bottom);
     }
-    LayoutView(&g);
-    UpdateMainWindowTitle();
-    RepaintView();
+    Dispatch(
+        window, [&](ViewState* v) { return ViewFitOnLoad(v, imageWidth, imageHeight, s, m); }, false);
+}
+
+void SetViewZoom(double zoom) {
+    HWND window = SurfaceWindow();
+    const ViewSettings s = ViewSettingsFrom(g_settings);
+    SurfaceMetrics m = MeasureSurface(window, SurfaceOf(window), s);
+    Dispatch(
+        window, [&](ViewState* v) { return ViewSetZoom(v, zoom, s, m); }, false);
+}
+
+bool HandleViewCommand(int32_t command) {
+    if (!IsViewCommand(command) || g_viewState.geometry.imageWidth <= 0) return false;
+    HWND window = SurfaceWindow();
+    const ViewSettings s = ViewSettingsFrom(g_settings);
+    SurfaceMetrics m = MeasureSurface(window, SurfaceOf(window), s);
+    Dispatch(
+        window, [&](ViewState* v) { return ViewRunCommand(v, command, s, m); }, false);
     return true;
 }
 

@@ -174,7 +174,7 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_MOUSEWHEEL:
-    case WM_CAPTURECHANGED: ViewWindowMouse(window, message, wParam, lParam); return 0;
+    case WM_CAPTURECHANGED: ViewSurfaceMouse(window, message, wParam, lParam); return 0;
     case WM_COPYDATA: OnCopyData(window, wParam, lParam); return TRUE;
     case WM_NCLBUTTONDBLCLK:
     case WM_SYSCOMMAND:
@@ -212,6 +212,9 @@ LRESULT CALLBACK SubWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         break;
     }
     case WM_SIZE: LayOutSubWindow(); return 0;
+    case WM_MOUSEWHEEL: // the panes take no focus: the wheel reaches the SubWindow
+        ViewSurfaceMouse(SurfaceWindow(), message, wParam, lParam);
+        return 0;
     case WM_CLOSE: // the program closes from its ViewWindow
         PostMessageW(ViewWindowHandle(), WM_CLOSE, 0, 0);
         return 0;
@@ -272,7 +275,9 @@ SurfaceMetrics MeasureSurface(HWND window, DisplayMode surface, const ViewSettin
     POINT centre{(client.right) / 2, (client.bottom) / 2};
     ClientToScreen(window, &centre);
     m.clientCentre = ViewPoint{centre.x, centre.y};
-    m.pane = ViewSize{client.right, client.bottom};
+    // a pane's own client shrinks with its scroll bars; the state machine wants the room they take too
+    m.pane = surface == DisplayMode::SubWindow ? PaneSize() : ViewSize{client.right, client.bottom};
+    m.maximised = surface == DisplayMode::ViewWindow && IsZoomed(window);
     m.vScrollWidth = GetSystemMetrics(SM_CXVSCROLL);
     m.hScrollHeight = GetSystemMetrics(SM_CYHSCROLL);
     return m;
@@ -333,49 +338,19 @@ HWND EnsureSubWindow() {
 }
 
 void ShowLoadedImage() {
-    ViewGeometry& g = g_viewState.geometry;
     const ViewSettings s = ViewSettingsFrom(g_settings);
     const ImageSession& session = g_session;
-    DisplayMode surface = CurrentDisplayMode();
-    HWND window = BeginSurfaceFit();
-    SurfaceMetrics m = MeasureSurface(window, surface, s);
-    RECT client{};
-    GetClientRect(window, &client);
-    SetViewClient(&g, client.right, client.bottom);
     int32_t w = 0, h = 0;
     if (HasCurrentImage(session)) {
         w = session.current.header.biWidth;
         h = session.current.header.biHeight;
-    } else if (surface == DisplayMode::ViewWindow && s.FitWin && session.emptyWidth > 0) {
+    } else if (CurrentDisplayMode() == DisplayMode::ViewWindow && s.FitWin && session.emptyWidth > 0) {
         // the empty view keeps a fitted window at its own size
-        ViewRect r = {0, 0, session.emptyWidth, session.emptyHeight};
-        RECT wr{r.left, r.top, r.right, r.bottom};
-        if (s.CapBar) AdjustWindowRectEx(&wr, ViewWindowStyle(), FALSE, GetWindowLongW(window, GWL_EXSTYLE));
-        SetWindowPos(window, nullptr, 0, 0, wr.right - wr.left, wr.bottom - wr.top, SWP_NOMOVE | SWP_NOZORDER);
+        RECT wr{0, 0, session.emptyWidth, session.emptyHeight};
+        if (s.CapBar) AdjustWindowRectEx(&wr, ViewWindowStyle(), FALSE, GetWindowLongW(g_viewWindow, GWL_EXSTYLE));
+        SetWindowPos(g_viewWindow, nullptr, 0, 0, wr.right - wr.left, wr.bottom - wr.top, SWP_NOMOVE | SWP_NOZORDER);
     }
-    SetViewImage(&g, w, h, surface, m.screen);
-    if (w > 0) {
-        bool keepZoom = surface == DisplayMode::ViewWindow  ? s.NMZoom
-                        : surface == DisplayMode::SubWindow ? s.SWZoom
-                                                            : s.FLZoom;
-        if (!keepZoom) g.zoom = 1.0;
-        if (surface == DisplayMode::ViewWindow) {
-            ApplyFitRule(&g, FitArea(g, s, m), s.VSmall, s.NVLarge);
-            if (s.FitWin && !IsZoomed(window)) {
-                ViewSize fittedClient;
-                ViewRect r = FitWindowRect(g, s, m, &fittedClient);
-                SetWindowPos(window, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
-                GetClientRect(window, &client);
-                SetViewClient(&g, client.right, client.bottom);
-            }
-        } else if (surface == DisplayMode::SubWindow) {
-            ApplyFitRule(&g, ViewSize{client.right, client.bottom}, s.SWSmall, s.SWLarge);
-        } else {
-            ApplyFitRule(&g, ViewSize{m.monitor.Width(), m.monitor.Height()}, s.FSDown, s.FSUp);
-        }
-    }
-    ScaleView(&g);
-    LayoutView(&g);
+    FitShownImage(w, h);
     UpdateMainWindowTitle();
     SyncListWindow();
     RefreshHoverToolBar();
