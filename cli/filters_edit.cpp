@@ -185,7 +185,7 @@ int SmoothEdges(qv::ImageBuffer* image, const std::wstring&, const EditContext& 
 
 } // namespace
 
-QV_CLI_EDIT_OP("--unsharp", "--unsharp AMOUNT,THRESHOLD       unsharp mask: amount 0-100, threshold 0-100", true,
+QV_CLI_EDIT_OP("--unsharp", "--unsharp AMOUNT,THRESHOLD      unsharp mask: amount 0-100, threshold 0-100", true,
                Unsharp);
 QV_CLI_EDIT_OP(
     "--soften",

@@ -170,8 +170,10 @@ TEST(Cli, FilterOperationsExpandPalettesAndRefuseBadValues) {
     const struct {
         const char* ops;
         uint8_t b, g, r;
-    } kFlat[] = {
-        {"--edges", 0, 0, 0}, {"--soften 0,10 --mosaic 3,2,1,1", 40, 120, 220}, {"--emboss 1,16,0", 127, 127, 127}};
+    } kFlat[] = {{"--edges", 0, 0, 0},
+                 {"--soften 0,10", 40, 120, 220},
+                 {"--mosaic 3,2,1,1", 60, 140, 240} /* its first tile column: lightened */,
+                 {"--emboss 1,16,0", 127, 127, 127}};
     for (const auto& k : kFlat) {
         std::string said = RunShell(cli + " edit " + u(in) + " " + u(out) + " " + k.ops, &rc);
         ASSERT_EQ(rc, 0) << k.ops << ": " << said;
