@@ -20,7 +20,8 @@ struct GaussianBand {
     std::atomic<bool> failed{false};
 };
 
-// Taps of the weights in order; pointers for k = -r .. r.
+// One row across: the borders by their own division, the rest as one weighted span whose taps are
+// the pixels k = -r .. r away.
 void BlurRow(const uint8_t* src, uint8_t* dst, int32_t width, const GaussianWeights& g, KernelPath path) {
     const int32_t r = g.radius;
     // the first and last r pixels: only the weights that land inside the row, divided by their sum
