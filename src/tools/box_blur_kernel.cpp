@@ -11,11 +11,14 @@ namespace {
 constexpr int32_t kChunkPixels = 1024; // column sums are kept for this many pixels at a time
 } // namespace
 
-void BoxBlurBand(const KernelJob& job, const void* params) {
-    const BoxBlurParams& p = *static_cast<const BoxBlurParams*>(params);
+namespace {
+// The neighbourhood size is a template argument so that its short loops unroll and the loops over
+// bytes around them vectorise.
+template <int32_t kSize> void BoxBlurRows(const KernelJob& job, const BoxBlurParams& p) {
     const FilterTables& tables = GetFilterTables();
-    const uint8_t* divide = p.size == 5 ? tables.div25 : tables.div9;
-    const int32_t half = p.size / 2, w = job.width;
+    const uint8_t* divide = kSize == 5 ? tables.div25 : tables.div9;
+    constexpr int32_t half = kSize / 2;
+    const int32_t w = job.width;
     const uint8_t* toMean = job.blend->t[p.strength];
     const uint8_t* toSource = job.blend->t[255 - p.strength];
     // Column sums (the vertical part of the neighbourhood) of a chunk of pixels and `half` more on
@@ -35,7 +38,7 @@ void BoxBlurBand(const KernelJob& job, const void* params) {
             const uint32_t bytes = static_cast<uint32_t>(to - from) * 3, start = static_cast<uint32_t>(from) * 3;
             for (uint32_t i = 0; i < bytes; ++i) {
                 uint32_t s = 0;
-                for (int32_t k = 0; k < p.size; ++k)
+                for (int32_t k = 0; k < kSize; ++k)
                     s += rows[k][start + i];
                 col[i] = static_cast<uint16_t>(s);
             }
@@ -50,12 +53,21 @@ void BoxBlurBand(const KernelJob& job, const void* params) {
             uint8_t* o = out + static_cast<size_t>(x0) * 3;
             for (uint32_t i = 0; i < outBytes; ++i) {
                 uint32_t s = 0;
-                for (int32_t e = 0; e < p.size; ++e)
+                for (int32_t e = 0; e < kSize; ++e)
                     s += columns[i + static_cast<uint32_t>(e) * 3];
                 o[i] = static_cast<uint8_t>(toMean[divide[s]] + toSource[s0[i]]);
             }
         }
     }
+}
+} // namespace
+
+void BoxBlurBand(const KernelJob& job, const void* params) {
+    const BoxBlurParams& p = *static_cast<const BoxBlurParams*>(params);
+    if (p.size == 5)
+        BoxBlurRows<5>(job, p);
+    else
+        BoxBlurRows<3>(job, p);
     if (p.blendMask) BlendBandWithMask(job);
 }
 
