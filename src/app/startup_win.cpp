@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/accelerators_win.h"
-#include "app/commands_win.h"
 #include "app/app_state_win.h"
+#include "app/commands_win.h"
 #include "app/menus_win.h"
 #include "app/startup_info_dialog_win.h"
 #include "image/open_image.h"
@@ -169,9 +169,7 @@ bool InterpretCommandLine(const std::vector<std::wstring>& args, int show, const
     CommandLine line = ParseCommandLine(args);
     const int32_t* key = line.hasKey ? &line.memberKey : nullptr;
     HWND view = ViewWindowHandle();
-    auto createSub = [&] {
-        EnsureSubWindow();
-    };
+    auto createSub = [&] { EnsureSubWindow(); };
     if (line.hasOption) {
         switch (line.letter) {
         case L'a': // the slideshow runs in full screen

@@ -187,9 +187,9 @@ constexpr bool ByNumber(const CommandRow& a, const CommandRow& b) {
     return a.number < b.number;
 }
 static_assert(std::is_sorted(std::begin(kRows), std::end(kRows), ByNumber), "keep the rows sorted by number");
-static_assert(std::adjacent_find(std::begin(kRows), std::end(kRows), [](const CommandRow& a, const CommandRow& b) {
-                  return a.number == b.number;
-              }) == std::end(kRows),
+static_assert(std::adjacent_find(std::begin(kRows), std::end(kRows),
+                                 [](const CommandRow& a, const CommandRow& b) { return a.number == b.number; }) ==
+                  std::end(kRows),
               "one row per command");
 
 bool Enabled(EnableRule rule, const MenuFacts& f) {
