@@ -9,7 +9,7 @@
 #include "codecs/decoders.h"
 #include "codecs/png_format.h"
 #include "codecs/png_rows.h"
-#include "image/blend_table.h"
+#include "model/blend_table.h"
 #include "platform/checked_math.h"
 #include "platform/platform.h"
 

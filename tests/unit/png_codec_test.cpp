@@ -13,7 +13,7 @@
 #include "codecs/decoders.h"
 #include "codecs/png_codec.h"
 #include "codecs/png_format.h"
-#include "image/blend_table.h"
+#include "model/blend_table.h"
 #include "platform/platform.h"
 #include "test_support.h"
 
