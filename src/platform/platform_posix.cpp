@@ -65,6 +65,13 @@ void FreeLargeBlock(void* block) {
     munmap(base, total);
 }
 
+void ReleaseLargeBlockPages(void* block, size_t from, size_t to) {
+    const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    uintptr_t first = (reinterpret_cast<uintptr_t>(block) + from + page - 1) & ~(page - 1);
+    uintptr_t last = (reinterpret_cast<uintptr_t>(block) + to) & ~(page - 1);
+    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+}
+
 void MappedFile::Close() {
     if (view) munmap(view, size);
     view = nullptr;
