@@ -105,6 +105,7 @@ size_t ZlibDeflate(const Bytes& in, int level, int strategy, Bytes* out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // lines show as they come, also into a file
     int runs = argc > 1 ? std::atoi(argv[1]) : 3;
     struct Case {
         const char* name;

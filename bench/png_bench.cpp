@@ -216,6 +216,7 @@ void MemoryCase(const char* name, const std::string& bytes) {
 } // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // lines show as they come, also into a file
     // `png_bench only N`: decode case N (0-3) with our reader alone, N + 4 with libpng, for a profiler
     int only = argc > 2 && std::strcmp(argv[1], "only") == 0 ? std::atoi(argv[2]) : -1;
     if (only < 0 && argc > 2) {

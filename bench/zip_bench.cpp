@@ -103,6 +103,7 @@ Bytes MakeZip(const Bytes& member, const Bytes& packed) {
 } // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // lines show as they come, also into a file
     int runs = argc > 1 ? std::atoi(argv[1]) : 11;
     Bytes member = Picture(6000, 4000);
     Bytes packed = RawDeflate(member);
