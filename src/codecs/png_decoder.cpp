@@ -317,11 +317,7 @@ void EmitRow(const PngReader& r, const uint8_t* src, uint32_t count, uint8_t* ds
                 }
             }
         } else if (!r.gammaActive && !wide && dx == 1) {
-            for (uint32_t i = 0; i < count; ++i) {
-                dst[3 * i] = src[3 * i + 2];
-                dst[3 * i + 1] = src[3 * i + 1];
-                dst[3 * i + 2] = src[3 * i];
-            }
+            SwapRedBlue(src, count, dst);
         } else {
             for (uint32_t i = 0; i < count; ++i) {
                 const uint8_t* p = src + i * step;

@@ -130,12 +130,12 @@ template <uint32_t kBpp> void UnfilterSubVector(uint8_t* row, uint32_t bytes) {
 
 template <uint32_t kBpp> void UnfilterAverageVector(uint8_t* row, const uint8_t* prev, uint32_t bytes) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i low = _mm_set1_epi16(0xFF);
     __m128i left = zero; // 16-bit lanes
     for (uint32_t i = 0; i + kBpp <= bytes; i += kBpp) {
         __m128i up = _mm_unpacklo_epi8(LoadPixel<kBpp>(prev + i), zero);
         __m128i x = _mm_unpacklo_epi8(LoadPixel<kBpp>(row + i), zero);
-        left = _mm_and_si128(_mm_add_epi16(x, _mm_srli_epi16(_mm_add_epi16(left, up), 1)), low);
+        // byte adds keep the high bytes zero and wrap the low ones: no mask on the serial path
+        left = _mm_add_epi8(x, _mm_srli_epi16(_mm_add_epi16(left, up), 1));
         StorePixel<kBpp>(row + i, _mm_packus_epi16(left, left));
     }
 }
@@ -150,7 +150,6 @@ inline __m128i Select(__m128i mask, __m128i whenSet, __m128i otherwise) {
 
 template <uint32_t kBpp> void UnfilterPaethVector(uint8_t* row, const uint8_t* prev, uint32_t bytes) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i low = _mm_set1_epi16(0xFF);
     __m128i a = zero, c = zero; // left and upper-left, 16-bit lanes
     for (uint32_t i = 0; i + kBpp <= bytes; i += kBpp) {
         __m128i b = _mm_unpacklo_epi8(LoadPixel<kBpp>(prev + i), zero);
@@ -159,7 +158,7 @@ template <uint32_t kBpp> void UnfilterPaethVector(uint8_t* row, const uint8_t* p
         __m128i pa = Abs16(bc), pb = Abs16(ac), pc = Abs16(_mm_add_epi16(bc, ac));
         __m128i nearest = Select(_mm_cmplt_epi16(pb, pa), b, a);
         __m128i predictor = Select(_mm_cmplt_epi16(pc, _mm_min_epi16(pa, pb)), c, nearest);
-        a = _mm_and_si128(_mm_add_epi16(x, predictor), low);
+        a = _mm_add_epi8(x, predictor);
         c = b;
         StorePixel<kBpp>(row + i, _mm_packus_epi16(a, a));
     }
@@ -182,6 +181,33 @@ bool UnfilterVector(uint8_t filter, uint8_t* row, const uint8_t* prev, uint32_t 
 #endif
 
 } // namespace
+
+void SwapRedBluePlain(const uint8_t* src, uint32_t count, uint8_t* dst) {
+    for (uint32_t i = 0; i < count; ++i) {
+        dst[3 * i] = src[3 * i + 2];
+        dst[3 * i + 1] = src[3 * i + 1];
+        dst[3 * i + 2] = src[3 * i];
+    }
+}
+
+void SwapRedBlue(const uint8_t* src, uint32_t count, uint8_t* dst) {
+    uint32_t i = 0;
+#if defined(__SSE2__)
+    // Five pixels a step: the bytes two places up and two places down, each kept where it
+    // belongs. The sixteenth byte stored is wrong and is written again by the next step, so the
+    // last step stops where it would reach past the row.
+    const __m128i first = _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0);
+    const __m128i middle = _mm_setr_epi8(0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0);
+    const __m128i last = _mm_setr_epi8(0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0);
+    for (; i + 6 <= count; i += 5) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * i));
+        __m128i out = _mm_or_si128(_mm_and_si128(_mm_srli_si128(v, 2), first),
+                                   _mm_or_si128(_mm_and_si128(v, middle), _mm_and_si128(_mm_slli_si128(v, 2), last)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 3 * i), out);
+    }
+#endif
+    SwapRedBluePlain(src + 3 * i, count - i, dst + 3 * i);
+}
 
 bool UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prev, uint32_t bytes, uint32_t bpp) {
 #if defined(__SSE2__)

@@ -14,6 +14,11 @@ bool UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prev, uint32_t byt
 // The plain loops, the reference the vector code must match byte for byte.
 bool UnfilterRowPlain(uint8_t filter, uint8_t* row, const uint8_t* prev, uint32_t bytes, uint32_t bpp);
 
+// Turns `count` red-green-blue pixels into blue-green-red ones (vector code where there is SSE2;
+// never reads or writes past the 3 * count bytes of either).
+void SwapRedBlue(const uint8_t* src, uint32_t count, uint8_t* dst);
+void SwapRedBluePlain(const uint8_t* src, uint32_t count, uint8_t* dst);
+
 // Applies `filter` to `row` into `out` (same length).
 void FilterRow(uint8_t filter, const uint8_t* row, const uint8_t* prev, uint32_t bytes, uint32_t bpp, uint8_t* out);
 

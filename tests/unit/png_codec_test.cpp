@@ -522,6 +522,19 @@ TEST(PngRowsTest, VectorUnfilterMatchesThePlainLoops) {
     }
 }
 
+TEST(PngRowsTest, VectorRedBlueSwapMatchesThePlainLoop) {
+    std::mt19937 rng(11);
+    for (uint32_t count = 0; count < 40; ++count) {
+        std::vector<uint8_t> src(3 * count);
+        for (auto& v : src)
+            v = static_cast<uint8_t>(rng());
+        std::vector<uint8_t> vector(3 * count + 1, 0xA5), plain(3 * count + 1, 0xA5); // a guard byte after
+        SwapRedBlue(src.data(), count, vector.data());
+        SwapRedBluePlain(src.data(), count, plain.data());
+        EXPECT_EQ(vector, plain) << count;
+    }
+}
+
 TEST(PngWriterTest, RgbRoundTripsWithEveryFilterAndInterlace) {
     TestImage t(37, 23, 24);
     FillPicture(&t);
