@@ -6,8 +6,9 @@
 // and settled working sets, against the image's pixel block.
 //
 // Run: QV_BIN_DIR=build/win64/bin cmake/wine-run build/win64/bench/first_paint_bench_win.exe [runs]
-#include <psapi.h>
 #include <windows.h>
+// after windows.h, which it builds on
+#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
