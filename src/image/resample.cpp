@@ -134,7 +134,11 @@ struct PassJob {
 
 // ---- vertical pass: rows of the output from runs of source rows, byte column by byte column ----
 
-template <typename Sum> void ReduceColumnsChunk(const PassJob& p, int32_t row, uint32_t x0, uint32_t len) {
+// `Full` chunks have the constant length kColumnChunk, which lets the compiler vectorise the sums
+// without a remainder loop; the row's last, shorter chunk takes `length`.
+template <typename Sum, bool Full>
+void ReduceColumnsChunk(const PassJob& p, int32_t row, uint32_t x0, uint32_t length) {
+    const uint32_t len = Full ? kColumnChunk : length;
     const AxisPlan& a = *p.plan;
     const int32_t n = a.to;
     const uint32_t shift = a.shift;
@@ -175,11 +179,13 @@ void ReduceColumnsBand(const void* params, int32_t rowBegin, int32_t rowEnd) {
     const bool narrow = p.plan->lastSum < 0xFFFF; // every reachable sum fits 16 bits
     for (int32_t row = rowBegin; row < rowEnd; ++row)
         for (uint32_t x0 = 0; x0 < rowBytes; x0 += kColumnChunk) {
-            uint32_t len = std::min(kColumnChunk, rowBytes - x0);
-            if (narrow)
-                ReduceColumnsChunk<uint16_t>(p, row, x0, len);
+            const uint32_t len = std::min(kColumnChunk, rowBytes - x0);
+            if (narrow && len == kColumnChunk)
+                ReduceColumnsChunk<uint16_t, true>(p, row, x0, len);
+            else if (narrow)
+                ReduceColumnsChunk<uint16_t, false>(p, row, x0, len);
             else
-                ReduceColumnsChunk<uint32_t>(p, row, x0, len);
+                ReduceColumnsChunk<uint32_t, false>(p, row, x0, len);
         }
 }
 
@@ -223,7 +229,8 @@ void ReduceRowsBand(const void* params, int32_t rowBegin, int32_t rowEnd) {
             const uint8_t* px = src + static_cast<size_t>(e) * kBytesPerPixel;
             const uint32_t v0 = px[0] << shift, v1 = px[1] << shift, v2 = px[2] << shift;
             const double c = a.cover[j];
-            const uint32_t k0 = CarriedPart(v0, c), k1 = CarriedPart(v1, c), k2 = CarriedPart(v2, c);
+            uint32_t k0 = 0, k1 = 0, k2 = 0; // nothing carries across a boundary between pixels
+            if (c != 0) k0 = CarriedPart(v0, c), k1 = CarriedPart(v1, c), k2 = CarriedPart(v2, c);
             out[0] = divide[s0 + v0 - k0];
             out[1] = divide[s1 + v1 - k1];
             out[2] = divide[s2 + v2 - k2];

@@ -98,7 +98,7 @@ uint32_t Expected(const ImageBuffer& src, int32_t command, uint32_t X, uint32_t 
 }
 
 TEST(ImmediateTurnTest, TiledTurnsFollowThePlainRuleAcrossTileEdges) {
-    const uint32_t sizes[][2] = {{75, 53}, {1, 1}, {65535, 1}, {1, 300}, {33, 32}};
+    const uint32_t sizes[][2] = {{75, 53}, {1, 1}, {65535, 1}, {1, 300}, {130, 70}};
     for (uint32_t bits : {8u, 24u})
         for (const auto& size : sizes) {
             Owned src;
