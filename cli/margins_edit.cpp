@@ -17,7 +17,7 @@ int Margins(qv::ImageBuffer* image, const std::wstring& value, const EditContext
         return kEditBadValue;
     }
     for (long n : v)
-        if (n < 0 || n > INT32_MAX) {
+        if (n < 0 || static_cast<int64_t>(n) > static_cast<int64_t>(INT32_MAX)) {
             *error = L"each margin takes 0 or more pixels, not " + value;
             return kEditBadValue;
         }

@@ -19,7 +19,7 @@ int Trim(qv::ImageBuffer* image, const std::wstring& value, const EditContext&, 
         return kEditBadValue;
     }
     for (long n : v)
-        if (n < 0 || n > INT32_MAX) {
+        if (n < 0 || static_cast<int64_t>(n) > static_cast<int64_t>(INT32_MAX)) {
             *error = L"the rectangle " + value + L" lies outside the image" + bounds;
             return kEditBadValue;
         }

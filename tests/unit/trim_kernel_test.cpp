@@ -114,6 +114,7 @@ TEST(TrimKernelTest, PreviewDarkensOutsideAndApplyCopiesAtTheImagesDepth) {
             for (uint32_t x = 0; x < 4; ++x)
                 std::memset(ImageRowFromTop(&image, y) + x * (bits / 8), static_cast<int>(10 * y + x), bits / 8);
         EXPECT_FALSE(TrimChangesImage(TrimRect{0, 0, 3, 2}, 4, 3));
+        EXPECT_FALSE(TrimChangesImage(TrimRect{0, 0, 0, 0}, 1, 1)); // a 1 x 1 image is always whole
         EXPECT_TRUE(TrimChangesImage(TrimRect{1, 0, 2, 1}, 4, 3));
         EXPECT_EQ(TrimPixels(image, TrimRect{1, 0, 4, 1}), nullptr);
         uint8_t* block = TrimPixels(image, TrimRect{1, 0, 2, 1});
