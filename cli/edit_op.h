@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cli_command.h"
+#include "cli_command.h" // QV_CLI_CONCAT
 
 namespace qv {
 struct ImageBuffer;
