@@ -36,9 +36,16 @@ std::wstring LowerExtension(const std::wstring& path) {
     return ext;
 }
 
+const CliEditOp* FindOpWithModifier(const std::wstring& modifier) {
+    for (const CliEditOp& op : EditOpTable())
+        if (op.modifier != nullptr && modifier == Widen(op.modifier)) return &op;
+    return nullptr;
+}
+
 struct PlannedOp {
     const CliEditOp* op;
     std::wstring value;
+    std::wstring modifier;
 };
 
 // Splits the arguments after IN OUT into the edit's own flags, the operations in order and the
@@ -64,16 +71,28 @@ bool PlanEdit(const Args& args, EditContext* context, std::vector<PlannedOp>* pl
         }
         const CliEditOp* op = FindOp(a);
         if (op == nullptr) {
-            PrintError(L"edit: unknown option " + a + L" (quorvel-cli edit --help lists them)\n");
+            if (const CliEditOp* owner = FindOpWithModifier(a))
+                PrintError(L"edit: " + a + L" goes right after the value of " + Widen(owner->option) + L": " +
+                           Widen(owner->usage) + L"\n");
+            else
+                PrintError(L"edit: unknown option " + a + L" (quorvel-cli edit --help lists them)\n");
             return false;
         }
-        PlannedOp step{op, L""};
+        PlannedOp step{op, L"", L""};
         if (op->takesValue) {
             if (i + 1 >= args.size()) {
                 PrintError(L"edit: " + a + L" needs a value: " + Widen(op->usage) + L"\n");
                 return false;
             }
             step.value = args[++i];
+        }
+        if (op->modifier != nullptr && i + 1 < args.size() && args[i + 1] == Widen(op->modifier)) {
+            if (i + 2 >= args.size()) {
+                PrintError(L"edit: " + args[i + 1] + L" needs a value: " + Widen(op->usage) + L"\n");
+                return false;
+            }
+            step.modifier = args[i + 2];
+            i += 2;
         }
         plan->push_back(step);
     }
@@ -124,7 +143,9 @@ int RunEdit(const Args& args) {
         if (qv::AutoRotate(*image, info.orientation, options.autoRotate, turned) != qv::kTurnNone) current = turned;
         for (const PlannedOp& step : plan) {
             std::wstring error;
-            code = step.op->apply(current, step.value, context, &error);
+            EditContext stepContext = context;
+            stepContext.modifier = step.modifier;
+            code = step.op->apply(current, step.value, stepContext, &error);
             if (code != kEditOk) {
                 PrintError(L"edit: " + Widen(step.op->option) + L": " + error + L"\n");
                 break;

@@ -17,6 +17,9 @@ namespace qvcli {
 struct EditContext {
     const uint8_t* mask = nullptr; // --mask: width x height bytes (255 protected, 0 editable), or null
     int threads = 1;               // --threads N (0 on the command line: every core)
+    // The value of the operation's modifier (`--background RRGGBB` right after `--turn DEG`), or
+    // empty when the modifier was not given. Set for each operation on its own.
+    std::wstring modifier;
 };
 
 // Exit codes an operation returns, as the whole command does.
@@ -30,6 +33,9 @@ struct CliEditOp {
     bool takesValue;    // false for switches such as --negative
     // Edits `image` in place; on failure leaves it unchanged and says why in `*error`.
     int (*apply)(qv::ImageBuffer* image, const std::wstring& value, const EditContext& context, std::wstring* error);
+    // An option that may follow this operation's value and belongs to it ("--background" after
+    // "--turn DEG"); null when there is none.
+    const char* modifier;
 };
 
 bool RegisterEditOp(const CliEditOp& op);
@@ -43,4 +49,8 @@ bool ParseColour(const std::wstring& text, uint32_t* colour);
 
 #define QV_CLI_EDIT_OP(option, usage, takesValue, fn)                                                                  \
     static const bool QV_CLI_CONCAT(qv_cli_edit_op_, __LINE__) =                                                       \
-        ::qvcli::RegisterEditOp({option, usage, takesValue, fn})
+        ::qvcli::RegisterEditOp({option, usage, takesValue, fn, nullptr})
+// An operation with a value and a modifier option of its own: `--turn DEG [--background RRGGBB]`.
+#define QV_CLI_EDIT_OP_WITH(option, modifier, usage, fn)                                                               \
+    static const bool QV_CLI_CONCAT(qv_cli_edit_op_, __LINE__) =                                                       \
+        ::qvcli::RegisterEditOp({option, usage, true, fn, modifier})

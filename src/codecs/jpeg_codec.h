@@ -80,10 +80,16 @@ bool WriteJpegMemoryLimited(const ImageBuffer& image, const JpegEncodeOptions& o
 bool WriteJpegFileLimited(const ImageBuffer& image, const wchar_t* path, const JpegEncodeOptions& options,
                           uint32_t limitKiB, JpegContext* ctx);
 
-// After a re-encoding save with the EXIF block copied: replaces the file's EXIF thumbnail by one
-// made from `image` (longer side 160, quality 80, searched down to fit the room in the segment).
-// False when the file has no thumbnail or the new one cannot be put in; the file then stays.
-bool RebuildExifThumbnail(const wchar_t* path, const ImageBuffer& image, bool grey);
+// The size of the EXIF thumbnail of a w x h picture: the longer side 160 and the shorter one
+// scaled to it (half up, at least 1). False when neither side exceeds 160: the picture itself is
+// the thumbnail.
+bool ExifThumbnailSize(uint32_t w, uint32_t h, uint32_t* thumbWidth, uint32_t* thumbHeight);
+
+// After a re-encoding save with the EXIF block copied: replaces the file's EXIF thumbnail by
+// `thumbnail`, already of ExifThumbnailSize (quality 80, searched down to fit the room in the
+// segment). The save pipeline scales the saved image for it. False when the file has no thumbnail
+// or the new one cannot be put in; the file then stays.
+bool ReplaceExifThumbnailPicture(const wchar_t* path, const ImageBuffer& thumbnail, bool grey);
 
 // ---- lossless transformation ---------------------------------------------------------------
 enum JpegTransform : int32_t {

@@ -6,12 +6,7 @@ namespace qv {
 
 int32_t ComposePendingTurn(int32_t pending, int32_t turn) {
     if (turn < kTurn90 || turn > kTurn270) return -1;
-    if (pending >= kTurnNone && pending <= kTurn270) return (pending + turn) % 4;
-    // A mirrored picture turned by a quarter is a transposition, which has no code.
-    if (turn != kTurn180) return -1;
-    if (pending == kTurnMirror) return kTurnFlip;
-    if (pending == kTurnFlip) return kTurnMirror;
-    return -1;
+    return ComposeRotation(pending, turn);
 }
 
 int32_t LosslessCommandCode(int32_t command, int32_t pending) {

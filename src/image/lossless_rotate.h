@@ -10,10 +10,6 @@
 
 namespace qv {
 
-// Pending rotation codes beyond the quarter turns (image_turn.h has 0-3).
-constexpr int32_t kTurnMirror = 4; // mirrored left-right
-constexpr int32_t kTurnFlip = 5;   // flipped top-bottom
-
 // The code after turning an image that already carries `pending` by the quarter turn `turn`
 // (kTurn90, kTurn180, kTurn270); -1 when the combination is no single code.
 int32_t ComposePendingTurn(int32_t pending, int32_t turn);

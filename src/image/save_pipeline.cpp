@@ -11,6 +11,8 @@
 #include "codecs/png_codec.h"
 #include "codecs/tiff_encoder.h"
 #include "image/format_detect.h"
+#include "model/image_colours.h"
+#include "image/resample.h"
 #include "model/ui_strings.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -83,6 +85,32 @@ bool EncodeLossless(const wchar_t* path, const SaveSource& source, const SaveOpt
 }
 
 } // namespace
+
+bool RebuildExifThumbnail(const wchar_t* path, const ImageBuffer& image, bool grey) {
+    if (image.pixels == nullptr) return false;
+    const uint32_t w = static_cast<uint32_t>(image.header.biWidth), h = static_cast<uint32_t>(image.header.biHeight);
+    uint32_t tw = 0, th = 0;
+    if (!ExifThumbnailSize(w, h, &tw, &th)) return ReplaceExifThumbnailPicture(path, image, grey);
+    // the resampling works on 24-bit rows, so an 8-bit image goes through its palette first
+    LargeBlock expanded;
+    const uint8_t* pixels = image.pixels;
+    if (image.header.biBitCount == 8) {
+        expanded.reset(ConvertTo24Bit(image.palette, image.pixels, w, h));
+        pixels = expanded.get();
+    }
+    ImageBuffer small{};
+    CodecStatus status = kCodecOk;
+    bool ok = pixels != nullptr && PrepareImage(&small, tw, th, 24, &status) &&
+              Resample(pixels, static_cast<int32_t>(w), static_cast<int32_t>(h), small.pixels, static_cast<int32_t>(tw),
+                       static_cast<int32_t>(th));
+    if (ok) {
+        small.header.biXPelsPerMeter = image.header.biXPelsPerMeter;
+        small.header.biYPelsPerMeter = image.header.biYPelsPerMeter;
+        ok = ReplaceExifThumbnailPicture(path, small, grey);
+    }
+    FreeImagePixels(&small);
+    return ok;
+}
 
 const wchar_t* SaveFormatExtension(int32_t format) {
     static const wchar_t* const kExtensions[] = {L"bmp", L"png", L"jpg", L"tif", L"gif", L"jpg"};

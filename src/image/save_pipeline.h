@@ -93,6 +93,11 @@ struct SaveFailure {
 // every marker kept, no trimming, baseline, colour kept; every other option as given.
 SaveOptions LosslessTurnOptions(SaveOptions options, int32_t code);
 
+// After a re-encoding JPEG save with the EXIF block copied: the file's EXIF thumbnail becomes the
+// saved image scaled down with the Resize tool's resampling (longer side 160). False when the file
+// has no thumbnail or the new one cannot be made or put in; the file then keeps the old one.
+bool RebuildExifThumbnail(const wchar_t* path, const ImageBuffer& image, bool grey);
+
 // Runs the encoder of options.format into `path`.
 bool EncodeImageFile(const wchar_t* path, const SaveSource& source, const SaveOptions& options, SaveFailure* failure);
 

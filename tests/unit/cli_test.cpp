@@ -1,5 +1,5 @@
-// quorvel-cli end to end: convert a PNG to JPEG and TIFF and back, `info` naming the format, and
-// `info` on an animated GIF listing its frames.
+// quorvel-cli end to end: convert a PNG to JPEG and TIFF and back, `info` naming the format,
+// `info` on an animated GIF listing its frames, and `edit` parsing its operations and values.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
@@ -138,6 +138,70 @@ TEST(Cli, InfoListsTheFramesOfAnAnimatedGif) {
     EXPECT_EQ(rc, 0);
     EXPECT_NE(info.find("format: GIF"), std::string::npos) << info;
     EXPECT_EQ(info.find("animation:"), std::string::npos) << info;
+#endif
+}
+
+TEST(Cli, EditRunsTheGeometryOperationsInOrderAndRefusesBadValues) {
+#ifdef _WIN32
+    GTEST_SKIP() << "runs the native binary";
+#else
+    std::string cli = WideToUtf8(qvtest::BinaryDir()) + "/quorvel-cli";
+    if (!PathExists(Utf8ToWide(cli).c_str())) GTEST_SKIP() << "quorvel-cli not built here";
+    qvtest::ScratchDir dir;
+    auto u = [](const std::wstring& w) { return "'" + WideToUtf8(w) + "'"; };
+    ImageBuffer* src = AllocImageRecord();
+    CodecStatus status = kCodecOk;
+    ASSERT_TRUE(PrepareImage(src, 20, 10, 24, &status));
+    ImageRowFromTop(src, 0)[2] = 255; // the top-left pixel is red, the rest black
+    std::wstring in = dir.File(L"in.png"), out = dir.File(L"out.bmp");
+    ASSERT_EQ(WritePngFile(in.c_str(), *src, PngWriteOptions{}), kCodecOk);
+    FreeImageRecord(src);
+
+    const struct {
+        const char* ops;
+        int rc;
+        int32_t width, height; // of the written file
+        uint32_t x, y, bgr;    // one pixel of it, counted from the top
+    } kCases[] = {
+        // clockwise, then mirrored: the red corner goes to the top right, then back to the top left
+        {"--rotate 90 --flip h", 0, 10, 20, 0, 0, 0xFF0000},
+        {"--flip v", 0, 20, 10, 0, 9, 0xFF0000},
+        // the background belongs to the turn it follows; the picture sits 2 and 3 pixels in
+        {"--turn 90.0 --background 00FF00", 0, 15, 25, 0, 0, 0x00FF00},
+        {"--turn 90 --rotate 180", 0, 15, 25, 14, 24, 0xFFFFFF},
+        {"--margins 1,2,3,4 --colour 0000FF", 0, 27, 13, 3, 1, 0xFF0000},
+        {"--resize 40x20", 0, 40, 20, 0, 0, 0xFF0000},
+        {"--trim 0,0,4,1", 0, 5, 2, 0, 0, 0xFF0000},
+        {"--resize 41x10", 2, 0, 0, 0, 0, 0},
+        {"--resize 0x5", 2, 0, 0, 0, 0, 0},
+        {"--trim 0,0,20,9", 2, 0, 0, 0, 0, 0},
+        {"--trim 5,2,3,7", 2, 0, 0, 0, 0, 0},
+        {"--turn 180.05", 2, 0, 0, 0, 0, 0},
+        {"--turn 12,5", 2, 0, 0, 0, 0, 0},
+        {"--turn 10 --background", 2, 0, 0, 0, 0, 0},
+        {"--background 00FF00", 2, 0, 0, 0, 0, 0},
+        {"--margins 1,1,-1,1", 2, 0, 0, 0, 0, 0},
+        {"--rotate 45", 2, 0, 0, 0, 0, 0},
+    };
+    for (const auto& c : kCases) {
+        std::remove(WideToUtf8(out).c_str());
+        int rc = -1;
+        std::string text = RunShell(cli + " edit " + u(in) + " " + u(out) + " " + c.ops, &rc);
+        ASSERT_EQ(rc, c.rc) << c.ops << ": " << text;
+        if (c.rc != 0) {
+            EXPECT_FALSE(PathExists(out.c_str())) << c.ops;
+            EXPECT_NE(text.find("edit: "), std::string::npos) << c.ops;
+            continue;
+        }
+        ImageBuffer* got = AllocImageRecord();
+        LoadInfo li;
+        ASSERT_TRUE(DecodeFile(out.c_str(), LoadOptions{}, false, got, &li, &status)) << c.ops;
+        EXPECT_EQ(got->header.biWidth, c.width) << c.ops;
+        EXPECT_EQ(got->header.biHeight, c.height) << c.ops;
+        const uint8_t* p = ImageRowFromTop(got, c.y) + c.x * 3;
+        EXPECT_EQ(static_cast<uint32_t>(p[2] << 16 | p[1] << 8 | p[0]), c.bgr) << c.ops;
+        FreeImageRecord(got);
+    }
 #endif
 }
 

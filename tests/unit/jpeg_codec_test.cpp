@@ -11,6 +11,7 @@
 #include "codecs/exif.h"
 #include "codecs/jpeg_codec.h"
 #include "image/image_turn.h"
+#include "image/save_pipeline.h"
 #include "platform/checked_math.h"
 #include "platform/platform.h"
 #include "test_support.h"
