@@ -70,6 +70,21 @@ bool CountLevelsHistogram(const ImageBuffer& image, const uint8_t* mask, LevelsH
     return true;
 }
 
+uint64_t TallestCount(const LevelsHistogram& histogram, int32_t channel) {
+    uint64_t tallest = 0;
+    for (uint64_t n : histogram.count[ClampInt(channel, kLevelsBlue, kLevelsCombined)])
+        tallest = n > tallest ? n : tallest;
+    return tallest;
+}
+
+int32_t HistogramBarHeight(uint64_t count, uint64_t tallest, int32_t height) {
+    if (count == 0 || tallest == 0 || height <= 0) return 0;
+    if (count >= tallest) return height;
+    // in floating point: count x height may pass 2^64 for a combined count of a huge picture
+    int32_t bar = static_cast<int32_t>(static_cast<double>(count) * height / static_cast<double>(tallest) + 0.5);
+    return bar < 1 ? 1 : bar;
+}
+
 int32_t LevelAtControlX(int32_t x) {
     return ClampInt(x, 0, 255);
 }

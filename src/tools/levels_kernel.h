@@ -20,7 +20,8 @@ enum LevelsChannel : int32_t {
     kLevelsCombined = 3, // its parameters map all three channels; the default
 };
 
-constexpr int32_t kLevelsGrabDistance = 4; // pixels (= levels) either side of a marker
+constexpr int32_t kLevelsGrabDistance = 4;   // pixels (= levels) either side of a marker
+constexpr int32_t kLevelsControlWidth = 256; // one pixel per level
 
 struct LevelsPoints {
     int32_t black = 0;   // 0 .. white - 1
@@ -49,6 +50,11 @@ struct LevelsHistogram {
     uint64_t count[4][256]; // indexed by LevelsChannel
 };
 bool CountLevelsHistogram(const ImageBuffer& image, const uint8_t* mask, LevelsHistogram* histogram);
+// The bars of one channel are scaled to its tallest count.
+uint64_t TallestCount(const LevelsHistogram& histogram, int32_t channel);
+// The height of the bar of `count` in a control `height` pixels tall: a level that any pixel has
+// shows at least one pixel, the tallest fills the height.
+int32_t HistogramBarHeight(uint64_t count, uint64_t tallest, int32_t height);
 
 enum class LevelsMarker { kNone, kBlack, kWhite };
 

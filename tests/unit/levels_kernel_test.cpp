@@ -83,6 +83,11 @@ TEST(Levels, HistogramSkipsProtectedPixelsAndCountsPalettesThroughTheirColours) 
     EXPECT_EQ(h.count[kLevelsGreen][0], 2u);
     EXPECT_EQ(h.count[kLevelsCombined][90], 4u);
     EXPECT_EQ(h.count[kLevelsCombined][0], 5u);
+    EXPECT_EQ(TallestCount(h, kLevelsCombined), 6u); // level 40: blue and green of three pixels
+    EXPECT_EQ(HistogramBarHeight(5, 5, 100), 100);
+    EXPECT_EQ(HistogramBarHeight(2, 5, 100), 40);
+    EXPECT_EQ(HistogramBarHeight(1, 1000000, 100), 1); // one pixel still shows
+    EXPECT_EQ(HistogramBarHeight(0, 5, 100), 0);
     FreeImageRecord(image);
 }
 
