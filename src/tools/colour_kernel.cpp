@@ -31,17 +31,26 @@ bool IsNeutralShadowHighlight(const ShadowHighlightParams& params) {
     return params.shadow == 0 && params.highlight == 0;
 }
 
+namespace {
+// T[w][curve[v]] + T[255 - w][v] for every weight and value; a strength of 0 keeps every value
+// exactly, where blending a value with itself would still move some by one through the rounding.
+void BuildCurveBlend(int32_t strength, const uint8_t* curve, uint8_t (*rows)[256]) {
+    const BlendTable& t = GetBlendTable();
+    for (int32_t w = 0; w < 256; ++w)
+        for (int32_t v = 0; v < 256; ++v)
+            rows[w][v] =
+                strength == 0 ? static_cast<uint8_t>(v) : static_cast<uint8_t>(t.t[w][curve[v]] + t.t[255 - w][v]);
+}
+} // namespace
+
 TonePass PrepareShadowHighlight(const ShadowHighlightParams& params, ShadowHighlightOp* op) {
     if (IsNeutralShadowHighlight(params)) return CopyPass();
     const ToneTables& t = GetToneTables();
     int32_t shadow = ClampInt(params.shadow, 0, kShadowHighlightMax);
     int32_t highlight = ClampInt(params.highlight, 0, kShadowHighlightMax);
-    // a side at 0 keeps its pixels exactly: blending a pixel with its own identity curve would
-    // still move some values by one through the blend's rounding
-    op->lift = shadow > 0 ? GammaCurve(t, shadow) : nullptr;
-    op->lower = highlight > 0 ? GammaCurve(t, -highlight) : nullptr;
+    BuildCurveBlend(shadow, GammaCurve(t, shadow), op->lift);
+    BuildCurveBlend(highlight, GammaCurve(t, -highlight), op->lower);
     op->square = &t.squares[255];
-    op->blend = &GetBlendTable();
     BuildDistanceWeights(kShadowHighlightRange, &op->weights);
     return ColourPass(op);
 }

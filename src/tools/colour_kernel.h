@@ -54,31 +54,28 @@ struct ShadowHighlightParams {
 bool IsNeutralShadowHighlight(const ShadowHighlightParams& params);
 
 struct ShadowHighlightOp {
-    const uint8_t* lift = nullptr;   // null: shadows stay as they are
-    const uint8_t* lower = nullptr;  // null: highlights stay as they are
     const int32_t* square = nullptr; // square[d] = d^2 for d = -255..255
-    const BlendTable* blend = nullptr;
-    DistanceWeights weights; // W_127
+    DistanceWeights weights;         // W_127
+    // lift[w][v] = T[w][G_shadow[v]] + T[255 - w][v], lower[w][v] likewise with G_-highlight: the
+    // curve and the blend in one look-up per channel. A side at strength 0 is the identity.
+    uint8_t lift[256][256];
+    uint8_t lower[256][256];
     void Map(const uint8_t* __restrict s, uint8_t* __restrict d) const {
-        const uint8_t* curve;
-        int32_t w;
+        const uint8_t* row;
         // the two ranges cannot overlap: 2 x 127 < 255
         int32_t toBlack = square[s[0]] + square[s[1]] + square[s[2]];
         if (toBlack <= weights.limit) {
-            curve = lift, w = weights.weight[toBlack];
+            row = lift[weights.weight[toBlack]];
         } else {
             int32_t toWhite = square[s[0] - 255] + square[s[1] - 255] + square[s[2] - 255];
-            curve = toWhite <= weights.limit ? lower : nullptr;
-            w = curve ? weights.weight[toWhite] : 0;
+            if (toWhite > weights.limit) {
+                d[0] = s[0], d[1] = s[1], d[2] = s[2];
+                return;
+            }
+            row = lower[weights.weight[toWhite]];
         }
-        if (curve == nullptr) {
-            d[0] = s[0], d[1] = s[1], d[2] = s[2];
-            return;
-        }
-        const uint8_t* toCurve = blend->t[w];
-        const uint8_t* toSource = blend->t[255 - w];
-        for (int c = 0; c < 3; ++c)
-            d[c] = static_cast<uint8_t>(toCurve[curve[s[c]]] + toSource[s[c]]);
+        uint8_t b = row[s[0]], g = row[s[1]], r = row[s[2]];
+        d[0] = b, d[1] = g, d[2] = r;
     }
 };
 TonePass PrepareShadowHighlight(const ShadowHighlightParams& params, ShadowHighlightOp* op);
