@@ -70,10 +70,12 @@ TEST(ToneTables, StretchSquaresDistanceWeightsAndLuminance) {
     EXPECT_EQ(t.correctGreen[1000 + kLuminanceDeltaMax], 587);
     EXPECT_EQ(t.correctRed[-7 + kLuminanceDeltaMax], -2);
 
-    // the HLS model's divisions by reciprocal, over every numerator and divisor it can meet
+    // the HLS model's divisions by reciprocal, over every numerator (60 d and 255 w) and divisor it meets
     for (uint32_t n = 1; n <= 510; ++n)
-        for (uint32_t x = 0; x <= 65535; ++x)
-            ASSERT_EQ(DivideSmall(t, x, n), x / n) << x << " / " << n;
+        for (uint32_t k = 0; k < 256; ++k) {
+            ASSERT_EQ(DivideSmall(t, 60 * k, n), 60 * k / n) << 60 * k << " / " << n;
+            ASSERT_EQ(DivideSmall(t, 255 * k, n), 255 * k / n) << 255 * k << " / " << n;
+        }
 }
 
 TEST(Posterize, BandTablesRoundEachEdgeHalfUp) {
