@@ -27,7 +27,7 @@ struct GreyscaleParams {
     int32_t red = kGreyWeightRedDefault;
 };
 
-// The tool's reset button.
+// The tool's reset button. Greyscale has no neutral setting: any weights change a colour picture.
 void ResetGreyscaleWeights(GreyscaleParams* params);
 
 struct GreyscaleOp {
