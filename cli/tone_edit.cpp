@@ -6,7 +6,6 @@
 #include <new>
 #include <vector>
 
-#include "cli_command.h"
 #include "edit_op.h"
 #include "image/image_buffer.h"
 #include "tools/colour_kernel.h"

@@ -27,8 +27,12 @@ struct GreyscaleParams {
     int32_t red = kGreyWeightRedDefault;
 };
 
-// The tool's reset button. Greyscale has no neutral setting: any weights change a colour picture.
+// The tool's reset button.
 void ResetGreyscaleWeights(GreyscaleParams* params);
+// Greyscale has no neutral setting: any weights change a colour picture.
+inline bool IsNeutralGreyscale(const GreyscaleParams&) {
+    return false;
+}
 
 struct GreyscaleOp {
     uint16_t blue[256]; // round(weight / 1000 x v), half up

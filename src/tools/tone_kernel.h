@@ -86,8 +86,11 @@ struct PosterizeParams {
     bool sync = true;
 };
 
-// The band table of `levels` (clamped to at least 2) levels. Posterize, like the negative, has no
-// neutral setting.
+// Posterize has no neutral setting: even 32 levels move most values.
+inline bool IsNeutralPosterize(const PosterizeParams&) {
+    return false;
+}
+// The band table of `levels` (clamped to at least 2) levels.
 void BuildPosterizeTable(int32_t levels, uint8_t* table);
 void BuildPosterizeLookup(const PosterizeParams& params, ChannelLookup* lookup);
 // A level count dragged `dx` pixels from `atPress` on its label: one level per eight pixels.
