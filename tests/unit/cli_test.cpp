@@ -1,11 +1,12 @@
 // quorvel-cli end to end: convert a PNG to JPEG and TIFF and back, `info` naming the format,
-// `info` on an animated GIF listing its frames, and `edit` parsing its operations and values.
+// `info` on an animated GIF listing its frames, and `edit` parsing and running its operations.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -205,6 +206,65 @@ TEST(Cli, EditRunsTheGeometryOperationsInOrderAndRefusesBadValues) {
 #endif
 }
 
+TEST(Cli, EditRunsToneOperationsInOrderAndRefusesBadValues) {
+#ifdef _WIN32
+    GTEST_SKIP() << "runs the native binary";
+#else
+    std::string cli = WideToUtf8(qvtest::BinaryDir()) + "/quorvel-cli";
+    if (!PathExists(Utf8ToWide(cli).c_str())) GTEST_SKIP() << "quorvel-cli not built here";
+    qvtest::ScratchDir dir;
+    auto u = [](const std::wstring& w) { return "'" + WideToUtf8(w) + "'"; };
+    int rc = -1;
+    CodecStatus status = kCodecOk;
+    ImageBuffer* image = AllocImageRecord();
+    ASSERT_TRUE(PrepareImage(image, 3, 1, 24, &status));
+    const uint8_t row[9] = {100, 0, 250, 100, 0, 250, 100, 0, 250};
+    std::copy(row, row + 9, image->pixels);
+    std::wstring in = dir.File(L"in.bmp"), out = dir.File(L"out.bmp");
+    ASSERT_TRUE(WriteBmpFile(in.c_str(), *image, 24, false, &status));
+
+    // levels black 10, white 240, gamma 0 map 100 to 99; then the negative: 156. The other way
+    // round: 155, then 160.
+    LoadInfo info;
+    RunShell(cli + " edit " + u(in) + " " + u(out) + " --levels 10,240,0 --negative", &rc);
+    ASSERT_EQ(rc, 0);
+    ASSERT_TRUE(DecodeFile(out.c_str(), LoadOptions{}, false, image, &info, &status));
+    EXPECT_EQ(image->pixels[0], 156);
+    EXPECT_EQ(image->pixels[1], 255);
+    EXPECT_EQ(image->pixels[2], 0);
+    RunShell(cli + " edit " + u(in) + " " + u(out) + " --negative --levels 10,240,0", &rc);
+    ASSERT_EQ(rc, 0);
+    ASSERT_TRUE(DecodeFile(out.c_str(), LoadOptions{}, false, image, &info, &status));
+    EXPECT_EQ(image->pixels[0], 160);
+
+    // an 8-bit picture stays 8-bit: its palette is posterized
+    ASSERT_TRUE(PrepareImage(image, 2, 1, 8, &status));
+    image->palette[1] = {100, 200, 30, 0};
+    image->pixels[1] = 1;
+    ASSERT_TRUE(WriteBmpFile(in.c_str(), *image, 8, false, &status));
+    RunShell(cli + " edit " + u(in) + " " + u(out) + " --posterize 2", &rc);
+    ASSERT_EQ(rc, 0);
+    ASSERT_TRUE(DecodeFile(out.c_str(), LoadOptions{}, false, image, &info, &status));
+    EXPECT_EQ(image->header.biBitCount, 8);
+    const RGBQUAD& c = image->palette[image->pixels[1]];
+    EXPECT_EQ(c.rgbBlue, 0);
+    EXPECT_EQ(c.rgbGreen, 255);
+    EXPECT_EQ(c.rgbRed, 0);
+
+    for (const char* bad :
+         {"--levels 240,10,0", "--levels 0,255", "--posterize 33", "--hls 1,2", "--hls 0,0,0,FFFFFF",
+          "--colour-filter 5,100", "--replace-colour 5FA0FF,FF0080,75", "--brightness 256", "--greyscale 1001,0,0"}) {
+        std::string err = RunShell(cli + " edit " + u(in) + " " + u(out) + " " + bad, &rc);
+        EXPECT_EQ(rc, 2) << bad;
+        std::string option(bad, std::strchr(bad, ' '));
+        EXPECT_NE(err.find(option + ": "), std::string::npos) << bad << ": " << err;
+    }
+    std::string help = RunShell(cli + " edit --help", &rc);
+    EXPECT_NE(help.find("--levels BLACK,WHITE,GAMMA"), std::string::npos) << help;
+    FreeImageRecord(image);
+#endif
+}
+
 TEST(Cli, FilterOperationsExpandPalettesAndRefuseBadValues) {
 #ifdef _WIN32
     GTEST_SKIP() << "runs the native binary";
@@ -261,5 +321,6 @@ TEST(Cli, FilterOperationsExpandPalettesAndRefuseBadValues) {
     }
 #endif
 }
+
 } // namespace
 } // namespace qv
