@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qv {
 struct ImageBuffer;
@@ -11,10 +12,17 @@ struct ImageBuffer;
 
 namespace qvcli {
 
+// The selection mask of one `edit` run, built by --mask and the --select-... operations.
+struct EditMask {
+    std::vector<uint8_t> bytes; // width x height in the image's row order; empty: no mask
+    int32_t mode = 0;           // --select-mode for the shapes that follow: 0 new, 1 add, 2 remove
+};
+
 // What every operation of one `edit` run shares.
 struct EditContext {
-    const uint8_t* mask = nullptr; // --mask: width x height bytes (255 protected, 0 editable), or null
+    const uint8_t* mask = nullptr; // the mask for the operations that honour one, or null
     int threads = 1;               // --threads N (0 on the command line: every core)
+    EditMask* selection = nullptr; // the run's mask; only the selection operations change it
 };
 
 // Exit codes an operation returns, as the whole command does.
@@ -28,6 +36,9 @@ struct CliEditOp {
     bool takesValue;    // false for switches such as --negative
     // Edits `image` in place; on failure leaves it unchanged and says why in `*error`.
     int (*apply)(qv::ImageBuffer* image, const std::wstring& value, const EditContext& context, std::wstring* error);
+    // Geometry: pixels move to other places (turns, flips, trims, resizes), so the mask no longer
+    // fits them and is dropped afterwards, as the program drops it. A change of size always drops it.
+    bool movesPixels = false;
 };
 
 bool RegisterEditOp(const CliEditOp& op);
@@ -42,3 +53,6 @@ bool ParseColour(const std::wstring& text, uint32_t* colour);
 #define QV_CLI_EDIT_OP(option, usage, takesValue, fn)                                                                  \
     static const bool QV_CLI_CONCAT(qv_cli_edit_op_, __LINE__) =                                                       \
         ::qvcli::RegisterEditOp({option, usage, takesValue, fn})
+#define QV_CLI_GEOMETRY_EDIT_OP(option, usage, takesValue, fn)                                                         \
+    static const bool QV_CLI_CONCAT(qv_cli_edit_op_, __LINE__) =                                                       \
+        ::qvcli::RegisterEditOp({option, usage, takesValue, fn, true})
