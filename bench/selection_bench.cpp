@@ -1,6 +1,7 @@
 // The two heavy selection operations on a 6000 x 4000 picture against a memcpy of its mask (24 MB,
 // the least any whole-mask operation costs): feathering at radius 50 and a global similar-colour
-// pick, each on one core and on every core. The runs are interleaved (reference, then each
+// pick, each on one core and on every core, and feathering a mask of noise, where no position can
+// skip the weighted sum (the worst case). The runs are interleaved (reference, then each
 // operation, round after round) so that other work on the machine touches all of them alike;
 // each figure is the median with the minimum and maximum of the rounds.
 // usage: selection_bench [WIDTH HEIGHT [ROUNDS]]
@@ -40,7 +41,8 @@ int main(int argc, char** argv) {
 
     // A picture of smooth colour fields with noise, and a mask of hard-edged blocks: both passes of
     // the feathering and every branch of the pick see realistic data.
-    std::vector<uint8_t> pixels(static_cast<size_t>(stride) * height + 4), mask(count), work(count), inside(count);
+    std::vector<uint8_t> pixels(static_cast<size_t>(stride) * height + 4), mask(count), noise(count), work(count),
+        inside(count);
     uint32_t seed = 7;
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x) {
@@ -49,8 +51,9 @@ int main(int argc, char** argv) {
             p[0] = static_cast<uint8_t>(x * 255 / width + (seed >> 29));
             p[1] = static_cast<uint8_t>(y * 255 / height + (seed >> 28 & 7));
             p[2] = static_cast<uint8_t>(((x / 300 + y / 200) & 1) * 120 + (seed >> 26 & 15));
-            mask[static_cast<size_t>(y) * static_cast<uint32_t>(width) + static_cast<uint32_t>(x)] =
-                ((x / 500 + y / 333) & 1) ? 255 : 0;
+            size_t i = static_cast<size_t>(y) * static_cast<uint32_t>(width) + static_cast<uint32_t>(x);
+            mask[i] = ((x / 500 + y / 333) & 1) ? 255 : 0;
+            noise[i] = static_cast<uint8_t>(seed >> 24);
         }
     qv::PixelPlane plane = qv::PlaneOf24Bit(pixels.data(), width, height);
 
@@ -58,10 +61,12 @@ int main(int argc, char** argv) {
     Series series[] = {{"feather r=50, 1 core", {}},
                        {"feather r=50, all cores", {}},
                        {"similar colour, global, 1 core", {}},
-                       {"similar colour, global, all cores", {}}};
-    auto feather = [&](int threads) {
-        return [&, threads] {
-            std::memcpy(work.data(), mask.data(), count);
+                       {"similar colour, global, all cores", {}},
+                       {"feather r=50, noise mask, 1 core", {}}};
+    auto feather = [&](int threads, const std::vector<uint8_t>& from = {}) {
+        const uint8_t* source = from.empty() ? mask.data() : from.data();
+        return [&, threads, source] {
+            std::memcpy(work.data(), source, count);
             return qv::FeatherMask(work.data(), width, height, 50, threads);
         };
     };
@@ -80,6 +85,7 @@ int main(int argc, char** argv) {
         series[1].seconds.push_back(qvbench::BestSeconds(1, feather(cores)));
         series[2].seconds.push_back(qvbench::BestSeconds(1, pick(1)));
         series[3].seconds.push_back(qvbench::BestSeconds(1, pick(cores)));
+        series[4].seconds.push_back(qvbench::BestSeconds(1, feather(1, noise)));
     }
 
     double ref = Median(reference.seconds);
