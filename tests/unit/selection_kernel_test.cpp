@@ -7,22 +7,12 @@
 #include <vector>
 
 #include "image/image_buffer.h"
+#include "mask_picture.h"
 #include "tools/selection_kernel.h"
 #include "tools/tool_result.h"
 
 namespace qv {
 namespace {
-
-// Rows of a bottom-up plane, top row first, as '#' (non-zero) and '.', for readable expectations.
-std::string Picture(const std::vector<uint8_t>& plane, int32_t w, int32_t h) {
-    std::string out;
-    for (int32_t y = 0; y < h; ++y) {
-        for (int32_t x = 0; x < w; ++x)
-            out += plane[static_cast<size_t>(h - 1 - y) * w + x] ? '#' : '.';
-        out += '\n';
-    }
-    return out;
-}
 
 TEST(SelectionKernelTest, CombineTableIncludingTheNoMaskRows) {
     // Three pixels inside (mask 0, 128, 255), three outside (the same values).
@@ -50,10 +40,10 @@ TEST(SelectionKernelTest, RectangleTakesBothCornersInAnyOrderAndClips) {
     const int32_t w = 6, h = 4;
     std::vector<uint8_t> inside(w * h, 7);
     FillRectangleShape(inside.data(), w, h, {4, 2}, {1, 1});
-    EXPECT_EQ(Picture(inside, w, h), "......\n.####.\n.####.\n......\n");
+    EXPECT_EQ(qvtest::MaskPicture(inside, w, h), "......\n.####.\n.####.\n......\n");
     EXPECT_EQ(inside[static_cast<size_t>(h - 1 - 1) * w + 1], 1); // top row 1 lives at memory row 2
     FillRectangleShape(inside.data(), w, h, {-5, 3}, {2, 99});
-    EXPECT_EQ(Picture(inside, w, h), "......\n......\n......\n###...\n");
+    EXPECT_EQ(qvtest::MaskPicture(inside, w, h), "......\n......\n......\n###...\n");
     EXPECT_FALSE(DragMakesShape(10, 10, 10, 10));
     EXPECT_TRUE(DragMakesShape(10, 10, 10, 11));
 }
@@ -64,12 +54,12 @@ TEST(SelectionKernelTest, EllipseTakesThePixelCentresInsideItsBox) {
     const int32_t w = 7, h = 5;
     std::vector<uint8_t> inside(w * h);
     FillEllipseShape(inside.data(), w, h, {5, 3}, {1, 1});
-    EXPECT_EQ(Picture(inside, w, h), ".......\n..###..\n.#####.\n..###..\n.......\n");
+    EXPECT_EQ(qvtest::MaskPicture(inside, w, h), ".......\n..###..\n.#####.\n..###..\n.......\n");
     // A box reaching past the image is clipped with its shape kept: a circle of radius 3 around the
     // image's top-left corner misses only the far pixel, whose centre is 3.54 away.
     std::vector<uint8_t> corner(9);
     FillEllipseShape(corner.data(), 3, 3, {-3, -3}, {2, 2});
-    EXPECT_EQ(Picture(corner, 3, 3), "###\n###\n##.\n");
+    EXPECT_EQ(qvtest::MaskPicture(corner, 3, 3), "###\n###\n##.\n");
 }
 
 // A 24-bit working copy from rows of colour letters, top row first.
@@ -95,12 +85,12 @@ TEST(SelectionKernelTest, SimilarColourRangeZeroTakesTheExactColourConnectedOnly
     TestImage im = MakeImage({"aabc", "aabc", "ccca", "ccaa"}, colours);
     std::vector<uint8_t> inside(16, 9);
     ASSERT_TRUE(FillSimilarColour(inside.data(), im.Plane(), {0, 0}, 0, true));
-    EXPECT_EQ(Picture(inside, 4, 4), "##..\n##..\n....\n....\n");
+    EXPECT_EQ(qvtest::MaskPicture(inside, 4, 4), "##..\n##..\n....\n....\n");
     ASSERT_TRUE(FillSimilarColour(inside.data(), im.Plane(), {0, 0}, 0, false));
-    EXPECT_EQ(Picture(inside, 4, 4), "##..\n##..\n...#\n..##\n");
+    EXPECT_EQ(qvtest::MaskPicture(inside, 4, 4), "##..\n##..\n...#\n..##\n");
     // range 1: 3 x 1^2 takes the colour one step off in blue
     ASSERT_TRUE(FillSimilarColour(inside.data(), im.Plane(), {0, 0}, 1, true));
-    EXPECT_EQ(Picture(inside, 4, 4), "###.\n###.\n....\n....\n");
+    EXPECT_EQ(qvtest::MaskPicture(inside, 4, 4), "###.\n###.\n....\n....\n");
     EXPECT_FALSE(FillSimilarColour(inside.data(), im.Plane(), {4, 0}, 0, true));
     EXPECT_FALSE(FillSimilarColour(inside.data(), im.Plane(), {0, -1}, 0, false));
 }
@@ -111,9 +101,9 @@ TEST(SelectionKernelTest, SimilarColourDistanceLimitIsInclusive) {
     TestImage im = MakeImage({"abcd"}, colours);
     std::vector<uint8_t> inside(4);
     ASSERT_TRUE(FillSimilarColour(inside.data(), im.Plane(), {0, 0}, 1, false));
-    EXPECT_EQ(Picture(inside, 4, 1), "##..\n");
+    EXPECT_EQ(qvtest::MaskPicture(inside, 4, 1), "##..\n");
     ASSERT_TRUE(FillSimilarColour(inside.data(), im.Plane(), {0, 0}, 255, false)); // the widest range takes all
-    EXPECT_EQ(Picture(inside, 4, 1), "####\n");
+    EXPECT_EQ(qvtest::MaskPicture(inside, 4, 1), "####\n");
 }
 
 TEST(SelectionKernelTest, SimilarColourOnAPaletteImageComparesColoursAndIsThreadIndependent) {

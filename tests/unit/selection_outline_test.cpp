@@ -9,24 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "mask_picture.h"
 #include "tools/selection_outline.h"
 
 namespace qv {
 namespace {
-
-std::string Picture(const std::vector<uint8_t>& plane, int32_t w, int32_t h) {
-    std::string out;
-    for (int32_t y = 0; y < h; ++y) {
-        for (int32_t x = 0; x < w; ++x)
-            out += plane[static_cast<size_t>(h - 1 - y) * w + x] ? '#' : '.';
-        out += '\n';
-    }
-    return out;
-}
-
-bool At(const std::vector<uint8_t>& plane, int32_t w, int32_t h, int32_t x, int32_t y) {
-    return plane[static_cast<size_t>(h - 1 - y) * w + x] != 0;
-}
 
 // Even-odd by a ray to the right from the pixel centre, counted the textbook way.
 bool SeedInPolygon(const std::vector<ImagePoint>& p, int32_t sx, int32_t sy) {
@@ -105,26 +92,26 @@ TEST(SelectionOutlineTest, HolesSelfCrossingsAndEdgeCornersMatchTheFloodFillProc
                                     {10, 20}, {20, 20}, {20, 8},  {10, 8}, {10, 14}, {2, 14}};
     std::vector<uint8_t> got = Outline(w, h, ring);
     EXPECT_EQ(got, ReferenceOutline(w, h, ring));
-    EXPECT_TRUE(At(got, w, h, 5, 5));
-    EXPECT_TRUE(At(got, w, h, 24, 24));
-    EXPECT_TRUE(At(got, w, h, 10, 14));  // on the outline
-    EXPECT_FALSE(At(got, w, h, 15, 15)); // the hole
-    EXPECT_FALSE(At(got, w, h, 0, 0));
+    EXPECT_TRUE(qvtest::MaskAt(got, w, h, 5, 5));
+    EXPECT_TRUE(qvtest::MaskAt(got, w, h, 24, 24));
+    EXPECT_TRUE(qvtest::MaskAt(got, w, h, 10, 14));  // on the outline
+    EXPECT_FALSE(qvtest::MaskAt(got, w, h, 15, 15)); // the hole
+    EXPECT_FALSE(qvtest::MaskAt(got, w, h, 0, 0));
 
     // A star drawn in one stroke: its middle is enclosed twice and stays out.
     std::vector<ImagePoint> star = {{15, 2}, {23, 27}, {2, 11}, {28, 11}, {7, 27}};
     got = Outline(w, h, star);
     EXPECT_EQ(got, ReferenceOutline(w, h, star));
-    EXPECT_FALSE(At(got, w, h, 15, 16));
-    EXPECT_TRUE(At(got, w, h, 15, 6)); // the top point
+    EXPECT_FALSE(qvtest::MaskAt(got, w, h, 15, 16));
+    EXPECT_TRUE(qvtest::MaskAt(got, w, h, 15, 6)); // the top point
 
     // A bow tie: two triangles meeting where the outline crosses itself.
     std::vector<ImagePoint> bow = {{2, 2}, {20, 20}, {20, 2}, {2, 20}};
     got = Outline(w, h, bow);
     EXPECT_EQ(got, ReferenceOutline(w, h, bow));
-    EXPECT_TRUE(At(got, w, h, 4, 11));
-    EXPECT_TRUE(At(got, w, h, 18, 11));
-    EXPECT_FALSE(At(got, w, h, 11, 4));
+    EXPECT_TRUE(qvtest::MaskAt(got, w, h, 4, 11));
+    EXPECT_TRUE(qvtest::MaskAt(got, w, h, 18, 11));
+    EXPECT_FALSE(qvtest::MaskAt(got, w, h, 11, 4));
 
     // Corners on the image's edge, and beyond it (the mouse left the view while drawing).
     std::vector<ImagePoint> border = {{0, 0}, {29, 0}, {29, 29}, {0, 29}};
@@ -146,8 +133,8 @@ TEST(SelectionOutlineTest, HolesSelfCrossingsAndEdgeCornersMatchTheFloodFillProc
     StampBrushLine(plane.data(), w, h, MakeBrushDisc(128), {INT32_MIN, 0}, {INT32_MAX, INT32_MAX}, 0);
 
     // One point, and a there-and-back line: just the outline's pixels.
-    EXPECT_EQ(Picture(Outline(4, 2, {{1, 1}}), 4, 2), "....\n.#..\n");
-    EXPECT_EQ(Picture(Outline(4, 2, {{0, 0}, {3, 0}}), 4, 2), "####\n....\n");
+    EXPECT_EQ(qvtest::MaskPicture(Outline(4, 2, {{1, 1}}), 4, 2), "....\n.#..\n");
+    EXPECT_EQ(qvtest::MaskPicture(Outline(4, 2, {{0, 0}, {3, 0}}), 4, 2), "####\n....\n");
 }
 
 TEST(SelectionOutlineTest, RandomOutlinesMatchTheFloodFillProcedure) {
@@ -186,7 +173,7 @@ TEST(SelectionOutlineTest, BrushDiscsAndStrokes) {
     auto stampOnce = [&](int32_t diameter) {
         std::fill(mask.begin(), mask.end(), 0);
         StampBrushLine(mask.data(), w, h, MakeBrushDisc(diameter), {2, 2}, {2, 2}, 255);
-        return Picture(mask, w, h);
+        return qvtest::MaskPicture(mask, w, h);
     };
     EXPECT_EQ(stampOnce(3), ".....\n.###.\n.###.\n.###.\n.....\n");
     EXPECT_EQ(stampOnce(1), stampOnce(3));                          // the smallest brush is 3
