@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cli_command.h" // QV_CLI_CONCAT
+
 namespace qv {
 struct ImageBuffer;
 }

@@ -18,6 +18,7 @@ int32_t FeatherRadius(int32_t smooth, int32_t width, int32_t height) {
 namespace {
 // floor(n / d) as (n x multiplier) >> shift for every n <= 255 d: with 2^shift > 255 d^2 and
 // multiplier = floor(2^shift / d) + 1 the error stays below 1 / d, and both factors fit 32 bits.
+// A multiplier of 1 is a plain shift.
 struct Reciprocal {
     uint32_t multiplier = 1;
     uint32_t shift = 0;
@@ -160,7 +161,9 @@ bool FeatherMask(uint8_t* mask, int32_t width, int32_t height, int32_t smooth, i
         if (e > 0) used += g.At(-e);
         pass.nearEdge[e] = ReciprocalOf(used);
     }
-    pass.interior = ReciprocalOf(static_cast<uint32_t>(g.weightSum));
+    // inside, every weight is used and the sum shifts down by s; the weights never sum below 2^s,
+    // and never so far above it that 255 x their sum shifts past 255, so flat areas stay exact
+    pass.interior = Reciprocal{1, static_cast<uint32_t>(g.shift)};
 
     KernelJob rows;
     rows.width = width;

@@ -2,11 +2,10 @@
 // then vertically, with the weights of gaussian_weights.h. The tool window calls FeatherMask when
 // the smooth-edges dialog closes with OK.
 //
-// Every output value is the weighted sum of the values the kernel covers divided by the sum of the
-// weights used, rounded down. Near an edge the weights that fall outside the image are left out;
-// inside, all of them are used, and dividing by their actual sum rather than shifting by the power
-// of two they approximate keeps a uniform area exactly as it was: with the shift, about half of the
-// radii would turn a fully protected area into 254, which later tools no longer leave untouched.
+// Near an edge the weights that fall outside the image are left out and the weighted sum is divided
+// by the sum of the weights used; inside, the weighted sum is shifted right by the weights' shift.
+// Either way a uniform area keeps its value exactly (the shared weights sum to at least 2^shift),
+// which also lets a position whose kernel covers one value take it without computing the sum.
 #pragma once
 
 #include <cstdint>

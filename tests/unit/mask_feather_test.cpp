@@ -10,8 +10,8 @@
 namespace qv {
 namespace {
 
-// The blur as written: every output the weighted sum of what the kernel covers over the weights
-// used, rows then columns, with no shortcut for uniform areas.
+// The blur as written, rows then columns, with no shortcut for uniform areas: near an edge the
+// weighted sum over the weights used, inside the weighted sum shifted by s.
 std::vector<uint8_t> ReferenceFeather(const std::vector<uint8_t>& mask, int32_t w, int32_t h, int32_t r) {
     GaussianWeights g;
     BuildGaussianWeights(r, &g);
@@ -26,7 +26,8 @@ std::vector<uint8_t> ReferenceFeather(const std::vector<uint8_t>& mask, int32_t 
                         sum += static_cast<uint64_t>(g.At(k)) * in[l * lineStep + (i + k) * step];
                         used += g.At(k);
                     }
-                to[l * lineStep + i * step] = static_cast<uint8_t>(sum / used);
+                bool inside = i >= r && i < n - r;
+                to[l * lineStep + i * step] = static_cast<uint8_t>(inside ? sum >> g.shift : sum / used);
             }
     };
     blur(mask, across, 1, w, h, w);
@@ -36,12 +37,12 @@ std::vector<uint8_t> ReferenceFeather(const std::vector<uint8_t>& mask, int32_t 
 
 TEST(MaskFeatherTest, HandComputedRadiusOne) {
     // r = 1: raw weights 35, 255, 35 (sum 325, s = 8) scale to round(35 x 256 / 325) = 28 and
-    // round(255 x 256 / 325) = 201. Rows: the middle 255 gives 201 x 255 / 257 = 199 and beside it,
+    // round(255 x 256 / 325) = 201. Rows: the middle 255 gives 201 x 255 >> 8 = 200 and beside it,
     // at the edge where only 201 + 28 are used, 28 x 255 / 229 = 31. Columns then: 28 x 31 / 229 = 3,
-    // 201 x 31 / 257 = 24, 28 x 199 / 229 = 24, 201 x 199 / 257 = 155.
+    // 201 x 31 >> 8 = 24, 28 x 200 / 229 = 24, 201 x 200 >> 8 = 157.
     std::vector<uint8_t> mask = {0, 0, 0, 0, 255, 0, 0, 0, 0};
     ASSERT_TRUE(FeatherMask(mask.data(), 3, 3, 1));
-    EXPECT_EQ(mask, (std::vector<uint8_t>{3, 24, 3, 24, 155, 24, 3, 24, 3}));
+    EXPECT_EQ(mask, (std::vector<uint8_t>{3, 24, 3, 24, 157, 24, 3, 24, 3}));
 }
 
 TEST(MaskFeatherTest, RadiusIsLimitedByTheImage) {
@@ -68,7 +69,8 @@ TEST(MaskFeatherTest, RadiusIsLimitedByTheImage) {
 }
 
 TEST(MaskFeatherTest, UniformAreasKeepTheirValueAndThreadsChangeNothing) {
-    // With the power-of-two shift radius 6 (weights summing to 1022 of 1024) made 255 into 254.
+    // Radius 6 rounds its weights to 1022 of 1024: without the centre taking up the shortfall the
+    // shift would make 255 into 254.
     for (int32_t r : {1, 6, 14, 50}) {
         std::vector<uint8_t> all(120 * 110, 255);
         ASSERT_TRUE(FeatherMask(all.data(), 120, 110, r));
