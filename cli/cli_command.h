@@ -35,6 +35,8 @@ struct CliEncoder {
 bool RegisterCommand(const CliCommand& command);
 bool RegisterEncoder(const CliEncoder& encoder);
 const std::vector<CliEncoder>& Encoders();
+// The encoder for the extension of `path` (ASCII letters in any case); null when none.
+const CliEncoder* EncoderForPath(const std::wstring& path);
 
 // Flag helpers: `--name value` pairs and bare `--name` switches.
 bool FlagValue(const Args& args, const wchar_t* name, std::wstring* value);

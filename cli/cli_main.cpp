@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "cli_command.h"
+#include "platform/paths.h"
 #include "platform/platform.h"
 
 #ifdef _WIN32
@@ -66,6 +67,14 @@ bool RegisterEncoder(const CliEncoder& encoder) {
 }
 const std::vector<CliEncoder>& Encoders() {
     return EncoderTable();
+}
+const CliEncoder* EncoderForPath(const std::wstring& path) {
+    std::wstring ext = qv::ExtensionOf(path);
+    for (wchar_t& c : ext)
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    for (const CliEncoder& e : EncoderTable())
+        if (ext == e.extension) return &e;
+    return nullptr;
 }
 
 bool FlagValue(const Args& args, const wchar_t* name, std::wstring* value) {

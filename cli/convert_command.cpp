@@ -67,15 +67,6 @@ bool ReadLoadOptions(const Args& args, qv::LoadOptions* options, Args* rest) {
     return true;
 }
 
-std::wstring LowerExtension(const std::wstring& path) {
-    size_t dot = path.rfind(L'.');
-    if (dot == std::wstring::npos) return L"";
-    std::wstring ext = path.substr(dot);
-    for (wchar_t& c : ext)
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    return ext;
-}
-
 int Fail(uint32_t status) {
     PrintError(Widen(qv::CodecStatusText(status)) + L"\n");
     return 1;
@@ -89,10 +80,7 @@ int RunConvert(const Args& args) {
         PrintError(L"convert: --display-gamma takes a number, --background RRGGBB\n");
         return 2;
     }
-    const CliEncoder* encoder = nullptr;
-    std::wstring ext = LowerExtension(args[1]);
-    for (const CliEncoder& e : Encoders())
-        if (ext == e.extension) encoder = &e;
+    const CliEncoder* encoder = EncoderForPath(args[1]);
     if (encoder == nullptr) {
         PrintError(L"convert: no encoder for the extension of " + args[1] + L"\n");
         return 2;

@@ -1,7 +1,8 @@
 // quorvel-cli `edit IN OUT [--threads N] OPERATIONS... [-- ENCODER FLAGS]`: decodes IN as the
 // viewer would show it (upright), applies the operations in the order given, and writes OUT with
 // the encoder registered for its extension. The operations are the tools' own kernels, so a
-// script gets the same pixels as the program's Apply.
+// script gets the same pixels as the program's Apply. A selection mask (--mask, --select-...)
+// holds for the operations after it until a geometry operation drops it, as in the program.
 #include <cwchar>
 #include <vector>
 
@@ -25,15 +26,6 @@ const CliEditOp* FindOp(const std::wstring& option) {
     for (const CliEditOp& op : EditOpTable())
         if (option == Widen(op.option)) return &op;
     return nullptr;
-}
-
-std::wstring LowerExtension(const std::wstring& path) {
-    size_t dot = path.rfind(L'.');
-    if (dot == std::wstring::npos) return L"";
-    std::wstring ext = path.substr(dot);
-    for (wchar_t& c : ext)
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    return ext;
 }
 
 const CliEditOp* FindOpWithModifier(const std::wstring& modifier) {
@@ -117,10 +109,7 @@ int RunEdit(const Args& args) {
     std::vector<PlannedOp> plan;
     Args encoderFlags;
     if (!PlanEdit(Args(args.begin() + 2, args.end()), &context, &plan, &encoderFlags)) return 2;
-    const CliEncoder* encoder = nullptr;
-    std::wstring ext = LowerExtension(args[1]);
-    for (const CliEncoder& e : Encoders())
-        if (ext == e.extension) encoder = &e;
+    const CliEncoder* encoder = EncoderForPath(args[1]);
     if (encoder == nullptr) {
         PrintError(L"edit: no encoder for the extension of " + args[1] + L"\n");
         return 2;
@@ -141,8 +130,11 @@ int RunEdit(const Args& args) {
     } else {
         qv::ImageBuffer* current = image;
         if (qv::AutoRotate(*image, info.orientation, options.autoRotate, turned) != qv::kTurnNone) current = turned;
+        EditMask selection;
+        context.selection = &selection;
         for (const PlannedOp& step : plan) {
             std::wstring error;
+            int32_t width = current->header.biWidth, height = current->header.biHeight;
             EditContext stepContext = context;
             stepContext.modifier = step.modifier;
             code = step.op->apply(current, step.value, stepContext, &error);
@@ -150,6 +142,9 @@ int RunEdit(const Args& args) {
                 PrintError(L"edit: " + Widen(step.op->option) + L": " + error + L"\n");
                 break;
             }
+            if (step.op->movesPixels || current->header.biWidth != width || current->header.biHeight != height)
+                selection.bytes.clear();
+            context.mask = selection.bytes.empty() ? nullptr : selection.bytes.data();
         }
         if (code == kEditOk) {
             uint32_t written = encoder->encode(*current, args[1], encoderFlags);

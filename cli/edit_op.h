@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli_command.h" // QV_CLI_CONCAT
 
@@ -13,13 +14,20 @@ struct ImageBuffer;
 
 namespace qvcli {
 
+// The selection mask of one `edit` run, built by --mask and the --select-... operations.
+struct EditMask {
+    std::vector<uint8_t> bytes; // width x height in the image's row order; empty: no mask
+    int32_t mode = 0;           // --select-mode for the shapes that follow: 0 new, 1 add, 2 remove
+};
+
 // What every operation of one `edit` run shares.
 struct EditContext {
-    const uint8_t* mask = nullptr; // --mask: width x height bytes (255 protected, 0 editable), or null
+    const uint8_t* mask = nullptr; // the mask for the operations that honour one, or null
     int threads = 1;               // --threads N (0 on the command line: every core)
     // The value of the operation's modifier (`--background RRGGBB` right after `--turn DEG`), or
     // empty when the modifier was not given. Set for each operation on its own.
     std::wstring modifier;
+    EditMask* selection = nullptr; // the run's mask; only the selection operations change it
 };
 
 // Exit codes an operation returns, as the whole command does.
@@ -36,6 +44,9 @@ struct CliEditOp {
     // An option that may follow this operation's value and belongs to it ("--background" after
     // "--turn DEG"); null when there is none.
     const char* modifier;
+    // Geometry: pixels move to other places (turns, flips, trims, resizes), so the mask no longer
+    // fits them and is dropped afterwards, as the program drops it. A change of size always drops it.
+    bool movesPixels = false;
 };
 
 bool RegisterEditOp(const CliEditOp& op);
@@ -49,8 +60,12 @@ bool ParseColour(const std::wstring& text, uint32_t* colour);
 
 #define QV_CLI_EDIT_OP(option, usage, takesValue, fn)                                                                  \
     static const bool QV_CLI_CONCAT(qv_cli_edit_op_, __LINE__) =                                                       \
-        ::qvcli::RegisterEditOp({option, usage, takesValue, fn, nullptr})
-// An operation with a value and a modifier option of its own: `--turn DEG [--background RRGGBB]`.
+        ::qvcli::RegisterEditOp({option, usage, takesValue, fn, nullptr, false})
+// An operation that moves pixels without always changing the size (a flip, a half turn).
+#define QV_CLI_GEOMETRY_EDIT_OP(option, usage, takesValue, fn)                                                         \
+    static const bool QV_CLI_CONCAT(qv_cli_edit_op_, __LINE__) =                                                       \
+        ::qvcli::RegisterEditOp({option, usage, takesValue, fn, nullptr, true})
+// A geometry operation with a value and a modifier option of its own: `--turn DEG [--background RRGGBB]`.
 #define QV_CLI_EDIT_OP_WITH(option, modifier, usage, fn)                                                               \
     static const bool QV_CLI_CONCAT(qv_cli_edit_op_, __LINE__) =                                                       \
-        ::qvcli::RegisterEditOp({option, usage, true, fn, modifier})
+        ::qvcli::RegisterEditOp({option, usage, true, fn, modifier, true})

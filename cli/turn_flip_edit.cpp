@@ -50,7 +50,7 @@ int Flip(qv::ImageBuffer* image, const std::wstring& value, const EditContext&, 
 
 } // namespace
 
-QV_CLI_EDIT_OP("--rotate", "--rotate 90|180|270   turn clockwise", true, Rotate);
-QV_CLI_EDIT_OP("--flip", "--flip h|v            mirror left-right (h) or flip top-bottom (v)", true, Flip);
+QV_CLI_GEOMETRY_EDIT_OP("--rotate", "--rotate 90|180|270   turn clockwise", true, Rotate);
+QV_CLI_GEOMETRY_EDIT_OP("--flip", "--flip h|v            mirror left-right (h) or flip top-bottom (v)", true, Flip);
 
 } // namespace qvcli

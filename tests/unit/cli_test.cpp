@@ -322,5 +322,106 @@ TEST(Cli, FilterOperationsExpandPalettesAndRefuseBadValues) {
 #endif
 }
 
+// The grey value of a mask file's pixel (x, y from the top-left), whatever form it was written in.
+int MaskValueAt(const std::wstring& path, uint32_t x, uint32_t y) {
+    ImageBuffer* image = AllocImageRecord();
+    LoadInfo info;
+    CodecStatus status = kCodecOk;
+    int value = -1;
+    if (DecodeFile(path.c_str(), LoadOptions{}, false, image, &info, &status)) {
+        const uint8_t* row = ImageRowFromTop(image, y);
+        value = image->header.biBitCount == 8 ? image->palette[row[x]].rgbGreen : row[3 * x + 1];
+    }
+    FreeImageRecord(image);
+    return value;
+}
+
+TEST(Cli, EditBuildsLoadsAndChecksSelectionMasks) {
+#ifdef _WIN32
+    GTEST_SKIP() << "runs the native binary";
+#else
+    std::string cli = WideToUtf8(qvtest::BinaryDir()) + "/quorvel-cli";
+    if (!PathExists(Utf8ToWide(cli).c_str())) GTEST_SKIP() << "quorvel-cli not built here";
+    qvtest::ScratchDir dir;
+    auto u = [](const std::wstring& w) { return " '" + WideToUtf8(w) + "'"; };
+    ImageBuffer* src = AllocImageRecord();
+    CodecStatus status = kCodecOk;
+    ASSERT_TRUE(PrepareImage(src, 6, 4, 8, &status));
+    src->palette[1] = {200, 100, 50, 0};
+    ImageRowFromTop(src, 3)[5] = 1;
+    std::wstring in = dir.File(L"in.png"), mask = dir.File(L"m.png"), again = dir.File(L"m2.bmp");
+    PngWriteOptions eight;
+    eight.depth = 8;
+    ASSERT_EQ(WritePngFile(in.c_str(), *src, eight), kCodecOk);
+    FreeImageRecord(src);
+    int rc = -1;
+
+    // A rectangle on an 8-bit picture: the mask is written, and the picture came out 24-bit.
+    std::string out = RunShell(
+        cli + " edit" + u(in) + u(dir.File(L"out.bmp")) + " --select-rect 2,2,1,1 --write-mask" + u(mask), &rc);
+    ASSERT_EQ(rc, 0) << out;
+    EXPECT_EQ(MaskValueAt(mask, 1, 1), 0);
+    EXPECT_EQ(MaskValueAt(mask, 2, 2), 0);
+    EXPECT_EQ(MaskValueAt(mask, 0, 0), 255);
+    EXPECT_EQ(MaskValueAt(mask, 5, 3), 255);
+    ImageBuffer* edited = AllocImageRecord();
+    LoadInfo info;
+    ASSERT_TRUE(DecodeFile(dir.File(L"out.bmp").c_str(), LoadOptions{}, false, edited, &info, &status));
+    EXPECT_EQ(edited->header.biBitCount, 24);
+    EXPECT_EQ(ImageRowFromTop(edited, 3)[5 * 3 + 2], 50);
+    FreeImageRecord(edited);
+
+    // Loaded back, then added to: both areas editable.
+    out = RunShell(cli + " edit" + u(in) + u(dir.File(L"out.png")) + " --mask" + u(mask) +
+                       " --select-mode add --select-colour 5,3,0 --write-mask" + u(again),
+                   &rc);
+    ASSERT_EQ(rc, 0) << out;
+    EXPECT_EQ(MaskValueAt(again, 1, 2), 0);
+    EXPECT_EQ(MaskValueAt(again, 5, 3), 0);
+    EXPECT_EQ(MaskValueAt(again, 4, 3), 255);
+
+    // A masked filter: selected pixels take its result, protected ones keep their bytes.
+    ImageBuffer* flat = AllocImageRecord();
+    ASSERT_TRUE(PrepareImage(flat, 7, 5, 24, &status));
+    for (uint32_t y = 0; y < 5; ++y)
+        for (uint32_t x = 0; x < 7; ++x) {
+            uint8_t* p = ImageRowFromTop(flat, y) + 3 * x;
+            p[0] = 40, p[1] = 120, p[2] = 220;
+        }
+    std::wstring flatPath = dir.File(L"flat.png");
+    ASSERT_EQ(WritePngFile(flatPath.c_str(), *flat, PngWriteOptions{}), kCodecOk);
+    FreeImageRecord(flat);
+    out = RunShell(cli + " edit" + u(flatPath) + u(dir.File(L"edges.bmp")) + " --select-rect 1,1,3,2 --edges", &rc);
+    ASSERT_EQ(rc, 0) << out;
+    edited = AllocImageRecord();
+    ASSERT_TRUE(DecodeFile(dir.File(L"edges.bmp").c_str(), LoadOptions{}, false, edited, &info, &status));
+    for (uint32_t y = 0; y < 5; ++y)
+        for (uint32_t x = 0; x < 7; ++x) {
+            bool selected = x >= 1 && x <= 3 && y >= 1 && y <= 2;
+            const uint8_t* p = ImageRowFromTop(edited, y) + 3 * x;
+            EXPECT_EQ(p[0], selected ? 0 : 40) << x << "," << y; // a flat picture has no edges
+            EXPECT_EQ(p[2], selected ? 0 : 220) << x << "," << y;
+        }
+    FreeImageRecord(edited);
+
+    // A mask of another size, a missing one and values out of range are refused as bad usage.
+    std::wstring wrong = dir.File(L"wrong.png");
+    ImageBuffer* small = AllocImageRecord();
+    ASSERT_TRUE(PrepareImage(small, 5, 4, 24, &status));
+    ASSERT_EQ(WritePngFile(wrong.c_str(), *small, PngWriteOptions{}), kCodecOk);
+    FreeImageRecord(small);
+    const char* const kRefused[] = {" --mask '/nonexistent/m.png'", " --feather 0",        " --select-colour 6,0,10",
+                                    " --select-colour 0,0,256",     " --select-mode more", " --select-rect 1,2,3",
+                                    " --select-outline 1,2,3"};
+    out = RunShell(cli + " edit" + u(in) + u(dir.File(L"x.png")) + " --mask" + u(wrong), &rc);
+    EXPECT_EQ(rc, 2);
+    EXPECT_NE(out.find("5 x 4"), std::string::npos) << out;
+    for (const char* bad : kRefused) {
+        RunShell(cli + " edit" + u(in) + u(dir.File(L"x.png")) + bad, &rc);
+        EXPECT_EQ(rc, 2) << bad;
+    }
+#endif
+}
+
 } // namespace
 } // namespace qv
