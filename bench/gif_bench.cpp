@@ -1,24 +1,22 @@
-// GIF decode throughput, ours against giflib, on a large still image and a long animation that
-// this program makes itself. Prints megapixels per second and the ratio (above 1: we are faster).
-#include <chrono>
+// GIF decode speed, ours against giflib, on a large still image and a long animation that this
+// program makes itself. Medians of interleaved rounds with megapixels a second (bench_timing.h).
+// usage: gif_bench [still|animation]
+#include <gif_lib.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <random>
 #include <vector>
 
+#include "bench_timing.h"
 #include "codecs/decoders.h"
 #include "codecs/gif_codec.h"
 #include "platform/platform.h"
 
-#ifdef QV_HAVE_GIFLIB
-#include <gif_lib.h>
-#endif
-
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using Clock = std::chrono::steady_clock;
 
 // A photo-like plane: smooth shading plus a little noise, so LZW strings stay short as in photos.
 Bytes MakePlane(uint32_t w, uint32_t h, uint32_t seed) {
@@ -37,7 +35,6 @@ void Palette(RGBQUAD* palette) {
         palette[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 7), 0};
 }
 
-#ifdef QV_HAVE_GIFLIB
 struct MemoryReader {
     const Bytes* data;
     size_t pos;
@@ -94,7 +91,6 @@ Bytes MakeAnimation(int frameCount) {
     GifFreeMapObject(map);
     return file;
 }
-#endif
 
 // What a viewer built on giflib would add to get the same result: every frame composed on a
 // full screen-size block from the large-block allocator, with disposal and transparency.
@@ -144,51 +140,31 @@ void ComposeWithGiflib(GifFileType* gif) {
         qv::FreeLargeBlock(block);
 }
 
-template <typename Fn> double SecondsPerRun(Fn fn) {
-    fn(); // warm up
-    int runs = 0;
-    auto start = Clock::now();
-    double elapsed = 0;
-    do {
-        fn();
-        ++runs;
-        elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    } while (elapsed < 1.0);
-    return elapsed / runs;
+bool GiflibDecode(const Bytes& file, bool compose) {
+    MemoryReader reader{&file, 0};
+    int error = 0;
+    GifFileType* gif = DGifOpen(&reader, ReadFromMemory, &error);
+    bool ok = gif && DGifSlurp(gif) == GIF_OK;
+    if (ok && compose) ComposeWithGiflib(gif);
+    if (gif) DGifCloseFile(gif, &error);
+    return ok;
 }
 
 void Compare(const char* name, const Bytes& file, double megapixels, bool compose = false) {
-    double ours = SecondsPerRun([&] {
-        qv::ImageBuffer image{};
-        qv::LoadInfo info;
-        qv::CodecStatus status;
-        if (!qv::ReadGifMemory(file.data(), static_cast<uint32_t>(file.size()), qv::LoadOptions{}, true, &image, &info,
-                               &status))
-            std::fprintf(stderr, "our decode failed: %s\n", qv::CodecStatusText(status));
-        qv::FreeImagePixels(&image);
-    });
-    std::printf("%-28s %8.1f KiB  ours   %8.1f Mpx/s\n", name, file.size() / 1024.0, megapixels / ours);
-#ifdef QV_HAVE_GIFLIB
-    double theirs = SecondsPerRun([&] {
-        MemoryReader reader{&file, 0};
-        int error = 0;
-        GifFileType* gif = DGifOpen(&reader, ReadFromMemory, &error);
-        if (!gif || DGifSlurp(gif) != GIF_OK) std::fprintf(stderr, "giflib decode failed\n");
-        DGifCloseFile(gif, &error);
-    });
-    std::printf("%-28s %8s      giflib %8.1f Mpx/s   ratio ours/giflib %.2f\n", "", "", megapixels / theirs,
-                theirs / ours);
-    if (!compose) return;
-    double composed = SecondsPerRun([&] {
-        MemoryReader reader{&file, 0};
-        int error = 0;
-        GifFileType* gif = DGifOpen(&reader, ReadFromMemory, &error);
-        if (gif && DGifSlurp(gif) == GIF_OK) ComposeWithGiflib(gif);
-        DGifCloseFile(gif, &error);
-    });
-    std::printf("%-28s %8s      giflib + full frames %8.1f Mpx/s   ratio ours/that %.2f\n", "", "",
-                megapixels / composed, composed / ours);
-#endif
+    qvbench::Job ours{"ReadGifMemory", [&] {
+                          qv::ImageBuffer image{};
+                          qv::LoadInfo info;
+                          qv::CodecStatus status;
+                          bool ok = qv::ReadGifMemory(file.data(), static_cast<uint32_t>(file.size()),
+                                                      qv::LoadOptions{}, true, &image, &info, &status);
+                          qv::FreeImagePixels(&image);
+                          return ok;
+                      }};
+    std::vector<qvbench::Job> references{{"giflib DGifSlurp", [&] { return GiflibDecode(file, false); }}};
+    if (compose) references.push_back({"giflib + full frames composed", [&] { return GiflibDecode(file, true); }});
+    char title[96];
+    std::snprintf(title, sizeof title, "%s, %.1f KiB", name, file.size() / 1024.0);
+    qvbench::Report("gif", title, qvbench::Compare(5, ours, references), megapixels, "MP/s");
 }
 
 } // namespace
@@ -203,11 +179,18 @@ int main(int argc, char** argv) {
     Palette(palette);
     qv::GifIndexPlane stillPlane{w, h, 8, plane.data(), w, palette, 256, -1, false};
     Bytes stillFile;
-    qv::EncodeGif(stillPlane, &stillFile);
+    if (!qv::EncodeGif(stillPlane, &stillFile)) {
+        std::fprintf(stderr, "gif_bench: our writer could not make the still picture\n");
+        return 1;
+    }
+    qvbench::PrintRatioNote();
     if (still) Compare("still 4000x3000, 8 bit", stillFile, w * h / 1e6);
-#ifdef QV_HAVE_GIFLIB
     const int frames = 240;
     Bytes animation = MakeAnimation(frames);
+    if (animation.empty()) {
+        std::fprintf(stderr, "gif_bench: giflib could not write the animation\n");
+        return 1;
+    }
     // output pixels as each decoder delivers them: giflib the frames' rectangles, we full frames
     double rectPixels = (480.0 * 360 + (frames - 1) * 96.0 * 72) / 1e6;
     if (animated)
@@ -215,6 +198,5 @@ int main(int argc, char** argv) {
                     "rectangles, so Mpx/s count the file's rectangle pixels for both)\n",
                     frames);
     if (animated) Compare("animation 240 frames", animation, rectPixels, true);
-#endif
     return 0;
 }

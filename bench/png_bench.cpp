@@ -1,7 +1,9 @@
-// PNG decode and encode speed against libpng (and libspng where installed), on files this
-// benchmark makes at its start with libpng: a photographic RGB picture, an RGBA one, a palette
-// one and an interlaced RGB one. Prints megapixels a second and our speed as a ratio.
-#include <chrono>
+// PNG decode and encode speed against libpng and libspng, on files this benchmark makes at its
+// start with libpng: a photographic RGB picture, an RGBA one, a palette one and an interlaced RGB
+// one. Medians of interleaved rounds with megapixels a second (bench_timing.h).
+#include <png.h>
+#include <spng.h>
+
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
@@ -10,32 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "codecs/decoders.h"
 #include "codecs/png_codec.h"
 #include "platform/platform.h"
 
-#ifdef QV_HAVE_LIBPNG
-#include <png.h>
-#endif
-#ifdef QV_HAVE_LIBSPNG
-#include <spng.h>
-#endif
-
 namespace {
 
 constexpr uint32_t kWidth = 2400, kHeight = 1600;
-constexpr int kRuns = 5;
-
-template <typename F> double BestSeconds(F&& f) {
-    double best = 1e9;
-    for (int i = 0; i < kRuns; ++i) {
-        auto t0 = std::chrono::steady_clock::now();
-        f();
-        double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        if (s < best) best = s;
-    }
-    return best;
-}
+constexpr int kRuns = 7;
 
 // A smooth scene with fine noise, like a photograph: deflate cannot do much better than 2:1.
 std::vector<uint8_t> MakePixels(uint32_t channels) {
@@ -60,7 +45,6 @@ std::vector<uint8_t> MakePixels(uint32_t channels) {
     return px;
 }
 
-#ifdef QV_HAVE_LIBPNG
 void AppendToString(png_structp png, png_bytep data, png_size_t length) {
     static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
 }
@@ -137,9 +121,7 @@ bool LibpngDecode(const std::string& bytes, qv::LargeBlock* out) {
     png_destroy_read_struct(&png, &info, nullptr);
     return true;
 }
-#endif
 
-#ifdef QV_HAVE_LIBSPNG
 bool SpngDecode(const std::string& bytes, bool palette, qv::LargeBlock* out) {
     spng_ctx* ctx = spng_ctx_new(0);
     spng_set_png_buffer(ctx, bytes.data(), bytes.size());
@@ -153,37 +135,31 @@ bool SpngDecode(const std::string& bytes, bool palette, qv::LargeBlock* out) {
     spng_ctx_free(ctx);
     return ok;
 }
-#endif
 
 void DecodeCase(const char* name, const std::string& bytes, bool palette) {
     const double mp = kWidth * double(kHeight) / 1e6;
-    qv::LoadOptions options;
-    qv::ImageBuffer image{};
-    qv::LoadInfo info;
-    qv::CodecStatus status;
-    bool ok = true;
-    double ours = BestSeconds([&] {
-        ok &= qv::ReadPngMemory(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size()),
-                                options, &image, &info, &status);
-    });
-    qv::FreeImagePixels(&image);
-    std::printf("%-22s %6.1f MB file  ours %7.1f Mpx/s%s", name, bytes.size() / 1e6, mp / ours, ok ? "" : " (FAILED)");
-#ifdef QV_HAVE_LIBPNG
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    qvbench::Job ours{"ReadPngMemory", [&] {
+                          qv::ImageBuffer image{};
+                          qv::LoadInfo info;
+                          qv::CodecStatus status;
+                          bool ok = qv::ReadPngMemory(data, static_cast<uint32_t>(bytes.size()), qv::LoadOptions{},
+                                                      &image, &info, &status);
+                          qv::FreeImagePixels(&image);
+                          return ok;
+                      }};
     // each decoder gets a fresh zero-filled page block per run, as ours does
-    double png = BestSeconds([&] {
-        qv::LargeBlock ref;
-        LibpngDecode(bytes, &ref);
-    });
-    std::printf("  libpng %7.1f Mpx/s  ratio %.2f", mp / png, png / ours);
-#endif
-#ifdef QV_HAVE_LIBSPNG
-    double spng = BestSeconds([&] {
-        qv::LargeBlock sp;
-        SpngDecode(bytes, palette, &sp);
-    });
-    std::printf("  libspng %7.1f Mpx/s  ratio %.2f", mp / spng, spng / ours);
-#endif
-    std::printf("\n");
+    qvbench::Job png{"libpng", [&] {
+                         qv::LargeBlock ref;
+                         return LibpngDecode(bytes, &ref);
+                     }};
+    qvbench::Job spng{"libspng", [&] {
+                          qv::LargeBlock ref;
+                          return SpngDecode(bytes, palette, &ref);
+                      }};
+    char title[96];
+    std::snprintf(title, sizeof title, "%s, %.1f MB file", name, bytes.size() / 1e6);
+    qvbench::Report("png", title, qvbench::Compare(kRuns, ours, {png, spng}), mp, "MP/s");
 }
 
 } // namespace
@@ -194,12 +170,16 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> rgb = MakePixels(3), rgba = MakePixels(4), indices(static_cast<size_t>(kWidth) * kHeight);
     for (size_t i = 0; i < indices.size(); ++i)
         indices[i] = rgb[3 * i] & 0xF0 ? rgb[3 * i] : rgb[3 * i + 1];
-    std::printf("PNG benchmark, %ux%u, best of %d runs (ratio > 1: ours is faster)\n", kWidth, kHeight, kRuns);
-#ifdef QV_HAVE_LIBPNG
+    std::printf("PNG benchmark, %ux%u\n", kWidth, kHeight);
+    qvbench::PrintRatioNote();
     std::string rgbFile = LibpngEncode(rgb, PNG_COLOR_TYPE_RGB, 3, false);
     std::string rgbaFile = LibpngEncode(rgba, PNG_COLOR_TYPE_RGB_ALPHA, 4, false);
     std::string paletteFile = LibpngEncode(indices, PNG_COLOR_TYPE_PALETTE, 1, false);
     std::string interlacedFile = LibpngEncode(rgb, PNG_COLOR_TYPE_RGB, 3, true);
+    if (rgbFile.empty() || rgbaFile.empty() || paletteFile.empty() || interlacedFile.empty()) {
+        std::fprintf(stderr, "png_bench: libpng could not write the test files\n");
+        return 1;
+    }
     if (only >= 0) {
         const std::string* files[4] = {&rgbFile, &rgbaFile, &paletteFile, &interlacedFile};
         qv::ImageBuffer image{};
@@ -225,21 +205,24 @@ int main(int argc, char** argv) {
     qv::ImageBuffer image{};
     qv::LoadInfo info;
     qv::CodecStatus status;
-    qv::ReadPngMemory(reinterpret_cast<const uint8_t*>(rgbFile.data()), static_cast<uint32_t>(rgbFile.size()),
-                      qv::LoadOptions{}, &image, &info, &status);
+    if (!qv::ReadPngMemory(reinterpret_cast<const uint8_t*>(rgbFile.data()), static_cast<uint32_t>(rgbFile.size()),
+                           qv::LoadOptions{}, &image, &info, &status)) {
+        std::fprintf(stderr, "png_bench: our reader refused the RGB test file (%u)\n", status);
+        return 1;
+    }
     const double mp = kWidth * double(kHeight) / 1e6;
     std::string ours, theirs;
     qv::PngWriteOptions options;
     options.level = 6;
-    double ourTime = BestSeconds([&] { qv::EncodePngMemory(image, options, &ours); });
-    double pngTime = BestSeconds([&] { theirs = LibpngEncode(rgb, PNG_COLOR_TYPE_RGB, 3, false, 6); });
-    std::printf("encode RGB level 6      ours %7.1f Mpx/s %8zu bytes  libpng %7.1f Mpx/s %8zu bytes  speed ratio %.2f"
-                "  size ratio %.3f\n",
-                mp / ourTime, ours.size(), mp / pngTime, theirs.size(), pngTime / ourTime,
+    qvbench::Job oursEncode{"EncodePngMemory",
+                            [&] { return qv::EncodePngMemory(image, options, &ours) == qv::kCodecOk; }};
+    qvbench::Job libpngEncode{"libpng", [&] {
+                                  theirs = LibpngEncode(rgb, PNG_COLOR_TYPE_RGB, 3, false, 6);
+                                  return !theirs.empty();
+                              }};
+    qvbench::Report("png", "encode RGB level 6", qvbench::Compare(kRuns, oursEncode, libpngEncode), mp, "MP/s");
+    std::printf("    sizes: ours %zu bytes, libpng %zu bytes, ours / libpng %.3f\n", ours.size(), theirs.size(),
                 double(ours.size()) / theirs.size());
     qv::FreeImagePixels(&image);
-#else
-    std::printf("libpng not found: nothing to compare against\n");
-#endif
     return 0;
 }
