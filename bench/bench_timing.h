@@ -69,6 +69,15 @@ inline double TimeOnce(const Job& job) {
     return took.count();
 }
 
+// Seconds of the fastest of `runs` runs of `job` (a failed run ends the program). For a figure of
+// its own; a comparison goes through Compare, which interleaves and takes medians.
+inline double BestSeconds(int runs, const std::function<bool()>& job) {
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i)
+        best = std::min(best, TimeOnce({"a timed run", job}));
+    return best;
+}
+
 // Runs every job once untimed (caches, first-touch pages), then `rounds` rounds in which each job
 // runs once, the starting job moving by one each round. One spread per job, in order.
 inline std::vector<Spread> MeasureInterleaved(int rounds, const std::vector<Job>& jobs) {
