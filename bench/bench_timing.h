@@ -123,7 +123,8 @@ inline void AppendToTable(const char* benchmark, const std::string& caseName, co
     const char* table = std::getenv("QV_BENCH_TABLE");
     if (!table || !*table) return;
     if (std::FILE* f = std::fopen(table, "a")) {
-        std::fprintf(f, "%s\t%s\t%s\t%.4f\t%.4f\t%.4f\t%.4f\t%.4f\t%.4f\t%.3f\n", benchmark, caseName.c_str(),
+        std::string what = c.oursName.empty() ? caseName : caseName + ": " + c.oursName;
+        std::fprintf(f, "%s\t%s\t%s\t%.4f\t%.4f\t%.4f\t%.4f\t%.4f\t%.4f\t%.3f\n", benchmark, what.c_str(),
                      c.reference.c_str(), c.ours.median * 1e3, c.ours.min * 1e3, c.ours.max * 1e3,
                      c.theirs.median * 1e3, c.theirs.min * 1e3, c.theirs.max * 1e3, c.ratio());
         std::fclose(f);
