@@ -26,7 +26,9 @@ inline bool FuzzBitmapSizeAcceptable(const uint8_t* header, size_t size) {
     } else {
         return true;
     }
-    uint64_t stride = (static_cast<uint64_t>(std::llabs(width)) * (bits ? bits : 24) + 31) / 32 * 4;
+    // the block the reader fills: 8-bit indices, or 24-bit pixels for every deeper form
+    uint64_t outBits = bits != 0 && bits <= 8 ? 8 : 24;
+    uint64_t stride = (static_cast<uint64_t>(std::llabs(width)) * outBits + 31) / 32 * 4;
     uint64_t block = stride * static_cast<uint64_t>(std::llabs(height));
     return block <= (64ull << 20) || block >= (1ull << 32);
 }
