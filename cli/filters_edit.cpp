@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "edit_op.h"
-#include "image/image_buffer.h"
+#include "model/image_buffer.h"
 #include "platform/platform.h"
 #include "tools/edge_smoothing_kernel.h"
 #include "tools/emboss_kernel.h"

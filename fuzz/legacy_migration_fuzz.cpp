@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/legacy_ini.h"
-#include "app/settings_file.h"
-#include "app/settings_migration.h"
-#include "app/settings_slots.h"
 #include "fuzz_scratch_file.h"
+#include "settings/legacy_ini.h"
+#include "settings/settings_file.h"
+#include "settings/settings_migration.h"
+#include "settings/settings_slots.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = qvfuzz::ScratchName("migration");

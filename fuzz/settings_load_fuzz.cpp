@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/accelerator_blob.h"
-#include "app/settings.h"
-#include "app/settings_file.h"
 #include "fuzz_scratch_file.h"
+#include "model/settings.h"
+#include "settings/accelerator_blob.h"
+#include "settings/settings_file.h"
+#include "settings/settings_load.h"
 
 namespace {
 

@@ -175,8 +175,10 @@ bool ScanFolder(FileList* list, const std::wstring& folder) {
 
 bool RebuildFromFolder(FileList* list) {
     size_t sep = LastSeparator(list->currentPath);
-    std::wstring folder = sep == std::wstring::npos ? std::wstring() : list->currentPath.substr(0, sep);
-    if (folder.empty() && sep == 0) folder = list->currentPath.substr(0, 1); // the root itself
+    // a root keeps its separator, as FolderOf gives it: "C:" alone would name drive C's current folder
+    bool root = sep == 0 || (sep == 2 && list->currentPath[1] == L':');
+    std::wstring folder =
+        sep == std::wstring::npos ? std::wstring() : list->currentPath.substr(0, root ? sep + 1 : sep);
     return ScanFolder(list, folder);
 }
 

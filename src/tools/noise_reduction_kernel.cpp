@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "image/grey_weights.h"
+#include "model/grey_weights.h"
 #include "tools/mask_blend.h"
 
 namespace qv {

@@ -2,7 +2,7 @@
 // definition, and every entry equal to the definition computed apart from the product.
 #include <gtest/gtest.h>
 
-#include "image/blend_table.h"
+#include "model/blend_table.h"
 #include "test_support.h"
 
 namespace qv {

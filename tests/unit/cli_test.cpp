@@ -13,8 +13,8 @@
 #include "codecs/bmp_codec.h"
 #include "codecs/decoders.h"
 #include "codecs/png_codec.h"
-#include "image/image_buffer.h"
 #include "image/load_pipeline.h"
+#include "model/image_buffer.h"
 #include "platform/platform.h"
 #include "test_support.h"
 
