@@ -628,6 +628,51 @@ TEST(JpegTransformTest, MarkerCopyOptionsAndOrientationResetOnlyWhenTurned) {
     EXPECT_FALSE(LosslessSaveOptions(1, false, kCopyComments, false, false).resetOrientation);
 }
 
+// A few hundred bytes may declare a picture whose coefficients the library would allocate whole
+// before reading any scan: the transformation refuses what it cannot hold, as the decoder does,
+// counting the copy a turn builds too.
+TEST(JpegTransformTest, CoefficientsBeyondTheLimitAreRefusedBeforeAllocation) {
+    auto declared = [](bool grey, uint16_t side) {
+        ImageOwner src;
+        MakePicture(&src.image, 16, 16);
+        JpegEncodeOptions o;
+        o.sampling = kSampling1x1;
+        o.grey = grey;
+        Bytes jpeg = EncodeToMemory(src.image, o);
+        for (size_t p = 2; p + 9 < jpeg.size(); ++p) {
+            if (jpeg[p] == 0xFF && jpeg[p + 1] == 0xC0) {
+                jpeg[p + 5] = jpeg[p + 7] = static_cast<uint8_t>(side >> 8);
+                jpeg[p + 6] = jpeg[p + 8] = static_cast<uint8_t>(side);
+                return jpeg;
+            }
+        }
+        ADD_FAILURE() << "no frame header";
+        return jpeg;
+    };
+    // 20000 x 20000 is within the pixel limit: 2.4 GB of colour coefficients, 0.8 GB of grey ones
+    // and as much again for the turned copy
+    auto refused = [](Bytes jpeg, int32_t transform) {
+        JpegTransformOptions t;
+        t.transform = transform;
+        Bytes out(65536);
+        JpegContext ctx;
+        bool ok = TransformJpeg(jpeg.data(), static_cast<uint32_t>(jpeg.size()), t, nullptr, out.data(),
+                                static_cast<uint32_t>(out.size()), &ctx);
+        return !ok && ctx.status == kCodecNotSupported;
+    };
+    EXPECT_TRUE(refused(declared(false, 20000), kTransformFlipH));
+    EXPECT_TRUE(refused(declared(true, 20000), kTransformTurn90));
+    // the same file declaring a picture it can hold is transformed, its missing scans as grey
+    JpegTransformOptions t;
+    t.transform = kTransformTurn90;
+    JpegContext ctx;
+    Bytes small = declared(false, 2000);
+    Bytes out(small.size() + (4u << 20));
+    ASSERT_TRUE(TransformJpeg(small.data(), static_cast<uint32_t>(small.size()), t, nullptr, out.data(),
+                              static_cast<uint32_t>(out.size()), &ctx));
+    EXPECT_EQ(ctx.width, 2000u);
+}
+
 TEST(JpegTransformTest, PendingRotationCodesMapToTransforms) {
     EXPECT_EQ(TransformForPendingRotation(1), kTransformTurn90);
     EXPECT_EQ(TransformForPendingRotation(2), kTransformTurn180);
