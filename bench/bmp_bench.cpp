@@ -1,6 +1,6 @@
 // Decode throughput of large 24-bit and 8-bit BMP files against a plain memcpy of the same bytes
 // into a fresh block (a decoder always fills a new pixel block, so both pay for fresh pages).
-// Each figure is the best of several runs.
+// Medians of interleaved rounds (bench_timing.h).
 // usage: bmp_bench [WIDTH HEIGHT [RUNS]]
 #include <cstdio>
 #include <cstdlib>
@@ -14,8 +14,6 @@
 
 namespace {
 
-using qvbench::BestSeconds;
-
 bool MeasureDepth(const qv::ImageBuffer& source, uint32_t depth, int runs) {
     std::wstring path;
     qv::CodecStatus status = qv::kCodecOk;
@@ -27,22 +25,22 @@ bool MeasureDepth(const qv::ImageBuffer& source, uint32_t depth, int runs) {
     const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
     uint32_t size = static_cast<uint32_t>(bytes.size());
 
-    double ours = BestSeconds(runs, [&] {
-        qv::ImageBuffer image{};
-        qv::LoadInfo info;
-        bool ok = qv::ReadBmpMemory(data, size, &image, &info, &status);
-        qv::FreeImagePixels(&image);
-        return ok;
-    });
-    double copy = BestSeconds(runs, [&] {
-        void* block = qv::AllocLargeBlock(size);
-        if (!block) return false;
-        std::memcpy(block, data, size);
-        qv::FreeLargeBlock(block);
-        return true;
-    });
-    std::printf("%2u-bit BMP, %u bytes: ours %8.1f MB/s, memcpy %8.1f MB/s, ours / memcpy = %.2f\n", depth, size,
-                size / ours / 1e6, size / copy / 1e6, copy / ours);
+    qvbench::Job ours{"ReadBmpMemory", [&] {
+                          qv::ImageBuffer image{};
+                          qv::LoadInfo info;
+                          bool ok = qv::ReadBmpMemory(data, size, &image, &info, &status);
+                          qv::FreeImagePixels(&image);
+                          return ok;
+                      }};
+    qvbench::Job copy{"memcpy into a fresh block", [&] {
+                          void* block = qv::AllocLargeBlock(size);
+                          if (!block) return false;
+                          std::memcpy(block, data, size);
+                          qv::FreeLargeBlock(block);
+                          return true;
+                      }};
+    std::string name = std::to_string(depth) + "-bit BMP, " + std::to_string(size) + " bytes";
+    qvbench::Report("bmp", name, qvbench::Compare(runs, ours, copy), size / 1e6, "MB/s");
     return true;
 }
 
@@ -64,6 +62,7 @@ int main(int argc, char** argv) {
             row[x] = static_cast<uint8_t>(x / 7 + y / 5 + (seed >> 29));
         }
     }
+    qvbench::PrintRatioNote();
     bool ok = MeasureDepth(source, 24, runs) && MeasureDepth(source, 8, runs);
     qv::FreeImagePixels(&source);
     return ok ? 0 : 1;

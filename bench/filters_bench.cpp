@@ -127,6 +127,18 @@ void RunInterleaved(const char* title, std::vector<Contender>& group, int runs) 
                         Median(c.seconds) / Median(group[c.against].seconds));
         std::printf("\n");
     }
+    // the same pairs for scripts/run-benchmarks' table, as reference over ours: a contender named
+    // "ours..." is our side of its pair (against a reference, or another of our paths)
+    for (const Contender& c : group) {
+        if (c.against < 0) continue;
+        const Contender& other = group[c.against];
+        bool mineFirst = c.name.rfind("ours", 0) == 0;
+        const Contender& ours = mineFirst ? c : other;
+        const Contender& reference = mineFirst ? other : c;
+        qvbench::AppendToTable(
+            "filters", title,
+            {reference.name, qvbench::SpreadOf(ours.seconds), qvbench::SpreadOf(reference.seconds), ours.name});
+    }
 }
 
 std::vector<uint8_t> MakePicture(int32_t w, int32_t h, uint32_t stride) {

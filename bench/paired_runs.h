@@ -3,21 +3,28 @@
 // are the median, minimum and maximum of the per-pair ratios. Times are the thread's CPU time,
 // which other work on a shared machine disturbs far less than the wall clock (the work timed
 // runs on this one thread). A run that fails ends the program: a ratio against work that failed
-// means nothing.
+// means nothing. Each printed pair is also a row of scripts/run-benchmarks' table (bench_timing.h),
+// and QV_BENCH_RUNS replaces the pair count there too.
 #pragma once
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <functional>
+#include <string>
 #include <vector>
+
+#include "bench_timing.h"
 
 namespace qvbench {
 
 struct PairedFigures {
     double oursMedian = 0, referenceMedian = 0;         // seconds
     double ratioMedian = 0, ratioMin = 0, ratioMax = 0; // reference time / our time: above 1 we are faster
+    Spread ours, reference;                             // each side's median, fastest and slowest
 };
 
 inline double ThreadSeconds() {
@@ -43,6 +50,7 @@ inline double Median(std::vector<double> v) {
 
 // One warm-up of each, then `runs` pairs.
 inline PairedFigures RunPaired(int runs, const std::function<bool()>& ours, const std::function<bool()>& reference) {
+    runs = Runs(runs);
     TimeOnce(ours, "ours");
     TimeOnce(reference, "the reference");
     std::vector<double> a, b, ratio;
@@ -59,12 +67,21 @@ inline PairedFigures RunPaired(int runs, const std::function<bool()>& ours, cons
     f.ratioMedian = Median(ratio);
     f.ratioMin = *std::min_element(ratio.begin(), ratio.end());
     f.ratioMax = *std::max_element(ratio.begin(), ratio.end());
+    f.ours = SpreadOf(a);
+    f.reference = SpreadOf(b);
     return f;
 }
 
 inline void PrintPaired(const char* name, const char* reference, const PairedFigures& f) {
     std::printf("%-34s ours %8.1f ms  %-22s %8.1f ms  ratio %.2f (min %.2f, max %.2f)\n", name, f.oursMedian * 1e3,
                 reference, f.referenceMedian * 1e3, f.ratioMedian, f.ratioMin, f.ratioMax);
+    // the table names the benchmark after the program (png_bench: "png"), the case after the line
+    std::string benchmark = program_invocation_short_name;
+    if (benchmark.size() > 6 && benchmark.compare(benchmark.size() - 6, 6, "_bench") == 0)
+        benchmark.resize(benchmark.size() - 6);
+    std::string what = name;
+    what.erase(0, what.find_first_not_of(' '));
+    AppendToTable(benchmark.c_str(), what, {reference, f.ours, f.reference, "ours"});
 }
 
 } // namespace qvbench

@@ -1,25 +1,26 @@
 // Repaint speed of the ViewWindow under Wine: Quorvel.exe shows a 6000 x 4000 image, the benchmark
-// sends it wheel zoom steps and drag-scroll moves and times each until the window has painted,
-// then times the bare StretchDIBits of the same picture in this process as the reference.
+// sends it repaints, wheel zoom steps and drag-scroll moves and times each until the window has
+// painted, in rounds interleaved with the bare StretchDIBits of the same picture in this process
+// (into a memory bitmap and into a plain window) as the references (bench_timing.h).
 //
 // Run: QV_BIN_DIR=build/win64/bin cmake/wine-run build/win64/bench/repaint_bench_win.exe
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "e2e_support_win.h"
 
 namespace {
 
 using namespace qvtest;
-using Clock = std::chrono::steady_clock;
 
 constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
-constexpr int kSteps = 100;
+constexpr int kSteps = 50; // steps of one timed run
+constexpr int kRounds = 7;
 constexpr UINT kCmdZoomIn = 5230;
 constexpr double kGoalMs = 1000.0 / 60; // keeping up with the mouse: one 60 Hz frame per repaint
 
@@ -65,10 +66,6 @@ std::string BmpFile(const Image& im) {
     return out;
 }
 
-double MsSince(Clock::time_point start, int count) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count() / count;
-}
-
 SIZE ClientSize(HWND window) {
     RECT r{};
     GetClientRect(window, &r);
@@ -82,20 +79,21 @@ void Repaint(HWND view) {
     UpdateWindow(view);
 }
 
-// N stretches of the source rectangle onto `dc` at the destination size.
-double StretchMs(HDC dc, const Image& im, int mode, SIZE dest, RECT source) {
+// kSteps stretches of the source rectangle onto `dc` at the destination size.
+bool Stretch(HDC dc, const Image& im, int mode, SIZE dest, RECT source) {
     SetStretchBltMode(dc, mode);
     SetBrushOrgEx(dc, 0, 0, nullptr);
-    auto start = Clock::now();
+    bool ok = true;
     for (int i = 0; i < kSteps; ++i) {
         // alternate by one pixel so no layer can skip a repeated identical call
         int sx = source.left + (i & 1 && source.left > 0 ? -1 : 0);
-        StretchDIBits(dc, 0, 0, dest.cx, dest.cy, sx, kHeight - source.bottom, source.right - source.left,
-                      source.bottom - source.top, im.pixels.data(), reinterpret_cast<const BITMAPINFO*>(&im.header),
-                      DIB_RGB_COLORS, SRCCOPY);
+        ok = StretchDIBits(dc, 0, 0, dest.cx, dest.cy, sx, kHeight - source.bottom, source.right - source.left,
+                           source.bottom - source.top, im.pixels.data(),
+                           reinterpret_cast<const BITMAPINFO*>(&im.header), DIB_RGB_COLORS, SRCCOPY) != 0 &&
+             ok;
     }
     GdiFlush();
-    return MsSince(start, kSteps);
+    return ok;
 }
 
 LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -103,37 +101,55 @@ LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// The reference: the same stretch into a memory bitmap and into a plain window of this process.
-void Reference(const Image& im, int mode, SIZE dest, RECT source, double* memoryMs, double* windowMs) {
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, dest.cx, dest.cy);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    *memoryMs = StretchMs(memory, im, mode, dest, source);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+// The references: the same stretch into a memory bitmap and into a plain window of this process,
+// both made once at the size the program's window has.
+struct References {
+    HDC screen = nullptr, memory = nullptr, windowDc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ old = nullptr;
+    HWND window = nullptr;
 
-    WNDCLASSEXW wc{sizeof wc};
-    wc.lpfnWndProc = PlainProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"qvbench_plain";
-    RegisterClassExW(&wc);
-    HWND window = CreateWindowExW(0, wc.lpszClassName, L"reference", WS_POPUP | WS_VISIBLE, 0, 0, dest.cx, dest.cy,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
-    PumpMessages(300);
-    HDC dc = GetDC(window);
-    *windowMs = StretchMs(dc, im, mode, dest, source);
-    ReleaseDC(window, dc);
-    DestroyWindow(window);
-}
+    bool Create(SIZE dest) {
+        screen = GetDC(nullptr);
+        memory = CreateCompatibleDC(screen);
+        bitmap = CreateCompatibleBitmap(screen, dest.cx, dest.cy);
+        if (!memory || !bitmap) return false;
+        old = SelectObject(memory, bitmap);
+        WNDCLASSEXW wc{sizeof wc};
+        wc.lpfnWndProc = PlainProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"qvbench_plain";
+        RegisterClassExW(&wc);
+        window = CreateWindowExW(0, wc.lpszClassName, L"reference", WS_POPUP | WS_VISIBLE, 0, 0, dest.cx, dest.cy,
+                                 nullptr, nullptr, wc.hInstance, nullptr);
+        if (!window || !WaitUntil(kStepTimeoutMs, [&] { return IsWindowVisible(window) != FALSE; })) return false;
+        windowDc = GetDC(window);
+        return windowDc != nullptr;
+    }
+    ~References() {
+        if (windowDc) ReleaseDC(window, windowDc);
+        if (window) DestroyWindow(window);
+        if (old) SelectObject(memory, old);
+        if (bitmap) DeleteObject(bitmap);
+        if (memory) DeleteDC(memory);
+        if (screen) ReleaseDC(nullptr, screen);
+    }
+};
 
-void Row(const char* what, double ms, double memoryMs, double windowMs) {
-    std::printf("%-34s %8.2f ms  goal < %5.1f ms %s  x%5.2f of memory-DC stretch (%.2f ms), x%5.2f of window "
-                "stretch (%.2f ms)\n",
-                what, ms, kGoalMs, ms < kGoalMs ? "met    " : "MISSED ", ms / memoryMs, memoryMs, ms / windowMs,
-                windowMs);
+void ReportAgainstStretch(const char* what, qvbench::Job ours, const Image& im, int mode, SIZE dest, RECT source) {
+    References refs;
+    if (!refs.Create(dest)) {
+        std::fprintf(stderr, "repaint bench: cannot make the reference bitmap and window\n");
+        std::exit(1);
+    }
+    qvbench::Job memory{"StretchDIBits into a memory bitmap",
+                        [&] { return Stretch(refs.memory, im, mode, dest, source); }};
+    qvbench::Job window{"StretchDIBits into a plain window",
+                        [&] { return Stretch(refs.windowDc, im, mode, dest, source); }};
+    std::vector<qvbench::Comparison> rows = qvbench::Compare(kRounds, ours, {memory, window});
+    qvbench::Report("repaint", what, rows, kSteps, "steps/s");
+    double perStep = rows.front().ours.median * 1e3 / kSteps;
+    std::printf("    %.2f ms a step, goal < %.1f ms: %s\n", perStep, kGoalMs, perStep < kGoalMs ? "met" : "MISSED");
 }
 
 } // namespace
@@ -152,52 +168,61 @@ int main() {
         return 1;
     }
     SetForegroundWindow(view);
-    PumpMessages(1000);
-    std::printf("repaint of a %d x %d image, %d steps each, mean per step\n", kWidth, kHeight, kSteps);
+    if (!WaitUntil(kStepTimeoutMs, [&] { return GetForegroundWindow() == view; })) {
+        std::fprintf(stderr, "repaint bench: the program's window did not come to the front\n");
+        return 1;
+    }
+    std::printf("repaint of a %d x %d image, %d steps a run\n", kWidth, kHeight, kSteps);
+    qvbench::PrintRatioNote();
 
     // plain repaints at the fitted zoom: the whole image reduced with HALFTONE
     SIZE fitted = ClientSize(view);
-    auto start = Clock::now();
-    for (int i = 0; i < kSteps; ++i)
-        Repaint(view);
-    double fitMs = MsSince(start, kSteps);
-    double memoryMs = 0, windowMs = 0;
-    Reference(im, HALFTONE, fitted, RECT{0, 0, kWidth, kHeight}, &memoryMs, &windowMs);
     std::printf("fitted client %ld x %ld\n", fitted.cx, fitted.cy);
-    Row("repaint at fitted zoom (HALFTONE)", fitMs, memoryMs, windowMs);
+    ReportAgainstStretch("repaint at fitted zoom (HALFTONE)",
+                         {"Quorvel.exe repaint",
+                          [&] {
+                              for (int i = 0; i < kSteps; ++i)
+                                  Repaint(view);
+                              return IsWindow(view) != FALSE;
+                          }},
+                         im, HALFTONE, fitted, RECT{0, 0, kWidth, kHeight});
 
     // wheel zoom steps, alternately towards and away from the user (+0.1 / -0.1 around the fit);
     // each step may move the fitted window as well
-    start = Clock::now();
-    for (int i = 0; i < kSteps; ++i) {
-        short delta = i % 2 ? WHEEL_DELTA : -WHEEL_DELTA;
-        SendMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)), 0);
-        UpdateWindow(view);
-    }
-    double wheelMs = MsSince(start, kSteps);
-    Row("wheel zoom step (HALFTONE)", wheelMs, memoryMs, windowMs);
+    ReportAgainstStretch("wheel zoom step (HALFTONE)",
+                         {"Quorvel.exe wheel step",
+                          [&] {
+                              for (int i = 0; i < kSteps; ++i) {
+                                  short delta = i % 2 ? WHEEL_DELTA : -WHEEL_DELTA;
+                                  SendMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)), 0);
+                                  UpdateWindow(view);
+                              }
+                              return IsWindow(view) != FALSE;
+                          }},
+                         im, HALFTONE, fitted, RECT{0, 0, kWidth, kHeight});
 
     // drag scrolling at twice the fitted zoom: COLORONCOLOR of the visible part
     SendMessageW(view, WM_COMMAND, kCmdZoomIn, 0);
-    PumpMessages(500);
     UpdateWindow(view);
     SIZE client = ClientSize(view);
     double zoom = 2.0 * fitted.cx / kWidth;
     int sw = static_cast<int>(client.cx / zoom + 0.5), sh = static_cast<int>(client.cy / zoom + 0.5);
     POINT centre{client.cx / 2, client.cy / 2};
-    SendMessageW(view, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(centre.x, centre.y));
-    start = Clock::now();
-    for (int i = 0; i < kSteps; ++i) {
-        int x = centre.x + (i % 2 ? -20 : 20);
-        SendMessageW(view, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(x, centre.y));
-        UpdateWindow(view);
-    }
-    double dragMs = MsSince(start, kSteps);
-    SendMessageW(view, WM_RBUTTONUP, 0, MAKELPARAM(centre.x, centre.y));
     RECT source{kWidth / 2 - sw / 2, kHeight / 2 - sh / 2, kWidth / 2 - sw / 2 + sw, kHeight / 2 - sh / 2 + sh};
-    Reference(im, COLORONCOLOR, client, source, &memoryMs, &windowMs);
     std::printf("zoomed client %ld x %ld, visible part %d x %d\n", client.cx, client.cy, sw, sh);
-    Row("drag-scroll move (COLORONCOLOR)", dragMs, memoryMs, windowMs);
+    ReportAgainstStretch("drag-scroll move (COLORONCOLOR)",
+                         {"Quorvel.exe drag move",
+                          [&] {
+                              SendMessageW(view, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(centre.x, centre.y));
+                              for (int i = 0; i < kSteps; ++i) {
+                                  int x = centre.x + (i % 2 ? -20 : 20);
+                                  SendMessageW(view, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(x, centre.y));
+                                  UpdateWindow(view);
+                              }
+                              SendMessageW(view, WM_RBUTTONUP, 0, MAKELPARAM(centre.x, centre.y));
+                              return IsWindow(view) != FALSE;
+                          }},
+                         im, COLORONCOLOR, client, source);
 
     CloseAndWait(view, process);
     return 0;

@@ -1,4 +1,6 @@
 // Measures and copies arbitrary bytes as a dialog template; a measured copy must measure the same.
+// The same bytes as a record from another instance (the 526-byte seeds reach it): a decoded path
+// fits its buffer, and the record encodes back to one that decodes the same.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -18,7 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // The same bytes as a record another instance sent.
     qv::InstanceRequest request;
-    if (qv::DecodeInstanceRequest(data, size, &request) && request.path.size() >= qv::kInstanceRequestPathChars)
+    if (!qv::DecodeInstanceRequest(data, size, &request)) return 0;
+    if (request.path.size() >= qv::kInstanceRequestPathChars) __builtin_trap();
+    uint8_t again[qv::kInstanceRequestBytes];
+    qv::EncodeInstanceRequest(request, again);
+    qv::InstanceRequest second;
+    if (!qv::DecodeInstanceRequest(again, sizeof again, &second) || second.letter != request.letter ||
+        second.memberKey != request.memberKey || second.path != request.path)
         __builtin_trap();
     return 0;
 }

@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "codecs/bmp_codec.h"
+#include "fuzz_bmp_limits.h"
 #include "fuzz_image_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > UINT32_MAX) return 0;
+    if (size > UINT32_MAX || !FuzzBitmapSizeAcceptable(data, size)) return 0;
     // an exact copy, so that a read one byte past the input is caught
     std::vector<uint8_t> bytes(data, data + size);
     qv::ImageBuffer image{};

@@ -1,5 +1,6 @@
 // Reads every slot of an arbitrary settings file, then rewrites it and reads the result again:
 // the rewritten file must always open.
+// Runs in the test command: 1000
 #include <unistd.h>
 
 #include <cstddef>

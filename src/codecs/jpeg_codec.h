@@ -25,6 +25,11 @@ constexpr int kJpegMaxScans = 1000;
 // (`long` is 32 bits on Windows, where the cap is then just under 2 GiB.)
 constexpr long kJpegMaxLibraryMemory =
     static_cast<long>((3ll << 30) < LONG_MAX ? (3ll << 30) : static_cast<long long>(LONG_MAX));
+// What a lossless transformation may hold in coefficients at once (the source's and, for a turn
+// or a trim, the copy it builds): no more than the decoder's block for the largest picture it
+// opens, so that a short file declaring a huge picture cannot make a turn take more memory than
+// opening it could.
+constexpr uint64_t kJpegMaxCoefficientBytes = kJpegMaxPixels * 3;
 
 constexpr uint32_t kJpegMessageChars = 200;
 constexpr uint32_t kJpegMaxCommentBytes = 4095;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include <jpeglib.h>
 extern "C" {
@@ -28,6 +29,37 @@ JXFORM_CODE LibraryTransform(int32_t transform) {
     case kTransformTurn270: return JXFORM_ROT_270;
     default: return JXFORM_NONE;
     }
+}
+
+uint64_t RoundUp(uint64_t value, uint64_t step) {
+    return (value + step - 1) / step * step;
+}
+
+// Bytes of the coefficient arrays the library will allocate for the transformation: every
+// component of the source padded to whole MCUs, as the decoder stores them, and the workspace of
+// the transformed copy that jtransform_request_workspace asked for (whole iMCUs of the output).
+uint64_t CoefficientBytes(const jpeg_decompress_struct& src, const jpeg_transform_info& info) {
+    uint64_t blocks = 0;
+    for (int ci = 0; ci < src.num_components; ++ci) {
+        const jpeg_component_info& c = src.comp_info[ci];
+        blocks += RoundUp(c.width_in_blocks, c.h_samp_factor) * RoundUp(c.height_in_blocks, c.v_samp_factor);
+    }
+    if (info.workspace_coef_arrays && info.iMCU_sample_width > 0 && info.iMCU_sample_height > 0) {
+        const bool transposed = info.transform == JXFORM_TRANSPOSE || info.transform == JXFORM_TRANSVERSE ||
+                                info.transform == JXFORM_ROT_90 || info.transform == JXFORM_ROT_270;
+        const uint64_t wide = RoundUp(info.output_width, info.iMCU_sample_width) / info.iMCU_sample_width;
+        const uint64_t high = RoundUp(info.output_height, info.iMCU_sample_height) / info.iMCU_sample_height;
+        for (int ci = 0; ci < info.num_components; ++ci) {
+            const jpeg_component_info& c = src.comp_info[ci];
+            uint64_t h = c.h_samp_factor, v = c.v_samp_factor;
+            if (info.num_components == 1)
+                h = v = 1;
+            else if (transposed)
+                std::swap(h, v);
+            blocks += wide * h * high * v;
+        }
+    }
+    return blocks * sizeof(JBLOCK);
 }
 
 struct TransformState {
@@ -73,6 +105,12 @@ bool TransformWithLibrary(TransformState* s, const uint8_t* data, uint32_t size,
     info->trim = options.trim ? TRUE : FALSE;
     info->force_grayscale = options.forceGrey ? TRUE : FALSE;
     if (!jtransform_request_workspace(&s->src, info)) {
+        ctx->status = kCodecNotSupported;
+        return false;
+    }
+    // The arrays are allocated whole by jpeg_read_coefficients, however little of the picture the
+    // file holds: refuse before then, as the decoder refuses a picture beyond its limit.
+    if (CoefficientBytes(s->src, *info) > kJpegMaxCoefficientBytes) {
         ctx->status = kCodecNotSupported;
         return false;
     }

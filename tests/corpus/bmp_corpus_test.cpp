@@ -156,7 +156,6 @@ struct Comparison {
     std::string first;       // the first pixel unlike the reference
 };
 
-#ifdef QV_HAVE_LIBPNG
 // Our picture against the first reference of its size. A pixel the reference shows translucent
 // counts as different: we show every picture opaque.
 Comparison Compare(const ImageBuffer& image, const std::vector<fs::path>& references) {
@@ -191,7 +190,6 @@ Comparison Compare(const ImageBuffer& image, const std::vector<fs::path>& refere
 bool Differs(const std::string& name, const Comparison& c) {
     return c.beyondRounding > 0 || (c.exact > 0 && !kLevelRounding.count(name));
 }
-#endif
 
 std::vector<fs::path> SuiteFiles(char set) {
     std::vector<fs::path> files;
@@ -215,7 +213,7 @@ void CheckRefusal(const std::string& name, const Outcome& outcome) {
 
 TEST(BmpCorpusTest, GoodFilesMatchTheirReferencesOrAreRefusedByDesign) {
     std::vector<fs::path> files = SuiteFiles('g');
-    if (files.empty()) GTEST_SKIP() << "no BMP suite under QV_CORPUS_DIR";
+    ASSERT_FALSE(files.empty()) << "no BMP suite under QV_CORPUS_DIR (scripts/fetch-corpus puts it there)";
     [[maybe_unused]] auto refs = ReferencePngs(files[0].parent_path().parent_path() / "html");
     int compared = 0;
     for (const fs::path& file : files) {
@@ -224,22 +222,18 @@ TEST(BmpCorpusTest, GoodFilesMatchTheirReferencesOrAreRefusedByDesign) {
         Decode(file, &outcome);
         CheckRefusal(name, outcome);
         if (!outcome.decoded) continue;
-#ifdef QV_HAVE_LIBPNG
         Comparison c = Compare(outcome.image, refs[name]);
         EXPECT_TRUE(c.referenced) << name << ": no reference of our size";
         EXPECT_FALSE(Differs(name, c)) << name << ": " << c.exact << " pixels differ, " << c.beyondRounding
                                        << " by more than rounding, " << c.first;
         ++compared;
-#endif
     }
-#ifdef QV_HAVE_LIBPNG
     EXPECT_GE(compared, 15);
-#endif
 }
 
 TEST(BmpCorpusTest, QuestionableFilesDecodeOrFailWithAStatus) {
     std::vector<fs::path> files = SuiteFiles('q');
-    if (files.empty()) GTEST_SKIP() << "no BMP suite under QV_CORPUS_DIR";
+    ASSERT_FALSE(files.empty()) << "no BMP suite under QV_CORPUS_DIR (scripts/fetch-corpus puts it there)";
     [[maybe_unused]] auto refs = ReferencePngs(files[0].parent_path().parent_path() / "html");
     std::set<std::string> differing;
     for (const fs::path& file : files) {
@@ -251,7 +245,6 @@ TEST(BmpCorpusTest, QuestionableFilesDecodeOrFailWithAStatus) {
             std::printf("  %-22s refused, status %u\n", name.c_str(), static_cast<unsigned>(outcome.status));
             continue;
         }
-#ifdef QV_HAVE_LIBPNG
         Comparison c = Compare(outcome.image, refs[name]);
         if (c.referenced && Differs(name, c)) {
             differing.insert(name);
@@ -263,19 +256,16 @@ TEST(BmpCorpusTest, QuestionableFilesDecodeOrFailWithAStatus) {
         else
             std::printf("  %-22s decoded, %ld pixels differ, %ld by more than rounding %s\n", name.c_str(), c.exact,
                         c.beyondRounding, c.first.c_str());
-#endif
     }
-#ifdef QV_HAVE_LIBPNG
     std::set<std::string> known;
     for (const auto& [name, why] : kKnownDifferences)
         known.insert(name);
     EXPECT_EQ(differing, known);
-#endif
 }
 
 TEST(BmpCorpusTest, BadFilesFailWithAStatusOrDecodeWithinTheirBytes) {
     std::vector<fs::path> files = SuiteFiles('b');
-    if (files.empty()) GTEST_SKIP() << "no BMP suite under QV_CORPUS_DIR";
+    ASSERT_FALSE(files.empty()) << "no BMP suite under QV_CORPUS_DIR (scripts/fetch-corpus puts it there)";
     for (const fs::path& file : files) {
         const std::string name = SuiteName(file);
         Outcome outcome;
@@ -289,7 +279,7 @@ TEST(BmpCorpusTest, BadFilesFailWithAStatusOrDecodeWithinTheirBytes) {
 // The file form maps the file and gives the same picture as the memory form.
 TEST(BmpCorpusTest, FileAndMemoryFormsAgree) {
     std::vector<fs::path> files = qvtest::CorpusFiles({"bmpsuite"}, {".bmp"});
-    if (files.empty()) GTEST_SKIP() << "no BMP suite under QV_CORPUS_DIR";
+    ASSERT_FALSE(files.empty()) << "no BMP suite under QV_CORPUS_DIR (scripts/fetch-corpus puts it there)";
     for (const fs::path& file : files) {
         const std::string name = SuiteName(file);
         Outcome memory, mapped;

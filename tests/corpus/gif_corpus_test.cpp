@@ -11,17 +11,14 @@
 
 #include "codecs/decoders.h"
 #include "codecs/gif_codec.h"
+#include "corpus_support.h"
 #include "platform/platform.h"
 #include "test_support.h"
 
-#ifdef QV_HAVE_GIFLIB
 #include <gif_lib.h>
-#endif
 
 namespace qv {
 namespace {
-
-#ifdef QV_HAVE_GIFLIB
 
 using Bytes = std::vector<uint8_t>;
 
@@ -41,15 +38,21 @@ struct GiflibFile {
     }
 };
 
+// giflib's test pictures, wherever the unpacked source keeps its pic folder.
 std::vector<std::wstring> CorpusGifs() {
     std::vector<std::wstring> paths;
-    std::wstring dir = qvtest::CorpusDir();
-    if (dir.empty()) return paths;
-    std::wstring pic = JoinPath(JoinPath(JoinPath(dir, L"gifpics"), L"giflib-5.2.1"), L"pic");
-    ListDirectory(pic, [&](const DirEntry& e) {
-        if (e.name.size() > 4 && e.name.substr(e.name.size() - 4) == L".gif") paths.push_back(JoinPath(pic, e.name));
-    });
+    for (const auto& file : qvtest::CorpusFiles({"gifpics"}, {".gif"}))
+        paths.push_back(file.wstring());
     return paths;
+}
+
+// ImageMagick's convert by its own name: the plain `convert` first on PATH may be another program.
+std::string ImageMagickConvert() {
+    for (const char* candidate : {"/usr/bin/convert-im6.q16", "/usr/bin/convert", "/usr/bin/magick"}) {
+        std::string command = std::string(candidate) + " -version 2>/dev/null | grep -q ImageMagick";
+        if (PathExists(Utf8ToWide(candidate).c_str()) && std::system(command.c_str()) == 0) return candidate;
+    }
+    return {};
 }
 
 bool HasLoopBlock(GifFileType* gif, uint32_t* loops) {
@@ -183,7 +186,7 @@ bool MatchesGiflib(const std::wstring& path) {
 
 TEST(GifCorpusTest, FramesDelaysAndLoopsMatchGiflib) {
     std::vector<std::wstring> paths = CorpusGifs();
-    if (paths.empty()) GTEST_SKIP() << "QV_CORPUS_DIR/gifpics not found";
+    ASSERT_GE(paths.size(), 5u) << "giflib's pictures are missing under QV_CORPUS_DIR/gifpics (scripts/fetch-corpus)";
     int animated = 0;
     for (const std::wstring& path : paths)
         animated += MatchesGiflib(path) ? 1 : 0;
@@ -193,11 +196,11 @@ TEST(GifCorpusTest, FramesDelaysAndLoopsMatchGiflib) {
 // Disposal to background and to previous, small frames at offsets and a transparent frame, as
 // another program writes them.
 TEST(GifCorpusTest, AnimationMadeByImageMagickMatchesGiflib) {
-    const char* convert = "/usr/bin/convert";
-    if (!PathExists(L"/usr/bin/convert")) GTEST_SKIP() << "ImageMagick not installed";
+    const std::string convert = ImageMagickConvert();
+    ASSERT_FALSE(convert.empty()) << "ImageMagick (installed by scripts/setup-deps) not found";
     qvtest::ScratchDir dir;
     std::string out = WideToUtf8(dir.File(L"made.gif"));
-    std::string command = std::string(convert) +
+    std::string command = convert +
                           " -delay 0 -loop 4 -dispose none -size 40x30 xc:red"
                           " -dispose previous \\( -size 10x10 xc:blue -repage +5+5 \\)"
                           " -dispose background \\( -size 8x8 xc:green -repage +20+10 \\)"
@@ -241,12 +244,6 @@ TEST(GifCorpusTest, EveryDepthWeWriteDecodesInGiflib) {
         }
     }
 }
-
-#else
-TEST(GifCorpusTest, NeedsGiflib) {
-    GTEST_SKIP() << "built without giflib";
-}
-#endif
 
 } // namespace
 } // namespace qv

@@ -74,7 +74,8 @@ bool ParsePnm(const std::string& data, Pnm* pnm) {
 
 TEST(JpegCorpusTest, DecodedPixelsEqualDjpeg) {
     auto files = CorpusJpegs();
-    if (files.empty() || !HaveTool("djpeg")) GTEST_SKIP() << "no corpus or no djpeg";
+    ASSERT_FALSE(files.empty()) << "no JPEG corpus under QV_CORPUS_DIR (scripts/fetch-corpus puts it there)";
+    ASSERT_TRUE(HaveTool("djpeg")) << "djpeg (libjpeg-turbo-progs, installed by scripts/setup-deps) not found";
     int compared = 0;
     for (const fs::path& f : files) {
         SCOPED_TRACE(f.string());
@@ -147,7 +148,8 @@ std::string TrimRight(std::string s) {
 
 TEST(JpegCorpusTest, OrientationCameraAndThumbnailEqualExiftool) {
     auto files = CorpusJpegs();
-    if (files.empty() || !HaveTool("exiftool")) GTEST_SKIP() << "no corpus or no exiftool";
+    ASSERT_FALSE(files.empty()) << "no JPEG corpus under QV_CORPUS_DIR (scripts/fetch-corpus puts it there)";
+    ASSERT_TRUE(HaveTool("exiftool")) << "exiftool (installed by scripts/setup-deps) not found";
     auto facts = ExiftoolFacts(files);
     ASSERT_FALSE(facts.empty());
     int withExif = 0, sawTurned = 0, thumbnails = 0;
@@ -201,7 +203,8 @@ std::string ScanData(const std::string& jpeg) {
 
 TEST(JpegCorpusTest, LosslessOutputsEqualJpegtran) {
     auto files = CorpusJpegs();
-    if (files.empty() || !HaveTool("jpegtran")) GTEST_SKIP() << "no corpus or no jpegtran";
+    ASSERT_FALSE(files.empty()) << "no JPEG corpus under QV_CORPUS_DIR (scripts/fetch-corpus puts it there)";
+    ASSERT_TRUE(HaveTool("jpegtran")) << "jpegtran (libjpeg-turbo-progs, installed by scripts/setup-deps) not found";
     struct Case {
         int32_t transform;
         const char* args;

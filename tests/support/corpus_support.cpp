@@ -5,9 +5,7 @@
 
 #include "test_support.h"
 
-#ifdef QV_HAVE_LIBPNG
 #include <png.h>
-#endif
 
 namespace qvtest {
 
@@ -54,7 +52,6 @@ std::vector<Rgb> ImageRgb(const qv::ImageBuffer& image) {
     return out;
 }
 
-#ifdef QV_HAVE_LIBPNG
 namespace {
 
 struct MemoryReader {
@@ -107,6 +104,5 @@ bool DecodePngReference(const std::string& bytes, PngReference* ref) {
     png_destroy_read_struct(&png, &info, nullptr);
     return true;
 }
-#endif
 
 } // namespace qvtest

@@ -26,7 +26,6 @@ struct Rgb {
 // A decoded picture, top row first, palette images expanded through their palette.
 std::vector<Rgb> ImageRgb(const qv::ImageBuffer& image);
 
-#ifdef QV_HAVE_LIBPNG
 struct PngReference {
     uint32_t width = 0, height = 0;
     int colourType = 0, interlace = 0, bitDepth = 0; // as the file declares them
@@ -37,6 +36,5 @@ struct PngReference {
 // alpha, 16-bit samples reduced to their high byte, grey copied to all three channels. False
 // when libpng refuses the file.
 bool DecodePngReference(const std::string& bytes, PngReference* ref);
-#endif
 
 } // namespace qvtest

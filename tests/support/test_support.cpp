@@ -59,4 +59,12 @@ std::wstring BinaryDir() {
     return dir.empty() ? qv::Utf8ToWide(QV_TEST_BINARY_DIR) : dir;
 }
 
+uint8_t DefinedBlendValue(uint32_t a, uint32_t v) {
+    if (a == 0 || v == 0) return 0;
+    if (a == 255) return static_cast<uint8_t>(v);
+    if (v == 255) return static_cast<uint8_t>(a);
+    uint32_t small = a < v ? a : v, large = a < v ? v : a;
+    return static_cast<uint8_t>((large * (small * 65536u / 255u) + 32768u) >> 16);
+}
+
 } // namespace qvtest

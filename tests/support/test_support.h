@@ -1,6 +1,7 @@
 // Helpers shared by the test programs: scratch folders, file contents, environment paths.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace qvtest {
@@ -26,5 +27,10 @@ std::wstring CorpusDir();
 std::wstring SourceDir();
 // The build tree (QV_BINARY_DIR).
 std::wstring BinaryDir();
+
+// T[a][v] of the blend table as its definition reads, written apart from the product's table so
+// that the tests have a reference of their own: exact at the ends, otherwise the larger factor
+// times the fixed-point reciprocal (floor(min x 65536 / 255)) of the smaller, rounded.
+uint8_t DefinedBlendValue(uint32_t a, uint32_t v);
 
 } // namespace qvtest

@@ -2,9 +2,7 @@
 // `info` on an animated GIF listing its frames, and `edit` parsing and running its operations.
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
 #include <sys/wait.h>
-#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -24,7 +22,7 @@
 namespace qv {
 namespace {
 
-#ifndef _WIN32
+#ifdef QV_CLI_PATH
 std::string RunShell(const std::string& command, int* rc) {
     std::string out;
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
@@ -40,12 +38,11 @@ std::string RunShell(const std::string& command, int* rc) {
 #endif
 
 TEST(Cli, ConvertRoundTripsAndInfo) {
-#ifdef _WIN32
-    GTEST_SKIP() << "runs the native binary";
+#ifndef QV_CLI_PATH
+    GTEST_SKIP() << "this tree builds no quorvel-cli";
 #else
-    std::string cli = WideToUtf8(qvtest::BinaryDir()) + "/quorvel-cli";
-    // the sanitizer build has no converter
-    if (!PathExists(Utf8ToWide(cli).c_str())) GTEST_SKIP() << "quorvel-cli not built here";
+    std::string cli = QV_CLI_PATH;
+    ASSERT_TRUE(PathExists(Utf8ToWide(cli).c_str())) << cli << " was not built";
     qvtest::ScratchDir dir;
     ImageBuffer* src = AllocImageRecord();
     CodecStatus status = kCodecOk;
@@ -101,12 +98,11 @@ TEST(Cli, ConvertRoundTripsAndInfo) {
 }
 
 TEST(Cli, InfoListsTheFramesOfAnAnimatedGif) {
-#ifdef _WIN32
-    GTEST_SKIP() << "runs the native binary";
+#ifndef QV_CLI_PATH
+    GTEST_SKIP() << "this tree builds no quorvel-cli";
 #else
-    std::string cli = WideToUtf8(qvtest::BinaryDir()) + "/quorvel-cli";
-    // the sanitizer build has no converter
-    if (!PathExists(Utf8ToWide(cli).c_str())) GTEST_SKIP() << "quorvel-cli not built here";
+    std::string cli = QV_CLI_PATH;
+    ASSERT_TRUE(PathExists(Utf8ToWide(cli).c_str())) << cli << " was not built";
     qvtest::ScratchDir dir;
     auto u = [](const std::wstring& w) { return "'" + WideToUtf8(w) + "'"; };
     int rc = -1;
@@ -266,11 +262,11 @@ TEST(Cli, EditRunsToneOperationsInOrderAndRefusesBadValues) {
 }
 
 TEST(Cli, FilterOperationsExpandPalettesAndRefuseBadValues) {
-#ifdef _WIN32
-    GTEST_SKIP() << "runs the native binary";
+#ifndef QV_CLI_PATH
+    GTEST_SKIP() << "this tree builds no quorvel-cli";
 #else
-    std::string cli = WideToUtf8(qvtest::BinaryDir()) + "/quorvel-cli";
-    if (!PathExists(Utf8ToWide(cli).c_str())) GTEST_SKIP() << "quorvel-cli not built here";
+    std::string cli = QV_CLI_PATH;
+    ASSERT_TRUE(PathExists(Utf8ToWide(cli).c_str())) << cli << " was not built";
     qvtest::ScratchDir dir;
     auto u = [](const std::wstring& w) { return "'" + WideToUtf8(w) + "'"; };
     auto writePalette = [&](const std::wstring& path, uint32_t w, uint32_t h) {

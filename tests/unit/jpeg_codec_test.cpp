@@ -78,6 +78,26 @@ Bytes LibraryJpeg(uint32_t w, uint32_t h, J_COLOR_SPACE space, int components, u
     return bytes;
 }
 
+// The library's own decode of a file's luminance (JCS_GRAYSCALE output), rows from the top.
+std::vector<uint8_t> LibraryGreyDecode(const Bytes& jpeg) {
+    jpeg_decompress_struct d;
+    jpeg_error_mgr err;
+    d.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&d);
+    jpeg_mem_src(&d, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&d, TRUE);
+    d.out_color_space = JCS_GRAYSCALE;
+    jpeg_start_decompress(&d);
+    std::vector<uint8_t> out(static_cast<size_t>(d.output_width) * d.output_height);
+    while (d.output_scanline < d.output_height) {
+        JSAMPROW row = out.data() + static_cast<size_t>(d.output_scanline) * d.output_width;
+        jpeg_read_scanlines(&d, &row, 1);
+    }
+    jpeg_finish_decompress(&d);
+    jpeg_destroy_decompress(&d);
+    return out;
+}
+
 bool Decode(const Bytes& bytes, ImageBuffer* image, JpegContext* ctx) {
     return DecodeJpeg(bytes.data(), static_cast<uint32_t>(bytes.size()), image, ctx);
 }
@@ -297,13 +317,22 @@ TEST(JpegDecodeTest, TruncatedFileDecodesAndGarbageAfterEndIsIgnored) {
     JpegEncodeOptions o;
     Bytes jpeg = EncodeToMemory(src.image, o);
     Bytes cut(jpeg.begin(), jpeg.begin() + jpeg.size() / 2);
-    ImageOwner a;
+    ImageOwner whole, a;
     JpegContext ctx;
+    ASSERT_TRUE(Decode(jpeg, &whole.image, &ctx));
     ASSERT_TRUE(Decode(cut, &a.image, &ctx));
-    EXPECT_EQ(a.image.header.biHeight, 64);
+    ASSERT_EQ(a.image.header.biWidth, 64);
+    ASSERT_EQ(a.image.header.biHeight, 64);
+    // the rows before the cut are the picture's; the last ones, past the data, are not
+    const uint32_t rowBytes = 64 * 3;
+    for (uint32_t y = 0; y < 8; ++y)
+        ASSERT_EQ(std::memcmp(ImageRowFromTop(&a.image, y), ImageRowFromTop(&whole.image, y), rowBytes), 0) << y;
+    EXPECT_NE(std::memcmp(ImageRowFromTop(&a.image, 63), ImageRowFromTop(&whole.image, 63), rowBytes), 0);
     Bytes tail = jpeg;
     tail.insert(tail.end(), 1000, 0xAB);
-    ASSERT_TRUE(Decode(tail, &a.image, &ctx));
+    ImageOwner b;
+    ASSERT_TRUE(Decode(tail, &b.image, &ctx));
+    EXPECT_EQ(std::memcmp(b.image.pixels, whole.image.pixels, ImageStride(&whole.image) * 64), 0);
     // Only a few header bytes: refused, nothing left behind.
     Bytes stub(jpeg.begin(), jpeg.begin() + 20);
     CodecStatus status = kCodecOk;
@@ -465,7 +494,20 @@ TEST(JpegEncodeTest, TinyImageFitsTheLimitedEncodersBlock) {
     JpegEncodeOptions o;
     std::vector<uint8_t> out;
     JpegContext ctx;
-    EXPECT_TRUE(WriteJpegMemoryLimited(src.image, o, 100000, &out, &ctx));
+    ASSERT_TRUE(WriteJpegMemoryLimited(src.image, o, 100000, &out, &ctx));
+    // it fits at the asked quality at once, and the bytes are a whole 1 x 1 picture of its colour
+    EXPECT_EQ(ctx.finalQuality, o.quality);
+    ASSERT_GT(out.size(), 100u);
+    EXPECT_LE(out.size(), 100000u);
+    EXPECT_EQ(ctx.bytesUsed, out.size());
+    EXPECT_EQ(out[out.size() - 2], 0xFF);
+    EXPECT_EQ(out.back(), 0xD9);
+    ImageOwner back;
+    ASSERT_TRUE(Decode(out, &back.image, &ctx));
+    ASSERT_EQ(back.image.header.biWidth, 1);
+    ASSERT_EQ(back.image.header.biHeight, 1);
+    for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(back.image.pixels[c], src.image.pixels[c], 12) << c;
 }
 
 TEST(JpegEncodeTest, MemoryDestinationTooSmallFailsWithMessage) {
@@ -587,6 +629,51 @@ TEST(JpegTransformTest, MarkerCopyOptionsAndOrientationResetOnlyWhenTurned) {
     EXPECT_FALSE(LosslessSaveOptions(1, false, kCopyComments, false, false).resetOrientation);
 }
 
+// A few hundred bytes may declare a picture whose coefficients the library would allocate whole
+// before reading any scan: the transformation refuses what it cannot hold, as the decoder does,
+// counting the copy a turn builds too.
+TEST(JpegTransformTest, CoefficientsBeyondTheLimitAreRefusedBeforeAllocation) {
+    auto declared = [](bool grey, uint16_t side) {
+        ImageOwner src;
+        MakePicture(&src.image, 16, 16);
+        JpegEncodeOptions o;
+        o.sampling = kSampling1x1;
+        o.grey = grey;
+        Bytes jpeg = EncodeToMemory(src.image, o);
+        for (size_t p = 2; p + 9 < jpeg.size(); ++p) {
+            if (jpeg[p] == 0xFF && jpeg[p + 1] == 0xC0) {
+                jpeg[p + 5] = jpeg[p + 7] = static_cast<uint8_t>(side >> 8);
+                jpeg[p + 6] = jpeg[p + 8] = static_cast<uint8_t>(side);
+                return jpeg;
+            }
+        }
+        ADD_FAILURE() << "no frame header";
+        return jpeg;
+    };
+    // 20000 x 20000 is within the pixel limit: 2.4 GB of colour coefficients, 0.8 GB of grey ones
+    // and as much again for the turned copy
+    auto refused = [](Bytes jpeg, int32_t transform) {
+        JpegTransformOptions t;
+        t.transform = transform;
+        Bytes out(65536);
+        JpegContext ctx;
+        bool ok = TransformJpeg(jpeg.data(), static_cast<uint32_t>(jpeg.size()), t, nullptr, out.data(),
+                                static_cast<uint32_t>(out.size()), &ctx);
+        return !ok && ctx.status == kCodecNotSupported;
+    };
+    EXPECT_TRUE(refused(declared(false, 20000), kTransformFlipH));
+    EXPECT_TRUE(refused(declared(true, 20000), kTransformTurn90));
+    // the same file declaring a picture it can hold is transformed, its missing scans as grey
+    JpegTransformOptions t;
+    t.transform = kTransformTurn90;
+    JpegContext ctx;
+    Bytes small = declared(false, 2000);
+    Bytes out(small.size() + (4u << 20));
+    ASSERT_TRUE(TransformJpeg(small.data(), static_cast<uint32_t>(small.size()), t, nullptr, out.data(),
+                              static_cast<uint32_t>(out.size()), &ctx));
+    EXPECT_EQ(ctx.width, 2000u);
+}
+
 TEST(JpegTransformTest, PendingRotationCodesMapToTransforms) {
     EXPECT_EQ(TransformForPendingRotation(1), kTransformTurn90);
     EXPECT_EQ(TransformForPendingRotation(2), kTransformTurn180);
@@ -602,8 +689,21 @@ TEST(JpegTransformTest, ForceGreyKeepsOnlyLuminance) {
     JpegTransformOptions o;
     o.forceGrey = true;
     JpegContext ctx;
-    ASSERT_TRUE(Decode(Transform(EncodeToMemory(src.image, JpegEncodeOptions()), o, &ctx), &out.image, &ctx));
+    Bytes colour = EncodeToMemory(src.image, JpegEncodeOptions());
+    ASSERT_TRUE(Decode(Transform(colour, o, &ctx), &out.image, &ctx));
     EXPECT_EQ(out.image.header.biBitCount, 8);
+    EXPECT_TRUE(ctx.grey);
+    // the luminance the library reads from the colour file, sample for sample, through a grey ramp
+    std::vector<uint8_t> luminance = LibraryGreyDecode(colour);
+    ASSERT_EQ(luminance.size(), 32u * 32);
+    for (uint32_t y = 0; y < 32; ++y) {
+        const uint8_t* row = ImageRowFromTop(&out.image, y);
+        for (uint32_t x = 0; x < 32; ++x) {
+            const RGBQUAD& q = out.image.palette[row[x]];
+            ASSERT_EQ(row[x], luminance[y * 32 + x]) << x << "," << y;
+            ASSERT_TRUE(q.rgbRed == row[x] && q.rgbGreen == row[x] && q.rgbBlue == row[x]) << x << "," << y;
+        }
+    }
 }
 
 TEST(JpegTransformTest, FileToFileTurnsTheThumbnailAndLeavesTheSource) {

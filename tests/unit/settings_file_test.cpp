@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -154,29 +155,48 @@ TEST(SettingsFile, BadFilesReadAsDefaultsAndAreRewritten) {
     }
     ASSERT_TRUE(qvtest::WriteFileBytes(dir.File(L"trunc.ini"), good.substr(0, 100)));
     ExpectDefaultsThenRecovers(dir.File(L"trunc.ini"));
-    // Random garbage of several lengths.
+    // Damaged files of several lengths and slot counts, with every kind of entry: each read gives
+    // what the layout rules say it must (the model below), and a writer still recovers the file.
     std::mt19937 rng(7);
     for (size_t n : {1u, 3u, 17u, 1683u, 1684u, 5000u}) {
-        std::string junk(n, '\0');
-        for (char& c : junk)
-            c = static_cast<char>(rng());
-        std::wstring path = dir.File(L"junk" + std::to_wstring(n) + L".ini");
-        ASSERT_TRUE(qvtest::WriteFileBytes(path, junk));
-        qv::SettingsReader r;
-        r.Open(path);
-        for (uint32_t s = 0; s < qv::kSettingsSlotCount; ++s) {
-            r.ReadInt(s, 0);
-            ReadTextOf(r, s);
-            r.ReadBlobBytes(s);
+        for (uint32_t count : {5u, 210u, 0xFFFFu}) {
+            std::string junk(n, '\0');
+            for (char& c : junk)
+                c = static_cast<char>(rng());
+            if (n >= 4) PutLe32(&junk, 0, count);
+            for (size_t at = 4; at + 8 <= n; at += 8) {
+                uint32_t kind = rng() % 4;
+                uint32_t first = kind == 0 ? 0 : kind == 1 ? 1 : kind == 2 ? 4 + rng() % n : rng();
+                PutLe32(&junk, at, first);
+                PutLe32(&junk, at + 4, kind == 2 ? rng() % 64 : static_cast<uint32_t>(rng()));
+            }
+            std::wstring path = dir.File(L"junk" + std::to_wstring(n) + L"-" + std::to_wstring(count) + L".ini");
+            ASSERT_TRUE(qvtest::WriteFileBytes(path, junk));
+            // What a reader must answer: valid when the header and the whole index are there; an
+            // integer slot has first field 1; a blob lies inside the data area and the file.
+            uint32_t slots = n >= 4 ? std::min<uint32_t>(count & 0xFFFF, qv::kSettingsSlotCount) : 0;
+            bool valid = n >= 4 && n >= 4 + size_t{slots} * 8;
+            uint64_t dataSize = valid ? n - 4 - size_t{slots} * 8 : 0;
+            qv::SettingsReader r;
+            EXPECT_EQ(r.Open(path), valid) << n;
+            for (uint32_t slot = 0; slot < qv::kSettingsSlotCount; ++slot) {
+                bool listed = valid && slot < slots;
+                uint32_t first = listed ? Le32(junk, 4 + 8 * slot) : 0, second = listed ? Le32(junk, 8 + 8 * slot) : 0;
+                int32_t wantInt = listed && first == 1 ? static_cast<int32_t>(second) : -5;
+                bool blob = listed && first >= 2 && second != 0 && second <= dataSize && uint64_t{first} + second <= n;
+                std::string wantBlob = blob ? junk.substr(first, second) : std::string();
+                ASSERT_EQ(r.ReadInt(slot, -5), wantInt) << n << " " << count << " slot " << slot;
+                ASSERT_EQ(r.ReadBlobBytes(slot), wantBlob) << n << " " << count << " slot " << slot;
+            }
+            r.Close();
+            qv::SettingsWriter w;
+            ASSERT_TRUE(w.Open(path));
+            ASSERT_TRUE(w.Close());
+            qv::SettingsReader again;
+            ASSERT_TRUE(again.Open(path));
+            EXPECT_EQ(again.count(), qv::kSettingsSlotCount);
+            EXPECT_EQ(Le32(qvtest::ReadFileBytes(path), 0), qv::kSettingsHeader);
         }
-        r.ReadNameList(208);
-        r.Close();
-        qv::SettingsWriter w;
-        ASSERT_TRUE(w.Open(path));
-        ASSERT_TRUE(w.Close());
-        qv::SettingsReader again;
-        ASSERT_TRUE(again.Open(path));
-        EXPECT_EQ(Le32(qvtest::ReadFileBytes(path), 0), qv::kSettingsHeader);
     }
 }
 

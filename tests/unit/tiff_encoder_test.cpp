@@ -12,9 +12,7 @@
 #include "platform/platform.h"
 #include "test_support.h"
 
-#ifdef QV_HAVE_LIBTIFF
 #include <tiffio.h>
-#endif
 
 namespace qv {
 namespace {
@@ -268,8 +266,6 @@ TEST(TiffEncoderTest, FailuresHaveTheirStatus) {
     EXPECT_EQ(status, kCodecCannotConvert);
 }
 
-#ifdef QV_HAVE_LIBTIFF
-
 std::string g_libtiffMessages;
 
 void Collect(const char* module, const char* format, va_list args) {
@@ -336,8 +332,6 @@ TEST(TiffEncoderTest, LibtiffReadsEveryDepthWithoutWarnings) {
     TIFFSetWarningHandler(nullptr);
     TIFFSetErrorHandler(nullptr);
 }
-
-#endif
 
 } // namespace
 } // namespace qv
