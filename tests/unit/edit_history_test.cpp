@@ -1,7 +1,7 @@
 // The edit history and the commit path: the snapshot file's exact bytes, what a damaged or
 // missing snapshot does, the steps a commit records, undo and redo restoring pixels exactly, the
 // redo part cut by a new edit, and the files a load or shutdown leaves behind (none). Also the
-// worker's request coalescing and how a tool reads its settings.
+// worker's request coalescing, how a tool reads its settings and how its controls move.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "settings/settings_file.h"
 #include "test_support.h"
+#include "tools/tool_controls.h"
 #include "tools/tool_params.h"
 #include "tools/worker_requests.h"
 
@@ -310,6 +311,19 @@ TEST(ToolParamsTest, SettingsAreDefaultedClampedAndWrittenBack) {
     ASSERT_TRUE(r.Open(path));
     EXPECT_EQ(r.ReadInt(116, 0), 17);
     EXPECT_EQ(r.ReadInt(121, 0), 24);
+}
+
+TEST(ToolParamsTest, LabelDragStepsAndFieldWidthsFollowTheRange) {
+    EXPECT_EQ(LabelDragPixelsPerStep(0, 100), 2);
+    EXPECT_EQ(LabelDragPixelsPerStep(3, 128), 2);
+    EXPECT_EQ(LabelDragPixelsPerStep(0, 255), 1);
+    EXPECT_EQ(DraggedValue(50, 7, 2, 0, 100), 53) << "whole steps only";
+    EXPECT_EQ(DraggedValue(50, -7, 2, 0, 100), 47);
+    EXPECT_EQ(DraggedValue(90, 400, 1, 0, 100), 100);
+    EXPECT_EQ(DraggedValue(10, -400, 1, 3, 128), 3);
+    EXPECT_EQ(NumberFieldChars(0, 100), 3);
+    EXPECT_EQ(NumberFieldChars(0, 255), 3);
+    EXPECT_EQ(NumberFieldChars(-180, 180), 4);
 }
 
 } // namespace
