@@ -13,6 +13,7 @@
 #include "model/command_table.h"
 #include "model/instance_request.h"
 #include "model/settings.h"
+#include "tools/tool_window_win.h"
 #include "viewer/arrange_win.h"
 #include "viewer/display_modes_win.h"
 #include "viewer/file_commands_win.h"
@@ -61,7 +62,7 @@ constexpr CommandHandler kOwnerHandlers[kCommandOwnerCount] = {
     HandleHelpCommand,            // Help
     HandleWindowStyleCommand,     // WindowStyle
     HandleHistoryCommand,         // History
-    nullptr,                      // Tools: the tool framework's handler
+    HandleToolCommand,            // Tools
 };
 // clang-format on
 
@@ -74,6 +75,8 @@ bool RunProgramCommand(int32_t command, CommandSource source) {
         return false;
     const CommandRow* row = FindCommand(command);
     if (!row) return false;
+    // loads and other edits wait for the open tool; its own apply, cancel and undo go on
+    if ((row->flags & kCommandWaitsForTool) && ToolIsOpen(g_session)) return false;
     CommandHandler handler = kOwnerHandlers[static_cast<int>(row->owner)];
     return handler && handler(command);
 }

@@ -169,6 +169,7 @@ MenuFacts CurrentFacts() {
     f.mode = CurrentDisplayMode();
     f.hasImage = HasCurrentImage(session);
     f.archiveMember = session.list.sourceKind != kSourceFolder;
+    f.toolOpen = ToolIsOpen(session);
     f.hasFilePath = f.hasImage && !session.list.currentPath.empty();
     f.sourceFormat = session.current.sourceFormat;
     f.textPresent = session.info.textPresent != 0;

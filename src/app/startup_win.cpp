@@ -27,6 +27,7 @@
 #include "settings/settings_location.h"
 #include "settings/settings_migration.h"
 #include "sources/extension_class.h"
+#include "tools/tool_window_win.h"
 #include "ui/language_module_win.h"
 #include "ui/ui_resources_win.h"
 #include "ui/window_classes.h"
@@ -292,7 +293,8 @@ void HandleInstanceRequest(const InstanceRequest& request) {
 
 bool ShutDownFromClose(bool askUnsaved) {
     if (askUnsaved && !AskUnsavedChanges()) return false;
-    // tool windows, edit history and clipboard blocks join here with their owners
+    // the open tool goes first: its worker writes into buffers that are freed below
+    CancelOpenTool();
     RemoveSubWindowHooks();
     g_settings.RebarRow = SubRebarRowCount(g_settings.RebarRow);
     if (g_session.list.watch) g_session.list.watch->Close();
@@ -341,6 +343,7 @@ int RunQuorvel(HINSTANCE instance, int show) {
             return 0;
         }
         SetLanguageModule(module, instance);
+        InstallToolFramework(g_app.settingsPath);
 
         std::vector<std::wstring> args = Arguments();
         if (HWND running = RunningInstance(reader)) {

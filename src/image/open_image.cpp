@@ -23,9 +23,8 @@ void ResetLoadInfo(LoadInfo* info) {
 }
 
 void FailLoad(ImageSession* s, bool plainFile, const ImageSessionHooks& hooks) {
-    Call(hooks.clearHistory, hooks);
-    ResetEditPosition(&s->edits);
-    Call(hooks.dropSelection, hooks);
+    ClearEditHistory(&s->history, &s->edits);
+    DropSelectionMask(&s->mask);
     Call(hooks.stopAnimation, hooks);
     FreeImagePixels(&s->current);
     FreeImagePixels(&s->staging);
@@ -41,8 +40,7 @@ void FailLoad(ImageSession* s, bool plainFile, const ImageSessionHooks& hooks) {
 
 void SucceedLoad(ImageSession* s, const OpenImageOptions& options, const ImageSessionHooks& hooks) {
     CommitImage(s, &s->staging, true, hooks, options.saveFormat);
-    Call(hooks.clearHistory, hooks);
-    ResetEditPosition(&s->edits);
+    ClearEditHistory(&s->history, &s->edits);
     s->lastLoadFailed = false;
     s->pendingRotation = kTurnNone;
     s->emptyWidth = s->emptyHeight = 0;
@@ -61,7 +59,7 @@ void SucceedLoad(ImageSession* s, const OpenImageOptions& options, const ImageSe
 void CommitImage(ImageSession* s, ImageBuffer* incoming, bool dropMask, const ImageSessionHooks& hooks,
                  int32_t* saveFormat) {
     ImageBuffer* current = &s->current;
-    if (dropMask) Call(hooks.dropSelection, hooks);
+    if (dropMask) DropSelectionMask(&s->mask);
     if (current->animation) Call(hooks.stopAnimation, hooks);
     FreeImagePixels(current);
     if (incoming->header.biBitCount != 24) std::memcpy(current->palette, incoming->palette, sizeof current->palette);
@@ -69,12 +67,12 @@ void CommitImage(ImageSession* s, ImageBuffer* incoming, bool dropMask, const Im
     incoming->pixels = nullptr;
     current->animation = incoming->animation;
     incoming->animation = nullptr;
-    if (!dropMask) Call(hooks.remapSelection, hooks);
     current->header = incoming->header;
     current->sourceBitDepth = incoming->sourceBitDepth;
     current->fileSize = incoming->fileSize;
     current->sourceFormat = incoming->sourceFormat;
     current->fileTime = incoming->fileTime;
+    if (!dropMask) RedrawMaskDisplay(&s->mask, *current);
     if (saveFormat && *saveFormat == kSaveFormatJpegLossless && current->sourceFormat != kFormatJpeg)
         *saveFormat = kSaveFormatJpeg;
     s->transparentColour = false;
@@ -149,6 +147,8 @@ void OpenImageAt(ImageSession* s, uint32_t index, const OpenImageOptions& option
 }
 
 void FreeImageSession(ImageSession* s) {
+    ClearEditHistory(&s->history, &s->edits);
+    DropSelectionMask(&s->mask);
     FreeImagePixels(&s->staging);
     FreeImagePixels(&s->current);
     DiscardResult(s);

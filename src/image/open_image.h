@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <string>
 
+#include "image/edit_history.h"
 #include "image/edit_position.h"
 #include "image/image_turn.h"
 #include "image/save_pipeline.h"
+#include "image/selection_mask.h"
 #include "model/image_buffer.h"
 #include "model/load_types.h"
 #include "sources/file_list.h"
@@ -35,9 +37,14 @@ struct ImageSession {
     FileList list;
     bool lastLoadFailed = false;
     bool loadedFromPlainPath = false;
-    bool transparentColour = false;          // the save pipeline's transparent-colour flag
-    int32_t pendingRotation = kTurnNone;     // undone by a lossless save
-    EditPosition edits;                      // against the last save: the modified mark
+    bool transparentColour = false;      // the save pipeline's transparent-colour flag
+    int32_t pendingRotation = kTurnNone; // undone by a lossless save
+    EditPosition edits;                  // against the last save: the modified mark
+    EditHistory history;                 // the snapshot of every step (image/edit_history.h)
+    SelectionMask mask;                  // the area selection's protection mask, or none
+    // The number of the open tool (1-27), 0 when none is open. While one is, loading, navigation
+    // and every other edit wait: the tool works on a copy of the current image and commits over it.
+    int32_t openTool = 0;
     int32_t emptyWidth = 0, emptyHeight = 0; // the empty view's size after a failed load
 };
 
@@ -49,16 +56,17 @@ extern ImageSession g_session;
 inline bool HasCurrentImage(const ImageSession& s) {
     return s.current.pixels != nullptr;
 }
+// The tool-active mark: commands that change the image check it and do nothing while it is set.
+inline bool ToolIsOpen(const ImageSession& s) {
+    return s.openTool != 0;
+}
 
-// Calls into the window layer and into Parts that own their state; any may be null.
+// Calls into the window layer; any may be null.
 struct ImageSessionHooks {
     void* context = nullptr;
-    void (*beginLoad)(void* context) = nullptr;      // loading title, wait cursor
-    void (*stopAnimation)(void* context) = nullptr;  // the frame timer of an animated image
-    void (*dropSelection)(void* context) = nullptr;  // the selection mask and its display copy
-    void (*remapSelection)(void* context) = nullptr; // a kept mask follows the new pixels
-    void (*clearHistory)(void* context) = nullptr;   // the edit history
-    void (*endLoad)(void* context) = nullptr;        // refresh the view, title, arrow cursor
+    void (*beginLoad)(void* context) = nullptr;     // loading title, wait cursor
+    void (*stopAnimation)(void* context) = nullptr; // the frame timer of an animated image
+    void (*endLoad)(void* context) = nullptr;       // refresh the view, title, arrow cursor
 };
 
 struct OpenImageOptions {
@@ -67,6 +75,7 @@ struct OpenImageOptions {
 };
 
 // Makes `incoming` (the staging or result record) the current image; `incoming` keeps no pixels.
+// With `dropMask` the selection mask goes, otherwise a kept mask's display copy is redrawn.
 void CommitImage(ImageSession* session, ImageBuffer* incoming, bool dropMask, const ImageSessionHooks& hooks,
                  int32_t* saveFormat);
 
@@ -80,7 +89,8 @@ void OpenImage(ImageSession* session, const std::wstring& path, const int32_t* k
 void OpenImageAt(ImageSession* session, uint32_t index, const OpenImageOptions& options,
                  const ImageSessionHooks& hooks);
 
-// Frees the three records' pixels, the save preview's file and the list (shutdown).
+// Frees the three records' pixels, the mask, the save preview's file, every snapshot file of the
+// edit history and the list (shutdown).
 void FreeImageSession(ImageSession* session);
 
 } // namespace qv

@@ -18,10 +18,12 @@ constexpr CommandRow Row(int32_t number, CommandOwner owner, EnableRule enable =
                          uint8_t flags = 0) {
     return CommandRow{number, owner, enable, check, flags};
 }
-// An editing tool: disabled without an image, and until the tool framework brings its handler.
+// An editing tool: disabled without an image, while another tool is open, and until the tool
+// framework brings its handler.
 constexpr CommandRow Tool(int32_t number, CommandOwner owner = O::None) {
-    return CommandRow{number, owner, E::Image, C::None, kCommandTool};
+    return CommandRow{number, owner, E::Image, C::None, kCommandTool | kCommandWaitsForTool};
 }
+constexpr uint8_t kWaits = kCommandWaitsForTool;
 constexpr CommandRow WithText(CommandRow row, int32_t text, DisplayMode mode) {
     row.alternativeText = text;
     row.alternativeMode = mode;
@@ -32,27 +34,28 @@ constexpr CommandRow WithText(CommandRow row, int32_t text, DisplayMode mode) {
 // Sorted by number; one row per command.
 constexpr CommandRow kRows[] = {
     // ---- file
-    Row(kCmdOpen,                O::File),
-    Row(kCmdReload,              O::File,     E::ImageFile),
+    Row(kCmdOpen,                O::File,     E::Always,         C::None, kWaits),
+    Row(kCmdReload,              O::File,     E::ImageFile,      C::None, kWaits),
     Row(kCmdSaveAs,              O::Save,     E::Image),
     Row(kCmdSave,                O::Save,     E::SubWindowImage, C::None, kCommandArchiveBound),
-    Row(kCmdLosslessPending,     O::Lossless, E::JpegImage,      C::None, kCommandArchiveBound),
-    Row(kCmdLosslessTurnRight,   O::Lossless, E::JpegImage,      C::None, kCommandArchiveBound),
-    Row(kCmdLosslessTurnLeft,    O::Lossless, E::JpegImage,      C::None, kCommandArchiveBound),
+    Row(kCmdLosslessPending,     O::Lossless, E::JpegImage,      C::None, kCommandArchiveBound | kWaits),
+    Row(kCmdLosslessTurnRight,   O::Lossless, E::JpegImage,      C::None, kCommandArchiveBound | kWaits),
+    Row(kCmdLosslessTurnLeft,    O::Lossless, E::JpegImage,      C::None, kCommandArchiveBound | kWaits),
     Row(kCmdCopy,                O::None,     E::Image),
-    Row(kCmdPaste,               O::None,     E::ClipboardImage),
-    Row(kCmdFileOperation,       O::None,     E::FilePath,       C::None, kCommandArchiveBound),
+    Row(kCmdPaste,               O::None,     E::ClipboardImage, C::None, kWaits),
+    Row(kCmdFileOperation,       O::None,     E::FilePath,       C::None, kCommandArchiveBound | kWaits),
     Row(kCmdCopyDisplayed,       O::None,     E::Image),
-    Row(kCmdCommentEditor,       O::None,     E::CommentImage,   C::None, kCommandArchiveBound),
+    Row(kCmdCommentEditor,       O::None,     E::CommentImage,   C::None, kCommandArchiveBound | kWaits),
     Row(kCmdTextInfo,            O::ExifInfo, E::TextImage),
     Row(kCmdWallpaper,           O::None,     E::Image),
     Row(kCmdPrint,               O::None,     E::Image),
     // ---- edit
     Row(kCmdCountColours,        O::None,     E::Image),
     Row(kCmdHistogram,           O::None,     E::Image),
-    Row(kCmdUndo,                O::None,     E::Image),
-    Row(kCmdRedo,                O::None,     E::Image),
-    Row(kCmdHistoryWindow,       O::History),
+    // undo and redo go to an open tool's own undo list, or do nothing while it is open
+    Row(kCmdUndo,                O::Tools,    E::Image),
+    Row(kCmdRedo,                O::Tools,    E::Image),
+    Row(kCmdHistoryWindow,       O::History,  E::Always,         C::None, kWaits),
     Tool(kCmdTrim),
     Tool(kCmdResize),
     Tool(kCmdMargins),
@@ -78,7 +81,7 @@ constexpr CommandRow kRows[] = {
     Tool(kCmdFocus),
     Tool(kCmdEqualiseLuminance),
     Tool(kCmdReplaceColour),
-    Tool(kCmdNoiseReduction),
+    Tool(kCmdNoiseReduction,     O::Tools),
     Tool(kCmdPaintBrush),
     Tool(kCmdCorrectionBrush),
     Tool(kCmdText),
@@ -88,7 +91,7 @@ constexpr CommandRow kRows[] = {
     Row(kCmdZoomActual,          O::View),
     Row(kCmdZoomIn,              O::View),
     Row(kCmdZoomOut,             O::View),
-    Row(kCmdSlideshow,           O::Display),
+    Row(kCmdSlideshow,           O::Display,  E::Always,         C::None, kWaits),
     Row(kCmdSortByName,          O::List,     E::Always,         C::SortOrder),
     Row(kCmdSortByDate,          O::List,     E::Always,         C::SortOrder),
     Row(kCmdSortBySize,          O::List,     E::Always,         C::SortOrder),
@@ -152,10 +155,10 @@ constexpr CommandRow kRows[] = {
     Row(kCmdScrollUp,            O::View),
     Row(kCmdScrollDown,          O::View),
     // ---- the list
-    Row(kCmdFirstImage,          O::File),
-    Row(kCmdLastImage,           O::File),
-    Row(kCmdPreviousImage,       O::File),
-    Row(kCmdNextImage,           O::File),
+    Row(kCmdFirstImage,          O::File,     E::Always,         C::None, kWaits),
+    Row(kCmdLastImage,           O::File,     E::Always,         C::None, kWaits),
+    Row(kCmdPreviousImage,       O::File,     E::Always,         C::None, kWaits),
+    Row(kCmdNextImage,           O::File,     E::Always,         C::None, kWaits),
     // ---- SubWindow only
     Row(kCmdScrollBars,          O::Display),
     Row(kCmdPaneSingle,          O::Display),
@@ -178,8 +181,8 @@ constexpr CommandRow kRows[] = {
     Row(kCmdToggleTrim,          O::Save),
     Row(kCmdSaveComment,         O::None),
     // the open tool's apply and cancel (Enter and Esc in the SubWindow)
-    Row(kCmdApplyTool,           O::None,     E::Always,         C::None, kCommandTool),
-    Row(kCmdCancelTool,          O::None,     E::Always,         C::None, kCommandTool),
+    Row(kCmdApplyTool,           O::Tools,    E::Always,         C::None, kCommandTool),
+    Row(kCmdCancelTool,          O::Tools,    E::Always,         C::None, kCommandTool),
 };
 // clang-format on
 
@@ -242,6 +245,11 @@ bool CommandHasHandler(int32_t command) {
     return row && row->owner != CommandOwner::None;
 }
 
+bool CommandWaitsForTool(int32_t command) {
+    const CommandRow* row = FindCommand(command);
+    return row && (row->flags & kCommandWaitsForTool);
+}
+
 bool IsToolCommand(int32_t command) {
     const CommandRow* row = FindCommand(command);
     return row && (row->flags & kCommandTool);
@@ -254,6 +262,7 @@ MenuItemState MenuStateByRules(int32_t command, const MenuFacts& f) {
     s.enabled = Enabled(row->enable, f);
     s.checked = Checked(*row, f);
     if (f.archiveMember && (row->flags & kCommandArchiveBound)) s.enabled = false;
+    if (f.toolOpen && (row->flags & kCommandWaitsForTool)) s.enabled = false;
     return s;
 }
 

@@ -67,6 +67,9 @@ constexpr uint8_t kCommandArchiveBound = 1 << 0; // disabled while the image is 
 // An editing tool or edit: the tool framework's command, whose number is also the string number of
 // its edit-history label.
 constexpr uint8_t kCommandTool = 1 << 1;
+// Ignored (and shown disabled) while a tool is open: it would load another image or change the
+// current one under the tool's working copy.
+constexpr uint8_t kCommandWaitsForTool = 1 << 2;
 
 struct CommandRow {
     int32_t number = 0;
@@ -87,12 +90,15 @@ const CommandRow* FindCommand(int32_t number);
 // True for commands whose handlers exist. Every other command is shown disabled.
 bool CommandHasHandler(int32_t command);
 bool IsToolCommand(int32_t command);
+// True for commands that do nothing while a tool is open (kCommandWaitsForTool).
+bool CommandWaitsForTool(int32_t command);
 
 // What decides the menu states.
 struct MenuFacts {
     DisplayMode mode = DisplayMode::ViewWindow;
     bool hasImage = false;
     bool archiveMember = false; // the current image comes from a ZIP, RAR or plug-in listing
+    bool toolOpen = false;      // an editing tool is open
     bool hasFilePath = false;
     uint32_t sourceFormat = 0;
     bool textPresent = false;

@@ -13,6 +13,7 @@ enum UiString : uint32_t {
     kStrSubWindowItemBack = 5309,   // 5310's text while the SubWindow is shown
     kStrFullScreenItemLeave = 5531, // 5530's text in full screen
     kStrUiFontFace = 20000,
+    kStrUneditedImage = 20017, // the edit history's first step: the image before the first edit
     kStrListWindowTitle = 20015,
     kStrFilterJpegLossless = 20025, // the save dialog's lossless type
     kStrHistoryWindowTitle = 20420,
@@ -81,11 +82,15 @@ enum UiString : uint32_t {
     kStrOutOfMemory = 30001,
     kStrCannotRead = 30002,
     kStrEmptyView = 30003,      // also "cannot be processed"
+    kStrCannotProcess = 30003,  // a tool's buffers cannot be had, or its worker had to be stopped
     kStrNotTransformed = 30004, // a lossless turn or rewrite failed
     kStrChangedSinceLoad = 30005,
+    kStrImageTooSmall = 30006, // a filter tool on an image under 5 x 5 pixels
     kStrNoTempFile = 30007,
     kStrCannotPlace = 30008, // the saved file could not be copied into place, or the target is the archive
     kStrProgramNotStarted = 30009,
+    kStrHistoryNotWritten = 30012, // a snapshot file could not be created or written
+    kStrHistoryNotRead = 30013,    // a snapshot could not be read back, or no memory for it
     kStrLastGeneralError = 30013,
     kStrImageErrorCaption = 50000,
     kStrImageErrorFirst = 50001,

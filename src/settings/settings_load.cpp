@@ -82,4 +82,9 @@ void SaveSettings(SettingsWriter& writer, const Settings& settings) {
     }
 }
 
+int32_t ReadToolSetting(const SettingsReader& reader, uint32_t slot) {
+    const SlotInfo& info = SlotInfoOf(slot);
+    return ApplyToolRule(info, reader.ReadInt(slot, info.fallback));
+}
+
 } // namespace qv

@@ -15,6 +15,11 @@ class SettingsWriter;
 // not an existing folder.
 void LoadSettings(SettingsReader& reader, const std::wstring& documentsFolder, Settings* settings);
 
+// A tool's own slot (an OwnerTool row of the slot table) as the tool reads it when it is
+// constructed: absent, beyond the slots the file holds, or not an integer gives the default, and
+// the row's tool rule applies.
+int32_t ReadToolSetting(const SettingsReader& reader, uint32_t slot);
+
 // The part of the shutdown save that comes from the record alone: slots 0, 3-29, 31-48, 53-60,
 // 67-96, 207-209 (the name list filtered against the plug-in folder). The window placements and the
 // accelerator table are written by their owners.

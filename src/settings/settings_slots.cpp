@@ -75,13 +75,40 @@ constexpr SlotInfo Color3(uint16_t slot, const wchar_t* section, const wchar_t* 
     info.keyB = keyB;
     return info;
 }
+// A tool's own slot, read by the tool when it opens with the rule after its value.
+constexpr SlotInfo ToolInt(uint16_t slot, const wchar_t* section, const wchar_t* key, int32_t fallback, int32_t lo,
+                           int32_t hi, ToolRule toolRule) {
+    SlotInfo info = Row(slot, section, key, SlotKind::Int, fallback, LoadRule::OwnerTool, {});
+    info.lo = lo;
+    info.hi = hi;
+    info.fallback = fallback;
+    info.toolRule = toolRule;
+    return info;
+}
+constexpr SlotInfo ToolFlag(uint16_t slot, const wchar_t* section, const wchar_t* key, int32_t fallback) {
+    SlotInfo info = Row(slot, section, key, SlotKind::Bool, fallback, LoadRule::OwnerTool, {});
+    info.fallback = fallback;
+    info.toolRule = ToolRule::Bit0;
+    return info;
+}
+constexpr SlotInfo ToolColour(uint16_t slot, const wchar_t* section, const wchar_t* key, uint32_t fallback) {
+    SlotInfo info = Row(slot, section, key, SlotKind::Color, static_cast<int32_t>(fallback), LoadRule::OwnerTool, {});
+    info.fallback = static_cast<int32_t>(fallback);
+    info.toolRule = ToolRule::Colour;
+    return info;
+}
 constexpr SlotInfo Tool(uint16_t slot, const wchar_t* section, const wchar_t* key, SlotKind kind,
                         int32_t legacyDefault) {
-    return Row(slot, section, key, kind, legacyDefault, LoadRule::OwnerTool, {});
+    SlotInfo info = Row(slot, section, key, kind, legacyDefault, LoadRule::OwnerTool, {});
+    info.fallback = legacyDefault;
+    return info;
 }
 constexpr SlotInfo ToolColor3(uint16_t slot, const wchar_t* section, const wchar_t* keyR, const wchar_t* keyG,
                               const wchar_t* keyB, uint32_t legacyDefault) {
-    return Color3(slot, section, keyR, keyG, keyB, legacyDefault, LoadRule::OwnerTool, {});
+    SlotInfo info = Color3(slot, section, keyR, keyG, keyB, legacyDefault, LoadRule::OwnerTool, {});
+    info.fallback = static_cast<int32_t>(legacyDefault);
+    info.toolRule = ToolRule::Colour;
+    return info;
 }
 
 constexpr SlotInfo kSlotTable[kSettingsSlotCount] = {
@@ -182,115 +209,115 @@ constexpr SlotInfo kSlotTable[kSettingsSlotCount] = {
     Flag(94, L"SImg", L"JpgTrim", 1, Fb(&Settings::JpgTrim)),
     Flag(95, L"SImg", L"JpgLimit", 0, Fb(&Settings::JpgLimit)),
     Row(96, L"SImg", L"JpgLmtVal", SlotKind::Int, 100, LoadRule::None, Fi(&Settings::JpgLmtVal)),
-    Tool(97, L"ImgA", L"AreMode", SlotKind::Int, 0),
-    Tool(98, L"ImgA", L"AreType", SlotKind::Int, 4),
-    Tool(99, L"ImgA", L"AreSize", SlotKind::Int, 24),
-    Tool(100, L"ImgA", L"AreRange", SlotKind::Int, 50),
-    Tool(101, L"ImgA", L"AreUnit", SlotKind::Bool, 1),
-    Tool(102, L"ImgA", L"AreSmooth", SlotKind::Int, 1),
+    ToolInt(97, L"ImgA", L"AreMode", 0, 0, 4, ToolRule::RangeElseDefault),
+    ToolInt(98, L"ImgA", L"AreType", 4, 0, 4, ToolRule::RangeElseDefault),
+    ToolInt(99, L"ImgA", L"AreSize", 24, 3, 128, ToolRule::Clamp),
+    ToolInt(100, L"ImgA", L"AreRange", 50, 0, 255, ToolRule::Clamp),
+    ToolFlag(101, L"ImgA", L"AreUnit", 1),
+    ToolInt(102, L"ImgA", L"AreSmooth", 1, 1, 100, ToolRule::Clamp),
     ToolColor3(103, L"ImgC", L"HlsColR", L"HlsColG", L"HlsColB", 0xFFFFFF),
-    Tool(104, L"ImgC", L"HlsRange", SlotKind::Int, 50),
+    ToolInt(104, L"ImgC", L"HlsRange", 50, 0, 150, ToolRule::Clamp),
     ToolColor3(105, L"ImgC", L"RpcCol0R", L"RpcCol0G", L"RpcCol0B", MakeColor(96, 160, 255)),
     ToolColor3(106, L"ImgC", L"RpcCol1R", L"RpcCol1G", L"RpcCol1B", MakeColor(255, 0, 128)),
-    Tool(107, L"ImgC", L"RpcRange", SlotKind::Int, 75),
-    Tool(108, L"ImgC", L"RpcLevel", SlotKind::Int, 100),
-    Tool(109, L"ImgC", L"PstLevel", SlotKind::Int, 100),
-    Tool(110, L"ImgC", L"LnsColNum", SlotKind::Int, 0),
-    Tool(111, L"ImgC", L"LnsColor0", SlotKind::Color, 0x144270),
-    Tool(112, L"ImgC", L"LnsColor1", SlotKind::Color, 0x0080FF),
-    Tool(113, L"ImgC", L"LnsColor2", SlotKind::Color, 0x80FFFF),
-    Tool(114, L"ImgC", L"LnsColor3", SlotKind::Color, 0x800000),
-    Tool(115, L"ImgC", L"LnsColor4", SlotKind::Color, 0xFFFF80),
-    Tool(116, L"ImgC", L"PstLevelB", SlotKind::Int, 5),
-    Tool(117, L"ImgC", L"PstLevelG", SlotKind::Int, 5),
-    Tool(118, L"ImgC", L"PstLevelR", SlotKind::Int, 5),
-    Tool(119, L"ImgC", L"PstLevelC", SlotKind::Int, 5),
-    Tool(120, L"ImgC", L"PstSYNC", SlotKind::Int, 1),
-    Tool(121, L"ImgD", L"DpbSize", SlotKind::Int, 24),
-    Tool(122, L"ImgD", L"DpbAlpha", SlotKind::Int, 50),
+    ToolInt(107, L"ImgC", L"RpcRange", 75, 0, 150, ToolRule::Clamp),
+    ToolInt(108, L"ImgC", L"RpcLevel", 100, 0, 255, ToolRule::Clamp),
+    ToolInt(109, L"ImgC", L"PstLevel", 100, 0, 255, ToolRule::Clamp),
+    ToolInt(110, L"ImgC", L"LnsColNum", 0, 0, 4, ToolRule::RangeElseDefault),
+    ToolColour(111, L"ImgC", L"LnsColor0", 0x144270),
+    ToolColour(112, L"ImgC", L"LnsColor1", 0x0080FF),
+    ToolColour(113, L"ImgC", L"LnsColor2", 0x80FFFF),
+    ToolColour(114, L"ImgC", L"LnsColor3", 0x800000),
+    ToolColour(115, L"ImgC", L"LnsColor4", 0xFFFF80),
+    ToolInt(116, L"ImgC", L"PstLevelB", 5, 2, 32, ToolRule::Clamp),
+    ToolInt(117, L"ImgC", L"PstLevelG", 5, 2, 32, ToolRule::Clamp),
+    ToolInt(118, L"ImgC", L"PstLevelR", 5, 2, 32, ToolRule::Clamp),
+    ToolInt(119, L"ImgC", L"PstLevelC", 5, 2, 32, ToolRule::Clamp),
+    ToolFlag(120, L"ImgC", L"PstSYNC", 1),
+    ToolInt(121, L"ImgD", L"DpbSize", 24, 3, 128, ToolRule::Clamp),
+    ToolInt(122, L"ImgD", L"DpbAlpha", 50, 0, 100, ToolRule::Clamp),
     ToolColor3(123, L"ImgD", L"DpbColR", L"DpbColG", L"DpbColB", 0xFFFFFF),
-    Tool(124, L"ImgD", L"DcbMode", SlotKind::Int, 2),
-    Tool(125, L"ImgD", L"DcbSize", SlotKind::Int, 24),
-    Tool(126, L"ImgD", L"DcbGamUp", SlotKind::Int, 20),
-    Tool(127, L"ImgD", L"DcbGamDn", SlotKind::Int, 20),
-    Tool(128, L"ImgD", L"DcbHlsUp", SlotKind::Int, 50),
-    Tool(129, L"ImgD", L"DcbHlsDn", SlotKind::Int, 50),
-    Tool(130, L"ImgD", L"DcbSharp", SlotKind::Int, 100),
-    Tool(131, L"ImgD", L"DcbSoft", SlotKind::Int, 100),
-    Tool(132, L"ImgF", L"UsmLevel", SlotKind::Int, 3),
-    Tool(133, L"ImgF", L"UsmRange", SlotKind::Int, 20),
-    Tool(134, L"ImgF", L"SftMode", SlotKind::Int, 0),
-    Tool(135, L"ImgF", L"Sft3", SlotKind::Int, 0),
-    Tool(136, L"ImgF", L"Sft5", SlotKind::Int, 0),
-    Tool(137, L"ImgF", L"SftG", SlotKind::Int, 0),
-    Tool(138, L"ImgF", L"FcsLevel", SlotKind::Int, 100),
-    Tool(139, L"ImgF", L"NsrLevel", SlotKind::Int, 255),
-    Tool(140, L"ImgF", L"MosSync", SlotKind::Int, 1),
-    Tool(141, L"ImgF", L"MosBlockW", SlotKind::Int, 10),
-    Tool(142, L"ImgF", L"MosBlockH", SlotKind::Int, 10),
-    Tool(143, L"ImgF", L"MosShift", SlotKind::Int, 0),
-    Tool(144, L"ImgF", L"MosTile", SlotKind::Int, 0),
-    Tool(145, L"ImgF", L"JitLevel", SlotKind::Int, 80),
-    Tool(146, L"ImgF", L"JitRange", SlotKind::Int, 20),
-    Tool(147, L"ImgF", L"EmbLine", SlotKind::Int, 0),
-    Tool(148, L"ImgF", L"EmbLevel", SlotKind::Int, 1),
-    Tool(149, L"ImgF", L"EmbColor", SlotKind::Int, 0),
-    Tool(150, L"ImgS", L"TrmR1W", SlotKind::Int, 1024),
-    Tool(151, L"ImgS", L"TrmR2W", SlotKind::Int, 1),
-    Tool(152, L"ImgS", L"TrmR3W", SlotKind::Int, 0),
-    Tool(153, L"ImgS", L"TrmR4W", SlotKind::Int, 0),
-    Tool(154, L"ImgS", L"TrmR5W", SlotKind::Int, 0),
-    Tool(155, L"ImgS", L"TrmR6W", SlotKind::Int, 0),
-    Tool(156, L"ImgS", L"TrmR7W", SlotKind::Int, 0),
-    Tool(157, L"ImgS", L"TrmR8W", SlotKind::Int, 0),
-    Tool(158, L"ImgS", L"TrmR1H", SlotKind::Int, 768),
-    Tool(159, L"ImgS", L"TrmR2H", SlotKind::Int, 1),
-    Tool(160, L"ImgS", L"TrmR3H", SlotKind::Int, 0),
-    Tool(161, L"ImgS", L"TrmR4H", SlotKind::Int, 0),
-    Tool(162, L"ImgS", L"TrmR5H", SlotKind::Int, 0),
-    Tool(163, L"ImgS", L"TrmR6H", SlotKind::Int, 0),
-    Tool(164, L"ImgS", L"TrmR7H", SlotKind::Int, 0),
-    Tool(165, L"ImgS", L"TrmR8H", SlotKind::Int, 0),
-    Tool(166, L"ImgS", L"TrmRSel", SlotKind::Int, 0),
-    Tool(167, L"ImgS", L"RszP1W", SlotKind::Int, 1024),
-    Tool(168, L"ImgS", L"RszP2W", SlotKind::Int, 240),
-    Tool(169, L"ImgS", L"RszP3W", SlotKind::Int, 0),
-    Tool(170, L"ImgS", L"RszP4W", SlotKind::Int, 0),
-    Tool(171, L"ImgS", L"RszP5W", SlotKind::Int, 0),
-    Tool(172, L"ImgS", L"RszP6W", SlotKind::Int, 0),
-    Tool(173, L"ImgS", L"RszP7W", SlotKind::Int, 0),
-    Tool(174, L"ImgS", L"RszP8W", SlotKind::Int, 0),
-    Tool(175, L"ImgS", L"RszP1H", SlotKind::Int, 768),
-    Tool(176, L"ImgS", L"RszP2H", SlotKind::Int, 0),
-    Tool(177, L"ImgS", L"RszP3H", SlotKind::Int, 120),
-    Tool(178, L"ImgS", L"RszP4H", SlotKind::Int, 0),
-    Tool(179, L"ImgS", L"RszP5H", SlotKind::Int, 0),
-    Tool(180, L"ImgS", L"RszP6H", SlotKind::Int, 0),
-    Tool(181, L"ImgS", L"RszP7H", SlotKind::Int, 0),
-    Tool(182, L"ImgS", L"RszP8H", SlotKind::Int, 0),
-    Tool(183, L"ImgS", L"TurGrid", SlotKind::Int, 1),
-    Tool(184, L"ImgS", L"TurVLine", SlotKind::Int, 0),
+    ToolInt(124, L"ImgD", L"DcbMode", 2, 0, 7, ToolRule::RangeElseDefault),
+    ToolInt(125, L"ImgD", L"DcbSize", 24, 3, 128, ToolRule::Clamp),
+    ToolInt(126, L"ImgD", L"DcbGamUp", 20, 1, 100, ToolRule::Clamp),
+    ToolInt(127, L"ImgD", L"DcbGamDn", 20, 1, 100, ToolRule::Clamp),
+    ToolInt(128, L"ImgD", L"DcbHlsUp", 50, 1, 100, ToolRule::Clamp),
+    ToolInt(129, L"ImgD", L"DcbHlsDn", 50, 1, 100, ToolRule::Clamp),
+    ToolInt(130, L"ImgD", L"DcbSharp", 100, 1, 100, ToolRule::Clamp),
+    ToolInt(131, L"ImgD", L"DcbSoft", 100, 1, 100, ToolRule::Clamp),
+    ToolInt(132, L"ImgF", L"UsmLevel", 3, 0, 100, ToolRule::Clamp),
+    ToolInt(133, L"ImgF", L"UsmRange", 20, 0, 100, ToolRule::Clamp),
+    ToolInt(134, L"ImgF", L"SftMode", 0, 0, 2, ToolRule::RangeElseDefault),
+    ToolInt(135, L"ImgF", L"Sft3", 0, 0, 10, ToolRule::Clamp),
+    ToolInt(136, L"ImgF", L"Sft5", 0, 0, 10, ToolRule::Clamp),
+    ToolInt(137, L"ImgF", L"SftG", 0, 0, 20, ToolRule::Clamp),
+    ToolInt(138, L"ImgF", L"FcsLevel", 100, 0, 200, ToolRule::Clamp),
+    ToolInt(139, L"ImgF", L"NsrLevel", 255, 0, 255, ToolRule::Clamp),
+    ToolFlag(140, L"ImgF", L"MosSync", 1),
+    ToolInt(141, L"ImgF", L"MosBlockW", 10, 2, 100, ToolRule::Clamp),
+    ToolInt(142, L"ImgF", L"MosBlockH", 10, 2, 100, ToolRule::Clamp),
+    ToolFlag(143, L"ImgF", L"MosShift", 0),
+    ToolFlag(144, L"ImgF", L"MosTile", 0),
+    ToolInt(145, L"ImgF", L"JitLevel", 80, 1, 100, ToolRule::Clamp),
+    ToolInt(146, L"ImgF", L"JitRange", 20, 1, 100, ToolRule::Clamp),
+    ToolInt(147, L"ImgF", L"EmbLine", 0, 0, 7, ToolRule::RangeElseDefault),
+    ToolInt(148, L"ImgF", L"EmbLevel", 1, 1, 16, ToolRule::Clamp),
+    ToolFlag(149, L"ImgF", L"EmbColor", 0),
+    ToolInt(150, L"ImgS", L"TrmR1W", 1024, 0, 99999, ToolRule::Clamp),
+    ToolInt(151, L"ImgS", L"TrmR2W", 1, 0, 99999, ToolRule::Clamp),
+    ToolInt(152, L"ImgS", L"TrmR3W", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(153, L"ImgS", L"TrmR4W", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(154, L"ImgS", L"TrmR5W", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(155, L"ImgS", L"TrmR6W", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(156, L"ImgS", L"TrmR7W", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(157, L"ImgS", L"TrmR8W", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(158, L"ImgS", L"TrmR1H", 768, 0, 99999, ToolRule::Clamp),
+    ToolInt(159, L"ImgS", L"TrmR2H", 1, 0, 99999, ToolRule::Clamp),
+    ToolInt(160, L"ImgS", L"TrmR3H", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(161, L"ImgS", L"TrmR4H", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(162, L"ImgS", L"TrmR5H", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(163, L"ImgS", L"TrmR6H", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(164, L"ImgS", L"TrmR7H", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(165, L"ImgS", L"TrmR8H", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(166, L"ImgS", L"TrmRSel", 0, 0, 8, ToolRule::RangeElseDefault),
+    ToolInt(167, L"ImgS", L"RszP1W", 1024, 0, 99999, ToolRule::Clamp),
+    ToolInt(168, L"ImgS", L"RszP2W", 240, 0, 99999, ToolRule::Clamp),
+    ToolInt(169, L"ImgS", L"RszP3W", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(170, L"ImgS", L"RszP4W", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(171, L"ImgS", L"RszP5W", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(172, L"ImgS", L"RszP6W", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(173, L"ImgS", L"RszP7W", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(174, L"ImgS", L"RszP8W", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(175, L"ImgS", L"RszP1H", 768, 0, 99999, ToolRule::Clamp),
+    ToolInt(176, L"ImgS", L"RszP2H", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(177, L"ImgS", L"RszP3H", 120, 0, 99999, ToolRule::Clamp),
+    ToolInt(178, L"ImgS", L"RszP4H", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(179, L"ImgS", L"RszP5H", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(180, L"ImgS", L"RszP6H", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(181, L"ImgS", L"RszP7H", 0, 0, 99999, ToolRule::Clamp),
+    ToolInt(182, L"ImgS", L"RszP8H", 0, 0, 99999, ToolRule::Clamp),
+    ToolFlag(183, L"ImgS", L"TurGrid", 1),
+    ToolFlag(184, L"ImgS", L"TurVLine", 0),
     ToolColor3(185, L"ImgS", L"TurBgR", L"TurBgG", L"TurBgB", 0xFFFFFF),
-    Tool(186, L"ImgS", L"MgnT", SlotKind::Int, 0),
-    Tool(187, L"ImgS", L"MgnB", SlotKind::Int, 0),
-    Tool(188, L"ImgS", L"MgnL", SlotKind::Int, 0),
-    Tool(189, L"ImgS", L"MgnR", SlotKind::Int, 0),
-    Tool(190, L"ImgS", L"MgnBgCol", SlotKind::Color, 0xFFFFFF),
+    ToolInt(186, L"ImgS", L"MgnT", 0, 0, INT32_MAX, ToolRule::Clamp),
+    ToolInt(187, L"ImgS", L"MgnB", 0, 0, INT32_MAX, ToolRule::Clamp),
+    ToolInt(188, L"ImgS", L"MgnL", 0, 0, INT32_MAX, ToolRule::Clamp),
+    ToolInt(189, L"ImgS", L"MgnR", 0, 0, INT32_MAX, ToolRule::Clamp),
+    ToolColour(190, L"ImgS", L"MgnBgCol", 0xFFFFFF),
     Tool(191, L"ImgT", L"DrtStr", SlotKind::Text, 0),
     Tool(192, L"ImgT", L"DrtFaceS", SlotKind::Text, 0),
     ToolColor3(193, L"ImgT", L"DrtColR", L"DrtColG", L"DrtColB", 0xFFFFFF),
-    Tool(194, L"ImgT", L"DrtAlpha", SlotKind::Int, 70),
+    ToolInt(194, L"ImgT", L"DrtAlpha", 70, 0, 100, ToolRule::Clamp),
     Tool(195, L"ImgT", L"DrtSize", SlotKind::Int, 36),
     Tool(196, L"ImgT", L"DrtWeight", SlotKind::Int, 400),
-    Tool(197, L"ImgT", L"DrtItalic", SlotKind::Int, 0),
+    ToolFlag(197, L"ImgT", L"DrtItalic", 0),
     Tool(198, L"ImgT", L"DrtSpace", SlotKind::Int, 0),
-    Tool(199, L"ImgT", L"DrtShadow", SlotKind::Int, 1),
+    ToolFlag(199, L"ImgT", L"DrtShadow", 1),
     Tool(200, L"ImgT", L"DrtShdX", SlotKind::Int, 2),
     Tool(201, L"ImgT", L"DrtShdY", SlotKind::Int, 2),
     ToolColor3(202, L"ImgT", L"DrtShdR", L"DrtShdG", L"DrtShdB", 0x000000),
-    Tool(203, L"ImgT", L"MixMode", SlotKind::Int, 0),
-    Tool(204, L"ImgT", L"MixAlpha", SlotKind::Int, 100),
-    Tool(205, L"ImgT", L"MixTrans", SlotKind::Int, 0),
+    ToolInt(203, L"ImgT", L"MixMode", 0, 0, 3, ToolRule::RangeElseDefault),
+    ToolInt(204, L"ImgT", L"MixAlpha", 100, 0, 100, ToolRule::Clamp),
+    ToolFlag(205, L"ImgT", L"MixTrans", 0),
     ToolColor3(206, L"ImgT", L"MixColR", L"MixColG", L"MixColB", 0xFFFFFF),
     Row(207, nullptr, nullptr, SlotKind::Bool, 1, LoadRule::Bit0, Fb(&Settings::AskSaveOnlyInSubWindow)),
     Row(208, nullptr, nullptr, SlotKind::Blob, 0, LoadRule::NameList, {}),
@@ -311,6 +338,17 @@ const SlotInfo* SlotTable() {
 
 const SlotInfo& SlotInfoOf(uint32_t slot) {
     return kSlotTable[slot < kSettingsSlotCount ? slot : 0];
+}
+
+int32_t ApplyToolRule(const SlotInfo& info, int32_t value) {
+    switch (info.toolRule) {
+    case ToolRule::None: return value;
+    case ToolRule::Clamp: return value < info.lo ? info.lo : value > info.hi ? info.hi : value;
+    case ToolRule::RangeElseDefault: return value >= info.lo && value <= info.hi ? value : info.fallback;
+    case ToolRule::Bit0: return value & 1;
+    case ToolRule::Colour: return static_cast<int32_t>(static_cast<uint32_t>(value) & 0xFFFFFFu);
+    }
+    return value;
 }
 
 int32_t ApplyLoadRule(const SlotInfo& info, int32_t value) {

@@ -32,6 +32,16 @@ enum class LoadRule : uint8_t {
     OwnerTool,       // read and written by its tool, not by the start-up load
 };
 
+// How a tool reads its own slot (LoadRule::OwnerTool) when it is constructed; `fallback` is the
+// value of an absent slot.
+enum class ToolRule : uint8_t {
+    None,             // as stored (texts, and values whose tool sets the limits itself)
+    Clamp,            // into lo..hi
+    RangeElseDefault, // lo..hi kept, anything else becomes the fallback
+    Bit0,             // a switch: the lowest bit
+    Colour,           // a packed colour: the low 24 bits
+};
+
 struct FieldRef {
     int32_t Settings::*integer = nullptr;
     bool Settings::*flag = nullptr;
@@ -54,6 +64,7 @@ struct SlotInfo {
     int32_t kept[4];
     uint8_t keptCount;
     FieldRef field;
+    ToolRule toolRule = ToolRule::None;
 };
 
 const SlotInfo& SlotInfoOf(uint32_t slot); // slot < kSettingsSlotCount
@@ -61,5 +72,7 @@ const SlotInfo* SlotTable();               // kSettingsSlotCount rows, row i is 
 
 // The load rule of `info` applied to a stored (or defaulted) integer.
 int32_t ApplyLoadRule(const SlotInfo& info, int32_t value);
+// The tool's rule of an OwnerTool slot applied to a stored integer.
+int32_t ApplyToolRule(const SlotInfo& info, int32_t value);
 
 } // namespace qv

@@ -1,11 +1,11 @@
 #include "ui/language_module_win.h"
 
 #include <cstring>
-#include <memory>
 
 #include "model/ui_strings.h"
 #include "ui/cursor_win.h"
 #include "ui/dialog_template.h"
+#include "ui/win_handles_win.h"
 
 namespace qv {
 
@@ -19,11 +19,6 @@ constexpr WORD kSignatureResource = 1;
 HMODULE g_module = nullptr;
 HINSTANCE g_instance = nullptr;
 HWND g_listWindow = nullptr;
-
-struct LibraryDeleter {
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using Library = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryDeleter>;
 
 wchar_t AsciiLower(wchar_t c) {
     return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;

@@ -13,5 +13,7 @@ constexpr const wchar_t* kPane1Class = L"Quorvel_sch1_class";
 constexpr const wchar_t* kPane2Class = L"Quorvel_sch2_class";
 constexpr const wchar_t* kNavigatorClass = L"Quorvel_navi_class";
 constexpr const wchar_t* kColourBoxClass = L"color_box";
+// The message-only window of an open tool's preview worker, registered while the tool is open.
+constexpr const wchar_t* kToolWorkerClass = L"Quorvel_iudt_class";
 
 } // namespace qv

@@ -132,6 +132,7 @@ void EnterSubWindow(int show) {
 
 void LeaveSubWindow(bool showViewWindow) {
     if (CurrentDisplayMode() != DisplayMode::SubWindow) return;
+    CancelOpenTool(); // the tool's band and preview live in the SubWindow
     g_displayMode = DisplayMode::ViewWindow;
     RemoveSubWindowHooks();
     HideNavigator();

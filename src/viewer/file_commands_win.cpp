@@ -13,6 +13,7 @@
 #include "viewer/hover_win.h"
 #include "viewer/open_filter.h"
 #include "viewer/save_commands_win.h"
+#include "viewer/sub_hooks_win.h"
 #include "viewer/view_window_win.h"
 
 namespace qv {
@@ -89,10 +90,12 @@ OpenImageOptions CurrentOpenOptions() {
 }
 
 void OpenImageFromPath(const std::wstring& path, const int32_t* key) {
+    CancelOpenTool(); // its working copy belongs to the image that goes
     OpenImage(&g_session, path, key, CurrentOpenOptions(), WindowSessionHooks());
 }
 
 void OpenImageIndex(uint32_t index) {
+    CancelOpenTool();
     OpenImageAt(&g_session, index, CurrentOpenOptions(), WindowSessionHooks());
 }
 

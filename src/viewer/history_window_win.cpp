@@ -14,6 +14,7 @@
 #include "ui/ui_resources_win.h"
 #include "ui/window_classes.h"
 #include "ui/window_layout_win.h"
+#include "viewer/edit_steps_win.h"
 #include "viewer/hover_win.h"
 #include "viewer/view_window_win.h"
 
@@ -28,28 +29,28 @@ constexpr int kHistoryHeight = 300;
 HWND g_window = nullptr;
 HWND g_owner = nullptr;
 
-// The labels of the edit history, oldest first, and the index of the step shown. Until edits are
-// recorded the history holds one step: the image as it was opened.
+// The labels of the edit history, oldest first, and the index of the step shown. Before the first
+// edit there are no steps: the list names the image as it was opened, and nothing can be chosen.
 struct HistoryListing {
     std::vector<std::wstring> labels;
     int32_t current = -1;
+    bool steps = false; // the entries are steps of the history
 };
 
 HistoryListing CurrentHistoryListing() {
     HistoryListing h;
     const ImageSession& session = g_session;
     if (!HasCurrentImage(session)) return h;
-    const std::wstring& path = session.list.currentPath;
-    h.labels.push_back(UiText(kStrHistoryOpened) + L"  " + FileNameOf(path));
-    h.current = 0;
+    if (session.history.nodes.empty()) {
+        h.labels.push_back(UiText(kStrHistoryOpened) + L"  " + FileNameOf(session.list.currentPath));
+        h.current = 0;
+        return h;
+    }
+    for (const HistoryNode& node : session.history.nodes)
+        h.labels.push_back(node.label);
+    h.current = session.edits.current;
+    h.steps = true;
     return h;
-}
-
-// Choosing entry k moves k - current steps through the undo history; with the opened image alone
-// there is nowhere to go.
-void MoveToHistoryStep(int32_t index, int32_t current) {
-    (void)index;
-    (void)current;
 }
 
 void FillHistoryList(HWND box) {
@@ -64,7 +65,8 @@ void OnChoose(HWND box) {
     LRESULT index = SendMessageW(box, LB_GETCURSEL, 0, 0);
     if (index == LB_ERR) return;
     HistoryListing h = CurrentHistoryListing();
-    if (static_cast<int32_t>(index) != h.current) MoveToHistoryStep(static_cast<int32_t>(index), h.current);
+    // entry k is k - current steps away: restoring it is one step through the history
+    if (h.steps && static_cast<int32_t>(index) != h.current) StepEditHistory(static_cast<int32_t>(index));
     FillHistoryList(box);
 }
 

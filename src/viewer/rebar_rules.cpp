@@ -26,11 +26,15 @@ bool ParseFieldNumber(const wchar_t* text, int32_t minimum, int32_t maximum, boo
     const wchar_t* p = text;
     while (IsBlank(*p))
         ++p;
+    // a sign only where the range has negative numbers: "-5" is no zoom
+    bool negative = false;
+    if (minimum < 0 && (*p == L'-' || *p == L'+')) negative = *p++ == L'-';
     int64_t n = 0;
     int digits = 0;
     for (; *p >= L'0' && *p <= L'9'; ++p, ++digits)
         n = std::min<int64_t>(n * 10 + (*p - L'0'), INT32_MAX); // saturates: clamped below anyway
     if (digits == 0) return false;
+    if (negative) n = -n;
     while (IsBlank(*p))
         ++p;
     if (allowPercent && *p == L'%') {

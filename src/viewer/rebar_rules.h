@@ -9,9 +9,9 @@ namespace qv {
 constexpr int32_t kZoomFieldMinPercent = 1;
 constexpr int32_t kZoomFieldMaxPercent = 1600;
 
-// A whole number typed into a field: blanks around it allowed, and a trailing "%" when
-// `allowPercent`. The value is clamped into [minimum, maximum]. False when no digits were typed or
-// anything else is in the text; `value` is left alone then.
+// A whole number typed into a field: blanks around it allowed, a sign when `minimum` is negative,
+// and a trailing "%" when `allowPercent`. The value is clamped into [minimum, maximum]. False when no digits were typed
+// or anything else is in the text; `value` is left alone then.
 bool ParseFieldNumber(const wchar_t* text, int32_t minimum, int32_t maximum, bool allowPercent, int32_t* value);
 // The zoom field: a percentage in 1-1600 becomes the zoom factor (2.0 for "200").
 bool ParseZoomPercentText(const wchar_t* text, double* zoom);

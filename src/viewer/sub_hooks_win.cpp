@@ -126,6 +126,10 @@ bool SubWindowToolOpen() {
     return Ask(g_tool.toolOpen, false);
 }
 
+void CancelOpenTool() {
+    if (g_tool.cancelTool) g_tool.cancelTool();
+}
+
 void InstallSubWindowHooks() {
     DWORD thread = GetCurrentThreadId();
     if (!g_keyboardHook) g_keyboardHook = SetWindowsHookExW(WH_KEYBOARD, KeyboardHook, nullptr, thread);

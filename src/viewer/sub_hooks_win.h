@@ -6,9 +6,10 @@
 
 namespace qv {
 
-// What the open editing tool tells the hooks; the tool framework fills it in when a tool opens.
-// Null entries mean "no tool".
+// What the open editing tool tells the viewer; the tool framework fills it in at start-up. Null
+// entries mean "no tool".
 struct SubWindowToolHooks {
+    void (*cancelTool)() = nullptr; // closes the open tool without applying
     bool (*toolOpen)() = nullptr;
     bool (*toolTakesEnter)() = nullptr; // false while the tool captures the mouse or refuses Enter
     bool (*colourPicking)() = nullptr;
@@ -18,6 +19,9 @@ struct SubWindowToolHooks {
 void SetSubWindowToolHooks(const SubWindowToolHooks& hooks);
 // True while a tool is open (its hooks say so).
 bool SubWindowToolOpen();
+// Closes the open tool without applying; nothing without one. Every path that closes or changes
+// the view, or loads another image, calls it first.
+void CancelOpenTool();
 
 // Entering the SubWindow installs both hooks; leaving it and shutdown remove them.
 void InstallSubWindowHooks();

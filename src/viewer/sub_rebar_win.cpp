@@ -37,8 +37,8 @@ constexpr int kZoomPresetId = 1041;
 constexpr UINT kMainBandId = 1;
 constexpr UINT kSaveBandId = 2;
 constexpr UINT kFirstToolBandId = 10;
-constexpr int kPanelHeight = 26;
-constexpr int kFieldHeight = 22;
+constexpr int kPanelHeight = kRebarPanelHeight;
+constexpr int kFieldHeight = kRebarFieldHeight;
 constexpr int kZoomFieldWidth = 56;
 constexpr int kGap = 6;
 constexpr UINT_PTR kZoomFieldSubclass = 1;
@@ -94,6 +94,7 @@ struct RebarState {
     int32_t openGroup = 0;
     UINT nextToolBandId = kFirstToolBandId;
     bool laying = false;
+    bool locked = false; // a tool is open
     std::wstring tip; // the text a tooltip asked for lives until the next one
 };
 RebarState g_bar;
@@ -261,7 +262,7 @@ void SetButtonEnabled(int32_t command, bool enabled) {
 }
 
 void RefreshMainButtons() {
-    if (!g_bar.mainToolBar) return;
+    if (!g_bar.mainToolBar || g_bar.locked) return;
     const ImageSession& session = g_session;
     const FileList& list = session.list;
     bool hasImage = HasCurrentImage(session);
@@ -514,6 +515,16 @@ void ResizeSaveBand(int32_t width) {
     band.cyMinChild = kPanelHeight;
     band.cxIdeal = width;
     SendMessageW(g_bar.rebar, RB_SETBANDINFOW, index, reinterpret_cast<LPARAM>(&band));
+}
+
+void LockMainToolBar(bool locked) {
+    g_bar.locked = locked;
+    HWND tb = g_bar.mainToolBar;
+    if (!tb) return;
+    for (int32_t group = kMenuSelectionAndPainting; group <= kMenuEffects; ++group)
+        SendMessageW(tb, TB_INDETERMINATE, group, MAKELPARAM(locked ? TRUE : FALSE, 0));
+    EnableWindow(tb, locked ? FALSE : TRUE);
+    if (!locked) RefreshMainButtons();
 }
 
 int32_t OpenToolGroup() {

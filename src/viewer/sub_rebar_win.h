@@ -9,6 +9,10 @@
 
 namespace qv {
 
+// Heights of a band's panel and of the fields on it.
+constexpr int32_t kRebarPanelHeight = 26;
+constexpr int32_t kRebarFieldHeight = 22;
+
 // Creates the rebar on first use, sizes it to the SubWindow's width and returns its height (0
 // when it could not be made).
 int32_t LayOutSubRebar(HWND subWindow);
@@ -35,6 +39,10 @@ HWND CreateRebarPanel(HWND rebar, int id, PanelHandler handler);
 HFONT RebarFont();
 // Gives the keyboard back to the SubWindow after a button or list of the rebar was used.
 void ReturnFocusToSubWindow();
+
+// While a tool is open the main tool bar is disabled and its tool groups (5105-5108) show as
+// indeterminate; unlocking gives every button its usual state back.
+void LockMainToolBar(bool locked);
 
 // Tool-group buttons 5105-5108: which one's menu is open (0: none), which one lies under a screen
 // point (0: none).

@@ -12,6 +12,7 @@
 #include "model/settings.h"
 #include "model/ui_strings.h"
 #include "platform/paths.h"
+#include "ui/colour_box_win.h"
 #include "ui/language_module_win.h"
 #include "ui/ui_resources_win.h"
 #include "ui/window_classes.h"
@@ -100,9 +101,18 @@ void PaintSurface(HWND window, HDC dc, DisplayMode surface) {
                                                  : ViewWindowStretchMode(g, s.SthMode, ViewDragFastStretch());
     SetStretchBltMode(dc, mode);
     SetBrushOrgEx(dc, 0, 0, nullptr);
+    // while a selection mask exists the view shows its display copy: protected pixels dimmed grey
+    const uint8_t* pixels = session.current.pixels;
+    const BITMAPINFO* info = AsBitmapInfo(&session.current);
+    BITMAPINFO masked{};
+    if (HasSelectionMask(session.mask) && session.mask.display) {
+        masked.bmiHeader = MaskDisplayHeader(session.current);
+        pixels = session.mask.display.get();
+        info = &masked;
+    }
     StretchDIBits(dc, plan.destination.left, plan.destination.top, plan.destination.Width(), plan.destination.Height(),
-                  plan.sourceX, plan.sourceY, plan.sourceWidth, plan.sourceHeight, session.current.pixels,
-                  reinterpret_cast<const BITMAPINFO*>(&session.current), DIB_RGB_COLORS, SRCCOPY);
+                  plan.sourceX, plan.sourceY, plan.sourceWidth, plan.sourceHeight, pixels, info, DIB_RGB_COLORS,
+                  SRCCOPY);
 }
 
 void OnCopyData(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -225,10 +235,6 @@ LRESULT CALLBACK SubWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK PlainChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 bool Register(HINSTANCE instance, const wchar_t* name, UINT style, WNDPROC proc, HICON icon, HCURSOR cursor) {
     WNDCLASSEXW wc{sizeof wc};
     wc.style = style;
@@ -295,7 +301,7 @@ bool RegisterWindowClasses(HINSTANCE instance) {
     ok &= Register(instance, kPane1Class, redraw | CS_DBLCLKS | CS_OWNDC, ImagePaneProc, nullptr, arrow);
     ok &= Register(instance, kPane2Class, redraw | CS_OWNDC, ResultPaneProc, nullptr, arrow);
     ok &= Register(instance, kNavigatorClass, redraw | CS_OWNDC, NavigatorProc, nullptr, arrow);
-    ok &= Register(instance, kColourBoxClass, redraw, PlainChildProc, nullptr, LoadCursorW(nullptr, IDC_HAND));
+    ok &= Register(instance, kColourBoxClass, redraw, ColourBoxProc, nullptr, LoadCursorW(nullptr, IDC_HAND));
     return ok;
 }
 

@@ -24,6 +24,12 @@ TEST(RebarFieldNumbers, AcceptBlanksAroundDigitsAndClampIntoTheRange) {
     // far beyond 32 bits still clamps instead of wrapping into a small number
     EXPECT_TRUE(ParseFieldNumber(L"99999999999999999999", 0, 9, false, &v));
     EXPECT_EQ(v, 9);
+    // a tool's signed field (brightness -255..255) takes a sign, and still clamps
+    EXPECT_TRUE(ParseFieldNumber(L" -7", -255, 255, false, &v));
+    EXPECT_EQ(v, -7);
+    EXPECT_TRUE(ParseFieldNumber(L"-99999999999", -255, 255, false, &v));
+    EXPECT_EQ(v, -255);
+    EXPECT_FALSE(ParseFieldNumber(L"-", -255, 255, false, &v));
 }
 
 TEST(RebarFieldNumbers, RefuseTextThatIsNoNumberAndLeaveTheValue) {
