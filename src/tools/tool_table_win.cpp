@@ -1,5 +1,13 @@
 #include "tools/tool_table_win.h"
 
+#include "image/open_image.h"
+#include "model/ui_strings.h"
+#include "tools/immediate_turn.h"
+#include "ui/language_module_win.h"
+#include "ui/ui_resources_win.h"
+#include "viewer/edit_steps_win.h"
+#include "viewer/view_window_win.h"
+
 namespace qv {
 
 namespace {
@@ -18,8 +26,23 @@ const ToolClass* FindToolClass(int32_t command) {
 }
 
 bool RunImmediateEdit(int32_t command) {
-    (void)command;
-    return false;
+    if (ImmediateTurnCode(command) == kTurnNone) return false;
+    if (!HasCurrentImage(g_session)) return true;
+    SetCursor(Ui().waitCursor);
+    ImageBuffer turned{};
+    int32_t pending = g_session.pendingRotation;
+    CodecStatus status = kCodecOk;
+    if (!ImmediateTurn(g_session.current, command, &pending, &turned, &status)) {
+        SetCursor(Ui().arrowCursor);
+        ErrorBox(CurrentMainWindow(), kStrCannotProcess);
+        return true;
+    }
+    // committed as a change of size even for the half turn and the flips: every pixel moved, so a
+    // selection mask no longer fits and the view's geometry starts again
+    CommitAndShowEdit(&turned, command, true, pending);
+    FreeImagePixels(&turned);
+    SetCursor(Ui().arrowCursor);
+    return true;
 }
 
 } // namespace qv

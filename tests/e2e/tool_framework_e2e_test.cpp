@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <string>
@@ -86,6 +87,34 @@ bool HasWhite(HWND pane) {
     return false;
 }
 
+// White in the top-left quarter, blue elsewhere, so that each turn and flip puts the white in
+// another corner, and the picture's extent in the pane is where either colour is.
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+COLORREF WhiteCorner(int x, int y) {
+    return x < kSide / 2 && y < kSide / 2 ? RGB(255, 255, 255) : kBlue;
+}
+
+// Which quarter of the pane the white pixels lie in: bit 0 right half, bit 1 bottom half; -1 none.
+int WhiteQuarter(HWND pane) {
+    Capture shot;
+    if (!CaptureClientArea(pane, &shot)) return -1;
+    int64_t sx = 0, sy = 0, n = 0;
+    int minX = shot.width, maxX = -1, minY = shot.height, maxY = -1;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            if (shot.Pixel(x, y) == RGB(255, 255, 255)) sx += x, sy += y, ++n;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            if (shot.Pixel(x, y) == kBlue || shot.Pixel(x, y) == RGB(255, 255, 255)) {
+                minX = std::min(minX, x), maxX = std::max(maxX, x);
+                minY = std::min(minY, y), maxY = std::max(maxY, y);
+            }
+    if (n == 0 || maxX < 0) return -1;
+    // against the middle of the picture, not of the pane: the picture may sit anywhere in it
+    const int64_t midX = (minX + maxX) / 2, midY = (minY + maxY) / 2;
+    return (sx / n > midX ? 1 : 0) | (sy / n > midY ? 2 : 0);
+}
+
 bool SameCapture(HWND pane, const Capture& expected) {
     Capture shot;
     return CaptureClientArea(pane, &shot) && shot.bgr == expected.bgr;
@@ -98,12 +127,12 @@ protected:
         CloseAllProgramWindows(kSubWindowClass);
     }
 
-    HWND Start() {
+    HWND Start(COLORREF (*pixels)(int, int) = Speckled) {
         std::vector<SlotValue> slots = QuietSettings();
         slots.push_back(IntSlot(qv::kSlotStart, 1)); // the SubWindow
         slots.push_back(IntSlot(kSlotNsrLevel, 255));
         if (!folder_.Create(slots)) return nullptr;
-        if (!WriteFileBytes(folder_.File(L"specks.bmp"), BmpBytes(kSide, kSide, Speckled))) return nullptr;
+        if (!WriteFileBytes(folder_.File(L"specks.bmp"), BmpBytes(kSide, kSide, pixels))) return nullptr;
         process_ = Launch(folder_.exePath(), {folder_.File(L"specks.bmp")});
         if (!process_.valid()) return nullptr;
         view_ = WaitForProcessWindow(process_, kViewWindowClass, kStartTimeoutMs, false);
@@ -209,6 +238,27 @@ TEST_F(ToolFrameworkTest, ApplyUndoRedoAndTheHistoryOfANoiseReduction) {
     ASSERT_TRUE(WaitFor([&] { return !Modified(); }));
     EXPECT_TRUE(CloseAndWait(view_, process_));
     EXPECT_EQ(NewFiles(before), 0u) << "snapshot files outlived the program";
+}
+
+// The immediate turns and flips commit at once through the same history: each moves the white
+// corner where it belongs, marks the image edited, and undo brings the original back.
+TEST_F(ToolFrameworkTest, TurnsAndFlipsCommitAtOnceAndUndo) {
+    ASSERT_NE(Start(WhiteCorner), nullptr);
+    // pane 1 shows the current image; the background around it is not white
+    ASSERT_TRUE(WaitFor([&] { return WhiteQuarter(pane1_) == 0; })) << "the corner is not top-left";
+    const struct {
+        int32_t command;
+        int quarter; // where the top-left corner goes
+    } kCases[] = {
+        {qv::kCmdTurnRight, 1}, {qv::kCmdTurn180, 3}, {qv::kCmdTurnLeft, 2}, {qv::kCmdMirror, 1}, {qv::kCmdFlip, 2}};
+    for (const auto& c : kCases) {
+        ASSERT_TRUE(PostCommand(sub_, c.command));
+        EXPECT_TRUE(WaitFor([&] { return WhiteQuarter(pane1_) == c.quarter; })) << c.command;
+        EXPECT_TRUE(WaitFor([&] { return Modified(); })) << c.command;
+        ASSERT_TRUE(PostCommand(sub_, qv::kCmdUndo));
+        EXPECT_TRUE(WaitFor([&] { return WhiteQuarter(pane1_) == 0; })) << "undo after " << c.command;
+        EXPECT_TRUE(WaitFor([&] { return !Modified(); })) << c.command;
+    }
 }
 
 } // namespace
