@@ -62,5 +62,4 @@ int RunList(const qvcli::Args& given) {
 
 } // namespace
 
-QV_CLI_COMMAND("list", "list PATH [--sort name|date|size] [--plugins DIR]  the images of a folder or archive",
-               RunList);
+QV_CLI_COMMAND("list", "list PATH [--sort name|date|size] [--plugins DIR]  the images of a folder or archive", RunList);

@@ -16,9 +16,9 @@ namespace qv {
 
 // Results of the exports: 0 is success, anything else a refusal.
 constexpr int kPluginOk = 0;
-constexpr int kPluginCancelled = 1;  // the progress callback asked to stop
-constexpr int kPluginNotMine = 2;    // not a file of this plug-in's formats
-constexpr int kPluginBadData = 3;    // damaged, cut short or too large
+constexpr int kPluginCancelled = 1; // the progress callback asked to stop
+constexpr int kPluginNotMine = 2;   // not a file of this plug-in's formats
+constexpr int kPluginBadData = 3;   // damaged, cut short or too large
 constexpr int kPluginNoMemory = 4;
 constexpr int kPluginCannotRead = 6;
 constexpr int kPluginUnsupportedCall = -1; // a mode or function the plug-in does not offer

@@ -15,12 +15,12 @@ enum class NetpbmKind { Bitmap, Graymap, Pixmap, ArbitraryMap };
 
 struct NetpbmHeader {
     NetpbmKind kind = NetpbmKind::Bitmap;
-    bool plain = false;     // samples written as decimal text
+    bool plain = false; // samples written as decimal text
     uint32_t width = 0;
     uint32_t height = 0;
-    uint32_t depth = 1;     // samples per pixel
-    uint32_t maxval = 1;    // largest sample value
-    bool alpha = false;     // PAM: the last sample is opacity
+    uint32_t depth = 1;      // samples per pixel
+    uint32_t maxval = 1;     // largest sample value
+    bool alpha = false;      // PAM: the last sample is opacity
     size_t rasterOffset = 0; // where the samples start
 };
 
@@ -28,9 +28,9 @@ struct NetpbmHeader {
 struct NetpbmImage {
     uint32_t width = 0;
     uint32_t height = 0;
-    uint16_t bitCount = 0;         // 1, 8 or 24
-    uint16_t sourceDepth = 0;      // bits per pixel in the file (16-bit samples count 16)
-    std::vector<uint8_t> palette;  // blue, green, red, 0 per entry; empty for 24 bits
+    uint16_t bitCount = 0;        // 1, 8 or 24
+    uint16_t sourceDepth = 0;     // bits per pixel in the file (16-bit samples count 16)
+    std::vector<uint8_t> palette; // blue, green, red, 0 per entry; empty for 24 bits
     std::vector<uint8_t> bits;
 };
 

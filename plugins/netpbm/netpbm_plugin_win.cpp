@@ -14,16 +14,9 @@ namespace {
 
 // Function 1 names the plug-in; the pattern lists and their descriptions follow in pairs.
 constexpr const char* kInfoTexts[] = {
-    "00IN",
-    "Netpbm image reader for Quorvel",
-    "*.pbm",
-    "Portable bitmap (PBM)",
-    "*.pgm",
-    "Portable graymap (PGM)",
-    "*.ppm",
-    "Portable pixmap (PPM)",
-    "*.pam",
-    "Portable arbitrary map (PAM)",
+    "00IN",  "Netpbm image reader for Quorvel", "*.pbm", "Portable bitmap (PBM)",
+    "*.pgm", "Portable graymap (PGM)",          "*.ppm", "Portable pixmap (PPM)",
+    "*.pam", "Portable arbitrary map (PAM)",
 };
 
 int16_t ReportedDepth(const NetpbmHeader& h) {

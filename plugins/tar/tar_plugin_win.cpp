@@ -48,7 +48,8 @@ struct ArchiveAccess {
 // which are taken to be this system's ANSI code page.
 std::wstring NameToWide(const std::string& bytes) {
     if (bytes.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    int n =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     UINT page = n > 0 ? CP_UTF8 : CP_ACP;
     DWORD strict = n > 0 ? MB_ERR_INVALID_CHARS : 0;
     n = MultiByteToWideChar(page, strict, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);

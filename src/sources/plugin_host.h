@@ -21,7 +21,7 @@
 namespace qv {
 
 struct PluginFolder {
-    std::wstring path;                 // the plug-in folder setting
+    std::wstring path;                  // the plug-in folder setting
     std::vector<std::wstring> disabled; // file names the user switched off (ASCII case ignored)
 };
 

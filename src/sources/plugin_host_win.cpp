@@ -163,7 +163,8 @@ std::vector<std::wstring> PluginFileNames(const std::wstring& folder) {
 // Loads each plug-in in turn (switched-off ones only when asked), calls `visit` with it and frees
 // it. A file that does not load or has no GetPluginInfo is passed over. Stops when `visit`
 // returns true.
-void ForEachPlugin(const PluginFolder& folder, bool withDisabled, const std::function<bool(const LoadedPlugin&)>& visit) {
+void ForEachPlugin(const PluginFolder& folder, bool withDisabled,
+                   const std::function<bool(const LoadedPlugin&)>& visit) {
     if (!PluginFolderExists(folder.path)) return;
     for (const std::wstring& name : PluginFileNames(folder.path)) {
         if (!withDisabled && IsPluginDisabled(folder, name)) continue;
@@ -268,16 +269,17 @@ bool ListArchiveWithPlugins(const PluginFolder& folder, const wchar_t* path, Arc
     std::string ansiPath;
     if (!busy.acquired() || !ReadPluginHeader(path, header, &archiveTime) || !PluginPathName(path, &ansiPath))
         return false;
-    return WithRecognisingPlugin(folder, kPluginArchive, ansiPath, header, [&](const LoadedPlugin& plugin, uint32_t at) {
-        auto archiveInfo = ExportOf<PluginGetArchiveInfoFn>(plugin.module, kPluginExportArchiveInfo);
-        if (!archiveInfo) return false;
-        void* handle = nullptr;
-        archiveInfo(ansiPath.c_str(), at, kPluginFromFile, &handle);
-        LocalBlock block(handle);
-        uint64_t size = 0;
-        const uint8_t* records = block.Lock(&size);
-        return records && ListPluginRecords(records, size, archiveTime, DecodeAnsi, out);
-    });
+    return WithRecognisingPlugin(
+        folder, kPluginArchive, ansiPath, header, [&](const LoadedPlugin& plugin, uint32_t at) {
+            auto archiveInfo = ExportOf<PluginGetArchiveInfoFn>(plugin.module, kPluginExportArchiveInfo);
+            if (!archiveInfo) return false;
+            void* handle = nullptr;
+            archiveInfo(ansiPath.c_str(), at, kPluginFromFile, &handle);
+            LocalBlock block(handle);
+            uint64_t size = 0;
+            const uint8_t* records = block.Lock(&size);
+            return records && ListPluginRecords(records, size, archiveTime, DecodeAnsi, out);
+        });
 }
 
 bool ExtractWithPlugins(const PluginFolder& folder, const wchar_t* path, const FileEntry& entry, LargeBlock* out,
@@ -290,19 +292,20 @@ bool ExtractWithPlugins(const PluginFolder& folder, const wchar_t* path, const F
     std::string ansiPath;
     if (!busy.acquired() || !ReadPluginHeader(path, header, &archiveTime) || !PluginPathName(path, &ansiPath))
         return false;
-    return WithRecognisingPlugin(folder, kPluginArchive, ansiPath, header, [&](const LoadedPlugin& plugin, uint32_t at) {
-        auto getFile = ExportOf<PluginGetFileFn>(plugin.module, kPluginExportFile);
-        if (!getFile) return false;
-        void* handle = nullptr;
-        intptr_t position = static_cast<intptr_t>(static_cast<uint32_t>(entry.key)) + at;
-        int result = getFile(ansiPath.c_str(), position, reinterpret_cast<char*>(&handle),
-                             kPluginToMemory | kPluginFromFile, KeepGoing, 0);
-        LocalBlock block(handle);
-        if (result != 0) return false;
-        uint64_t size = 0;
-        const uint8_t* data = block.Lock(&size);
-        return data && CopyPluginMember(data, size, out, length);
-    });
+    return WithRecognisingPlugin(folder, kPluginArchive, ansiPath, header,
+                                 [&](const LoadedPlugin& plugin, uint32_t at) {
+                                     auto getFile = ExportOf<PluginGetFileFn>(plugin.module, kPluginExportFile);
+                                     if (!getFile) return false;
+                                     void* handle = nullptr;
+                                     intptr_t position = static_cast<intptr_t>(static_cast<uint32_t>(entry.key)) + at;
+                                     int result = getFile(ansiPath.c_str(), position, reinterpret_cast<char*>(&handle),
+                                                          kPluginToMemory | kPluginFromFile, KeepGoing, 0);
+                                     LocalBlock block(handle);
+                                     if (result != 0) return false;
+                                     uint64_t size = 0;
+                                     const uint8_t* data = block.Lock(&size);
+                                     return data && CopyPluginMember(data, size, out, length);
+                                 });
 }
 
 bool PluginArchiveBusy() {

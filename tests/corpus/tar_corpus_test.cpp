@@ -46,7 +46,8 @@ struct Listed {
 // GNU tar's regular files: "-rw-r--r-- 1000/1000 5 2011-09-08 15:42:15 name".
 std::vector<Listed> TarListing(const std::string& archive) {
     std::string out;
-    RunCommand("TZ=UTC tar -tvf " + Quoted(archive) + " --full-time --numeric-owner --quoting-style=literal 2>/dev/null",
+    RunCommand("TZ=UTC tar -tvf " + Quoted(archive) +
+                   " --full-time --numeric-owner --quoting-style=literal 2>/dev/null",
                &out);
     std::vector<Listed> files;
     std::istringstream lines(out);
@@ -95,11 +96,30 @@ TEST(TarCorpusTest, RegularFilesMatchGnuTarAndExtractTheSameBytes) {
     auto files = qvtest::CorpusFiles({"targo", "tarpython"}, {".tar"});
     if (files.empty()) GTEST_SKIP() << "no TAR corpus";
     // Archives GNU tar reads without complaint and that hold no sparse files.
-    const std::set<std::string> sound = {
-        "file-and-dir.tar", "gnu-incremental.tar", "gnu-long-nul.tar", "gnu-multi-hdrs.tar", "gnu-not-utf8.tar",
-        "gnu-utf8.tar", "gnu.tar", "hardlink.tar", "invalid-go17.tar", "nil-uid.tar", "pax-multi-hdrs.tar",
-        "pax-nul-path.tar", "pax-path-hdr.tar", "pax-pos-size-file.tar", "pax.tar", "star.tar", "trailing-slash.tar",
-        "ustar-file-devs.tar", "ustar-file-reg.tar", "ustar.tar", "v7.tar", "writer.tar", "xattrs.tar", "testtar.tar"};
+    const std::set<std::string> sound = {"file-and-dir.tar",
+                                         "gnu-incremental.tar",
+                                         "gnu-long-nul.tar",
+                                         "gnu-multi-hdrs.tar",
+                                         "gnu-not-utf8.tar",
+                                         "gnu-utf8.tar",
+                                         "gnu.tar",
+                                         "hardlink.tar",
+                                         "invalid-go17.tar",
+                                         "nil-uid.tar",
+                                         "pax-multi-hdrs.tar",
+                                         "pax-nul-path.tar",
+                                         "pax-path-hdr.tar",
+                                         "pax-pos-size-file.tar",
+                                         "pax.tar",
+                                         "star.tar",
+                                         "trailing-slash.tar",
+                                         "ustar-file-devs.tar",
+                                         "ustar-file-reg.tar",
+                                         "ustar.tar",
+                                         "v7.tar",
+                                         "writer.tar",
+                                         "xattrs.tar",
+                                         "testtar.tar"};
     int compared = 0, members = 0;
     for (const auto& path : files) {
         std::string bytes = qvtest::ReadFileBytes(path.wstring());

@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "e2e_support_win.h"
-#include "shown_image_win.h"
 #include "model/command_ids.h"
 #include "model/settings.h"
 #include "settings/settings_file.h"
+#include "shown_image_win.h"
 #include "sources/file_list.h"
 #include "zip_builder.h"
 

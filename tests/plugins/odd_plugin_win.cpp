@@ -18,15 +18,15 @@
 namespace {
 
 enum Variant {
-    kClaimsJpeg = 1,   // patterns "*.jpg;*.odj"
-    kDuplicateA = 2,   // "*.dup;*.dupa"
-    kDuplicateB = 3,   // "*.DUP;*.dupb" (built as a .sph)
-    kAfterPrefix = 4,  // tag "ODD!"; reached only past a 128-byte prefix in the tests
-    kThirtyTwo = 5,    // tag "OD32": a 32-bit bitmap
-    kFailsToLoad = 6,  // DllMain refuses: LoadLibraryW fails
-    kDisabled = 7,     // tag "ODDX" for any file; the tests switch it off
-    kBadBitmaps = 8,   // tag "ODDB" and a selector byte: bitmaps of the wrong shape
-    kArchive = 9,      // tag "ODDA": an archive with odd records
+    kClaimsJpeg = 1,  // patterns "*.jpg;*.odj"
+    kDuplicateA = 2,  // "*.dup;*.dupa"
+    kDuplicateB = 3,  // "*.DUP;*.dupb" (built as a .sph)
+    kAfterPrefix = 4, // tag "ODD!"; reached only past a 128-byte prefix in the tests
+    kThirtyTwo = 5,   // tag "OD32": a 32-bit bitmap
+    kFailsToLoad = 6, // DllMain refuses: LoadLibraryW fails
+    kDisabled = 7,    // tag "ODDX" for any file; the tests switch it off
+    kBadBitmaps = 8,  // tag "ODDB" and a selector byte: bitmaps of the wrong shape
+    kArchive = 9,     // tag "ODDA": an archive with odd records
 };
 
 constexpr int kVariant = QV_ODD_VARIANT;
@@ -71,8 +71,7 @@ void NoteAsked() {
 }
 
 // The first bytes of what a call names: a file read from the offset, or the memory block.
-bool ReadStart(const char* source, intptr_t offsetOrLength, unsigned int flags, uint8_t* out, DWORD want,
-               DWORD* got) {
+bool ReadStart(const char* source, intptr_t offsetOrLength, unsigned int flags, uint8_t* out, DWORD want, DWORD* got) {
     *got = 0;
     if ((flags & 7) == 1) {
         *got = offsetOrLength < static_cast<intptr_t>(want) ? static_cast<DWORD>(offsetOrLength) : want;
@@ -164,8 +163,8 @@ ODD_EXPORT int QV_PLUGIN_CALL GetPictureInfo(const char*, intptr_t, unsigned int
 // and the mode it was called with into the first pixel's blue and green bytes and checks that
 // the tag is where that offset says.
 ODD_EXPORT int QV_PLUGIN_CALL GetPicture(const char* source, intptr_t offsetOrLength, unsigned int flags,
-                                        void** bitmapInfo, void** bitmapBits, PluginProgressCallback progress,
-                                        intptr_t userValue) {
+                                         void** bitmapInfo, void** bitmapBits, PluginProgressCallback progress,
+                                         intptr_t userValue) {
     *bitmapInfo = nullptr;
     *bitmapBits = nullptr;
     if (progress && progress(0, 1, userValue) != 0) return 1;
@@ -231,7 +230,7 @@ ODD_EXPORT int QV_PLUGIN_CALL GetArchiveInfo(const char*, intptr_t offset, unsig
 // added to its position; "second.bmp" (at 2048) is refused, with a block the caller must free all
 // the same. A start offset is below 512, so position / 512 names the member.
 ODD_EXPORT int QV_PLUGIN_CALL GetFile(const char*, intptr_t position, char* destination, unsigned int flags,
-                                     PluginProgressCallback, intptr_t) {
+                                      PluginProgressCallback, intptr_t) {
     auto* out = reinterpret_cast<HLOCAL*>(destination);
     *out = nullptr;
     if ((flags & 0x700) != 0x100) return -1;

@@ -95,10 +95,11 @@ TEST(NetpbmParser, PamTupleTypesAndTransparencyOverWhite) {
     EXPECT_EQ(Pixel(image, 0, 0), kBlack);
     EXPECT_EQ(Pixel(image, 1, 0), kWhite);
 
-    std::string greyAlpha = "P7\n# made by hand\nWIDTH 2\nHEIGHT 1\nDEPTH 2\nMAXVAL 255\nTUPLTYPE GRAYSCALE_ALPHA\nENDHDR\n";
+    std::string greyAlpha =
+        "P7\n# made by hand\nWIDTH 2\nHEIGHT 1\nDEPTH 2\nMAXVAL 255\nTUPLTYPE GRAYSCALE_ALPHA\nENDHDR\n";
     ASSERT_TRUE(Decode(greyAlpha + std::string("\x00\x00\x00\x80", 4), &image));
     EXPECT_EQ(image.bitCount, 8);
-    EXPECT_EQ(Pixel(image, 0, 0), kWhite);     // transparent
+    EXPECT_EQ(Pixel(image, 0, 0), kWhite);    // transparent
     EXPECT_EQ(Pixel(image, 1, 0), Grey(127)); // half black over white
 
     std::string rgba = "P7\nWIDTH 1\nHEIGHT 2\nDEPTH 4\nMAXVAL 255\nENDHDR\n"; // no type: four samples carry opacity
@@ -116,19 +117,19 @@ TEST(NetpbmParser, PamTupleTypesAndTransparencyOverWhite) {
 TEST(NetpbmParser, DamagedHeadersAndShortRastersAreRefused) {
     NetpbmImage image;
     for (const std::string& bad : {
-             std::string("P5 3 1 255\n\x01\x02", 13),                 // raw raster one sample short
-             std::string("P4 9 1\n\xFF", 8),                          // a 9-pixel row needs two bytes
-             std::string("P2 2 2 255 1 2 3"),                          // plain raster short
-             std::string("P1 2 1 0 2"),                               // not a bit
-             std::string("P5 0 1 255\n\x00", 12),                      // no columns
-             std::string("P5 1 1 0\n\x00", 10),                        // maximum 0
-             std::string("P5 1 1 65536\n\x00\x00", 15),                // maximum too large
-             std::string("P6 2 1 255"),                                // no raster at all
-             std::string("P5 -1 1 255\n\x00", 13),                     // negative size
+             std::string("P5 3 1 255\n\x01\x02", 13),                           // raw raster one sample short
+             std::string("P4 9 1\n\xFF", 8),                                    // a 9-pixel row needs two bytes
+             std::string("P2 2 2 255 1 2 3"),                                   // plain raster short
+             std::string("P1 2 1 0 2"),                                         // not a bit
+             std::string("P5 0 1 255\n\x00", 12),                               // no columns
+             std::string("P5 1 1 0\n\x00", 10),                                 // maximum 0
+             std::string("P5 1 1 65536\n\x00\x00", 15),                         // maximum too large
+             std::string("P6 2 1 255"),                                         // no raster at all
+             std::string("P5 -1 1 255\n\x00", 13),                              // negative size
              std::string("P7\nWIDTH 1\nHEIGHT 1\nMAXVAL 255\nENDHDR\n") + '\0', // no depth
              std::string("P7\nWIDTH 1\nHEIGHT 1\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n") + "abc",
              std::string("P7\nWIDTH 1\nHEIGHT 1\nDEPTH 1\nMAXVAL 255\n") + '\0', // no ENDHDR
-             std::string("P7 332\n"),                                  // not PAM: a thumbnail format
+             std::string("P7 332\n"),                                            // not PAM: a thumbnail format
              std::string("P8 1 1 255\n\x00", 12),
          }) {
         EXPECT_FALSE(Decode(bad, &image)) << bad.substr(0, 12);

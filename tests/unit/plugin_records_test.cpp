@@ -45,8 +45,9 @@ TEST(PluginRecords, PatternsLeaveBuiltInFormatsAndDuplicatesOut) {
 }
 
 TEST(PluginRecords, DescriptionsJoinPairByPairWithinTheLimit) {
-    std::map<int, std::string> answers = {{2, "*.a"}, {3, "A files"}, {4, "*.b;*.c"}, {5, "B files"},
-                                          {6, std::string(250, 'p')}, {7, "long"}, {8, "*.d"}, {9, "D"}};
+    std::map<int, std::string> answers = {
+        {2, "*.a"},  {3, "A files"}, {4, "*.b;*.c"}, {5, "B files"}, {6, std::string(250, 'p')},
+        {7, "long"}, {8, "*.d"},     {9, "D"}};
     auto info = [&](int n) { return answers.count(n) ? answers[n] : std::string(); };
     std::string patterns, descriptions;
     ASSERT_TRUE(JoinPluginDescriptions(info, &patterns, &descriptions));
@@ -114,11 +115,11 @@ TEST(PluginRecords, RecordsBecomeEntriesUpToTheEndRecord) {
     std::memset(full.fileName, 'n', sizeof full.fileName); // a name that fills its field
     std::vector<PluginArchiveRecord> records = {
         Record("photos\\2012\\", "a.pgm", 512, 1234, 1000000000),
-        Record("", "huge.pgm", 1024, 5ull << 30, 0),   // 4 GiB or more: cannot be loaded
-        Record("", "far.pgm", 6ull << 30, 10, 0),      // a key cannot reach it
-        Record("", "old.pgm", 0xFFFFF000u, 10, -1),    // a key above 2 GiB stays its low 32 bits
+        Record("", "huge.pgm", 1024, 5ull << 30, 0), // 4 GiB or more: cannot be loaded
+        Record("", "far.pgm", 6ull << 30, 10, 0),    // a key cannot reach it
+        Record("", "old.pgm", 0xFFFFF000u, 10, -1),  // a key above 2 GiB stays its low 32 bits
         full,
-        PluginArchiveRecord{},                         // the end of the list
+        PluginArchiveRecord{}, // the end of the list
         Record("", "after-end.pgm", 1, 1, 0),
     };
     ArchiveListing listing;

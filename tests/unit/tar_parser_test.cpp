@@ -36,8 +36,8 @@ const std::string kLongName = std::string(60, 'd') + "/" + std::string(70, 'e') 
 
 TEST(TarParser, EveryFlavourListsNamesSizesTimesAndData) {
     for (TarFlavour flavour : {TarFlavour::Ustar, TarFlavour::Gnu, TarFlavour::Pax}) {
-        std::vector<TarEntry> entries = {{"a.jpg", "first"}, {"photos/2012/b.pgm", std::string(700, 'x'), 42},
-                                         {kLongName, "long"}};
+        std::vector<TarEntry> entries = {
+            {"a.jpg", "first"}, {"photos/2012/b.pgm", std::string(700, 'x'), 42}, {kLongName, "long"}};
         std::string tar = BuildTar(entries, flavour);
         std::vector<TarMember> m = Members(tar);
         ASSERT_EQ(m.size(), 3u) << static_cast<int>(flavour);
@@ -60,8 +60,11 @@ TEST(TarParser, EveryFlavourListsNamesSizesTimesAndData) {
 }
 
 TEST(TarParser, FoldersLinksAndTrailingSlashesAreNotMembers) {
-    std::vector<TarEntry> entries = {{"dir/", "", 0, '5'}, {"link.jpg", "", 0, '2'}, {"old-style-dir/", ""},
-                                     {"hard.jpg", "", 0, '1'}, {"real.jpg", "data"}};
+    std::vector<TarEntry> entries = {{"dir/", "", 0, '5'},
+                                     {"link.jpg", "", 0, '2'},
+                                     {"old-style-dir/", ""},
+                                     {"hard.jpg", "", 0, '1'},
+                                     {"real.jpg", "data"}};
     std::vector<TarMember> m = Members(BuildTar(entries));
     ASSERT_EQ(m.size(), 1u);
     EXPECT_EQ(m[0].name, "real.jpg");

@@ -24,9 +24,9 @@ using qvtest::ScratchDir;
 using qvtest::WriteFileBytes;
 
 const std::vector<std::wstring> kOddPlugins = {
-    L"odd_claims_jpeg.spi", L"odd_duplicate_a.spi", L"odd_duplicate_b.sph", L"odd_after_prefix.spi",
-    L"odd_thirty_two.spi",  L"odd_fails_to_load.spi", L"odd_disabled.spi",  L"odd_bad_bitmaps.spi",
-    L"odd_archive.spi"};
+    L"odd_claims_jpeg.spi",  L"odd_duplicate_a.spi", L"odd_duplicate_b.sph",
+    L"odd_after_prefix.spi", L"odd_thirty_two.spi",  L"odd_fails_to_load.spi",
+    L"odd_disabled.spi",     L"odd_bad_bitmaps.spi", L"odd_archive.spi"};
 const std::vector<std::wstring> kShippedPlugins = {L"netpbm.spi", L"tar.spi"};
 
 std::string Environment(const char* name) {
@@ -57,7 +57,7 @@ protected:
 
     // Runs `operation` twice (the first run may create the system's own lazily made objects) and
     // checks that the second left no handle open, no plug-in loaded and no plug-in block unfreed.
-    template <typename Operation> ::testing::AssertionResult LeavesNothing(Operation operation) {
+    template <typename Operation>::testing::AssertionResult LeavesNothing(Operation operation) {
         operation();
         SetEnvironmentVariableA("QV_ODD_BLOCKS", nullptr);
         DWORD before = 0, after = 0;
@@ -150,7 +150,7 @@ TEST_F(PluginHostTest, AFileRecognisedOnlyPastAPrefixIsDecodedWithStartOffset128
     }));
     ASSERT_TRUE(ok);
     EXPECT_EQ(FirstPixel(image_), 128u | kPluginFromFile << 8); // read from the file at 128
-    EXPECT_EQ(image_.sourceBitDepth, 12u);                    // the depth the picture information gave
+    EXPECT_EQ(image_.sourceBitDepth, 12u);                      // the depth the picture information gave
     EXPECT_EQ(image_.header.biBitCount, 24);
     // from memory the plug-in gets the block past the prefix and its length
     ASSERT_TRUE(LeavesNothing([&] {
@@ -278,12 +278,13 @@ TEST_F(PluginHostTest, TheShippedPluginsDecodeNetpbmAndReadTarMembers) {
     EXPECT_EQ(listing.entries[0].innerFolder.str(), L"photos\\");
     EXPECT_EQ(listing.entries[0].name.str(), L"one.pgm");
     EXPECT_EQ(listing.entries[0].size, static_cast<int32_t>(pgm.size()));
-    uint64_t ticks = (static_cast<uint64_t>(listing.entries[0].time.dwHighDateTime) << 32) |
-                     listing.entries[0].time.dwLowDateTime;
+    uint64_t ticks =
+        (static_cast<uint64_t>(listing.entries[0].time.dwHighDateTime) << 32) | listing.entries[0].time.dwLowDateTime;
     EXPECT_EQ(ticks, 126444736000000000ull);
     LargeBlock member;
     uint32_t length = 0;
-    ASSERT_TRUE(LeavesNothing([&] { ok = ExtractWithPlugins(folder_, tar.c_str(), listing.entries[0], &member, &length); }));
+    ASSERT_TRUE(
+        LeavesNothing([&] { ok = ExtractWithPlugins(folder_, tar.c_str(), listing.entries[0], &member, &length); }));
     ASSERT_TRUE(ok);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(member.get()), length), pgm);
 }
