@@ -17,6 +17,8 @@ constexpr size_t kChecksumAt = 148, kChecksumBytes = 8;
 constexpr size_t kTypeAt = 156;
 constexpr size_t kMagicAt = 257;
 constexpr size_t kPrefixAt = 345, kPrefixBytes = 155;
+constexpr size_t kSparseExtendedAt = 482; // GNU 'S' header: more of the map follows
+constexpr size_t kSparseMoreAt = 504;     // the same flag in each extra map block
 
 bool AllZero(const uint8_t* block) {
     for (uint32_t i = 0; i < kTarBlock; ++i) {
@@ -59,9 +61,12 @@ bool ParseNumber(const uint8_t* field, size_t size, uint64_t* value) {
 }
 
 bool ParseDecimal(const std::string& text, uint64_t* value) {
-    if (text.empty() || text.size() > 19) return false;
+    // writers may pad with zeros well past the 19 digits a 64-bit value needs
+    size_t first = text.find_first_not_of('0');
+    std::string digits = first == std::string::npos ? std::string("0") : text.substr(first);
+    if (text.empty() || digits.size() > 19) return false;
     uint64_t v = 0;
-    for (char c : text) {
+    for (char c : digits) {
         if (c < '0' || c > '9') return false;
         v = v * 10 + static_cast<uint64_t>(c - '0');
     }
@@ -108,7 +113,8 @@ bool ParsePaxRecords(const std::string& data, Pending* p) {
         if (equals == std::string::npos) return false;
         std::string key = record.substr(0, equals), value = record.substr(equals + 1);
         if (key == "path") {
-            p->paxPath = value;
+            // a path stops at a 0 byte, as the name fields do
+            p->paxPath = value.substr(0, value.find('\0'));
             p->havePaxPath = true;
         } else if (key == "size") {
             if (!ParseDecimal(value, &p->paxSize)) return false;
@@ -152,11 +158,19 @@ Step ReadEntry(const TarSource& source, uint64_t offset, Entry* entry) {
         if (!ParseNumber(block + kSizeAt, kSizeBytes, &size)) return Step::Damaged;
         ParseNumber(block + kMtimeAt, kMtimeBytes, &mtime); // a time that does not parse is no reason to refuse
         char type = static_cast<char>(block[kTypeAt]);
-        bool extension = type == 'L' || type == 'K' || type == 'x' || type == 'g';
+        // 'X' is the extended header of older Solaris tar, read like pax's 'x'
+        bool extension = type == 'L' || type == 'K' || type == 'x' || type == 'X' || type == 'g';
         if (!extension && pending.havePaxSize) size = pending.paxSize;
         // links, devices, folders and fifos have no data whatever their size field says
         if (type >= '1' && type <= '6') size = 0;
         uint64_t data = offset + kTarBlock;
+        // an old GNU sparse file whose map did not fit its header continues it in extra blocks
+        // before the data, each with a flag saying whether another follows
+        for (bool more = type == 'S' && block[kSparseExtendedAt] != 0; more; data += kTarBlock) {
+            uint8_t map[kTarBlock];
+            if (source.size - data < kTarBlock || !source.read(data, map, kTarBlock)) return Step::Damaged;
+            more = map[kSparseMoreAt] != 0;
+        }
         if (size > source.size - data) return Step::Damaged; // data past the end: the archive is cut short
         uint64_t padded = (size + kTarBlock - 1) / kTarBlock * kTarBlock;
         uint64_t next = padded > source.size - data ? source.size : data + padded;
@@ -167,7 +181,7 @@ Step ReadEntry(const TarSource& source, uint64_t offset, Entry* entry) {
                 if (!ReadExtension(source, data, size, &text)) return Step::Damaged;
                 pending.longName = FieldText(reinterpret_cast<const uint8_t*>(text.data()), text.size());
                 pending.haveLongName = true;
-            } else if (type == 'x') {
+            } else if (type == 'x' || type == 'X') {
                 if (!ReadExtension(source, data, size, &text) || !ParsePaxRecords(text, &pending)) return Step::Damaged;
             }
             offset = next;

@@ -43,7 +43,8 @@ struct Listed {
     int64_t mtime = 0;
 };
 
-// GNU tar's regular files: "-rw-r--r-- 1000/1000 5 2011-09-08 15:42:15 name".
+// GNU tar's regular files: "-rw-r--r-- 1000/1000 5 2011-09-08 15:42:15 name"; contiguous files
+// ("C") hold plain data too.
 std::vector<Listed> TarListing(const std::string& archive) {
     std::string out;
     RunCommand("TZ=UTC tar -tvf " + Quoted(archive) +
@@ -53,7 +54,7 @@ std::vector<Listed> TarListing(const std::string& archive) {
     std::istringstream lines(out);
     std::string line;
     while (std::getline(lines, line)) {
-        if (line.empty() || line[0] != '-') continue;
+        if (line.empty() || (line[0] != '-' && line[0] != 'C')) continue;
         std::istringstream fields(line);
         std::string mode, owner, date, time;
         Listed l;
