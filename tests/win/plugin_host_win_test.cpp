@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "e2e_support_win.h"
+#include "platform/ascii_case.h"
 #include "sources/plugin_host.h"
 #include "tar_builder.h"
 #include "test_support.h"
