@@ -43,6 +43,9 @@ bool FlagValue(const Args& args, const wchar_t* name, std::wstring* value);
 bool HasFlag(const Args& args, const wchar_t* name);
 // `--name N`: the number, `fallback` when absent; false when present but not a number.
 bool FlagNumber(const Args& args, const wchar_t* name, long fallback, long* value);
+// `--plugins DIR`: takes the option out of `args` and lets the plug-ins of DIR decode and list for
+// the rest of the command. False (bad usage) when the folder is missing.
+bool TakePluginsOption(Args* args);
 bool RegisterInfoSection(const InfoSection& section);
 const std::vector<CliCommand>& Commands();
 const std::vector<InfoSection>& InfoSections();

@@ -72,8 +72,9 @@ int Fail(uint32_t status) {
     return 1;
 }
 
-int RunConvert(const Args& args) {
-    if (args.size() < 2) return 2;
+int RunConvert(const Args& given) {
+    Args args = given;
+    if (!TakePluginsOption(&args) || args.size() < 2) return 2;
     qv::LoadOptions options;
     Args rest;
     if (!ReadLoadOptions(Args(args.begin() + 2, args.end()), &options, &rest)) {
@@ -113,7 +114,7 @@ int RunConvert(const Args& args) {
 
 QV_CLI_COMMAND("convert",
                "convert IN OUT [--gamma on|off] [--display-gamma N] [--alpha on|off] [--file-background on|off] "
-               "[--background RRGGBB] [--autorot on|off] [encoder flags: --depth N --dither ...]",
+               "[--background RRGGBB] [--autorot on|off] [--plugins DIR] [encoder flags: --depth N --dither ...]",
                RunConvert);
 
 } // namespace qvcli

@@ -22,20 +22,24 @@ const wchar_t* FormatName(uint32_t format) {
     }
 }
 
-int RunInfo(const Args& args) {
-    if (args.size() != 1) return 2;
+int RunInfo(const Args& given) {
+    Args args = given;
+    if (!TakePluginsOption(&args) || args.size() != 1) return 2;
     const std::wstring& path = args[0];
     qv::SourceFormat format = qv::DetectFormatFromFile(path.c_str());
-    Print(L"format: " + std::wstring(FormatName(format)) + L"\n");
 
     qv::ImageBuffer* image = qv::AllocImageRecord();
     if (image == nullptr) {
+        Print(L"format: " + std::wstring(FormatName(format)) + L"\n");
         PrintError(Widen(qv::CodecStatusText(qv::kCodecOutOfMemory)) + L"\n");
         return 1;
     }
     qv::LoadInfo info;
     qv::CodecStatus status = qv::kCodecOk;
     bool ok = qv::DecodeFile(path.c_str(), qv::LoadOptions{}, true, image, &info, &status);
+    // an image that no built-in codec read came from a plug-in
+    bool byPlugin = ok && image->sourceFormat == qv::kFormatNone;
+    Print(L"format: " + std::wstring(byPlugin ? L"plug-in" : FormatName(format)) + L"\n");
     if (!ok) {
         qv::FreeImageRecord(image);
         PrintError(Widen(qv::CodecStatusText(status)) + L"\n");
@@ -69,6 +73,6 @@ int RunInfo(const Args& args) {
 
 } // namespace
 
-QV_CLI_COMMAND("info", "info FILE", RunInfo);
+QV_CLI_COMMAND("info", "info FILE [--plugins DIR]", RunInfo);
 
 } // namespace qvcli

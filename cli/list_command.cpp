@@ -1,4 +1,4 @@
-// `list PATH [--sort name|date|size]`: the entries a folder or ZIP archive gives the viewer, in
+// `list PATH [--sort name|date|size] [--plugins DIR]`: the entries a folder or archive gives the viewer, in
 // the viewer's order, one line each: key, size, time and name.
 #include <cstdio>
 #include <string>
@@ -26,8 +26,9 @@ std::wstring FormatTime(const FILETIME& t) {
     return text;
 }
 
-int RunList(const qvcli::Args& args) {
-    if (args.empty()) return 2;
+int RunList(const qvcli::Args& given) {
+    qvcli::Args args = given;
+    if (!qvcli::TakePluginsOption(&args) || args.empty()) return 2;
     qv::FileList list;
     std::wstring sort;
     if (qvcli::FlagValue(args, L"--sort", &sort)) {
@@ -43,8 +44,8 @@ int RunList(const qvcli::Args& args) {
         }
     }
     const std::wstring& path = args[0];
-    bool ok = qv::EqualsIgnoreAsciiCase(qv::PathExtension(path), L".zip") ? qv::OpenArchive(&list, path, nullptr)
-                                                                          : qv::ScanFolder(&list, path);
+    // a folder is scanned; any other path is listed as an archive, as the viewer opens it
+    bool ok = qv::IsDirectory(path.c_str()) ? qv::ScanFolder(&list, path) : qv::OpenArchive(&list, path, nullptr);
     if (!ok) {
         qvcli::PrintError(L"no images listed: " + path);
         return 1;
@@ -61,4 +62,4 @@ int RunList(const qvcli::Args& args) {
 
 } // namespace
 
-QV_CLI_COMMAND("list", "list PATH [--sort name|date|size]  the images of a folder or ZIP archive", RunList);
+QV_CLI_COMMAND("list", "list PATH [--sort name|date|size] [--plugins DIR]  the images of a folder or archive", RunList);

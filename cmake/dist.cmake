@@ -1,17 +1,23 @@
-# dist: Quorvel-win64.zip with the program, both language modules, a short readme and the help
-# file when it could be compiled.
+# dist: Quorvel-win64.zip with the program, both language modules, the program's own plug-ins in
+# its plugins folder, a short readme and the help file when it could be compiled.
 include(cmake/help.cmake)
 set(qv_dist_help_copy "")
 if(QV_HELP_FILE)
     set(qv_dist_help_copy COMMAND ${CMAKE_COMMAND} -E copy "${QV_HELP_FILE}" "${CMAKE_BINARY_DIR}/dist/Quorvel/")
 endif()
+set(qv_dist_plugin_files "")
+foreach(plugin ${QV_SHIPPED_PLUGINS})
+    list(APPEND qv_dist_plugin_files $<TARGET_FILE:${plugin}>)
+endforeach()
 add_custom_target(dist
     COMMAND ${CMAKE_COMMAND} -E rm -rf "${CMAKE_BINARY_DIR}/dist" "${CMAKE_BINARY_DIR}/Quorvel-win64.zip"
     COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/dist/Quorvel"
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Quorvel> $<TARGET_FILE:English> $<TARGET_FILE:Japanese>
             "${CMAKE_SOURCE_DIR}/res/dist-readme.txt" "${CMAKE_BINARY_DIR}/dist/Quorvel/"
+    COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/dist/Quorvel/plugins"
+    COMMAND ${CMAKE_COMMAND} -E copy ${qv_dist_plugin_files} "${CMAKE_BINARY_DIR}/dist/Quorvel/plugins/"
     ${qv_dist_help_copy}
     COMMAND ${CMAKE_COMMAND} -E chdir "${CMAKE_BINARY_DIR}/dist"
             ${CMAKE_COMMAND} -E tar cf "${CMAKE_BINARY_DIR}/Quorvel-win64.zip" --format=zip Quorvel
-    DEPENDS Quorvel English Japanese ${QV_HELP_FILE}
+    DEPENDS Quorvel English Japanese ${QV_SHIPPED_PLUGINS} ${QV_HELP_FILE}
     COMMENT "packing Quorvel-win64.zip")

@@ -16,6 +16,7 @@
 #include "app/menus_win.h"
 #include "app/startup_info_dialog_win.h"
 #include "image/open_image.h"
+#include "image/plugin_sources.h"
 #include "model/command_ids.h"
 #include "model/settings.h"
 #include "model/ui_strings.h"
@@ -367,6 +368,7 @@ int RunQuorvel(HINSTANCE instance, int show) {
         g_session.list.sortOrder = g_settings.SortOrder;
 
         InstallProgramHooks();
+        InstallPluginSources();
         if (!CreateViewWindow(instance)) {
             reader.Close();
             ReleaseLanguageModule();

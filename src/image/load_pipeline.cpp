@@ -28,11 +28,11 @@ bool DecodeMemory(SourceFormat format, const uint8_t* data, uint32_t size, const
 }
 
 namespace {
-bool TryFallback(const wchar_t* name, const uint8_t* data, uint32_t size, ImageBuffer* target, LoadInfo* info,
-                 CodecStatus* status) {
+bool TryFallback(const wchar_t* name, const uint8_t* data, uint32_t size, bool fromFile, ImageBuffer* target,
+                 LoadInfo* info, CodecStatus* status) {
     if (g_fallback == nullptr) return false;
     *info = LoadInfo{};
-    if (!g_fallback(name, data, size, target, info)) return false;
+    if (!g_fallback(name, data, size, fromFile, target, info)) return false;
     *status = kCodecOk;
     return true;
 }
@@ -42,7 +42,7 @@ bool DecodeMember(const wchar_t* name, const uint8_t* data, uint32_t size, const
                   ImageBuffer* target, LoadInfo* info, CodecStatus* status) {
     SourceFormat format = DetectFormatFromMemory(data, size);
     bool ok = DecodeMemory(format, data, size, options, wantFrames, target, info, status);
-    if (!ok) ok = TryFallback(name, data, size, target, info, status);
+    if (!ok) ok = TryFallback(name, data, size, false, target, info, status);
     if (ok) target->fileSize = size;
     return ok;
 }
@@ -57,7 +57,7 @@ bool DecodeFile(const wchar_t* path, const LoadOptions& options, bool wantFrames
     }
     SourceFormat format = DetectFormatFromMemory(file.view, file.size);
     bool ok = DecodeMemory(format, file.view, file.size, options, wantFrames, target, info, status);
-    if (!ok) ok = TryFallback(path, file.view, file.size, target, info, status);
+    if (!ok) ok = TryFallback(path, file.view, file.size, true, target, info, status);
     if (ok) {
         target->fileTime = file.lastWrite;
         target->fileSize = file.size;

@@ -25,9 +25,10 @@ bool DecodeFile(const wchar_t* path, const LoadOptions& options, bool wantFrames
 bool DecodeMember(const wchar_t* name, const uint8_t* data, uint32_t size, const LoadOptions& options, bool wantFrames,
                   ImageBuffer* target, LoadInfo* info, CodecStatus* status);
 
-// The plug-in decoders' way in: given the path and the bytes, fill `target` or return false.
-using DecodeFallback = bool (*)(const wchar_t* path, const uint8_t* data, uint32_t size, ImageBuffer* target,
-                                LoadInfo* info);
+// The plug-in decoders' way in: given the bytes, fill `target` or return false. `fromFile`: `name`
+// is the file the bytes were mapped from (DecodeFile); otherwise it is an archive member's name.
+using DecodeFallback = bool (*)(const wchar_t* name, const uint8_t* data, uint32_t size, bool fromFile,
+                                ImageBuffer* target, LoadInfo* info);
 void SetDecodeFallback(DecodeFallback fallback); // null removes it (the default)
 
 } // namespace qv

@@ -131,7 +131,7 @@ struct Settings {
     bool JpgLimit = false;                 // 95
     int32_t JpgLmtVal = 100;               // 96
     bool AskSaveOnlyInSubWindow = true;    // 207
-    std::vector<std::wstring> PluginNames; // 208
+    std::vector<std::wstring> PluginNames; // 208: plug-in files the user switched off
     int32_t SortOrder = 0;                 // 209
 };
 

@@ -27,7 +27,7 @@ size_t LastSeparator(const std::wstring& path) {
 }
 
 std::vector<std::wstring> PluginPatterns() {
-    return g_hooks.pluginPatterns ? g_hooks.pluginPatterns() : std::vector<std::wstring>{};
+    return g_hooks.pluginPatterns ? g_hooks.pluginPatterns(kPluginPatternsImage) : std::vector<std::wstring>{};
 }
 
 // "*.pic" matches a folder's file whose name ends in ".pic" at a dot (the check that keeps short

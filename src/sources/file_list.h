@@ -38,11 +38,16 @@ enum SortOrder : int32_t { kSortByName = 0, kSortByDate = 1, kSortBySize = 2 }; 
 enum SourceKind : int32_t { kSourceFolder = 0, kSourceZip = 1, kSourceRar = 2, kSourcePlugin = 3 };
 enum class Navigate { First, Last, Previous, Next };
 
+constexpr uint32_t kPluginPatternsImage = 1; // image plug-ins
+constexpr uint32_t kPluginPatternsAll = 3;   // image and archive plug-ins
+
 // The readers this module cannot link itself: RAR access and the image plug-ins install them at
 // start-up; any hook may stay null.
 struct SourceHooks {
-    // Extension patterns of the image plug-ins ("*.pic"), in the order the plug-ins report them.
-    std::vector<std::wstring> (*pluginPatterns)() = nullptr;
+    // Extension patterns ("*.pic") of the plug-ins whose kind is in the mask (kPluginPatternsImage
+    // for the folder scan and archive members, kPluginPatternsAll for the open dialog), in the
+    // order the plug-ins report them.
+    std::vector<std::wstring> (*pluginPatterns)(uint32_t kindMask) = nullptr;
     bool (*listRar)(const wchar_t* path, ArchiveListing* out) = nullptr;
     bool (*listPluginArchive)(const wchar_t* path, ArchiveListing* out) = nullptr;
     // Member bytes in a large block with 4 spare bytes after them.

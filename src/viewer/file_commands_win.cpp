@@ -42,9 +42,10 @@ void EndLoad(void*) {
 }
 
 bool ShowOpenDialog(std::wstring* chosen) {
-    std::wstring filter = BuildOpenFilter(UiText, GetSourceHooks().listRar != nullptr,
-                                          GetSourceHooks().pluginPatterns ? GetSourceHooks().pluginPatterns()
-                                                                          : std::vector<std::wstring>{});
+    std::wstring filter =
+        BuildOpenFilter(UiText, GetSourceHooks().listRar != nullptr,
+                        GetSourceHooks().pluginPatterns ? GetSourceHooks().pluginPatterns(kPluginPatternsAll)
+                                                        : std::vector<std::wstring>{});
     wchar_t file[MAX_PATH] = {};
     const std::wstring& folder = IsDirectory(g_settings.Open.c_str()) ? g_settings.Open : Ui().documentsFolder;
     OPENFILENAMEW ofn{sizeof ofn};

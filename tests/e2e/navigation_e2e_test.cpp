@@ -9,6 +9,7 @@
 #include "model/command_ids.h"
 #include "model/settings.h"
 #include "settings/settings_file.h"
+#include "shown_image_win.h"
 #include "sources/file_list.h"
 #include "zip_builder.h"
 
@@ -16,40 +17,6 @@ namespace qvtest {
 namespace {
 
 constexpr DWORD kStepTimeoutMs = 10000;
-
-// The file or member part of the title, before the image facts ("a2.bmp  ( 8x8  24bit ... )").
-std::wstring ShownName(HWND window) {
-    std::wstring title = WindowTitle(window);
-    size_t facts = title.find(L"  ( ");
-    return facts == std::wstring::npos ? std::wstring() : title.substr(0, facts);
-}
-
-::testing::AssertionResult WaitForShown(HWND window, const std::wstring& name, DWORD timeoutMs = kStepTimeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (ShownName(window) == name) return ::testing::AssertionSuccess();
-        if (GetTickCount() - start > timeoutMs) break;
-        PumpMessages(kPollIntervalMs);
-    }
-    return ::testing::AssertionFailure() << "title is \"" << qv::WideToUtf8(WindowTitle(window)) << "\", expected \""
-                                         << qv::WideToUtf8(name) << "\"";
-}
-
-// The title is set before the picture is painted: polls the centre of the client area.
-::testing::AssertionResult WaitForCentreColour(HWND window, COLORREF colour, DWORD timeoutMs = kStepTimeoutMs) {
-    DWORD start = GetTickCount();
-    COLORREF seen = CLR_INVALID;
-    for (;;) {
-        Capture capture;
-        if (CaptureClientArea(window, &capture) && capture.width > 0 && capture.height > 0) {
-            seen = capture.Pixel(capture.width / 2, capture.height / 2);
-            if (seen == colour) return ::testing::AssertionSuccess();
-        }
-        if (GetTickCount() - start > timeoutMs) break;
-        PumpMessages(kPollIntervalMs);
-    }
-    return ::testing::AssertionFailure() << "centre pixel 0x" << std::hex << seen << ", expected 0x" << colour;
-}
 
 // Name order a1, a2, a10 (the plain character order would be a1, a10, a2); size order a2, a1, a10.
 struct FolderImage {

@@ -90,9 +90,8 @@ protected:
     HWND view_ = nullptr;
 };
 
-// The parts of the common save dialog a user works with. The file name is typed into the edit
-// inside cmb13 (Wine 8: a ComboBoxEx32 holding a ComboBox holding the Edit, all three with id
-// cmb13); older dialogs have the plain edit edt1. The type list is cmb1.
+// The parts of the common save dialog a user works with: the file name's edit, the type list
+// (cmb1) and the save button.
 struct SaveDialogControls {
     HWND name = nullptr;
     HWND type = nullptr;
@@ -101,17 +100,7 @@ struct SaveDialogControls {
 
 SaveDialogControls FindSaveDialogControls(HWND dialog) {
     SaveDialogControls c;
-    if (HWND combo = GetDlgItem(dialog, cmb13)) {
-        EnumChildWindows(
-            combo,
-            [](HWND child, LPARAM found) -> BOOL {
-                if (WindowClassName(child) != L"Edit") return TRUE;
-                *reinterpret_cast<HWND*>(found) = child;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&c.name));
-    }
-    if (!c.name) c.name = GetDlgItem(dialog, edt1);
+    c.name = FileDialogNameEdit(dialog);
     c.type = GetDlgItem(dialog, cmb1);
     c.save = GetDlgItem(dialog, IDOK);
     return c;

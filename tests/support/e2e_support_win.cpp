@@ -1,5 +1,7 @@
 #include "e2e_support_win.h"
 
+#include <dlgs.h>
+
 #include <cstdlib>
 #include <cwctype>
 #include <set>
@@ -50,6 +52,21 @@ std::wstring WinePath(const std::wstring& path) {
 std::wstring ProductBinDir() {
     if (const char* dir = std::getenv("QV_BIN_DIR"); dir && *dir) return WinePath(qv::Utf8ToWide(dir));
     return ModuleFolder() + L"\\..\\bin";
+}
+
+std::wstring ShippedPluginDir() {
+    return ProductBinDir() + L"\\plugins";
+}
+
+std::wstring OddPluginDir() {
+    return ModuleFolder() + L"\\oddplugins";
+}
+
+bool CopyPlugins(const std::wstring& from, const std::vector<std::wstring>& names, const std::wstring& folder) {
+    for (const std::wstring& name : names) {
+        if (!CopyFileW((from + L"\\" + name).c_str(), (folder + L"\\" + name).c_str(), FALSE)) return false;
+    }
+    return true;
 }
 
 // ---- program folder ---------------------------------------------------------------------------
@@ -327,6 +344,21 @@ bool CloseAllProgramWindows(const wchar_t* className, DWORD timeoutMs) {
         }
     }
     return allEnded;
+}
+
+HWND FileDialogNameEdit(HWND dialog) {
+    HWND edit = nullptr;
+    if (HWND combo = GetDlgItem(dialog, cmb13)) {
+        EnumChildWindows(
+            combo,
+            [](HWND child, LPARAM found) -> BOOL {
+                if (WindowClassName(child) != L"Edit") return TRUE;
+                *reinterpret_cast<HWND*>(found) = child;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&edit));
+    }
+    return edit ? edit : GetDlgItem(dialog, edt1);
 }
 
 // ---- pixels -----------------------------------------------------------------------------------

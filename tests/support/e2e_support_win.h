@@ -47,6 +47,11 @@ std::vector<SlotValue> QuietSettings();
 // Where the build put Quorvel.exe and the language modules (QV_BIN_DIR, else ../bin beside the
 // test program). Unix paths from the environment are turned into Wine's Z: form.
 std::wstring ProductBinDir();
+// The plug-ins the build ships (bin\plugins), and the odd ones only the tests use.
+std::wstring ShippedPluginDir();
+std::wstring OddPluginDir();
+// Copies plug-in files (names relative to `from`) into `folder`; false when one is missing.
+bool CopyPlugins(const std::wstring& from, const std::vector<std::wstring>& names, const std::wstring& folder);
 // A Unix path (/a/b) as Wine sees it (Z:\a\b); other paths unchanged.
 std::wstring WinePath(const std::wstring& path);
 
@@ -141,6 +146,11 @@ bool CloseAndWait(HWND window, ProcessOwner& process, DWORD timeoutMs = kExitTim
 // Closes every top-level window of the class owned by another process than this one and waits for
 // those processes; terminates the ones that do not end. False when any had to be terminated.
 bool CloseAllProgramWindows(const wchar_t* className = kViewWindowClass, DWORD timeoutMs = kExitTimeoutMs);
+
+// The edit of a common open or save dialog that takes the file name: inside cmb13 (Wine 8: a
+// ComboBoxEx32 holding a ComboBox holding the Edit, all three with id cmb13), or the plain edt1 of
+// older dialogs. Null when there is neither.
+HWND FileDialogNameEdit(HWND dialog);
 
 // ---- pixels ---------------------------------------------------------------------------------
 // A client area as 24-bit blue-green-red rows, top row first, rows padded to 4 bytes.

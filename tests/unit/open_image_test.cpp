@@ -115,7 +115,7 @@ TEST_F(OpenImageTest, FailureEmptiesTheViewAndForgetsAVanishedFile) {
 TEST_F(OpenImageTest, ShortFileGoesOnlyToTheFallbackWhichMayTurnItUpright) {
     static int calls = 0;
     calls = 0;
-    SetDecodeFallback([](const wchar_t*, const uint8_t*, uint32_t size, ImageBuffer* target, LoadInfo* info) {
+    SetDecodeFallback([](const wchar_t*, const uint8_t*, uint32_t size, bool, ImageBuffer* target, LoadInfo* info) {
         ++calls;
         CodecStatus status = kCodecOk;
         if (size != 7 || !PrepareImage(target, 2, 1, 24, &status)) return false;
