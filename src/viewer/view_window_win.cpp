@@ -100,9 +100,10 @@ void PaintSurface(HWND window, HDC dc, DisplayMode surface) {
                                                  : ViewWindowStretchMode(g, s.SthMode, ViewDragFastStretch());
     SetStretchBltMode(dc, mode);
     SetBrushOrgEx(dc, 0, 0, nullptr);
+    const ImageBuffer& image = PaintedImage(surface);
     StretchDIBits(dc, plan.destination.left, plan.destination.top, plan.destination.Width(), plan.destination.Height(),
-                  plan.sourceX, plan.sourceY, plan.sourceWidth, plan.sourceHeight, session.current.pixels,
-                  reinterpret_cast<const BITMAPINFO*>(&session.current), DIB_RGB_COLORS, SRCCOPY);
+                  plan.sourceX, plan.sourceY, plan.sourceWidth, plan.sourceHeight, image.pixels, AsBitmapInfo(&image),
+                  DIB_RGB_COLORS, SRCCOPY);
 }
 
 void OnCopyData(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -252,6 +253,10 @@ HWND SubWindowHandle() {
 
 HWND CurrentMainWindow() {
     return CurrentDisplayMode() == DisplayMode::SubWindow && g_subWindow ? g_subWindow : g_viewWindow;
+}
+
+const ImageBuffer& PaintedImage(DisplayMode) {
+    return g_session.current;
 }
 
 void PaintViewSurface(HWND window, HDC dc, DisplayMode surface) {
