@@ -13,6 +13,7 @@ enum UiString : uint32_t {
     kStrSubWindowItemBack = 5309,   // 5310's text while the SubWindow is shown
     kStrFullScreenItemLeave = 5531, // 5530's text in full screen
     kStrUiFontFace = 20000,
+    kStrColourCount = 20014, // the colour count's message, before ": " and the number
     kStrListWindowTitle = 20015,
     kStrFilterJpegLossless = 20025, // the save dialog's lossless type
     kStrHistoryWindowTitle = 20420,
@@ -86,6 +87,7 @@ enum UiString : uint32_t {
     kStrNoTempFile = 30007,
     kStrCannotPlace = 30008, // the saved file could not be copied into place, or the target is the archive
     kStrProgramNotStarted = 30009,
+    kStrCannotPrint = 30011, // the printer cannot stretch bitmaps, or no memory for the 24-bit copy
     kStrLastGeneralError = 30013,
     kStrImageErrorCaption = 50000,
     kStrImageErrorFirst = 50001,
@@ -107,6 +109,9 @@ enum DialogTemplate : uint32_t {
     kCtlKeyRemove = 3741,
     kCtlKeyDefaults = 3742,
     kCtlKeyClose = 3743,
+    kDlgWallpaper = 4080,
+    kCtlWallpaperCentre = 4081, // then stretch 4082 and tile 4083
+    kDlgPrint = 4100,
 };
 
 // Caption and text for ErrorBox(n); `text(n)` loads string n (empty when missing). Numbers outside

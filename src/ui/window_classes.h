@@ -13,5 +13,6 @@ constexpr const wchar_t* kPane1Class = L"Quorvel_sch1_class";
 constexpr const wchar_t* kPane2Class = L"Quorvel_sch2_class";
 constexpr const wchar_t* kNavigatorClass = L"Quorvel_navi_class";
 constexpr const wchar_t* kColourBoxClass = L"color_box";
+constexpr const wchar_t* kPrintPreviewClass = L"Quorvel_prtp_class"; // the print dialog's page
 
 } // namespace qv
