@@ -10,6 +10,7 @@
 #include "e2e_support_win.h"
 #include "model/command_ids.h"
 #include "model/settings.h"
+#include "platform/platform.h"
 #include "trash_support_win.h"
 
 namespace qvtest {
@@ -111,7 +112,7 @@ TEST_F(OutputE2eTest, CopyInOneInstancePasteInAnotherMakesAnImageOfNoFile) {
     // and there is no file to delete
     ASSERT_TRUE(PostCommand(paster, qv::kCmdFileOperation));
     PumpMessages(300);
-    EXPECT_TRUE(PathExists(images_.File(L"other.bmp").c_str()));
+    EXPECT_TRUE(qv::PathExists(images_.File(L"other.bmp").c_str()));
     EXPECT_TRUE(FindTopLevelWindows(kDialogClass, b.id(), true).empty());
 }
 
@@ -129,7 +130,7 @@ TEST_F(OutputE2eTest, DeletingTheLastTheOnlyAndAVanishedEntry) {
     // the last entry: the first one is shown next, the file is in the bin
     ASSERT_TRUE(PostCommand(view, qv::kCmdFileOperation));
     ASSERT_TRUE(WaitForTitleContaining(view, L"a.bmp")) << qv::WideToUtf8(WindowTitle(view));
-    EXPECT_FALSE(PathExists(images_.File(L"c.bmp").c_str()));
+    EXPECT_FALSE(qv::PathExists(images_.File(L"c.bmp").c_str()));
     EXPECT_TRUE(TakeFromTrash(L"c.bmp", bytes)) << "the deleted file is not in the bin";
 
     // a file gone from disk behind the program's back still leaves the list
@@ -142,7 +143,7 @@ TEST_F(OutputE2eTest, DeletingTheLastTheOnlyAndAVanishedEntry) {
     ASSERT_TRUE(PostCommand(view, qv::kCmdFileOperation));
     ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return WindowTitle(view) == L"Quorvel"; }))
         << qv::WideToUtf8(WindowTitle(view));
-    EXPECT_FALSE(PathExists(images_.File(L"b.bmp").c_str()));
+    EXPECT_FALSE(qv::PathExists(images_.File(L"b.bmp").c_str()));
     EXPECT_TRUE(TakeFromTrash(L"b.bmp", onlyBytes));
 }
 
@@ -164,7 +165,7 @@ TEST_F(OutputE2eTest, NoToTheShellsQuestionKeepsTheFileAndTheList) {
     PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(no));
     EXPECT_TRUE(WaitUntilGone(question));
     PumpMessages(300);
-    EXPECT_TRUE(PathExists(images_.File(L"a.bmp").c_str()));
+    EXPECT_TRUE(qv::PathExists(images_.File(L"a.bmp").c_str()));
     EXPECT_EQ(WindowTitle(view), title);
     // the list kept both: the next entry is still there to step to
     ASSERT_TRUE(PostCommand(view, qv::kCmdNextImage));
