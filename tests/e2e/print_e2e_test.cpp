@@ -15,6 +15,7 @@
 #include "codecs/bmp_codec.h"
 #include "e2e_support_win.h"
 #include "model/command_ids.h"
+#include "platform/platform.h"
 
 namespace qvtest {
 namespace {
