@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+// PrintDlgExW and its records are declared only once the COM interface macros are (its callback
+// is an IUnknown), which the lean windows.h leaves out
+#include <objbase.h>
+
 #include <commctrl.h>
 #include <commdlg.h>
 
