@@ -2,6 +2,7 @@
 // windows' messages, both handed to the viewer as its program hooks.
 #include "app/commands_win.h"
 
+#include "app/app_state_win.h"
 #include "app/drop_files_win.h"
 #include "app/exif_dialog_win.h"
 #include "app/external_programs_win.h"
@@ -13,6 +14,8 @@
 #include "model/command_table.h"
 #include "model/instance_request.h"
 #include "model/settings.h"
+#include "output/output_commands_win.h"
+#include "platform/paths.h"
 #include "tools/tool_window_win.h"
 #include "viewer/arrange_win.h"
 #include "viewer/display_modes_win.h"
@@ -63,6 +66,7 @@ constexpr CommandHandler kOwnerHandlers[kCommandOwnerCount] = {
     HandleWindowStyleCommand,     // WindowStyle
     HandleHistoryCommand,         // History
     HandleToolCommand,            // Tools
+    HandleOutputCommand,          // Output
 };
 // clang-format on
 
@@ -116,6 +120,7 @@ bool ProgramMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRE
 }
 
 void InstallProgramHooks() {
+    SetOutputSettingsFolder(FolderOf(g_app.settingsPath));
     ProgramHooks hooks;
     hooks.runCommand = RunProgramCommand;
     hooks.windowMessage = ProgramMessage;

@@ -22,7 +22,8 @@ void ResetLoadInfo(LoadInfo* info) {
     *info = LoadInfo{};
 }
 
-void FailLoad(ImageSession* s, bool plainFile, const ImageSessionHooks& hooks) {
+// No current image: the empty view's size, no history, no mask.
+void EmptyView(ImageSession* s, const ImageSessionHooks& hooks) {
     ClearEditHistory(&s->history, &s->edits);
     DropSelectionMask(&s->mask);
     Call(hooks.stopAnimation, hooks);
@@ -30,6 +31,10 @@ void FailLoad(ImageSession* s, bool plainFile, const ImageSessionHooks& hooks) {
     FreeImagePixels(&s->staging);
     s->emptyWidth = kEmptyViewWidth;
     s->emptyHeight = kEmptyViewHeight;
+}
+
+void FailLoad(ImageSession* s, bool plainFile, const ImageSessionHooks& hooks) {
+    EmptyView(s, hooks);
     s->lastLoadFailed = true;
     // a vanished file leaves nothing to reload or to step from
     if (plainFile && !s->list.currentPath.empty() && !PathExists(s->list.currentPath.c_str())) {
@@ -143,6 +148,36 @@ void OpenImageAt(ImageSession* s, uint32_t index, const OpenImageOptions& option
         SucceedLoad(s, options, hooks);
     else
         FailLoad(s, plainFile, hooks);
+    Call(hooks.endLoad, hooks);
+}
+
+void OpenPastedImage(ImageSession* s, ImageBuffer* pasted, const OpenImageOptions& options,
+                     const ImageSessionHooks& hooks) {
+    // the save preview shows the image it was made from: it must never stand in for the pasted one
+    DiscardResult(s);
+    ResetLoadInfo(&s->info);
+    CommitImage(s, pasted, true, hooks, options.saveFormat);
+    ClearEditHistory(&s->history, &s->edits);
+    if (s->list.sourceKind != kSourceFolder) LeaveArchiveMode(&s->list);
+    s->list.currentPath.clear();
+    s->list.currentName.clear();
+    s->list.rebuildAfterDisplay = false;
+    s->loadedFromPlainPath = false;
+    s->lastLoadFailed = false;
+    s->pendingRotation = kTurnNone;
+    s->emptyWidth = s->emptyHeight = 0;
+    Call(hooks.endLoad, hooks);
+}
+
+void CloseDeletedImage(ImageSession* s, const ImageSessionHooks& hooks) {
+    DiscardResult(s);
+    ResetLoadInfo(&s->info);
+    EmptyView(s, hooks);
+    s->list.currentPath.clear();
+    s->list.currentName.clear();
+    s->loadedFromPlainPath = false;
+    s->lastLoadFailed = false;
+    s->pendingRotation = kTurnNone;
     Call(hooks.endLoad, hooks);
 }
 

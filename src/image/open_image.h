@@ -89,6 +89,15 @@ void OpenImage(ImageSession* session, const std::wstring& path, const int32_t* k
 void OpenImageAt(ImageSession* session, uint32_t index, const OpenImageOptions& options,
                  const ImageSessionHooks& hooks);
 
+// A pasted clipboard bitmap (`pasted`, read by ReadDibMemory) becomes the current image of no
+// file: the load facts reset, the mask dropped, the edit history cleared (its snapshot files deleted), the
+// path and name forgotten (a save then asks for a name) and an archive list left for a folder one.
+void OpenPastedImage(ImageSession* session, ImageBuffer* pasted, const OpenImageOptions& options,
+                     const ImageSessionHooks& hooks);
+// The shown file was deleted and no entry of the list is left to show: the empty view of a failed
+// load, without its failure text, and no path.
+void CloseDeletedImage(ImageSession* session, const ImageSessionHooks& hooks);
+
 // Frees the three records' pixels, the mask, the save preview's file, every snapshot file of the
 // edit history and the list (shutdown).
 void FreeImageSession(ImageSession* session);

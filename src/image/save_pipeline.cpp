@@ -277,7 +277,7 @@ bool EncodeToTemp(SavePreview* preview, const SaveSource& source, const SaveOpti
 
 bool PlaceSavedFile(const std::wstring& tempPath, const std::wstring& target, SaveFailure* failure) {
     if (PathExists(target.c_str())) {
-        MoveToRecycleBin(target.c_str());
+        RecycleFile(target.c_str());
         // A file the bin did not take (held open by another program) is left as it is: copying
         // over it could succeed and leave no old copy anywhere.
         if (PathExists(target.c_str())) return Fail(failure, kCodecCannotWrite);

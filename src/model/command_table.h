@@ -31,8 +31,9 @@ enum class CommandOwner : uint8_t {
     WindowStyle, // Top, CapBar, Frame, VTBar, AutoNavi
     History,     // the history window
     Tools,       // the editing tools (the tool framework's handler)
+    Output,      // clipboard, wallpaper, printing, colour count, deleting the file
 };
-constexpr int kCommandOwnerCount = static_cast<int>(CommandOwner::Tools) + 1;
+constexpr int kCommandOwnerCount = static_cast<int>(CommandOwner::Output) + 1;
 
 // When a menu item is enabled; every rule but Always also needs what it names.
 enum class EnableRule : uint8_t {

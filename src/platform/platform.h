@@ -109,9 +109,23 @@ bool GetFileFacts(const wchar_t* path, uint64_t* size, FILETIME* lastWrite);
 bool DeleteFilePath(const wchar_t* path);
 bool CopyFilePath(const wchar_t* from, const wchar_t* to); // overwrites
 bool CreateDirectoryPath(const wchar_t* path);
-// Sends a file to the Recycle Bin (natively: into a "quorvel-recycle" folder of the temporary
-// folder), silently; false when it stays where it was.
-bool MoveToRecycleBin(const wchar_t* path);
+// The one way the program sends a file to the Recycle Bin (natively: into a "quorvel-recycle"
+// folder of the temporary folder): the shell's delete with undo allowed. Saving replaces files
+// silently; the delete command lets the shell ask first (on Windows only: natively nothing asks).
+// Only a fully qualified path is handed over: the shell ignores the undo flag for any other and
+// would delete the file for good.
+enum class RecycleUi {
+    None,         // no question, no progress, no error box (saving)
+    Errors,       // no question; the shell reports what went wrong (deleting without the question)
+    QuestionFirst // the shell asks before the file goes, and reports errors
+};
+enum class RecycleResult {
+    Recycled, // the file has left its path
+    Declined, // the user answered No to the shell's question
+    Failed,   // the file stays where it was
+};
+// `owner` is the window (an HWND) that the shell's question and errors belong to; 0 for none.
+RecycleResult RecycleFile(const wchar_t* path, RecycleUi ui = RecycleUi::None, intptr_t owner = 0);
 // The folder recycled files go to natively; tests look for them there.
 std::wstring RecycleFolder();
 

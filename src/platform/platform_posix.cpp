@@ -265,9 +265,11 @@ std::wstring RecycleFolder() {
     return JoinPath(TempFolder(), L"quorvel-recycle");
 }
 
-bool MoveToRecycleBin(const wchar_t* path) {
+RecycleResult RecycleFile(const wchar_t* path, RecycleUi, intptr_t) {
+    // as on Windows, where the shell would delete a relative path instead of recycling it
+    if (!path || !IsAbsolutePath(path)) return RecycleResult::Failed;
     std::wstring bin = RecycleFolder();
-    if (!CreateDirectoryPath(bin.c_str())) return false;
+    if (!CreateDirectoryPath(bin.c_str())) return RecycleResult::Failed;
     std::wstring name(path);
     size_t cut = name.find_last_of(L'/');
     if (cut != std::wstring::npos) name = name.substr(cut + 1);
@@ -275,7 +277,8 @@ bool MoveToRecycleBin(const wchar_t* path) {
     std::wstring target = JoinPath(bin, name);
     for (int n = 1; PathExists(target.c_str()); ++n)
         target = JoinPath(bin, name + L"." + std::to_wstring(n));
-    return ::rename(NativePath(path).c_str(), NativePath(target.c_str()).c_str()) == 0;
+    bool moved = ::rename(NativePath(path).c_str(), NativePath(target.c_str()).c_str()) == 0;
+    return moved ? RecycleResult::Recycled : RecycleResult::Failed;
 }
 
 std::wstring TempFolder() {

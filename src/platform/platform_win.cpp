@@ -246,14 +246,22 @@ std::wstring RecycleFolder() {
     return {}; // the shell's own
 }
 
-bool MoveToRecycleBin(const wchar_t* path) {
+RecycleResult RecycleFile(const wchar_t* path, RecycleUi ui, intptr_t owner) {
+    if (!path || !IsAbsolutePath(path)) return RecycleResult::Failed;
     std::wstring from(path);
     from.push_back(L'\0'); // the list ends with a second NUL
     SHFILEOPSTRUCTW op{};
+    op.hwnd = reinterpret_cast<HWND>(owner);
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
-    op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI; // 0x454
-    return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
+    op.fFlags = FOF_ALLOWUNDO | FOF_SILENT;                              // 0x44
+    if (ui != RecycleUi::QuestionFirst) op.fFlags |= FOF_NOCONFIRMATION; // 0x54
+    if (ui == RecycleUi::None) op.fFlags |= FOF_NOERRORUI;               // 0x454
+    int result = SHFileOperationW(&op);
+    // a No to the question reads as an aborted operation (some systems also return "cancelled")
+    if (op.fAnyOperationsAborted || result == ERROR_CANCELLED) return RecycleResult::Declined;
+    if (result != 0 || PathExists(path)) return RecycleResult::Failed;
+    return RecycleResult::Recycled;
 }
 
 bool CopyFilePath(const wchar_t* from, const wchar_t* to) {

@@ -15,5 +15,6 @@ constexpr const wchar_t* kNavigatorClass = L"Quorvel_navi_class";
 constexpr const wchar_t* kColourBoxClass = L"color_box";
 // The message-only window of an open tool's preview worker, registered while the tool is open.
 constexpr const wchar_t* kToolWorkerClass = L"Quorvel_iudt_class";
+constexpr const wchar_t* kPrintPreviewClass = L"Quorvel_prtp_class"; // the print dialog's page
 
 } // namespace qv

@@ -54,7 +54,9 @@ bool StopSlideshowOnInput(const MSG& message);
 LRESULT CALLBACK ListWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void ShowListWindow();
 void CloseListWindow();
-// Selects the current entry after a load.
+// Selects the current entry after a load; refills the rows when the list changed length.
 void SyncListWindow();
+// No row selected: the image shown is none of the list's (a pasted one).
+void ClearListWindowSelection();
 
 } // namespace qv

@@ -121,4 +121,8 @@ void SyncListWindow() {
         SendMessageW(box, LB_SETCURSEL, list.current, 0);
 }
 
+void ClearListWindowSelection() {
+    if (HWND box = ListBox()) SendMessageW(box, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+}
+
 } // namespace qv

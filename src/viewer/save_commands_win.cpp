@@ -160,7 +160,9 @@ std::wstring SaveFilter() {
 
 bool SaveOver() {
     const ImageSession& session = g_session;
-    if (!HasCurrentImage(session) || FromArchive() || session.list.currentPath.empty()) return false;
+    if (!HasCurrentImage(session) || FromArchive()) return false;
+    // a pasted image has no file to save over: it is given a name instead
+    if (session.list.currentPath.empty()) return RunSaveAsDialog();
     int32_t format = SaveOverFormat(session.list.currentPath.c_str());
     if (format < 0) return RunSaveAsDialog();
     int32_t previous = g_settings.Format;

@@ -102,10 +102,11 @@ void PaintSurface(HWND window, HDC dc, DisplayMode surface) {
     SetStretchBltMode(dc, mode);
     SetBrushOrgEx(dc, 0, 0, nullptr);
     // while a selection mask exists the view shows its display copy: protected pixels dimmed grey
-    const uint8_t* pixels = session.current.pixels;
-    const BITMAPINFO* info = AsBitmapInfo(&session.current);
+    const ImageBuffer& image = PaintedImage(surface);
+    const uint8_t* pixels = image.pixels;
+    const BITMAPINFO* info = AsBitmapInfo(&image);
     BITMAPINFO masked{};
-    if (HasSelectionMask(session.mask) && session.mask.display) {
+    if (&image == &session.current && HasSelectionMask(session.mask) && session.mask.display) {
         masked.bmiHeader = MaskDisplayHeader(session.current);
         pixels = session.mask.display.get();
         info = &masked;
@@ -258,6 +259,10 @@ HWND SubWindowHandle() {
 
 HWND CurrentMainWindow() {
     return CurrentDisplayMode() == DisplayMode::SubWindow && g_subWindow ? g_subWindow : g_viewWindow;
+}
+
+const ImageBuffer& PaintedImage(DisplayMode) {
+    return g_session.current;
 }
 
 void PaintViewSurface(HWND window, HDC dc, DisplayMode surface) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "model/display_mode.h"
+#include "model/image_buffer.h"
 #include "viewer/program_hooks_win.h"
 #include "viewer/view_geometry.h"
 
@@ -43,5 +44,8 @@ void UpdateMainWindowTitle();
 void RepaintView();
 // Paints the current image with the shared geometry into `window`'s client.
 void PaintViewSurface(HWND window, HDC dc, DisplayMode surface);
+// The image a surface stretches into its client: the current image (once the SubWindow shows a
+// selection, the mask's display copy there). Copying the view as displayed takes the same.
+const ImageBuffer& PaintedImage(DisplayMode surface);
 
 } // namespace qv
