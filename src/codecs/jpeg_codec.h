@@ -82,8 +82,8 @@ bool WriteJpegFileLimited(const ImageBuffer& image, const wchar_t* path, const J
 
 // After a re-encoding save with the EXIF block copied: replaces the file's EXIF thumbnail by one
 // made from `image` (longer side 160, quality 80, searched down to fit the room in the segment).
-// False when the file has no thumbnail or the new one cannot be put in; the file then stays.
-bool RebuildExifThumbnail(const wchar_t* path, const ImageBuffer& image, bool grey);
+// Unchanged when the file has no thumbnail or the new one cannot be put in; the file then stays.
+ThumbnailRewrite RebuildExifThumbnail(const wchar_t* path, const ImageBuffer& image, bool grey);
 
 // ---- lossless transformation ---------------------------------------------------------------
 enum JpegTransform : int32_t {

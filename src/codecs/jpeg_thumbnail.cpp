@@ -51,10 +51,10 @@ bool ShrinkImage(const ImageBuffer& src, uint32_t w, uint32_t h, ImageBuffer* ds
 
 } // namespace
 
-bool RebuildExifThumbnail(const wchar_t* path, const ImageBuffer& image, bool grey) {
+ThumbnailRewrite RebuildExifThumbnail(const wchar_t* path, const ImageBuffer& image, bool grey) {
     ExifThumbnail thumb;
     CodecStatus status = kCodecOk;
-    if (!FindExifThumbnailInFile(path, &thumb, &status) || !image.pixels) return false;
+    if (!FindExifThumbnailInFile(path, &thumb, &status) || !image.pixels) return ThumbnailRewrite::Unchanged;
     uint32_t w = static_cast<uint32_t>(image.header.biWidth), h = static_cast<uint32_t>(image.header.biHeight);
     ImageBuffer small{};
     const ImageBuffer* source = &image;
@@ -66,7 +66,7 @@ bool RebuildExifThumbnail(const wchar_t* path, const ImageBuffer& image, bool gr
             tw = static_cast<uint32_t>(static_cast<double>(w) * kThumbnailSide / h + 0.5);
         if (tw == 0) tw = 1;
         if (th == 0) th = 1;
-        if (!ShrinkImage(image, tw, th, &small)) return false;
+        if (!ShrinkImage(image, tw, th, &small)) return ThumbnailRewrite::Unchanged;
         source = &small;
     }
     JpegEncodeOptions options;
@@ -77,10 +77,11 @@ bool RebuildExifThumbnail(const wchar_t* path, const ImageBuffer& image, bool gr
     options.yPelsPerMeter = image.header.biYPelsPerMeter;
     std::vector<uint8_t> jpeg;
     JpegContext ctx;
-    bool ok = WriteJpegMemoryLimited(*source, options, thumb.freeRoom, &jpeg, &ctx) && jpeg.size() <= thumb.freeRoom &&
-              ReplaceExifThumbnailInFile(path, thumb, jpeg.data(), static_cast<uint32_t>(jpeg.size()));
+    ThumbnailRewrite result = ThumbnailRewrite::Unchanged;
+    if (WriteJpegMemoryLimited(*source, options, thumb.freeRoom, &jpeg, &ctx) && jpeg.size() <= thumb.freeRoom)
+        result = ReplaceExifThumbnailInFile(path, thumb, jpeg.data(), static_cast<uint32_t>(jpeg.size()));
     FreeImagePixels(&small);
-    return ok;
+    return result;
 }
 
 } // namespace qv

@@ -76,6 +76,10 @@ struct SaveSource {
     std::wstring sourcePath; // plain files: the current path; lossless saves read it again
     bool fromArchive = false;
     FILETIME loadedTime{}; // the source file's time when it was loaded
+    // Told when a long step starts (true) and ends (false), for the window to show it: the PNG
+    // encoder's compression.
+    void (*progress)(void* context, bool busy) = nullptr;
+    void* progressContext = nullptr;
 };
 
 // How a failed save is reported: a language string (30001-30013, 50001-50024) or the JPEG
@@ -113,8 +117,10 @@ void DiscardPreview(SavePreview* preview);
 bool EncodeToTemp(SavePreview* preview, const SaveSource& source, const SaveOptions& options,
                   const std::wstring& tempFolder, SaveFailure* failure);
 
-// Moves an existing target to the Recycle Bin and copies `tempPath` over it (30008 on failure;
-// 50005, with the target untouched, when the bin does not take the old file).
+// Copies `tempPath` beside the target, moves an existing target to the Recycle Bin and renames
+// the copy into its place. 30008 when the copy or the rename fails (the old target untouched, or
+// in the bin with the new file beside it); 50005, the target untouched, when the bin does not
+// take the old file.
 bool PlaceSavedFile(const std::wstring& tempPath, const std::wstring& target, SaveFailure* failure);
 
 // SaveToPath without the window's notices: a valid preview's file is placed and kept; otherwise

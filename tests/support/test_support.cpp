@@ -7,6 +7,11 @@
 
 #include "platform/platform.h"
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 namespace qvtest {
 
 namespace fs = std::filesystem;
@@ -58,5 +63,24 @@ std::wstring BinaryDir() {
     std::wstring dir = EnvPath("QV_BINARY_DIR");
     return dir.empty() ? qv::Utf8ToWide(QV_TEST_BINARY_DIR) : dir;
 }
+
+#ifndef _WIN32
+FileSizeLimit::FileSizeLimit(unsigned long long bytes) {
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    previousSoft_ = limit.rlim_cur;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = previousSoft_;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler_);
+}
+#endif
 
 } // namespace qvtest

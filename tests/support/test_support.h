@@ -27,4 +27,20 @@ std::wstring SourceDir();
 // The build tree (QV_BINARY_DIR).
 std::wstring BinaryDir();
 
+#ifndef _WIN32
+// While it lives, no file of this process can grow past `bytes`: writes beyond fail as on a
+// full disk (the signal the system would send is ignored meanwhile).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long long previousSoft_ = 0;
+    void (*previousHandler_)(int) = nullptr;
+};
+#endif
+
 } // namespace qvtest
