@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/command_ids.h"
+#include "viewer/display_modes.h"
 
 namespace qv {
 
@@ -15,8 +16,7 @@ bool HandleListCommand(int32_t command) {
     }
     // the setting is what the next list is built with, so it changes even without a list
     g_app.settings.SortOrder = order;
-    SetSortOrder(&g_app.session.list, order);
-    // the list window's refresh joins here when that window exists
+    if (SetSortOrder(&g_app.session.list, order)) SyncListWindow();
     return true;
 }
 

@@ -47,7 +47,8 @@ bool StopSlideshowOnInput(const MSG& message);
 LRESULT CALLBACK ListWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void ShowListWindow();
 void CloseListWindow();
-// Selects the current entry after a load.
+// After a load, a re-sort or a new listing: refills the rows when the list changed, else
+// selects the current entry.
 void SyncListWindow();
 
 } // namespace qv

@@ -16,6 +16,8 @@ constexpr int kListWidth = 180;
 constexpr int kListHeight = 360;
 constexpr UINT kRemovedSystemMenuItem = 5; // position, not command
 
+uint32_t g_shownGeneration = 0; // the list's generation the rows were filled from
+
 HWND ListBox() {
     return g_app.listWindow ? GetDlgItem(g_app.listWindow, kListBoxId) : nullptr;
 }
@@ -24,6 +26,7 @@ void FillList(HWND box) {
     SendMessageW(box, WM_SETREDRAW, FALSE, 0);
     SendMessageW(box, LB_RESETCONTENT, 0, 0);
     const FileList& list = g_app.session.list;
+    g_shownGeneration = list.generation;
     if (HasList(list)) {
         for (uint32_t i = 0; i < list.count; ++i) {
             std::wstring text = EntryText(list, i);
@@ -63,6 +66,7 @@ LRESULT CALLBACK ListWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE: CloseListWindow(); return 0;
     case WM_DESTROY:
         if (g_app.listWindow == window) g_app.listWindow = nullptr;
+        SetErrorBoxListWindow(nullptr);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -83,6 +87,8 @@ void ShowListWindow() {
                                   kListWidth, kListHeight, owner, nullptr, g_app.instance, nullptr);
     if (!window) return;
     g_app.listWindow = window;
+    // an error box disables it, or a click there would load another image inside the box
+    SetErrorBoxListWindow(window);
     DeleteMenu(GetSystemMenu(window, FALSE), kRemovedSystemMenuItem, MF_BYPOSITION);
     RECT client;
     GetClientRect(window, &client);
@@ -106,7 +112,9 @@ void SyncListWindow() {
     HWND box = ListBox();
     if (!box) return;
     const FileList& list = g_app.session.list;
-    if (static_cast<uint32_t>(SendMessageW(box, LB_GETCOUNT, 0, 0)) != list.count)
+    // a re-sort or another folder of the same size changes the rows without changing their number
+    if (list.generation != g_shownGeneration ||
+        static_cast<uint32_t>(SendMessageW(box, LB_GETCOUNT, 0, 0)) != list.count)
         FillList(box);
     else
         SendMessageW(box, LB_SETCURSEL, list.current, 0);
