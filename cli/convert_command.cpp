@@ -9,6 +9,7 @@
 #include "image/image_buffer.h"
 #include "image/image_turn.h"
 #include "image/load_pipeline.h"
+#include "input_source.h"
 
 namespace qvcli {
 namespace {
@@ -108,7 +109,9 @@ int RunConvert(const Args& args) {
     qv::LoadInfo info;
     qv::CodecStatus status = qv::kCodecOk;
     int code = 0;
-    if (!qv::DecodeFile(args[0].c_str(), options, false, image, &info, &status)) {
+    InputBytes input;
+    if (!ReadInput(args[0], false, &input, &status) ||
+        !DecodeInput(args[0], input, options, false, image, &info, &status)) {
         code = Fail(status);
     } else {
         const qv::ImageBuffer* out = image;
@@ -123,9 +126,10 @@ int RunConvert(const Args& args) {
 
 } // namespace
 
-QV_CLI_COMMAND("convert",
-               "convert IN OUT [--gamma on|off] [--display-gamma N] [--alpha on|off] [--file-background on|off] "
-               "[--background RRGGBB] [--autorot on|off] [encoder flags: --depth N --dither ...]",
-               RunConvert);
+QV_CLI_COMMAND(
+    "convert",
+    "convert IN|ARCHIVE::MEMBER OUT [--gamma on|off] [--display-gamma N] [--alpha on|off] [--file-background on|off] "
+    "[--background RRGGBB] [--autorot on|off] [encoder flags: --depth N --dither ...]",
+    RunConvert);
 
 } // namespace qvcli

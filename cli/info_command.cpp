@@ -5,6 +5,7 @@
 #include "image/format_detect.h"
 #include "image/image_buffer.h"
 #include "image/load_pipeline.h"
+#include "input_source.h"
 #include "platform/platform.h"
 
 namespace qvcli {
@@ -25,7 +26,15 @@ const wchar_t* FormatName(uint32_t format) {
 int RunInfo(const Args& args) {
     if (args.size() != 1) return 2;
     const std::wstring& path = args[0];
-    qv::SourceFormat format = qv::DetectFormatFromFile(path.c_str());
+    InputBytes input;
+    qv::CodecStatus status = qv::kCodecOk;
+    if (!ReadInput(path, true, &input, &status)) {
+        PrintError(Widen(qv::CodecStatusText(status)) + L"\n");
+        return 1;
+    }
+    const auto* bytes = reinterpret_cast<const uint8_t*>(input.bytes.data());
+    const auto size = static_cast<uint32_t>(input.bytes.size());
+    qv::SourceFormat format = qv::DetectFormatFromMemory(bytes, size);
     Print(L"format: " + std::wstring(FormatName(format)) + L"\n");
 
     qv::ImageBuffer* image = qv::AllocImageRecord();
@@ -34,8 +43,7 @@ int RunInfo(const Args& args) {
         return 1;
     }
     qv::LoadInfo info;
-    qv::CodecStatus status = qv::kCodecOk;
-    bool ok = qv::DecodeFile(path.c_str(), qv::LoadOptions{}, true, image, &info, &status);
+    bool ok = DecodeInput(path, input, qv::LoadOptions{}, true, image, &info, &status);
     if (!ok) {
         qv::FreeImageRecord(image);
         PrintError(Widen(qv::CodecStatusText(status)) + L"\n");
@@ -55,20 +63,16 @@ int RunInfo(const Args& args) {
     line(L"exif: ", info.exifPresent);
     qv::FreeImageRecord(image);
 
-    std::string bytes;
     int code = 0;
-    if (qv::ReadWholeFile(path.c_str(), &bytes)) {
-        for (const InfoSection& section : InfoSections()) {
-            int rc = section.print(path, reinterpret_cast<const unsigned char*>(bytes.data()),
-                                   static_cast<unsigned>(bytes.size()));
-            if (rc != 0) code = rc;
-        }
+    for (const InfoSection& section : InfoSections()) {
+        int rc = section.print(path, bytes, size);
+        if (rc != 0) code = rc;
     }
     return code;
 }
 
 } // namespace
 
-QV_CLI_COMMAND("info", "info FILE", RunInfo);
+QV_CLI_COMMAND("info", "info FILE|ARCHIVE::MEMBER", RunInfo);
 
 } // namespace qvcli
