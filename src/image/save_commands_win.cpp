@@ -14,6 +14,7 @@
 #include "image/format_detect.h"
 #include "image/load_pipeline.h"
 #include "image/save_bar_win.h"
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "sources/extension_class.h"
 #include "viewer/view_window.h"
@@ -24,6 +25,7 @@ namespace {
 
 constexpr uint32_t kMsgCannotPlace = 30008;
 constexpr DWORD kSaveDialogFlags = 0x88082E;
+constexpr const wchar_t* kCompressingTitle = L"compress...";
 
 SaveOptions CurrentSaveOptions() {
     const Settings& s = g_app.settings;
@@ -94,11 +96,6 @@ void ShowSaveFailure(const SaveFailure& failure) {
                     MB_SETFOREGROUND | MB_ICONERROR);
 }
 
-std::wstring FolderPart(const std::wstring& path) {
-    size_t cut = path.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
-}
-
 // After a successful save: the current file's facts, or the folder list it landed in.
 void AfterPlacement(const std::wstring& target, bool existedBefore) {
     FileList& list = g_app.session.list;
@@ -114,7 +111,7 @@ void AfterPlacement(const std::wstring& target, bool existedBefore) {
         UpdateMainWindowTitle();
         return;
     }
-    if (HasList(list) && EqualsIgnoreAsciiCase(FolderPart(target), list.listFolder)) RebuildFromFolder(&list);
+    if (HasList(list) && EqualsIgnoreAsciiCase(FolderOf(target), list.listFolder)) RebuildFromFolder(&list);
     if (!existedBefore)
         SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW | SHCNF_FLUSH | SHCNF_FLUSHNOWAIT, target.c_str(), nullptr);
 }
@@ -202,6 +199,13 @@ bool SaveOver() {
     return ok;
 }
 
+// The PNG encoder's compression, the longest step of a save, shows in the title meanwhile;
+// `context` is the title to go back to.
+void ShowCompressing(void* context, bool compressing) {
+    const auto* restored = static_cast<const std::wstring*>(context);
+    SetWindowTextW(CurrentMainWindow(), compressing ? kCompressingTitle : restored->c_str());
+}
+
 // A fresh encoding replaces the preview: the SubWindow's second pane must not go on showing the
 // old one.
 void DropShownPreview(const SaveOptions& options) {
@@ -215,11 +219,15 @@ void ShowSavePreview() {
     ImageSession& session = g_app.session;
     SaveOptions options = CurrentSaveOptions();
     if (!HasCurrentImage(session) || PreviewValid(g_app.preview, options)) return;
-    SetWindowTextW(CurrentMainWindow(), UiText(kStrPreviewTitle).c_str());
+    std::wstring previewTitle = UiText(kStrPreviewTitle);
+    SetWindowTextW(CurrentMainWindow(), previewTitle.c_str());
     SetCursor(g_app.waitCursor);
     DropShownPreview(options);
     SaveFailure failure;
-    if (!EncodeToTemp(&g_app.preview, CurrentSaveSource(options), options, {}, &failure)) {
+    SaveSource source = CurrentSaveSource(options);
+    source.progress = ShowCompressing;
+    source.progressContext = &previewTitle;
+    if (!EncodeToTemp(&g_app.preview, source, options, {}, &failure)) {
         ShowSaveFailure(failure);
     } else {
         LoadInfo info;
@@ -249,7 +257,11 @@ bool SaveWithOptions(const std::wstring& target, const SaveOptions& options) {
     bool existed = PathExists(target.c_str());
     DropShownPreview(options);
     SaveFailure failure;
-    bool ok = SaveImageToPath(&g_app.preview, CurrentSaveSource(options), options, target, {}, &failure, nullptr);
+    SaveSource source = CurrentSaveSource(options);
+    std::wstring savingTitle = UiText(kStrSavingTitle);
+    source.progress = ShowCompressing;
+    source.progressContext = &savingTitle;
+    bool ok = SaveImageToPath(&g_app.preview, source, options, target, {}, &failure, nullptr);
     if (ok) {
         MarkSaved(&g_app.session.edits);
         AfterPlacement(target, existed);
@@ -302,7 +314,7 @@ bool RunSaveAsDialog() {
     bool ok = SaveToPath(file);
     if (ok) RepaintView();
     UpdateMainWindowTitle();
-    std::wstring chosenFolder = FolderPart(file);
+    std::wstring chosenFolder = FolderOf(file);
     if (!chosenFolder.empty()) g_app.settings.Open = chosenFolder;
     return ok;
 }
