@@ -8,8 +8,10 @@
 #include "app/open_filter.h"
 #include "app/ui_strings.h"
 #include "image/save_commands_win.h"
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "viewer/animation_win.h"
+#include "viewer/display_modes.h"
 #include "viewer/hover_win.h"
 #include "viewer/view_window.h"
 
@@ -33,10 +35,16 @@ void EndLoad(void*) {
     ShowLoadedImage();
     RestartAnimation();
     FileList& list = g_app.session.list;
+    // the open dialog starts where the last shown file (or its archive) lies
+    if (HasCurrentImage(g_app.session) && !list.currentPath.empty()) {
+        std::wstring folder = FolderOf(list.currentPath);
+        if (!folder.empty()) g_app.settings.Open = folder;
+    }
     // listed after the picture is up, so a large folder does not hold it back
     if (list.rebuildAfterDisplay) {
         list.rebuildAfterDisplay = false;
         RebuildFromFolder(&list);
+        SyncListWindow();
     }
     SetCursor(g_app.arrowCursor);
 }
@@ -56,7 +64,7 @@ bool ShowOpenDialog(std::wstring* chosen) {
     ofn.lpstrInitialDir = folder.c_str();
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&ofn)) return false;
-    *chosen = file;
+    *chosen = FullPathOf(file);
     return true;
 }
 
@@ -115,7 +123,9 @@ bool AskUnsavedChanges() {
 }
 
 void PollFolderOnActivation() {
-    if (OnActivation(&g_app.session.list, HasCurrentImage(g_app.session)) != Activation::AskReload) return;
+    Activation activation = OnActivation(&g_app.session.list, HasCurrentImage(g_app.session));
+    SyncListWindow(); // a changed folder was listed again
+    if (activation != Activation::AskReload) return;
     const std::wstring& name = g_app.session.list.currentName;
     if (MessageBoxW(CurrentMainWindow(), UiText(kStrReloadQuestion).c_str(), name.c_str(),
                     MB_YESNO | MB_ICONQUESTION) == IDYES)
