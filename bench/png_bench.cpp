@@ -1,6 +1,12 @@
 // PNG decode and encode speed against libpng (and libspng where installed), on files this
 // benchmark makes at its start with libpng: a photographic RGB picture, an RGBA one, a palette
-// one and an interlaced RGB one. Prints megapixels a second and our speed as a ratio.
+// one and an interlaced RGB one (6000 x 4000 unless `png_bench W H [runs]` says otherwise).
+// Decodes are timed in interleaved pairs against libpng (median, min and max of the ratios);
+// the peak memory of each of our decodes is reported against its pixel block. Saving is timed
+// at the default level against the same filtered rows deflated by zlib at that level.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cmath>
 #include <csetjmp>
@@ -10,8 +16,12 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+#include <zlib.h>
+
 #include "codecs/decoders.h"
 #include "codecs/png_codec.h"
+#include "paired_runs.h"
 #include "platform/platform.h"
 
 #ifdef QV_HAVE_LIBPNG
@@ -23,19 +33,8 @@
 
 namespace {
 
-constexpr uint32_t kWidth = 2400, kHeight = 1600;
-constexpr int kRuns = 5;
-
-template <typename F> double BestSeconds(F&& f) {
-    double best = 1e9;
-    for (int i = 0; i < kRuns; ++i) {
-        auto t0 = std::chrono::steady_clock::now();
-        f();
-        double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        if (s < best) best = s;
-    }
-    return best;
-}
+uint32_t kWidth = 6000, kHeight = 4000;
+int kRuns = 11;
 
 // A smooth scene with fine noise, like a photograph: deflate cannot do much better than 2:1.
 std::vector<uint8_t> MakePixels(uint32_t channels) {
@@ -155,46 +154,82 @@ bool SpngDecode(const std::string& bytes, bool palette, qv::LargeBlock* out) {
 }
 #endif
 
+// Peak resident memory of the process in bytes, as the kernel counts it.
+double PeakResidentBytes() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss * 1024.0;
+}
+
 void DecodeCase(const char* name, const std::string& bytes, bool palette) {
-    const double mp = kWidth * double(kHeight) / 1e6;
     qv::LoadOptions options;
     qv::ImageBuffer image{};
     qv::LoadInfo info;
     qv::CodecStatus status;
-    bool ok = true;
-    double ours = BestSeconds([&] {
-        ok &= qv::ReadPngMemory(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size()),
-                                options, &image, &info, &status);
-    });
-    qv::FreeImagePixels(&image);
-    std::printf("%-22s %6.1f MB file  ours %7.1f Mpx/s%s", name, bytes.size() / 1e6, mp / ours, ok ? "" : " (FAILED)");
+    auto ours = [&] {
+        bool ok = qv::ReadPngMemory(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size()),
+                                    options, &image, &info, &status);
+        qv::FreeImagePixels(&image);
+        return ok;
+    };
+    std::printf("%-22s %6.1f MB file\n", name, bytes.size() / 1e6);
 #ifdef QV_HAVE_LIBPNG
     // each decoder gets a fresh zero-filled page block per run, as ours does
-    double png = BestSeconds([&] {
+    qvbench::PairedFigures f = qvbench::RunPaired(kRuns, ours, [&] {
         qv::LargeBlock ref;
-        LibpngDecode(bytes, &ref);
+        return LibpngDecode(bytes, &ref);
     });
-    std::printf("  libpng %7.1f Mpx/s  ratio %.2f", mp / png, png / ours);
+    qvbench::PrintPaired("  against libpng", "libpng", f);
 #endif
 #ifdef QV_HAVE_LIBSPNG
-    double spng = BestSeconds([&] {
+    qvbench::PairedFigures g = qvbench::RunPaired(kRuns, ours, [&] {
         qv::LargeBlock sp;
-        SpngDecode(bytes, palette, &sp);
+        return SpngDecode(bytes, palette, &sp);
     });
-    std::printf("  libspng %7.1f Mpx/s  ratio %.2f", mp / spng, spng / ours);
+    qvbench::PrintPaired("  against libspng", "libspng", g);
 #endif
-    std::printf("\n");
+}
+
+// Our peak memory while decoding, above what the process held before: run in a child process
+// of its own so that the reference decoders' peaks do not count.
+void MemoryCase(const char* name, const std::string& bytes) {
+    std::fflush(stdout);
+    pid_t child = fork();
+    if (child == 0) {
+        double before = PeakResidentBytes();
+        qv::ImageBuffer image{};
+        qv::LoadInfo info;
+        qv::CodecStatus status;
+        bool ok = qv::ReadPngMemory(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size()),
+                                    qv::LoadOptions{}, &image, &info, &status);
+        double block = ok ? double(qv::ImageStride(&image)) * kHeight : 0;
+        double peak = PeakResidentBytes() - before;
+        std::printf("%-22s peak memory of the decode %.1f MB = %.2f x the pixel block (%.1f MB)\n", name, peak / 1e6,
+                    peak / block, block / 1e6);
+        std::fflush(stdout);
+        _exit(ok ? 0 : 1);
+    }
+    int rc = 0;
+    waitpid(child, &rc, 0);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // lines show as they come, also into a file
     // `png_bench only N`: decode case N (0-3) with our reader alone, N + 4 with libpng, for a profiler
     int only = argc > 2 && std::strcmp(argv[1], "only") == 0 ? std::atoi(argv[2]) : -1;
+    if (only < 0 && argc > 2) {
+        kWidth = static_cast<uint32_t>(std::atoi(argv[1]));
+        kHeight = static_cast<uint32_t>(std::atoi(argv[2]));
+        if (argc > 3) kRuns = std::atoi(argv[3]);
+    }
     std::vector<uint8_t> rgb = MakePixels(3), rgba = MakePixels(4), indices(static_cast<size_t>(kWidth) * kHeight);
     for (size_t i = 0; i < indices.size(); ++i)
         indices[i] = rgb[3 * i] & 0xF0 ? rgb[3 * i] : rgb[3 * i + 1];
-    std::printf("PNG benchmark, %ux%u, best of %d runs (ratio > 1: ours is faster)\n", kWidth, kHeight, kRuns);
+    std::printf("PNG benchmark, %ux%u, CPU time, median of %d interleaved pairs (ratio = reference / ours, above 1:"
+                " ours is faster)\n",
+                kWidth, kHeight, kRuns);
 #ifdef QV_HAVE_LIBPNG
     std::string rgbFile = LibpngEncode(rgb, PNG_COLOR_TYPE_RGB, 3, false);
     std::string rgbaFile = LibpngEncode(rgba, PNG_COLOR_TYPE_RGB_ALPHA, 4, false);
@@ -220,23 +255,64 @@ int main(int argc, char** argv) {
     DecodeCase("decode RGBA (blended)", rgbaFile, false);
     DecodeCase("decode palette", paletteFile, true);
     DecodeCase("decode RGB interlaced", interlacedFile, false);
+    MemoryCase("decode RGB", rgbFile);
+    MemoryCase("decode RGBA (blended)", rgbaFile);
+    MemoryCase("decode palette", paletteFile);
+    MemoryCase("decode RGB interlaced", interlacedFile);
 
-    // Encoding the RGB picture at level 6: our adaptive filter choice against libpng's.
+    // Saving the RGB picture at the default level (9): our writer against the same rows deflated
+    // by zlib at that level with the strategy the writer gave zlib, in one call, as before.
     qv::ImageBuffer image{};
     qv::LoadInfo info;
     qv::CodecStatus status;
     qv::ReadPngMemory(reinterpret_cast<const uint8_t*>(rgbFile.data()), static_cast<uint32_t>(rgbFile.size()),
                       qv::LoadOptions{}, &image, &info, &status);
-    const double mp = kWidth * double(kHeight) / 1e6;
-    std::string ours, theirs;
+    const int level = 9;
+    std::string ours;
     qv::PngWriteOptions options;
-    options.level = 6;
-    double ourTime = BestSeconds([&] { qv::EncodePngMemory(image, options, &ours); });
-    double pngTime = BestSeconds([&] { theirs = LibpngEncode(rgb, PNG_COLOR_TYPE_RGB, 3, false, 6); });
-    std::printf("encode RGB level 6      ours %7.1f Mpx/s %8zu bytes  libpng %7.1f Mpx/s %8zu bytes  speed ratio %.2f"
-                "  size ratio %.3f\n",
-                mp / ourTime, ours.size(), mp / pngTime, theirs.size(), pngTime / ourTime,
-                double(ours.size()) / theirs.size());
+    options.level = level;
+    // the rows our writer filters, from its own file read back
+    std::string filtered;
+    {
+        z_stream z{};
+        qv::EncodePngMemory(image, options, &ours);
+        const uint8_t* p = reinterpret_cast<const uint8_t*>(ours.data()) + 8;
+        const uint8_t* end = p + ours.size() - 8;
+        std::string idat;
+        while (end - p >= 12) {
+            uint32_t length = (p[0] << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+            if (std::memcmp(p + 4, "IDAT", 4) == 0) idat.append(reinterpret_cast<const char*>(p + 8), length);
+            p += 12 + length;
+        }
+        filtered.resize(static_cast<size_t>(kWidth * 3 + 1) * kHeight);
+        inflateInit(&z);
+        z.next_in = reinterpret_cast<Bytef*>(idat.data());
+        z.avail_in = static_cast<uInt>(idat.size());
+        z.next_out = reinterpret_cast<Bytef*>(filtered.data());
+        z.avail_out = static_cast<uInt>(filtered.size());
+        inflate(&z, Z_FINISH);
+        inflateEnd(&z);
+    }
+    std::string zlibOut;
+    size_t zlibBytes = 0;
+    qvbench::PairedFigures f = qvbench::RunPaired(
+        kRuns < 5 ? kRuns : 5, [&] { return qv::EncodePngMemory(image, options, &ours) == qv::kCodecOk; },
+        [&] {
+            z_stream z{};
+            if (deflateInit2(&z, level, Z_DEFLATED, 15, 8, Z_FILTERED) != Z_OK) return false;
+            zlibOut.resize(deflateBound(&z, filtered.size()));
+            z.next_in = reinterpret_cast<Bytef*>(filtered.data());
+            z.avail_in = static_cast<uInt>(filtered.size());
+            z.next_out = reinterpret_cast<Bytef*>(zlibOut.data());
+            z.avail_out = static_cast<uInt>(zlibOut.size());
+            bool ok = deflate(&z, Z_FINISH) == Z_STREAM_END;
+            zlibBytes = z.total_out;
+            deflateEnd(&z);
+            return ok;
+        });
+    std::printf("encode RGB level %d: our whole save %zu bytes, zlib deflate alone %zu bytes (size ratio %.4f)\n",
+                level, ours.size(), zlibBytes, double(ours.size()) / zlibBytes);
+    qvbench::PrintPaired("  our save against zlib's deflate", "zlib level 9", f);
     qv::FreeImagePixels(&image);
 #else
     std::printf("libpng not found: nothing to compare against\n");

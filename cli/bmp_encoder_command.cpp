@@ -1,7 +1,7 @@
 // quorvel-cli's BMP encoder for `convert`: --depth 1|4|8|24, --dither.
 #include "cli_command.h"
 #include "codecs/bmp_codec.h"
-#include "image/image_buffer.h"
+#include "model/image_buffer.h"
 
 namespace qvcli {
 

@@ -4,12 +4,12 @@
 #include <cwctype>
 
 #include "cli_command.h"
-#include "codecs/codec_status.h"
 #include "edit_op.h"
-#include "image/image_buffer.h"
 #include "image/image_turn.h"
 #include "image/load_pipeline.h"
 #include "input_source.h"
+#include "model/codec_status.h"
+#include "model/image_buffer.h"
 
 namespace qvcli {
 namespace {

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "cli_command.h"
-#include "codecs/codec_status.h"
 #include "edit_op.h"
-#include "image/image_buffer.h"
 #include "image/image_turn.h"
 #include "image/load_pipeline.h"
+#include "model/codec_status.h"
+#include "model/image_buffer.h"
 #include "tools/kernel_job.h"
 
 namespace qvcli {

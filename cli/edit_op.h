@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "cli_command.h" // QV_CLI_CONCAT
+
 namespace qv {
 struct ImageBuffer;
 }

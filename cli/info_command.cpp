@@ -1,11 +1,11 @@
 // quorvel-cli `info FILE`: what the load pipeline learns about a file, then the sections that
 // formats with more to tell have registered.
 #include "cli_command.h"
-#include "codecs/codec_status.h"
 #include "image/format_detect.h"
-#include "image/image_buffer.h"
 #include "image/load_pipeline.h"
 #include "input_source.h"
+#include "model/codec_status.h"
+#include "model/image_buffer.h"
 #include "platform/platform.h"
 
 namespace qvcli {

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "codecs/codec_status.h"
-#include "image/image_buffer.h"
-#include "image/load_types.h"
+#include "model/codec_status.h"
+#include "model/image_buffer.h"
+#include "model/load_types.h"
 
 namespace qvcli {
 

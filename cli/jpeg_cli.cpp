@@ -5,7 +5,7 @@
 #include "cli_command.h"
 #include "codecs/exif.h"
 #include "codecs/jpeg_codec.h"
-#include "image/image_buffer.h"
+#include "model/image_buffer.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // --filter 0-5 (0 adaptive), --interlace, --gamma N (x 1000), --dither.
 #include "cli_command.h"
 #include "codecs/png_codec.h"
-#include "image/image_buffer.h"
+#include "model/image_buffer.h"
 
 namespace qvcli {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/dialog_template.h"
-#include "app/instance_request.h"
+#include "model/instance_request.h"
+#include "ui/dialog_template.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     qv::DialogTemplateFacts facts;

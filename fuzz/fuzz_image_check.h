@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "image/image_buffer.h"
+#include "model/image_buffer.h"
 
 namespace qvfuzz {
 

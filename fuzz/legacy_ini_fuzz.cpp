@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/legacy_ini.h"
-#include "app/settings_slots.h"
+#include "settings/legacy_ini.h"
+#include "settings/settings_slots.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     qv::LegacyIni ini;

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 
 namespace {
 

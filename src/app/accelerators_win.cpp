@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/accelerator_blob.h"
+#include "settings/accelerator_blob.h"
 
 namespace qv {
 

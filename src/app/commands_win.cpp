@@ -1,19 +1,26 @@
-// Routing of command numbers to the subsystem that owns them.
-#include "app/app_state.h"
-#include "app/command_ids.h"
+// Routing of command numbers to the subsystem that owns them, and the program's share of the main
+// windows' messages, both handed to the viewer as its program hooks.
+#include "app/commands_win.h"
+
+#include "app/drop_files_win.h"
+#include "app/exif_dialog_win.h"
 #include "app/external_programs_win.h"
-#include "app/file_commands_win.h"
 #include "app/help_about_win.h"
 #include "app/key_config_dialog_win.h"
 #include "app/lossless_commands_win.h"
-#include "codecs/exif_dialog_win.h"
-#include "image/save_commands_win.h"
-#include "sources/list_commands_win.h"
+#include "app/menus_win.h"
+#include "app/startup_win.h"
+#include "model/command_table.h"
+#include "model/instance_request.h"
+#include "model/settings.h"
 #include "viewer/arrange_win.h"
-#include "viewer/display_modes.h"
+#include "viewer/display_modes_win.h"
+#include "viewer/file_commands_win.h"
 #include "viewer/hover_win.h"
+#include "viewer/list_commands_win.h"
+#include "viewer/save_commands_win.h"
 #include "viewer/view_input_win.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -21,7 +28,10 @@ namespace {
 
 bool HandleShellCommand(int32_t command) {
     switch (command) {
-    case kCmdClose: PostMessageW(g_app.viewWindow, WM_CLOSE, 0, 0); return true;
+    case kCmdClose:
+        StopSlideshow();
+        PostMessageW(ViewWindowHandle(), WM_CLOSE, 0, 0);
+        return true;
     case kCmdMinimise: {
         HWND main = CurrentMainWindow();
         ShowWindow(main, IsIconic(main) ? SW_RESTORE : SW_MINIMIZE);
@@ -31,79 +41,84 @@ bool HandleShellCommand(int32_t command) {
     }
 }
 
-// The viewer's zoom commands on the current surface.
-bool HandleZoomCommand(int32_t command) {
-    ViewGeometry& g = g_app.geometry;
-    if (g.imageWidth <= 0) return false;
-    const ViewSettings s = ViewSettingsFrom(g_app.settings);
-    HWND window = BeginSurfaceFit(); // a pane's scroll bars must not shrink what Fit fits into
-    SurfaceMetrics m = MeasureSurface(window, g_app.displayMode, s);
-    if (!ApplyZoomCommand(&g, command, FitArea(g, s, m))) return false;
-    if (g_app.displayMode == DisplayMode::ViewWindow && s.FitWin && !IsZoomed(window)) {
-        ViewSize client;
-        ViewRect r = FitWindowRect(g, s, m, &client);
-        SetWindowPos(window, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
-        RECT c;
-        GetClientRect(window, &c);
-        SetViewClient(&g, c.right, c.bottom);
-    }
-    LayoutView(&g);
-    UpdateMainWindowTitle();
-    RepaintView();
-    return true;
-}
-
-// Handlers in the order they are asked.
+// The handler of each owner of the command table, in the order of CommandOwner; an owner whose
+// subsystem has no handler yet stands as null.
 // clang-format off
-// One handler per line, so that each subsystem's line stands alone.
-// clang-format off
-const CommandHandler kHandlers[] = {
-    HandleDisplayCommand,
-    HandleShellCommand,
-    HandleFileCommand,
-    HandleSaveCommand,
-    HandleZoomCommand,
-    HandleBackgroundCommand,
-    HandleExifInfoCommand,
-    HandleLosslessCommand,
-    HandleListCommand,
-    HandleKeyConfigCommand,
-    HandleArrangeCommand,
-    HandleExternalProgramCommand,
-    HandleHelpCommand,
-    HandleWindowStyleCommand,
-    HandleHistoryCommand,
+constexpr CommandHandler kOwnerHandlers[kCommandOwnerCount] = {
+    nullptr,                      // None
+    HandleShellCommand,           // Shell
+    HandleDisplayCommand,         // Display
+    HandleFileCommand,            // File
+    HandleSaveCommand,            // Save
+    HandleViewCommand,            // View
+    HandleBackgroundCommand,      // Background
+    HandleExifInfoCommand,        // ExifInfo
+    HandleLosslessCommand,        // Lossless
+    HandleListCommand,            // List
+    HandleKeyConfigCommand,       // KeyConfig
+    HandleArrangeCommand,         // Arrange
+    HandleExternalProgramCommand, // External
+    HandleHelpCommand,            // Help
+    HandleWindowStyleCommand,     // WindowStyle
+    HandleHistoryCommand,         // History
+    nullptr,                      // Tools: the tool framework's handler
 };
 // clang-format on
 
 } // namespace
 
-int32_t MouseActionCommand(int32_t action) {
-    switch (action) {
-    case 0: return kCmdClose;
-    case 1: return kCmdSubWindow;
-    case 2: return kCmdFullScreen;
-    case 3: return kCmdMinimise;
-    default: return 0;
-    }
-}
-
-HWND CurrentMainWindow() {
-    return g_app.displayMode == DisplayMode::SubWindow && g_app.subWindow ? g_app.subWindow : g_app.viewWindow;
-}
-
-bool RunCommand(int32_t command, CommandSource source) {
-    if (g_app.mouseDragging) return false;
-    if (source == CommandSource::Accelerator && command != kCmdMinimise && g_app.viewWindow &&
-        IsIconic(g_app.viewWindow))
+bool RunProgramCommand(int32_t command, CommandSource source) {
+    if (ViewMouseDragging()) return false;
+    if (source == CommandSource::Accelerator && command != kCmdMinimise && ViewWindowHandle() &&
+        IsIconic(ViewWindowHandle()))
         return false;
-    for (CommandHandler handler : kHandlers)
-        if (handler(command)) return true;
+    const CommandRow* row = FindCommand(command);
+    if (!row) return false;
+    CommandHandler handler = kOwnerHandlers[static_cast<int>(row->owner)];
+    return handler && handler(command);
+}
+
+bool ProgramMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    switch (message) {
+    case WM_CONTEXTMENU: OnContextMenuMessage(window, lParam); return true;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP: return OnAltKeyMessage(window, message, wParam, lParam);
+    case WM_INITMENUPOPUP: InitMenuPopup(reinterpret_cast<HMENU>(wParam)); return false; // the default handling goes on
+    case WM_MEASUREITEM:
+        if (!MeasureMenuItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return false;
+        *result = TRUE;
+        return true;
+    case WM_DRAWITEM:
+        if (!DrawMenuItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return false;
+        *result = TRUE;
+        return true;
+    case WM_DROPFILES: OpenDroppedFiles(reinterpret_cast<HDROP>(wParam)); return true;
+    case WM_COPYDATA: {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        InstanceRequest request;
+        if (data->dwData == kCopyDataInstanceRequest &&
+            DecodeInstanceRequest(static_cast<const uint8_t*>(data->lpData), data->cbData, &request))
+            HandleInstanceRequest(request);
+        *result = TRUE;
+        return true;
+    }
+    case WM_CLOSE:
+        if (ShutDownFromClose(true)) DestroyWindow(window);
+        return true;
+    case WM_ENDSESSION:
+        if (wParam && ShutDownFromClose(false)) DestroyWindow(window);
+        return true;
+    }
     return false;
 }
 
-bool RunCommandMessage(WPARAM wParam) {
-    return RunCommand(LOWORD(wParam), HIWORD(wParam) == 1 ? CommandSource::Accelerator : CommandSource::Program);
+void InstallProgramHooks() {
+    ProgramHooks hooks;
+    hooks.runCommand = RunProgramCommand;
+    hooks.windowMessage = ProgramMessage;
+    hooks.menuPopup = MenuPopupOf;
+    hooks.zoomPresetMenu = TrackZoomPresetMenu;
+    SetProgramHooks(hooks);
 }
 
 } // namespace qv

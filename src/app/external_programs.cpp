@@ -1,5 +1,6 @@
 #include "app/external_programs.h"
 
+#include "platform/paths.h"
 #include "sources/extension_class.h"
 
 namespace qv {
@@ -14,8 +15,7 @@ constexpr const wchar_t* kKeyTakingProgram = L"Tovakrin.exe";
 std::wstring ExternalProgramMenuText(const std::wstring& path, const std::wstring& name) {
     std::wstring text = name;
     if (text.empty()) {
-        size_t cut = path.find_last_of(L"\\/");
-        text = cut == std::wstring::npos ? path : path.substr(cut + 1);
+        text = FileNameOf(path);
     }
     return text.substr(0, kExternalProgramNameChars);
 }

@@ -6,32 +6,33 @@
 // after windows.h
 #include <shellapi.h>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
 #include "app/external_programs.h"
-#include "app/language_module.h"
-#include "viewer/display_modes.h"
+#include "image/open_image.h"
+#include "model/command_ids.h"
+#include "model/settings.h"
+#include "model/ui_strings.h"
+#include "ui/language_module_win.h"
+#include "viewer/display_modes_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
 namespace {
 
-constexpr uint32_t kErrorProgramNotStarted = 30009;
-
 void LeaveTopMost() {
-    if (!g_app.settings.Top) return;
-    g_app.settings.Top = false;
+    if (!g_settings.Top) return;
+    g_settings.Top = false;
     constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    SetWindowPos(g_app.viewWindow, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
-    if (g_app.displayMode == DisplayMode::SubWindow && g_app.subWindow)
-        SetWindowPos(g_app.subWindow, HWND_TOP, 0, 0, 0, 0, flags);
+    SetWindowPos(ViewWindowHandle(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    if (CurrentDisplayMode() == DisplayMode::SubWindow && SubWindowHandle())
+        SetWindowPos(SubWindowHandle(), HWND_TOP, 0, 0, 0, 0, flags);
 }
 
 ExternalProgramTarget CurrentTarget(const std::wstring& program) {
     ExternalProgramTarget t;
     DWORD binaryType = 0;
     t.isExecutable = !program.empty() && GetBinaryTypeW(program.c_str(), &binaryType);
-    const ImageSession& session = g_app.session;
+    const ImageSession& session = g_session;
     if (!HasCurrentImage(session)) return t;
     const FileList& list = session.list;
     t.currentPath = list.currentPath;
@@ -45,9 +46,9 @@ ExternalProgramTarget CurrentTarget(const std::wstring& program) {
 bool HandleExternalProgramCommand(int32_t command) {
     int32_t n = command - kCmdExternalProgramFirst;
     if (n < 0 || n >= kExternalProgramCount) return false;
-    if (g_app.displayMode == DisplayMode::FullScreen) LeaveFullScreen();
+    if (CurrentDisplayMode() == DisplayMode::FullScreen) LeaveFullScreen();
     LeaveTopMost();
-    const std::wstring& program = g_app.settings.APP[n];
+    const std::wstring& program = g_settings.APP[n];
     std::wstring parameters = ExternalProgramParameters(program, CurrentTarget(program));
     SHELLEXECUTEINFOW info{sizeof info};
     info.fMask = SEE_MASK_FLAG_NO_UI;
@@ -55,7 +56,7 @@ bool HandleExternalProgramCommand(int32_t command) {
     info.lpFile = program.c_str();
     info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
     info.nShow = SW_SHOW;
-    if (program.empty() || !ShellExecuteExW(&info)) ErrorBox(CurrentMainWindow(), kErrorProgramNotStarted);
+    if (program.empty() || !ShellExecuteExW(&info)) ErrorBox(CurrentMainWindow(), kStrProgramNotStarted);
     return true;
 }
 

@@ -8,13 +8,16 @@
 
 #include <string>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/language_module.h"
-#include "app/ui_strings.h"
-#include "app/window_layout_win.h"
+#include "app/app_state_win.h"
+#include "model/command_ids.h"
+#include "model/ui_strings.h"
+#include "platform/paths.h"
 #include "platform/platform.h"
-#include "viewer/display_modes.h"
+#include "ui/language_module_win.h"
+#include "ui/ui_resources_win.h"
+#include "ui/window_layout_win.h"
+#include "viewer/display_modes_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -50,11 +53,7 @@ void OpenInShell(const wchar_t* target, HWND owner) {
 // The program's path with ".chm" for its extension.
 std::wstring HelpFilePath() {
     const std::wstring& exe = g_app.exePath;
-    size_t dot = exe.find_last_of(L'.');
-    size_t slash = exe.find_last_of(L"\\/");
-    std::wstring base =
-        dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash) ? exe.substr(0, dot) : exe;
-    return base + L".chm";
+    return exe.substr(0, exe.size() - ExtensionOf(exe).size()) + L".chm";
 }
 
 HtmlHelpEntry HtmlHelp() {
@@ -68,7 +67,7 @@ HtmlHelpEntry HtmlHelp() {
 void ShowHelp() {
     std::wstring file = HelpFilePath();
     if (PathExists(file.c_str())) {
-        if (g_app.displayMode == DisplayMode::FullScreen) LeaveFullScreen();
+        if (CurrentDisplayMode() == DisplayMode::FullScreen) LeaveFullScreen();
         if (HtmlHelpEntry entry = HtmlHelp()) {
             entry(CurrentMainWindow(), file.c_str(), kHelpDisplayTopic, 0);
             return;
@@ -95,7 +94,7 @@ std::wstring VersionText() {
 }
 
 HFONT BoxFont() {
-    return g_app.uiFont ? g_app.uiFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    return UiFont();
 }
 
 LRESULT CALLBACK LinkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -122,7 +121,7 @@ LRESULT CALLBACK LinkProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 void AddLine(HWND box, int id, int top, const std::wstring& text) {
     HWND line = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kTextLeft,
                                 top, kTextWidth, kLineHeight, box, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                g_app.instance, nullptr);
+                                Ui().instance, nullptr);
     if (line) SendMessageW(line, WM_SETFONT, reinterpret_cast<WPARAM>(BoxFont()), FALSE);
 }
 
@@ -138,7 +137,7 @@ LRESULT CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         AddLine(window, kVersionLineId, kVersionLineTop, std::wstring(L"Quorvel") + L" version " + VersionText());
         AddLine(window, kSecondLineId, kSecondLineTop, UiText(kStrAboutSecondLine));
         CreateWindowExW(0, kLinkClass, nullptr, WS_CHILD | WS_VISIBLE, kLinkLeft, kLinkTop, kLinkWidth, kLinkHeight,
-                        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLinkId)), g_app.instance, nullptr);
+                        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLinkId)), Ui().instance, nullptr);
         return 0;
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
@@ -155,7 +154,7 @@ LRESULT CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 bool RegisterAboutClasses() {
     WNDCLASSEXW wc{sizeof wc};
     wc.lpfnWndProc = AboutProc;
-    wc.hInstance = g_app.instance;
+    wc.hInstance = Ui().instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     wc.lpszClassName = kAboutClass;
@@ -164,13 +163,13 @@ bool RegisterAboutClasses() {
     wc.hCursor = LoadCursorW(nullptr, IDC_HAND);
     wc.lpszClassName = kLinkClass;
     if (RegisterClassExW(&wc)) return true;
-    UnregisterClassW(kAboutClass, g_app.instance);
+    UnregisterClassW(kAboutClass, Ui().instance);
     return false;
 }
 
 void UnregisterAboutClasses() {
-    UnregisterClassW(kLinkClass, g_app.instance);
-    UnregisterClassW(kAboutClass, g_app.instance);
+    UnregisterClassW(kLinkClass, Ui().instance);
+    UnregisterClassW(kAboutClass, Ui().instance);
 }
 
 // Modal: the owner is disabled and this loop runs until the box is gone; any key closes it.
@@ -185,8 +184,8 @@ void ShowAboutBox() {
     RECT at = CentredOnOwner(owner, w, h);
     int x = at.left, y = at.top;
     std::wstring title = UiText(kCmdAbout);
-    HWND box = CreateWindowExW(exStyle, kAboutClass, title.c_str(), style, x, y, w, h, owner, nullptr, g_app.instance,
-                               nullptr);
+    HWND box =
+        CreateWindowExW(exStyle, kAboutClass, title.c_str(), style, x, y, w, h, owner, nullptr, Ui().instance, nullptr);
     if (!box) return UnregisterAboutClasses();
     EnableWindow(owner, FALSE);
     ShowWindow(box, SW_SHOW);

@@ -5,13 +5,15 @@
 #include <string>
 
 #include "app/accelerators_win.h"
-#include "app/app_state.h"
-#include "app/command_ids.h"
+#include "app/app_state_win.h"
 #include "app/key_names.h"
-#include "app/language_module.h"
 #include "app/menus_win.h"
-#include "app/ui_strings.h"
-#include "app/window_layout_win.h"
+#include "model/command_ids.h"
+#include "model/settings.h"
+#include "model/ui_strings.h"
+#include "ui/language_module_win.h"
+#include "ui/window_layout_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -177,7 +179,7 @@ bool RunKeyConfigDialog(HWND owner, std::vector<AccelEntry>* table) {
     KeyConfigState state;
     state.table = *table;
     INT_PTR result =
-        RunDialog(kDlgKeyConfig, owner, KeyConfigProc, reinterpret_cast<LPARAM>(&state), g_app.settings.FHeight);
+        RunDialog(kDlgKeyConfig, owner, KeyConfigProc, reinterpret_cast<LPARAM>(&state), g_settings.FHeight);
     if (result != IDOK || !state.changed) return false;
     *table = std::move(state.table);
     return true;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/accelerator_blob.h"
+#include "settings/accelerator_blob.h"
 
 namespace qv {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/accelerator_blob.h"
+#include "settings/accelerator_blob.h"
 
 namespace qv {
 

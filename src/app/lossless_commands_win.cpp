@@ -1,30 +1,25 @@
 #include "app/lossless_commands_win.h"
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/file_commands_win.h"
-#include "app/language_module.h"
 #include "image/lossless_rotate.h"
-#include "image/save_commands_win.h"
-#include "viewer/view_window.h"
+#include "image/open_image.h"
+#include "model/command_ids.h"
+#include "model/ui_strings.h"
+#include "ui/language_module_win.h"
+#include "viewer/file_commands_win.h"
+#include "viewer/save_commands_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
-
-namespace {
-
-constexpr uint32_t kMsgNotTransformed = 30004;
-
-} // namespace
 
 bool HandleLosslessCommand(int32_t command) {
     if (command != kCmdLosslessPending && command != kCmdLosslessTurnRight && command != kCmdLosslessTurnLeft)
         return false;
-    ImageSession& s = g_app.session;
+    ImageSession& s = g_session;
     if (!LosslessAvailable(s)) return true; // the command is disabled then
     HWND owner = CurrentMainWindow();
     const int32_t code = LosslessCommandCode(command, s.pendingRotation);
     if (code < 0) {
-        ErrorBox(owner, kMsgNotTransformed);
+        ErrorBox(owner, kStrNotTransformed);
         return true;
     }
     // The file is reloaded afterwards, which would drop any edits.
@@ -34,7 +29,7 @@ bool HandleLosslessCommand(int32_t command) {
     // it and a writable copy would stand in its place.
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        ErrorBox(owner, kMsgNotTransformed);
+        ErrorBox(owner, kStrNotTransformed);
         return true;
     }
     // the common save: a fresh file in the temporary folder, the old one to the Recycle Bin

@@ -8,13 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "app/accelerator_blob.h"
-#include "app/app_state.h"
-#include "app/command_ids.h"
+#include "app/app_state_win.h"
 #include "app/external_programs.h"
 #include "app/key_names.h"
-#include "app/language_module.h"
-#include "app/menu_tree.h"
+#include "image/open_image.h"
+#include "model/command_ids.h"
+#include "model/menu_tree.h"
+#include "model/settings.h"
+#include "settings/accelerator_blob.h"
+#include "ui/language_module_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -81,10 +84,10 @@ void AppendExternalPrograms(HMENU menu, const std::vector<AccelEntry>& keys,
                             const std::vector<AccelEntry>& configurable) {
     bool any = false;
     for (int32_t n = 0; n < kExternalProgramCount; ++n) {
-        const std::wstring& path = g_app.settings.APP[n];
+        const std::wstring& path = g_settings.APP[n];
         if (path.empty() || !PathFileExistsW(path.c_str())) continue;
         MenuItemRecord* r = NewRecord(kCmdExternalProgramFirst + n, keys, configurable);
-        r->fixedText = ExternalProgramMenuText(path, g_app.settings.AN[n]);
+        r->fixedText = ExternalProgramMenuText(path, g_settings.AN[n]);
         AppendItem(menu, r, nullptr, false);
         any = true;
     }
@@ -160,10 +163,10 @@ int TextWidth(HDC dc, const std::wstring& text) {
 }
 
 MenuFacts CurrentFacts() {
-    const ImageSession& session = g_app.session;
-    const Settings& s = g_app.settings;
+    const ImageSession& session = g_session;
+    const Settings& s = g_settings;
     MenuFacts f;
-    f.mode = g_app.displayMode;
+    f.mode = CurrentDisplayMode();
     f.hasImage = HasCurrentImage(session);
     f.archiveMember = session.list.sourceKind != kSourceFolder;
     f.hasFilePath = f.hasImage && !session.list.currentPath.empty();
@@ -176,7 +179,7 @@ MenuFacts CurrentFacts() {
     f.vtBar = s.VTBar;
     f.autoNavi = s.AutoNavi;
     f.sortOrder = s.SortOrder;
-    f.background = g_app.displayMode == DisplayMode::SubWindow ? s.SwinBgColor : s.BgColor;
+    f.background = CurrentDisplayMode() == DisplayMode::SubWindow ? s.SwinBgColor : s.BgColor;
     return f;
 }
 
@@ -225,7 +228,7 @@ void ShowContextMenu(HWND owner, POINT screen) {
     TrackMenu(g_menus.main, owner, screen);
 }
 
-void ShowZoomPresetMenu(HWND owner, POINT screen) {
+void TrackZoomPresetMenu(HWND owner, POINT screen) {
     TrackMenu(g_menus.zoomPreset, owner, screen);
 }
 
@@ -299,7 +302,7 @@ bool DrawMenuItem(const DRAWITEMSTRUCT* item) {
     }
     HGDIOBJ old = SelectObject(dc, MenuFont());
     RECT textBox{rc.left + check + kSideMargin, rc.top, rc.right - check - kSideMargin, rc.bottom};
-    std::wstring text = ItemText(r, g_app.displayMode);
+    std::wstring text = ItemText(r, CurrentDisplayMode());
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textBox,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     std::wstring shortcut = ItemShortcut(r);

@@ -17,7 +17,7 @@ void RebuildMenus();
 // The main popup at a screen point, owned by `owner` (null: the current main window). The input
 // code calls this for a right click without a drag.
 void ShowContextMenu(HWND owner, POINT screen);
-void ShowZoomPresetMenu(HWND owner, POINT screen);
+void TrackZoomPresetMenu(HWND owner, POINT screen);
 // The built popup of a submenu number (the SubWindow's tool-group buttons show 5105-5108 alone);
 // null when there is none.
 HMENU MenuPopupOf(int32_t number);

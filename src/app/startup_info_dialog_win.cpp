@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/language_module.h"
-#include "app/ui_strings.h"
-#include "app/window_layout_win.h"
+#include "model/ui_strings.h"
+#include "ui/language_module_win.h"
+#include "ui/window_layout_win.h"
 
 namespace qv {
 

@@ -10,27 +10,33 @@
 
 #include <vector>
 
-#include "app/accelerator_blob.h"
+#include "settings/accelerator_blob.h"
 #include "app/accelerators_win.h"
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/file_commands_win.h"
-#include "app/language_module.h"
+#include "app/app_state_win.h"
+#include "app/commands_win.h"
 #include "app/menus_win.h"
-#include "app/settings_file.h"
-#include "app/settings_location.h"
-#include "app/settings_migration.h"
 #include "app/startup_info_dialog_win.h"
-#include "app/ui_strings.h"
+#include "image/open_image.h"
+#include "model/command_ids.h"
+#include "model/settings.h"
+#include "model/ui_strings.h"
 #include "platform/crc32.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "settings/settings_file.h"
+#include "settings/settings_load.h"
+#include "settings/settings_location.h"
+#include "settings/settings_migration.h"
 #include "sources/extension_class.h"
+#include "ui/language_module_win.h"
+#include "ui/ui_resources_win.h"
+#include "ui/window_classes.h"
 #include "viewer/animation_win.h"
-#include "viewer/display_modes.h"
+#include "viewer/display_modes_win.h"
+#include "viewer/file_commands_win.h"
 #include "viewer/sub_hooks_win.h"
 #include "viewer/sub_rebar_win.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -148,29 +154,6 @@ bool ResolveShortcut(const std::wstring& path, std::wstring* target) {
     return ok;
 }
 
-void LoadCursorsAndMetrics() {
-    g_app.arrowCursor = LoadCursorW(nullptr, IDC_ARROW);
-    g_app.waitCursor = LoadCursorW(nullptr, IDC_WAIT);
-    g_app.appStartingCursor = LoadCursorW(nullptr, IDC_APPSTARTING);
-    g_app.noCursor = LoadCursorW(nullptr, IDC_NO);
-    g_app.checkMarkWidth = GetSystemMetrics(SM_CXMENUCHECK);
-    g_app.scrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
-    RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, WS_CAPTION | WS_THICKFRAME, FALSE, 0);
-    g_app.minTrackWidth = GetSystemMetrics(SM_CXMINTRACK) - (frame.right - frame.left);
-}
-
-void CreateUiFont() {
-    LOGFONTW font{};
-    font.lfHeight = g_app.settings.FHeight;
-    font.lfWeight = g_app.settings.FWeight;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-    std::wstring face = UiText(kStrUiFontFace).substr(0, LF_FACESIZE - 1);
-    wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
-    g_app.uiFont = CreateFontIndirectW(&font);
-}
-
 void InitialiseCommonControls() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES |
                                                        ICC_UPDOWN_CLASS | ICC_COOL_CLASSES};
@@ -186,10 +169,8 @@ int ShowCommandForSubWindow(int show) {
 bool InterpretCommandLine(const std::vector<std::wstring>& args, int show, const SettingsReader& reader) {
     CommandLine line = ParseCommandLine(args);
     const int32_t* key = line.hasKey ? &line.memberKey : nullptr;
-    HWND view = g_app.viewWindow;
-    auto createSub = [&] {
-        if (!g_app.subWindow) g_app.subWindow = CreateSubWindow(g_app.instance, view);
-    };
+    HWND view = ViewWindowHandle();
+    auto createSub = [&] { EnsureSubWindow(); };
     if (line.hasOption) {
         switch (line.letter) {
         case L'a': // the slideshow runs in full screen
@@ -237,14 +218,14 @@ bool InterpretCommandLine(const std::vector<std::wstring>& args, int show, const
 
 void SaveWindowPlacements(SettingsWriter& writer) {
     WINDOWPLACEMENT wp{sizeof wp};
-    if (g_app.viewWindow && GetWindowPlacement(g_app.viewWindow, &wp)) {
+    if (ViewWindowHandle() && GetWindowPlacement(ViewWindowHandle(), &wp)) {
         const RECT& r = wp.rcNormalPosition;
         writer.WriteInt(kSlotVwinX, r.left);
         writer.WriteInt(kSlotVwinX + 1, r.top);
         writer.WriteInt(kSlotVwinX + 2, r.right - r.left);
         writer.WriteInt(kSlotVwinX + 3, r.bottom - r.top);
     }
-    if (g_app.subWindow && GetWindowPlacement(g_app.subWindow, &wp)) {
+    if (SubWindowHandle() && GetWindowPlacement(SubWindowHandle(), &wp)) {
         const RECT& r = wp.rcNormalPosition;
         writer.WriteInt(kSlotSwinMax, wp.showCmd == SW_SHOWMAXIMIZED ? 1 : 0);
         writer.WriteInt(kSlotSwinX, r.left);
@@ -252,13 +233,13 @@ void SaveWindowPlacements(SettingsWriter& writer) {
         writer.WriteInt(kSlotSwinX + 2, r.right - r.left);
         writer.WriteInt(kSlotSwinX + 3, r.bottom - r.top);
     }
-    writer.WriteInt(kSlotRebarRow, g_app.settings.RebarRow);
+    writer.WriteInt(kSlotRebarRow, g_settings.RebarRow);
 }
 
 void SaveAllSettings() {
     SettingsWriter writer;
     if (writer.Open(g_app.settingsPath)) {
-        SaveSettings(writer, g_app.settings);
+        SaveSettings(writer, g_settings);
         SaveWindowPlacements(writer);
         std::string keys = AcceleratorBlobToStore(StoreAcceleratorTable(g_app.accelerators));
         writer.WriteBlob(kSlotSaveKey, keys.data(), static_cast<uint32_t>(keys.size()));
@@ -270,8 +251,7 @@ void SaveAllSettings() {
 void ReleaseProcessResources() {
     UninitialiseHtmlHelp();
     CoUninitialize();
-    if (g_app.uiFont) DeleteObject(g_app.uiFont);
-    g_app.uiFont = nullptr;
+    ReleaseUiFont();
     DestroyPrivateHeap();
 }
 
@@ -316,13 +296,10 @@ bool ShutDownFromClose(bool askUnsaved) {
     if (askUnsaved && !AskUnsavedChanges()) return false;
     // tool windows, edit history and clipboard blocks join here with their owners
     RemoveSubWindowHooks();
-    g_app.settings.RebarRow = SubRebarRowCount(g_app.settings.RebarRow);
-    if (g_app.session.list.watch) g_app.session.list.watch->Close();
-    DiscardPreview(&g_app.preview);
-    FreeImageSession(&g_app.session);
-    if (g_app.lightBrush) DeleteObject(g_app.lightBrush);
-    if (g_app.darkBrush) DeleteObject(g_app.darkBrush);
-    g_app.lightBrush = g_app.darkBrush = nullptr;
+    g_settings.RebarRow = SubRebarRowCount(g_settings.RebarRow);
+    if (g_session.list.watch) g_session.list.watch->Close();
+    FreeImageSession(&g_session); // the save preview's file too
+    ReleaseUiBrushes();
     SaveAllSettings();
     DestroyMenus();
     if (g_app.accelerators) DestroyAcceleratorTable(g_app.accelerators);
@@ -333,7 +310,6 @@ bool ShutDownFromClose(bool askUnsaved) {
 int RunQuorvel(HINSTANCE instance, int show) {
     if (!CreatePrivateHeap()) return 0;
     BuildCrc32Table();
-    g_app.instance = instance;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     InitialiseHtmlHelp();
 
@@ -378,39 +354,36 @@ int RunQuorvel(HINSTANCE instance, int show) {
             return 0;
         }
 
-        LoadCursorsAndMetrics();
-        g_app.documentsFolder = KnownFolder(CSIDL_PERSONAL);
-        LoadSettings(reader, g_app.documentsFolder, &g_app.settings);
-        g_app.settings.LangFile = language;
-        g_app.accelerators = BuildAcceleratorTable(g_app.settings.SaveKey);
-        CreateUiFont();
+        InitUiResources(instance);
+        LoadSettings(reader, Ui().documentsFolder, &g_settings);
+        g_settings.LangFile = language;
+        g_app.accelerators = BuildAcceleratorTable(g_settings.SaveKey);
+        CreateUiFont(g_settings.FHeight, g_settings.FWeight);
         CreateMenus();
-        g_app.lightBrush = CreateSolidBrush(RGB(240, 240, 240));
-        g_app.darkBrush = CreateSolidBrush(RGB(80, 80, 80));
+        CreateUiBrushes();
         RegisterWindowClasses(instance);
         InitialiseCommonControls();
-        g_app.session.list.watch = CreateFolderWatch();
-        g_app.session.list.sortOrder = g_app.settings.SortOrder;
+        g_session.list.watch = CreateFolderWatch();
+        g_session.list.sortOrder = g_settings.SortOrder;
 
-        g_app.viewWindow = CreateViewWindow(instance);
-        g_app.displayMode = DisplayMode::ViewWindow;
-        if (!g_app.viewWindow) {
+        InstallProgramHooks();
+        if (!CreateViewWindow(instance)) {
             reader.Close();
             ReleaseLanguageModule();
             ReleaseProcessResources();
             return 0;
         }
         bool continued = InterpretCommandLine(args, show, reader);
-        if (continued && g_app.settings.MouseInfo)
-            RunStartupInfoDialog(CurrentMainWindow(), g_app.settings.FHeight, &g_app.settings.MouseInfo);
+        if (continued && g_settings.MouseInfo)
+            RunStartupInfoDialog(CurrentMainWindow(), g_settings.FHeight, &g_settings.MouseInfo);
         reader.Close();
     }
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (StopSlideshowOnInput(message)) continue;
-        if (!g_app.acceleratorsSuspended && !KeyReachesField(message) && g_app.accelerators && g_app.viewWindow &&
-            TranslateAcceleratorW(g_app.viewWindow, g_app.accelerators, &message))
+        if (!AcceleratorsSuspended() && !KeyReachesField(message) && g_app.accelerators && ViewWindowHandle() &&
+            TranslateAcceleratorW(ViewWindowHandle(), g_app.accelerators, &message))
             continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/instance_request.h"
+#include "model/instance_request.h"
 
 namespace qv {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/image_colours.h"
+#include "model/image_colours.h"
 #include "platform/checked_math.h"
 #include "platform/platform.h"
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "codecs/codec_status.h"
+#include "model/codec_status.h"
 #include "platform/win32_types.h"
 
 namespace qv {

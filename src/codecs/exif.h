@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/codec_status.h"
+#include "model/codec_status.h"
 
 namespace qv {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "codecs/codec_status.h"
-#include "image/image_buffer.h"
+#include "model/codec_status.h"
+#include "model/image_buffer.h"
 #include "platform/win32_types.h"
 
 namespace qv {

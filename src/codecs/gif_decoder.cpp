@@ -200,8 +200,9 @@ bool GifDecoder::ReadExtension() {
         }
         return SkipSubBlocks();
     }
-    case 0x01: return SkipSubBlocks();
-    default: return Fail(kCodecCannotOpen);
+    // Plain text, and labels we do not know: the format makes every extension a chain of
+    // sub-blocks, so they are stepped over and the images after them still show.
+    default: return SkipSubBlocks();
     }
 }
 

@@ -15,7 +15,21 @@ inline uint64_t Load64LE(const uint8_t* p) {
 
 // Every string the table holds is a run of the output already written: a new entry is the
 // previous string plus the first index of the current one, and those two lie side by side. So an
-// entry is kept as (start, length) in the output and decoding a code is a forward copy.
+// entry is kept as (where it starts, how long it is) and decoding any code is one forward copy.
+// The literal codes start in a table of all byte values, so a literal takes the same copy as a
+// string and the loop has no branch on the kind of code (photographs mix them at random).
+// Copies go 16 bytes at a time; the output has kGifLzwOutputSlack bytes of room for that.
+namespace {
+struct Identity {
+    uint8_t bytes[256 + 16];
+    constexpr Identity() : bytes() {
+        for (int i = 0; i < 256; ++i)
+            bytes[i] = static_cast<uint8_t>(i);
+    }
+};
+constexpr Identity kIdentity;
+} // namespace
+
 GifLzwResult DecodeGifLzw(const uint8_t* blocks, const uint8_t* end, uint32_t minCodeSize, uint8_t* out,
                           uint32_t outSize) {
     GifLzwResult result;
@@ -25,14 +39,19 @@ GifLzwResult DecodeGifLzw(const uint8_t* blocks, const uint8_t* end, uint32_t mi
     }
     const uint32_t clearCode = 1u << minCodeSize;
     const uint32_t endCode = clearCode + 1;
-    uint32_t start[kGifLzwMaxCodes];
+    const uint8_t* from[kGifLzwMaxCodes];
     uint16_t length[kGifLzwMaxCodes];
+    for (uint32_t c = 0; c < clearCode; ++c) {
+        from[c] = kIdentity.bytes + c;
+        length[c] = 1;
+    }
 
     uint32_t width = minCodeSize + 1;
     uint32_t mask = (1u << width) - 1;
     uint32_t next = clearCode + 2;
     bool havePrevious = false;
-    uint32_t previousStart = 0, previousLength = 0;
+    const uint8_t* previous = nullptr; // where the previous code's string was written
+    uint32_t previousLength = 0;
 
     uint64_t bits = 0;
     uint32_t bitCount = 0;
@@ -78,60 +97,52 @@ GifLzwResult DecodeGifLzw(const uint8_t* blocks, const uint8_t* end, uint32_t mi
         bits >>= width;
         bitCount -= width;
 
-        if (code == clearCode) {
+        if ((code & ~1u) == clearCode) {
+            if (code == endCode) break;
             width = minCodeSize + 1;
             mask = (1u << width) - 1;
             next = clearCode + 2;
             havePrevious = false;
             continue;
         }
-        if (code == endCode) break;
-
-        if (!havePrevious) {
-            if (code > clearCode) { // the first code after a clear must be a literal
+        if (havePrevious) {
+            // A code one past the table is the previous string plus its own first index; with
+            // the table full (an encoder may go on without a clear code) no entry is added and
+            // the codes stay 12 bits wide.
+            if (code > next) {
                 result.damaged = true;
                 break;
             }
-            out[pos] = static_cast<uint8_t>(code);
-            previousStart = pos++;
-            previousLength = 1;
-            havePrevious = true;
-            continue;
-        }
-
-        if (code > next || (code == next && next == kGifLzwMaxCodes)) {
+            if (next < kGifLzwMaxCodes) {
+                from[next] = previous;
+                length[next] = static_cast<uint16_t>(previousLength + 1);
+                ++next;
+                if (next == (1u << width) && width < 12) {
+                    ++width;
+                    mask = (1u << width) - 1;
+                }
+            }
+        } else if (code > clearCode) { // the first code after a clear must be a literal
             result.damaged = true;
             break;
         }
-        if (next < kGifLzwMaxCodes) {
-            start[next] = previousStart;
-            length[next] = static_cast<uint16_t>(previousLength + 1);
-            ++next;
-            if (next == (1u << width) && width < 12) {
-                ++width;
-                mask = (1u << width) - 1;
-            }
-        }
+        havePrevious = true;
 
-        previousStart = pos;
-        if (code < clearCode) {
-            out[pos++] = static_cast<uint8_t>(code);
-            previousLength = 1;
-            continue;
-        }
-        uint32_t from = start[code];
+        uint8_t* dst = out + pos;
+        const uint8_t* src = from[code];
         uint32_t count = length[code];
+        previous = dst;
         previousLength = count;
         if (count > outSize - pos) {
             count = outSize - pos; // clipped: only the string's first indices fit
             for (uint32_t i = 0; i < count; ++i)
-                out[pos + i] = out[from + i];
+                dst[i] = src[i];
             pos += count;
             break;
         }
-        uint8_t* dst = out + pos;
-        const uint8_t* src = out + from;
-        if (pos - from >= 16) {
+        // A string that starts less than 16 bytes back overlaps its own copy: byte by byte.
+        const uintptr_t distance = reinterpret_cast<uintptr_t>(dst) - reinterpret_cast<uintptr_t>(src);
+        if (distance >= 16 || code < clearCode) {
             for (uint32_t i = 0; i < count; i += 16)
                 std::memcpy(dst + i, src + i, 16);
         } else {

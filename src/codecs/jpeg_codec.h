@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "codecs/codec_status.h"
 #include "codecs/exif.h"
-#include "image/image_buffer.h"
-#include "image/load_types.h"
+#include "model/codec_status.h"
+#include "model/image_buffer.h"
+#include "model/load_types.h"
 
 namespace qv {
 

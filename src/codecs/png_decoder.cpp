@@ -9,7 +9,8 @@
 #include "codecs/decoders.h"
 #include "codecs/png_format.h"
 #include "codecs/png_rows.h"
-#include "image/blend_table.h"
+#include "codecs/whole_deflate.h"
+#include "model/blend_table.h"
 #include "platform/checked_math.h"
 #include "platform/platform.h"
 
@@ -25,6 +26,9 @@ constexpr uint64_t kInflateRatioSlack = 64 * 1024;
 
 // Inflate output per call: large enough that zlib's fast path and window copies stay cheap.
 constexpr size_t kInflateBatchBytes = 256 * 1024;
+// While the rows of a whole inflated image are converted, the filtered bytes behind them are
+// handed back to the system in steps of this size.
+constexpr size_t kReleaseStepBytes = 4u << 20;
 
 enum class RowKind {
     Indices8,  // 8-bit grey or palette: the byte is the index
@@ -313,11 +317,7 @@ void EmitRow(const PngReader& r, const uint8_t* src, uint32_t count, uint8_t* ds
                 }
             }
         } else if (!r.gammaActive && !wide && dx == 1) {
-            for (uint32_t i = 0; i < count; ++i) {
-                dst[3 * i] = src[3 * i + 2];
-                dst[3 * i + 1] = src[3 * i + 1];
-                dst[3 * i + 2] = src[3 * i];
-            }
+            SwapRedBlue(src, count, dst);
         } else {
             for (uint32_t i = 0; i < count; ++i) {
                 const uint8_t* p = src + i * step;
@@ -411,6 +411,105 @@ bool InflateInto(IdatStream* s, uint8_t* out, uint32_t bytes, uint32_t* produced
     return true;
 }
 
+// One pass of the image as it lies in the filtered data: where its pixels go and how long its
+// rows are.
+struct PassLayout {
+    uint32_t x0 = 0, y0 = 0, dx = 1, dy = 1, width = 0, height = 0;
+    uint32_t rowBytes = 0; // without the filter byte
+};
+
+bool LayoutPass(const PngReader& r, int p, PassLayout* out) {
+    PassLayout l;
+    l.width = r.width;
+    l.height = r.height;
+    if (r.interlace) {
+        l.x0 = kAdam7X0[p], l.y0 = kAdam7Y0[p], l.dx = kAdam7DX[p], l.dy = kAdam7DY[p];
+        l.width = Adam7Extent(r.width, l.x0, l.dx);
+        l.height = Adam7Extent(r.height, l.y0, l.dy);
+        if (l.width == 0 || l.height == 0) return false;
+    }
+    l.rowBytes = static_cast<uint32_t>(PngRowBytes(l.width, r.bitsPerPixel));
+    *out = l;
+    return true;
+}
+
+// Un-filters one row in place against the row above (filter byte first in both) and converts it
+// into its place in the pixel block.
+bool FinishRow(const PngReader& r, const PassLayout& l, uint32_t y, uint8_t* cur, const uint8_t* prev) {
+    if (!UnfilterRow(cur[0], cur + 1, prev + 1, l.rowBytes, r.filterBpp)) return false;
+    uint32_t outY = l.y0 + y * l.dy;
+    EmitRow(r, cur + 1, l.width, r.ctx.image->pixels + static_cast<size_t>(r.height - 1 - outY) * r.stride, l.x0, l.dx);
+    return true;
+}
+
+enum class WholeResult { Decoded, Failed, UseStream };
+
+// The fast path: with the IDAT run's whole stream in one place and the exact filtered size
+// known, libdeflate inflates everything in one call, and the rows are then finished straight
+// from that buffer. A run of several chunks is gathered into the pixel block, which nothing
+// else uses until the rows are converted. Anything the library refuses (damage, a stream that
+// ends early or runs long, a bad checksum) goes back to the zlib stream, which decides what
+// such a file shows.
+WholeResult DecodeWhole(PngReader* r, const PngChunk& first, const uint8_t* runEnd, uint64_t compressed,
+                        uint64_t filteredTotal, size_t widestStep, size_t pixelBytes) {
+    if (filteredTotal > SIZE_MAX || filteredTotal > UINT32_MAX) return WholeResult::UseStream;
+    uint8_t* pixels = r->ctx.image->pixels;
+    const uint8_t* in = first.data;
+    LargeBlock gatheredOwn;
+    uint8_t* gathered = nullptr;
+    if (first.next != runEnd) {
+        if (compressed <= pixelBytes) {
+            gathered = pixels;
+        } else {
+            gatheredOwn.reset(static_cast<uint8_t*>(AllocLargeBlock(static_cast<size_t>(compressed))));
+            if (!gatheredOwn) return WholeResult::UseStream;
+            gathered = gatheredOwn.get();
+        }
+        size_t at = 0;
+        for (const uint8_t* c = first.data - 8; c < runEnd;) {
+            PngChunk chunk;
+            ReadPngChunk(c, runEnd, &chunk); // validated when the run was walked
+            std::memcpy(gathered + at, chunk.data, chunk.length);
+            at += chunk.length;
+            c = chunk.next;
+        }
+        in = gathered;
+    }
+    LargeBlock filtered(static_cast<uint8_t*>(AllocLargeBlock(static_cast<size_t>(filteredTotal))));
+    bool inflated = filtered && InflateWholeZlib(in, static_cast<size_t>(compressed), filtered.get(),
+                                                 static_cast<size_t>(filteredTotal));
+    // The pixel block must be as zero-filled as the streaming path expects it, padding included.
+    if (gathered == pixels) std::memset(pixels, 0, static_cast<size_t>(compressed));
+    if (!inflated) return WholeResult::UseStream;
+
+    // The first row of each pass sees zeros above it.
+    LargeBlock zeroRow(static_cast<uint8_t*>(AllocLargeBlock(widestStep)));
+    if (!zeroRow) return WholeResult::UseStream;
+    uint8_t* data = filtered.get();
+    size_t released = 0, offset = 0;
+    const int passes = r->interlace ? 7 : 1;
+    for (int p = 0; p < passes; ++p) {
+        PassLayout l;
+        if (!LayoutPass(*r, p, &l)) continue;
+        const size_t step = static_cast<size_t>(l.rowBytes) + 1;
+        const uint8_t* prev = zeroRow.get();
+        for (uint32_t y = 0; y < l.height; ++y, offset += step) {
+            uint8_t* cur = data + offset;
+            if (!FinishRow(*r, l, y, cur, prev)) {
+                r->ctx.Fail(kCodecBadData);
+                return WholeResult::Failed;
+            }
+            prev = cur;
+            // everything before the row above is done with
+            if (offset - released >= kReleaseStepBytes + step) {
+                ReleaseLargeBlockPages(data, released, offset - step);
+                released = offset - step;
+            }
+        }
+    }
+    return WholeResult::Decoded;
+}
+
 bool DecodeImageData(PngReader* r, const PngChunk& first) {
     CodecContext& ctx = r->ctx;
     if (r->imageDataSeen) return ctx.Fail(kPngChunkOrder);
@@ -448,6 +547,13 @@ bool DecodeImageData(PngReader* r, const PngChunk& first) {
     r->stride = ImageStride(r->width, r->outBits);
     PrepareTransforms(r);
 
+    const size_t pixelBytes = static_cast<size_t>(r->stride) * r->height;
+    switch (DecodeWhole(r, first, runEnd, compressed, filteredTotal, widestRow + 1, pixelBytes)) {
+    case WholeResult::Decoded: ctx.pos = runEnd; return true;
+    case WholeResult::Failed: return false;
+    case WholeResult::UseStream: break;
+    }
+
     // Rows are inflated several at a time into one batch (zlib works best with a large output
     // buffer) and un-filtered in place; the last row of a batch is kept as the next one's "above".
     const size_t rowBuffer = static_cast<size_t>(widestRow) + 1;
@@ -463,32 +569,23 @@ bool DecodeImageData(PngReader* r, const PngChunk& first) {
     stream.nextChunk = first.next;
     stream.runEnd = runEnd;
 
-    uint8_t* pixels = ctx.image->pixels;
     uint8_t* batch = rows.get();
     uint8_t* above = rows.get() + batchBytes; // un-filtered row above the batch's first, filter byte first
     for (int p = 0; p < passes && !stream.ended; ++p) {
-        uint32_t x0 = 0, y0 = 0, dx = 1, dy = 1, pw = r->width, ph = r->height;
-        if (r->interlace) {
-            x0 = kAdam7X0[p], y0 = kAdam7Y0[p], dx = kAdam7DX[p], dy = kAdam7DY[p];
-            pw = Adam7Extent(r->width, x0, dx);
-            ph = Adam7Extent(r->height, y0, dy);
-            if (pw == 0 || ph == 0) continue;
-        }
-        const uint32_t rowBytes = static_cast<uint32_t>(PngRowBytes(pw, r->bitsPerPixel));
-        const uint32_t step = rowBytes + 1;
+        PassLayout l;
+        if (!LayoutPass(*r, p, &l)) continue;
+        const uint32_t step = l.rowBytes + 1;
         const uint32_t rowsPerBatch = static_cast<uint32_t>(batchBytes / step);
         std::memset(above, 0, step);
-        for (uint32_t y = 0; y < ph && !stream.ended;) {
-            uint32_t want = ph - y < rowsPerBatch ? ph - y : rowsPerBatch;
+        for (uint32_t y = 0; y < l.height && !stream.ended;) {
+            uint32_t want = l.height - y < rowsPerBatch ? l.height - y : rowsPerBatch;
             uint32_t produced = 0;
             if (!InflateInto(&stream, batch, want * step, &produced, &ctx)) return false;
             uint32_t complete = produced / step;
             const uint8_t* prev = above;
             for (uint32_t k = 0; k < complete; ++k, ++y) {
                 uint8_t* cur = batch + static_cast<size_t>(k) * step;
-                if (!UnfilterRow(cur[0], cur + 1, prev + 1, rowBytes, r->filterBpp)) return ctx.Fail(kCodecBadData);
-                uint32_t outY = y0 + y * dy;
-                EmitRow(*r, cur + 1, pw, pixels + static_cast<size_t>(r->height - 1 - outY) * r->stride, x0, dx);
+                if (!FinishRow(*r, l, y, cur, prev)) return ctx.Fail(kCodecBadData);
                 prev = cur;
             }
             if (complete > 0) std::memcpy(above, prev, step);

@@ -4,7 +4,7 @@
 
 #include "codecs/depth_converter.h"
 #include "codecs/tiff_format.h"
-#include "image/load_types.h"
+#include "model/load_types.h"
 #include "platform/checked_math.h"
 #include "platform/platform.h"
 

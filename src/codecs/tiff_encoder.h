@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "codecs/codec_status.h"
-#include "image/image_buffer.h"
+#include "model/codec_status.h"
+#include "model/image_buffer.h"
 
 namespace qv {
 

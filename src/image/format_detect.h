@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "image/image_buffer.h"
+#include "model/image_buffer.h"
 #include "sources/extension_class.h" // ClassifyExtension: the extension classes shared with the file list
 
 namespace qv {

@@ -1,6 +1,6 @@
 #include "image/lossless_rotate.h"
 
-#include "app/command_ids.h"
+#include "model/command_ids.h"
 
 namespace qv {
 

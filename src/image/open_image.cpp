@@ -3,11 +3,14 @@
 #include <cstring>
 
 #include "image/load_pipeline.h"
+#include "image/result_image.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "sources/extension_class.h"
 
 namespace qv {
+
+ImageSession g_session;
 
 namespace {
 
@@ -45,11 +48,13 @@ void SucceedLoad(ImageSession* s, const OpenImageOptions& options, const ImageSe
     s->pendingRotation = kTurnNone;
     s->emptyWidth = s->emptyHeight = 0;
     if (s->list.sourceKind == kSourceFolder) s->list.storedTime = s->current.fileTime;
+    if (!BeginResult(s, ResultState::Rotation)) return;
     int32_t code = AutoRotate(s->current, s->info.orientation, options.load.autoRotate, &s->result);
     if (code != kTurnNone) {
         s->pendingRotation = code;
         CommitImage(s, &s->result, true, hooks, options.saveFormat);
     }
+    EndResult(s);
 }
 
 } // namespace
@@ -94,6 +99,8 @@ bool LoadFromArchive(ImageSession* s, const LoadOptions& options) {
 void OpenImage(ImageSession* s, const std::wstring& path, const int32_t* key, const OpenImageOptions& options,
                const ImageSessionHooks& hooks) {
     Call(hooks.beginLoad, hooks);
+    // a preview belongs to the image it was made from: a new image must never be saved from it
+    DiscardResult(s);
     ResetLoadInfo(&s->info);
     bool ok = false, plainFile = true;
     if (ClassifyExtension(path) == 0 && OpenArchiveOrSelect(&s->list, path, key)) {
@@ -122,6 +129,7 @@ void OpenImage(ImageSession* s, const std::wstring& path, const int32_t* key, co
 void OpenImageAt(ImageSession* s, uint32_t index, const OpenImageOptions& options, const ImageSessionHooks& hooks) {
     if (!HasList(s->list)) return;
     Call(hooks.beginLoad, hooks);
+    DiscardResult(s);
     ResetLoadInfo(&s->info);
     SelectIndex(&s->list, index);
     bool plainFile = s->list.sourceKind == kSourceFolder;
@@ -145,7 +153,7 @@ void OpenImageAt(ImageSession* s, uint32_t index, const OpenImageOptions& option
 void FreeImageSession(ImageSession* s) {
     FreeImagePixels(&s->staging);
     FreeImagePixels(&s->current);
-    FreeImagePixels(&s->result);
+    DiscardResult(s);
     FreeList(&s->list);
 }
 

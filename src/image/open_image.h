@@ -8,9 +8,10 @@
 #include <string>
 
 #include "image/edit_position.h"
-#include "image/image_buffer.h"
 #include "image/image_turn.h"
-#include "image/load_types.h"
+#include "image/save_pipeline.h"
+#include "model/image_buffer.h"
+#include "model/load_types.h"
 #include "sources/file_list.h"
 
 namespace qv {
@@ -20,11 +21,16 @@ constexpr int32_t kEmptyViewHeight = 300;
 constexpr int32_t kSaveFormatJpegLossless = 5;
 constexpr int32_t kSaveFormatJpeg = 2;
 
+// Who holds the result image now; its rules of hand-over are in image/result_image.h.
+enum class ResultState : int32_t { None, Rotation, SavePreview, ToolPreview };
+
 // What the application keeps beside the current image.
 struct ImageSession {
     ImageBuffer staging{}; // filled by the decoders
     ImageBuffer current{}; // replaced only by CommitImage
-    ImageBuffer result{};  // tools, automatic rotation and the save preview
+    ImageBuffer result{};  // written only through image/result_image.h
+    ResultState resultState = ResultState::None;
+    SavePreview preview; // the save preview's file and options; its image is `result`
     LoadInfo info;
     FileList list;
     bool lastLoadFailed = false;
@@ -34,6 +40,11 @@ struct ImageSession {
     EditPosition edits;                      // against the last save: the modified mark
     int32_t emptyWidth = 0, emptyHeight = 0; // the empty view's size after a failed load
 };
+
+// The program's one session, used by its GUI thread: written by OpenImage and the commit step,
+// the result image by its owner (image/result_image.h); read by the viewer, the tools and the
+// output. Tests and quorvel-cli keep sessions of their own.
+extern ImageSession g_session;
 
 inline bool HasCurrentImage(const ImageSession& s) {
     return s.current.pixels != nullptr;
@@ -69,7 +80,7 @@ void OpenImage(ImageSession* session, const std::wstring& path, const int32_t* k
 void OpenImageAt(ImageSession* session, uint32_t index, const OpenImageOptions& options,
                  const ImageSessionHooks& hooks);
 
-// Frees the three records' pixels and the list (shutdown).
+// Frees the three records' pixels, the save preview's file and the list (shutdown).
 void FreeImageSession(ImageSession* session);
 
 } // namespace qv

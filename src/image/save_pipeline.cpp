@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#include "app/ui_strings.h"
 #include "codecs/bmp_codec.h"
 #include "codecs/exif.h"
 #include "codecs/gif_codec.h"
@@ -12,6 +11,7 @@
 #include "codecs/png_codec.h"
 #include "codecs/tiff_encoder.h"
 #include "image/format_detect.h"
+#include "model/ui_strings.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 
@@ -19,11 +19,11 @@ namespace qv {
 
 namespace {
 
-constexpr uint32_t kMsgCannotRead = 30002;
-constexpr uint32_t kMsgLosslessFailed = 30004;
-constexpr uint32_t kMsgChangedSinceLoad = 30005;
-constexpr uint32_t kMsgNoTempFile = 30007;
-constexpr uint32_t kMsgCannotPlace = 30008;
+constexpr uint32_t kMsgCannotRead = kStrCannotRead;
+constexpr uint32_t kMsgLosslessFailed = kStrNotTransformed;
+constexpr uint32_t kMsgChangedSinceLoad = kStrChangedSinceLoad;
+constexpr uint32_t kMsgNoTempFile = kStrNoTempFile;
+constexpr uint32_t kMsgCannotPlace = kStrCannotPlace;
 constexpr size_t kJpegCommentLimit = 4095;
 constexpr const wchar_t* kJpegPatterns = L"*.jpg;*.jpe;*.jpeg";
 
@@ -107,11 +107,10 @@ int32_t SaveOverFormat(const wchar_t* path) {
 }
 
 bool WithoutExtension(const std::wstring& name, std::wstring* stripped) {
-    size_t dot = name.find_last_of(L'.');
-    // the dialog takes "/" as a folder separator too
-    size_t sep = name.find_last_of(L"\\/");
-    if (dot == std::wstring::npos || (sep != std::wstring::npos && dot < sep)) return false;
-    *stripped = name.substr(0, dot);
+    // the dialog takes "/" as a folder separator too, and so does ExtensionOf
+    std::wstring extension = ExtensionOf(name);
+    if (extension.empty()) return false;
+    *stripped = name.substr(0, name.size() - extension.size());
     return true;
 }
 
@@ -288,6 +287,37 @@ bool SaveImageToPath(SavePreview* preview, const SaveSource& source, const SaveO
     // a failed placement keeps the encoded file, which may be the only copy of the new version
     if (placed) DiscardPreview(preview);
     return placed;
+}
+
+SaveOptions SaveOptionsFrom(const Settings& s, int32_t pendingRotation) {
+    SaveOptions o;
+    o.format = s.Format;
+    o.bmpDepth = s.BmpDepth;
+    o.pngDepth = s.PngDepth;
+    o.tifDepth = s.TifDepth;
+    o.gifDepth = s.GifDepth;
+    o.pngGray = s.PngGray;
+    o.jpgGray = s.JpgGray;
+    o.tifGray = s.TifGray;
+    o.jpegTGray = s.JpegTGray;
+    o.dither = s.Dither;
+    o.level = s.Level;
+    o.filter = s.Filter;
+    o.interlace = s.Interlace;
+    o.writeGamma = s.SImgGamma;
+    o.saveGamma = s.SaveGam;
+    o.alphaColour = s.AlphaColor;
+    o.quality = s.Quality;
+    o.sampling = s.Sampling;
+    o.progressive = s.Progressive;
+    o.exifCopy = s.ExifCopy;
+    o.jMarker = s.JMarker;
+    o.jpgTrim = s.JpgTrim;
+    o.jpgLimit = s.JpgLimit;
+    o.jpgLimitValue = s.JpgLmtVal;
+    o.losslessTurn = pendingRotation;
+    o.load = LoadOptionsFrom(s);
+    return o;
 }
 
 } // namespace qv

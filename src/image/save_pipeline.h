@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <string>
 
-#include "codecs/codec_status.h"
-#include "image/image_buffer.h"
-#include "image/load_types.h"
+#include "model/codec_status.h"
+#include "model/image_buffer.h"
+#include "model/load_types.h"
+#include "model/settings.h"
 #include "platform/win32_types.h"
 
 namespace qv {
@@ -64,6 +65,9 @@ struct SaveOptions {
 
     bool operator==(const SaveOptions& o) const;
 };
+
+// The one conversion from the Settings record; `pendingRotation` is the session's.
+SaveOptions SaveOptionsFrom(const Settings& settings, int32_t pendingRotation);
 
 // What is saved besides the options: the image and the facts of its source.
 struct SaveSource {

@@ -24,6 +24,10 @@ void PrivateFree(void* block);
 // ---- large blocks: pixel planes, archive members (page allocations, zero-filled) ----------
 void* AllocLargeBlock(size_t bytes);
 void FreeLargeBlock(void* block);
+// Gives the whole pages inside [block + from, block + to) back to the system while the block
+// stays allocated: a buffer read once from front to back stops weighing on the working set
+// behind its reader. Those bytes must not be read or written again before the block is freed.
+void ReleaseLargeBlockPages(void* block, size_t from, size_t to);
 
 struct LargeBlockDeleter {
     void operator()(void* block) const { FreeLargeBlock(block); }

@@ -66,6 +66,15 @@ void FreeLargeBlock(void* block) {
     munmap(base, total);
 }
 
+void ReleaseLargeBlockPages(void* block, size_t from, size_t to) {
+    // Whole huge pages only: giving back part of one makes the kernel split it, which costs more
+    // than the memory is worth for the short time the block lives.
+    const uintptr_t page = 2u << 20;
+    uintptr_t first = (reinterpret_cast<uintptr_t>(block) + from + page - 1) & ~(page - 1);
+    uintptr_t last = (reinterpret_cast<uintptr_t>(block) + to) & ~(page - 1);
+    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+}
+
 void MappedFile::Close() {
     if (view) munmap(view, size);
     view = nullptr;

@@ -53,6 +53,13 @@ void FreeLargeBlock(void* block) {
     VirtualFree(block, 0, MEM_RELEASE);
 }
 
+void ReleaseLargeBlockPages(void* block, size_t from, size_t to) {
+    constexpr uintptr_t kPage = 4096;
+    uintptr_t first = (reinterpret_cast<uintptr_t>(block) + from + kPage - 1) & ~(kPage - 1);
+    uintptr_t last = (reinterpret_cast<uintptr_t>(block) + to) & ~(kPage - 1);
+    if (last > first) VirtualFree(reinterpret_cast<void*>(first), last - first, MEM_DECOMMIT);
+}
+
 void MappedFile::Close() {
     if (view) UnmapViewOfFile(view);
     view = nullptr;

@@ -1,30 +1,9 @@
 #include "sources/extension_class.h"
+#include "platform/paths.h"
 
 #include <cwchar>
 
 namespace qv {
-
-namespace {
-
-wchar_t FoldAscii(wchar_t c) {
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
-}
-
-} // namespace
-
-bool EqualsIgnoreAsciiCase(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength) {
-    if (aLength != bLength) return false;
-    for (size_t i = 0; i < aLength; ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    }
-    return true;
-}
-
-bool EndsWithIgnoreAsciiCase(const std::wstring& text, const std::wstring& suffix) {
-    if (suffix.size() > text.size()) return false;
-    return EqualsIgnoreAsciiCase(text.data() + text.size() - suffix.size(), suffix.size(), suffix.data(),
-                                 suffix.size());
-}
 
 int ClassifyExtension(const wchar_t* path) {
     if (!path) return kExtensionOther;
@@ -48,11 +27,7 @@ bool HasImageExtension(const std::wstring& name) {
 }
 
 std::wstring PathExtension(const std::wstring& path) {
-    size_t dot = path.find_last_of(L'.');
-    if (dot == std::wstring::npos) return {};
-    size_t sep = path.find_last_of(L"\\/");
-    if (sep != std::wstring::npos && sep > dot) return {};
-    return path.substr(dot);
+    return ExtensionOf(path);
 }
 
 } // namespace qv

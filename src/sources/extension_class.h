@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/ascii_case.h" // the name comparisons the extension rules use
+
 namespace qv {
 
 enum ExtensionClass : int {
@@ -26,13 +28,6 @@ int ClassifyExtension(const wchar_t* path);
 inline int ClassifyExtension(const std::wstring& path) {
     return ClassifyExtension(path.c_str());
 }
-
-// Equal length and equal characters, ASCII letters A-Z and a-z matched without regard to case.
-bool EqualsIgnoreAsciiCase(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength);
-inline bool EqualsIgnoreAsciiCase(const std::wstring& a, const std::wstring& b) {
-    return EqualsIgnoreAsciiCase(a.data(), a.size(), b.data(), b.size());
-}
-bool EndsWithIgnoreAsciiCase(const std::wstring& text, const std::wstring& suffix);
 
 // True when the name ends in one of the built-in image extensions.
 bool HasImageExtension(const std::wstring& name);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/codec_status.h"
+#include "model/codec_status.h"
 #include "platform/platform.h"
 #include "platform/text_buffer.h"
 #include "sources/folder_watch.h"

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <vector>
 
+#include "codecs/whole_deflate.h"
 #include "platform/checked_math.h"
 #include "platform/crc32.h"
 
@@ -256,8 +257,10 @@ void ZlibFree(void*, void* block) {
     PrivateFree(block);
 }
 
-// Inflates exactly `expected` bytes of raw deflate data; the stream must end there.
+// Inflates exactly `expected` bytes of raw deflate data; the stream must end there. libdeflate
+// does it in one call when it can; whatever it refuses is judged by zlib, as it always was.
 bool InflateRaw(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t expected) {
+    if (InflateWholeRaw(in, inLength, out, expected)) return true;
     z_stream z{};
     z.zalloc = ZlibAlloc;
     z.zfree = ZlibFree;
@@ -403,7 +406,7 @@ bool ExtractZipMemory(const uint8_t* data, uint32_t size, int32_t key, LargeBloc
     } else if (!InflateRaw(in, c.compressedSize, block.get(), c.size)) {
         return refuse(kCodecBadData);
     }
-    if (crc32(0, block.get(), c.size) != c.crc) return refuse(kCodecBadData);
+    if (Crc32Update(0, block.get(), c.size) != c.crc) return refuse(kCodecBadData);
     *out = std::move(block);
     *length = c.size;
     if (status) *status = kCodecOk;

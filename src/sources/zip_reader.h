@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "codecs/codec_status.h"
+#include "model/codec_status.h"
 #include "platform/platform.h"
 #include "sources/file_list.h"
 

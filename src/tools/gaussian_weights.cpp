@@ -42,6 +42,14 @@ bool BuildGaussianWeights(int32_t radius, GaussianWeights* out) {
         out->weight[i] = static_cast<int32_t>((raw[i] * scale * 2 + sum) / (2 * sum));
         out->weightSum += out->weight[i];
     }
+    // Rounding each weight can leave the total a little short of 2^shift (radius 6 and 20 among
+    // others). A blur that divides by 2^shift would then darken every flat area by a level per pass
+    // and unprotect a fully protected mask, so the centre weight takes up the shortfall. A small
+    // excess is harmless: 255 x the total still shifts down to 255, so flat areas keep their value.
+    if (out->weightSum < scale) {
+        out->weight[radius] += static_cast<int32_t>(scale) - out->weightSum;
+        out->weightSum = static_cast<int32_t>(scale);
+    }
     return true;
 }
 

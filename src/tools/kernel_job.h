@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "image/blend_table.h"
+#include "model/blend_table.h"
 
 namespace qv {
 

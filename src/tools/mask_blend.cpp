@@ -1,6 +1,6 @@
 #include "tools/mask_blend.h"
 
-#include "image/grey_weights.h"
+#include "model/grey_weights.h"
 
 namespace qv {
 

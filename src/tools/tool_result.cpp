@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "image/image_colours.h"
+#include "model/image_colours.h"
 
 namespace qv {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "image/image_buffer.h"
+#include "model/image_buffer.h"
 
 namespace qv {
 

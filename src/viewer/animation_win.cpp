@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "app/app_state.h"
+#include "image/open_image.h"
 #include "viewer/animation_playback.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -14,17 +14,17 @@ namespace {
 uint32_t g_loopsLeft = 0;
 
 AnimationFrames* PlayableFrames() {
-    AnimationFrames* frames = g_app.session.current.animation;
+    AnimationFrames* frames = g_session.current.animation;
     return frames && frames->frameCount >= 2 ? frames : nullptr;
 }
 
 void ShowFrame(int32_t index) {
-    ShowAnimationFrame(&g_app.session.current, index);
+    ShowAnimationFrame(&g_session.current, index);
     RepaintView();
 }
 
 void ArmTimer(const AnimationFrames& frames, int32_t index) {
-    SetTimer(g_app.viewWindow, kAnimationTimer, FrameDurationMs(frames, index), nullptr);
+    SetTimer(ViewWindowHandle(), kAnimationTimer, FrameDurationMs(frames, index), nullptr);
 }
 
 } // namespace
@@ -32,7 +32,7 @@ void ArmTimer(const AnimationFrames& frames, int32_t index) {
 void RestartAnimation() {
     StopAnimationTimer();
     AnimationFrames* frames = PlayableFrames();
-    if (!frames || !g_app.viewWindow || g_app.displayMode == DisplayMode::SubWindow) return;
+    if (!frames || !ViewWindowHandle() || CurrentDisplayMode() == DisplayMode::SubWindow) return;
     if (frames->shownFrame != 0) ShowFrame(0);
     g_loopsLeft = frames->loopCount;
     ArmTimer(*frames, 0);
@@ -41,14 +41,14 @@ void RestartAnimation() {
 void AdvanceAnimation() {
     StopAnimationTimer();
     AnimationFrames* frames = PlayableFrames();
-    if (!frames || g_app.displayMode == DisplayMode::SubWindow) return;
+    if (!frames || CurrentDisplayMode() == DisplayMode::SubWindow) return;
     PlaybackStep step = NextPlaybackStep(*frames, &g_loopsLeft);
     ShowFrame(step.frame);
     if (!step.last) ArmTimer(*frames, step.frame);
 }
 
 void StopAnimationTimer() {
-    if (g_app.viewWindow) KillTimer(g_app.viewWindow, kAnimationTimer);
+    if (ViewWindowHandle()) KillTimer(ViewWindowHandle(), kAnimationTimer);
 }
 
 void StopAnimation() {

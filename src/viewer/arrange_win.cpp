@@ -4,11 +4,14 @@
 
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/instance_request.h"
+#include "image/open_image.h"
+#include "model/command_ids.h"
+#include "model/instance_request.h"
+#include "model/settings.h"
+#include "ui/window_classes.h"
 #include "viewer/arrange_layout.h"
-#include "viewer/view_window.h"
+#include "viewer/view_input_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -32,7 +35,7 @@ ViewRect WorkAreaOfWindow(HWND window) {
 
 BOOL CALLBACK CollectInstance(HWND window, LPARAM data) {
     wchar_t name[64] = {};
-    if (window != g_app.viewWindow && GetClassNameW(window, name, 64) && lstrcmpiW(name, kViewWindowClass) == 0)
+    if (window != ViewWindowHandle() && GetClassNameW(window, name, 64) && lstrcmpiW(name, kViewWindowClass) == 0)
         reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
     return TRUE;
 }
@@ -48,7 +51,7 @@ void SendRequest(HWND window, CopyDataKind kind, const void* data, DWORD size) {
     SetForegroundWindow(window);
     COPYDATASTRUCT block{kind, size, const_cast<void*>(data)};
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(g_app.viewWindow),
+    SendMessageTimeoutW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(ViewWindowHandle()),
                         reinterpret_cast<LPARAM>(&block), SMTO_ABORTIFHUNG, kRequestTimeoutMs, &result);
 }
 
@@ -65,8 +68,8 @@ ViewSize WindowSize(HWND window) {
 
 // The fitted window's image fitted into the cell, and the window around it centred there.
 void FitImageToCell(HWND window, const ViewRect& cell) {
-    ViewGeometry& g = g_app.geometry;
-    const ViewSettings s = ViewSettingsFrom(g_app.settings);
+    ViewGeometry& g = g_viewState.geometry;
+    const ViewSettings s = ViewSettingsFrom(g_settings);
     SurfaceMetrics m = MeasureSurface(window, DisplayMode::ViewWindow, s);
     WindowFrame frame = FittedWindowFrame(s, m);
     if (!s.NMZoom) g.zoom = 1.0;
@@ -81,18 +84,18 @@ void FitImageToCell(HWND window, const ViewRect& cell) {
 }
 
 void MoveIntoCell(const ViewRect& cell) {
-    HWND view = g_app.viewWindow;
+    HWND view = ViewWindowHandle();
     // full screen keeps its monitor; the window goes into the cell once it is left
-    if (!view || g_app.displayMode == DisplayMode::FullScreen) return;
+    if (!view || CurrentDisplayMode() == DisplayMode::FullScreen) return;
     if (IsIconic(view) || IsZoomed(view)) ShowWindow(view, SW_RESTORE);
-    if (!g_app.settings.FitWin) return PlaceWindow(view, cell, false);
+    if (!g_settings.FitWin) return PlaceWindow(view, cell, false);
     PlaceWindow(view, CentreInCell(WindowSize(view), cell), true);
-    if (HasCurrentImage(g_app.session) && g_app.displayMode == DisplayMode::ViewWindow) FitImageToCell(view, cell);
+    if (HasCurrentImage(g_session) && CurrentDisplayMode() == DisplayMode::ViewWindow) FitImageToCell(view, cell);
 }
 
 void CentreViewWindow() {
-    HWND view = g_app.viewWindow;
-    if (!view || g_app.displayMode != DisplayMode::ViewWindow || IsZoomed(view) || IsIconic(view)) return;
+    HWND view = ViewWindowHandle();
+    if (!view || CurrentDisplayMode() != DisplayMode::ViewWindow || IsZoomed(view) || IsIconic(view)) return;
     RECT window{}, client{};
     GetWindowRect(view, &window);
     GetClientRect(view, &client);
@@ -108,14 +111,14 @@ void ArrangeInCells(Arrangement kind) {
     std::vector<HWND> others = OtherInstances();
     int32_t n = static_cast<int32_t>(others.size()) + 1;
     if (n < 2) return;
-    std::vector<ViewRect> cells = ArrangeCells(kind, n, WorkAreaOfWindow(g_app.viewWindow));
+    std::vector<ViewRect> cells = ArrangeCells(kind, n, WorkAreaOfWindow(ViewWindowHandle()));
     for (size_t i = 0; i < others.size(); ++i) {
         const ViewRect& c = cells[i];
         const int32_t block[4] = {c.left, c.top, c.Width(), c.Height()};
         SendRequest(others[i], kCopyDataMoveToRect, block, sizeof block);
     }
     MoveIntoCell(cells.back());
-    SetForegroundWindow(g_app.viewWindow);
+    SetForegroundWindow(ViewWindowHandle());
 }
 
 // Requests without data: 2 (centre) and 3 (close).
@@ -135,7 +138,7 @@ void MoveIntoCellRequest(const int32_t cell[4]) {
 
 void CentreAndRefitRequest() {
     CentreViewWindow();
-    if (!g_app.settings.FitWin || g_app.displayMode != DisplayMode::ViewWindow) return;
+    if (!g_settings.FitWin || CurrentDisplayMode() != DisplayMode::ViewWindow) return;
     ShowLoadedImage(); // the fit on load, on this monitor's work area
     CentreViewWindow();
 }
@@ -150,7 +153,7 @@ bool HandleArrangeCommand(int32_t command) {
     case kCmdArrangeClose: break;
     default: return false;
     }
-    if (g_app.displayMode != DisplayMode::ViewWindow) return true;
+    if (CurrentDisplayMode() != DisplayMode::ViewWindow) return true;
     switch (command) {
     case kCmdArrangeGrid: ArrangeInCells(Arrangement::Grid); break;
     case kCmdArrangeSideBySide: ArrangeInCells(Arrangement::SideBySide); break;
@@ -158,7 +161,7 @@ bool HandleArrangeCommand(int32_t command) {
     case kCmdArrangeCentre:
         if (SendToAllOthers(kCopyDataFitToWorkArea)) {
             CentreAndRefitRequest();
-            SetForegroundWindow(g_app.viewWindow);
+            SetForegroundWindow(ViewWindowHandle());
         }
         break;
     case kCmdArrangeClose:
@@ -176,7 +179,7 @@ bool ViewWindowFrameRequest(UINT message, WPARAM wParam) {
         WPARAM command = wParam & kSysCommandMask;
         fullScreen =
             command == SC_MAXIMIZE || (command == SC_MOVE && (wParam & ~kSysCommandMask) == kMoveByCaptionCode &&
-                                       g_app.displayMode == DisplayMode::FullScreen && IsZoomed(g_app.viewWindow));
+                                       CurrentDisplayMode() == DisplayMode::FullScreen && IsZoomed(ViewWindowHandle()));
     }
     if (fullScreen) RunCommand(kCmdFullScreen);
     return fullScreen;

@@ -1,14 +1,14 @@
 // The three display modes and the commands that move between them.
-#include "viewer/display_modes.h"
+#include "viewer/display_modes_win.h"
 
 #include <algorithm>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
+#include "model/command_ids.h"
+#include "model/settings.h"
 #include "viewer/animation_win.h"
 #include "viewer/hover_win.h"
 #include "viewer/sub_hooks_win.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -21,6 +21,7 @@ constexpr DWORD kCaptionStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kBareStyle = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
 
+DisplayMode g_displayMode = DisplayMode::ViewWindow;
 DisplayMode g_previousMode = DisplayMode::ViewWindow;
 
 void SetFrameStyle(HWND window, DWORD style) {
@@ -52,12 +53,12 @@ void BringOntoMonitorOf(HWND window, HWND anchor) {
 
 // Full screen to the ViewWindow; `goingOn` keeps the ViewWindow hidden for the SubWindow.
 void LeaveFullScreenTo(bool goingOn) {
-    HWND view = g_app.viewWindow;
-    g_app.displayMode = DisplayMode::ViewWindow;
+    HWND view = ViewWindowHandle();
+    g_displayMode = DisplayMode::ViewWindow;
     SetToolBarFullScreen(false);
     HideNavigator();
     ShowWindow(view, SW_RESTORE);
-    if (g_app.settings.CapBar)
+    if (g_settings.CapBar)
         SetFrameStyle(view, kCaptionStyle);
     else
         RestoreHoverFrame();
@@ -72,15 +73,23 @@ void LeaveFullScreenTo(bool goingOn) {
 
 } // namespace
 
+DisplayMode CurrentDisplayMode() {
+    return g_displayMode;
+}
+
+bool AcceleratorsSuspended() {
+    return SlideshowRunning() || HistoryWindowOpen();
+}
+
 void EnterFullScreen() {
-    if (g_app.displayMode == DisplayMode::FullScreen) return;
-    HWND view = g_app.viewWindow;
-    g_previousMode = g_app.displayMode;
-    if (g_app.displayMode == DisplayMode::SubWindow) LeaveSubWindow(false);
+    if (CurrentDisplayMode() == DisplayMode::FullScreen) return;
+    HWND view = ViewWindowHandle();
+    g_previousMode = CurrentDisplayMode();
+    if (CurrentDisplayMode() == DisplayMode::SubWindow) LeaveSubWindow(false);
     HideNavigator();
     bool hadHoverFrame = g_previousMode == DisplayMode::ViewWindow && DropHoverFrame();
-    g_app.displayMode = DisplayMode::FullScreen;
-    if (g_app.settings.CapBar || hadHoverFrame) SetFrameStyle(view, kBareStyle);
+    g_displayMode = DisplayMode::FullScreen;
+    if (g_settings.CapBar || hadHoverFrame) SetFrameStyle(view, kBareStyle);
     ShowWindow(view, SW_SHOWMAXIMIZED);
     // a caption-less popup maximises over the whole monitor; say so for window managers that
     // keep it to the work area
@@ -94,7 +103,7 @@ void EnterFullScreen() {
 }
 
 void LeaveFullScreen() {
-    if (g_app.displayMode != DisplayMode::FullScreen) return;
+    if (CurrentDisplayMode() != DisplayMode::FullScreen) return;
     StopSlideshow();
     if (g_previousMode == DisplayMode::SubWindow) {
         LeaveFullScreenTo(true);
@@ -105,40 +114,40 @@ void LeaveFullScreen() {
 }
 
 void EnterSubWindow(int show) {
-    if (!g_app.subWindow || g_app.displayMode == DisplayMode::SubWindow) return;
+    if (!SubWindowHandle() || CurrentDisplayMode() == DisplayMode::SubWindow) return;
     StopSlideshow();
-    if (g_app.displayMode == DisplayMode::FullScreen) LeaveFullScreenTo(true);
-    g_app.displayMode = DisplayMode::SubWindow;
+    if (CurrentDisplayMode() == DisplayMode::FullScreen) LeaveFullScreenTo(true);
+    g_displayMode = DisplayMode::SubWindow;
     InstallSubWindowHooks();
     StopAnimation(); // animations play in the ViewWindow and full screen only
     HideNavigator();
     HideToolBarHost();
-    BringOntoMonitorOf(g_app.subWindow, g_app.viewWindow);
-    ShowWindow(g_app.subWindow, show);
-    ShowWindow(g_app.viewWindow, SW_HIDE);
+    BringOntoMonitorOf(SubWindowHandle(), ViewWindowHandle());
+    ShowWindow(SubWindowHandle(), show);
+    ShowWindow(ViewWindowHandle(), SW_HIDE);
     LayOutSubWindow();
     ShowLoadedImage();
-    SetFocus(g_app.subWindow);
+    SetFocus(SubWindowHandle());
 }
 
 void LeaveSubWindow(bool showViewWindow) {
-    if (g_app.displayMode != DisplayMode::SubWindow) return;
-    g_app.displayMode = DisplayMode::ViewWindow;
+    if (CurrentDisplayMode() != DisplayMode::SubWindow) return;
+    g_displayMode = DisplayMode::ViewWindow;
     RemoveSubWindowHooks();
     HideNavigator();
-    BringOntoMonitorOf(g_app.viewWindow, g_app.subWindow);
-    if (showViewWindow) ShowWindow(g_app.viewWindow, SW_SHOWNORMAL);
-    ShowWindow(g_app.subWindow, SW_HIDE);
+    BringOntoMonitorOf(ViewWindowHandle(), SubWindowHandle());
+    if (showViewWindow) ShowWindow(ViewWindowHandle(), SW_SHOWNORMAL);
+    ShowWindow(SubWindowHandle(), SW_HIDE);
     if (!showViewWindow) return; // full screen fits for itself
     ShowLoadedImage();
     RestartAnimation();
-    SetFocus(g_app.viewWindow);
+    SetFocus(ViewWindowHandle());
 }
 
 void ReturnToViewWindow() {
-    if (g_app.displayMode == DisplayMode::SubWindow)
+    if (CurrentDisplayMode() == DisplayMode::SubWindow)
         LeaveSubWindow(true);
-    else if (g_app.displayMode == DisplayMode::FullScreen) {
+    else if (CurrentDisplayMode() == DisplayMode::FullScreen) {
         StopSlideshow();
         LeaveFullScreenTo(false);
     }
@@ -147,13 +156,13 @@ void ReturnToViewWindow() {
 bool HandleDisplayCommand(int32_t command) {
     switch (command) {
     case kCmdFullScreen:
-        if (g_app.displayMode == DisplayMode::FullScreen)
+        if (CurrentDisplayMode() == DisplayMode::FullScreen)
             LeaveFullScreen();
         else
             EnterFullScreen();
         return true;
     case kCmdSubWindow:
-        if (g_app.displayMode == DisplayMode::SubWindow)
+        if (CurrentDisplayMode() == DisplayMode::SubWindow)
             LeaveSubWindow(true);
         else
             EnterSubWindow();
@@ -167,10 +176,9 @@ bool HandleDisplayCommand(int32_t command) {
         }
         return true;
     case kCmdListWindow: ShowListWindow(); return true;
-    case kCmdClose: StopSlideshow(); return false; // the shell closes the program
     case kCmdScrollBars:
-        g_app.settings.ScrlBar = !g_app.settings.ScrlBar;
-        if (g_app.displayMode == DisplayMode::SubWindow) ShowLoadedImage();
+        g_settings.ScrlBar = !g_settings.ScrlBar;
+        if (CurrentDisplayMode() == DisplayMode::SubWindow) ShowLoadedImage();
         return true;
     default:
         if (command >= kCmdPaneLayoutFirst && command <= kCmdPaneLayoutLast) {

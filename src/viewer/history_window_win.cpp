@@ -1,16 +1,21 @@
 // The history window: a list of the edit history's steps. While it is open the main window is
-// disabled and the accelerators are off, so Esc reaches the list and closes it.
+// disabled and the accelerators are off (AcceleratorsSuspended), so Esc reaches the list and
+// closes it.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/language_module.h"
-#include "app/ui_strings.h"
-#include "app/window_layout_win.h"
+#include "image/open_image.h"
+#include "model/command_ids.h"
+#include "model/ui_strings.h"
+#include "platform/paths.h"
+#include "ui/language_module_win.h"
+#include "ui/ui_resources_win.h"
+#include "ui/window_classes.h"
+#include "ui/window_layout_win.h"
 #include "viewer/hover_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -22,7 +27,6 @@ constexpr int kHistoryHeight = 300;
 
 HWND g_window = nullptr;
 HWND g_owner = nullptr;
-bool g_acceleratorsWereSuspended = false;
 
 // The labels of the edit history, oldest first, and the index of the step shown. Until edits are
 // recorded the history holds one step: the image as it was opened.
@@ -33,12 +37,10 @@ struct HistoryListing {
 
 HistoryListing CurrentHistoryListing() {
     HistoryListing h;
-    const ImageSession& session = g_app.session;
+    const ImageSession& session = g_session;
     if (!HasCurrentImage(session)) return h;
     const std::wstring& path = session.list.currentPath;
-    size_t cut = path.find_last_of(L"\\/");
-    std::wstring name = cut == std::wstring::npos ? path : path.substr(cut + 1);
-    h.labels.push_back(UiText(kStrHistoryOpened) + L"  " + name);
+    h.labels.push_back(UiText(kStrHistoryOpened) + L"  " + FileNameOf(path));
     h.current = 0;
     return h;
 }
@@ -108,7 +110,7 @@ bool HandleHistoryCommand(int32_t command) {
     std::wstring title = UiText(kStrHistoryWindowTitle);
     g_window = CreateWindowExW(WS_EX_TOOLWINDOW, kHistoryWindowClass, title.c_str(),
                                WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, r.left, r.top, r.right - r.left,
-                               r.bottom - r.top, owner, nullptr, g_app.instance, nullptr);
+                               r.bottom - r.top, owner, nullptr, Ui().instance, nullptr);
     if (!g_window) return true;
     RECT client;
     GetClientRect(g_window, &client);
@@ -116,14 +118,13 @@ bool HandleHistoryCommand(int32_t command) {
         CreateWindowExW(0, L"LISTBOX", nullptr,
                         WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT,
                         0, 0, client.right, client.bottom, g_window,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kHistoryListId)), g_app.instance, nullptr);
-    if (box && g_app.uiFont) SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(g_app.uiFont), FALSE);
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kHistoryListId)), Ui().instance, nullptr);
+    if (box && Ui().font) SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(Ui().font), FALSE);
     if (box) FillHistoryList(box);
     g_owner = owner;
-    g_acceleratorsWereSuspended = g_app.acceleratorsSuspended;
-    g_app.acceleratorsSuspended = true;
-    ShowWindow(g_window, SW_SHOW);
+    // the owner is disabled before the window shows: nothing may reach it while the list is up
     EnableWindow(owner, FALSE);
+    ShowWindow(g_window, SW_SHOW);
     SetForegroundWindow(g_window);
     if (box) SetFocus(box);
     return true;
@@ -139,7 +140,6 @@ void CloseHistoryWindow() {
     g_window = g_owner = nullptr;
     // the owner comes back first, so that it is the one activated when the list goes
     if (owner) EnableWindow(owner, TRUE);
-    g_app.acceleratorsSuspended = g_acceleratorsWereSuspended;
     DestroyWindow(window);
     if (owner) SetForegroundWindow(owner);
 }

@@ -9,13 +9,17 @@
 #include <iterator>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/language_module.h"
-#include "viewer/display_modes.h"
+#include "image/open_image.h"
+#include "model/command_ids.h"
+#include "model/settings.h"
+#include "ui/language_module_win.h"
+#include "ui/ui_resources_win.h"
+#include "ui/window_classes.h"
+#include "viewer/display_modes_win.h"
 #include "viewer/hover_layout.h"
 #include "viewer/hover_win.h"
-#include "viewer/view_window.h"
+#include "viewer/view_input_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -304,9 +308,9 @@ void SetSpacerWidth(int width) {
 }
 
 int HostWidth() {
-    if (!g_fullScreen || !g_app.viewWindow) return kToolBarHostWidth;
+    if (!g_fullScreen || !ViewWindowHandle()) return kToolBarHostWidth;
     RECT client;
-    GetClientRect(g_app.viewWindow, &client);
+    GetClientRect(ViewWindowHandle(), &client);
     return client.right > 0 ? client.right : kToolBarHostWidth;
 }
 
@@ -368,7 +372,7 @@ LRESULT OnNotify(NMHDR* header) {
 HWND CreateToolTip(HWND owner) {
     HWND tip =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, g_app.instance, nullptr);
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, Ui().instance, nullptr);
     if (!tip) return nullptr;
     SetWindowPos(tip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SendMessageW(tip, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(kToolTipDelayMs, 0));
@@ -381,7 +385,7 @@ void CreateButtons(HWND host) {
                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | CCS_NORESIZE |
                                     CCS_NOPARENTALIGN | CCS_NODIVIDER,
                                 0, 0, kToolBarHostWidth, kToolBarHostHeight, host,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolBarId)), g_app.instance, nullptr);
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolBarId)), Ui().instance, nullptr);
     if (!g_toolBar) return;
     SendMessageW(g_toolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     // the tool tip is set before the buttons, so that each button registers itself with it
@@ -398,8 +402,8 @@ void CreateButtons(HWND host) {
         HideButton(id, true);
     g_field = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0,
                               kFieldWidth, kToolBarHostHeight, g_toolBar,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFieldId)), g_app.instance, nullptr);
-    if (g_field && g_app.uiFont) SendMessageW(g_field, WM_SETFONT, reinterpret_cast<WPARAM>(g_app.uiFont), FALSE);
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFieldId)), Ui().instance, nullptr);
+    if (g_field && Ui().font) SendMessageW(g_field, WM_SETFONT, reinterpret_cast<WPARAM>(Ui().font), FALSE);
     HideButton(kFieldId, true);
 }
 
@@ -439,7 +443,7 @@ void CreateHoverToolBar(HWND viewWindow) {
         if (!tip) tip = CreateToolTip(viewWindow);
     g_host = CreateWindowExW(0, kToolBarHostClass, nullptr, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
                              kToolBarHostWidth, kToolBarHostHeight, viewWindow,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kHostId)), g_app.instance, nullptr);
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kHostId)), Ui().instance, nullptr);
     if (g_host) CreateButtons(g_host);
 }
 
@@ -462,14 +466,14 @@ void ToolBarOnMouse(HWND viewWindow, UINT message, int32_t x, int32_t y) {
         return;
     }
     if (message != WM_MOUSEMOVE) return;
-    if (!g_app.settings.VTBar || g_app.displayMode == DisplayMode::SubWindow) {
+    if (!g_settings.VTBar || CurrentDisplayMode() == DisplayMode::SubWindow) {
         if (g_shown) HideToolBarHost();
         return;
     }
     RECT client;
     GetClientRect(viewWindow, &client);
     bool inStrip = InToolBarStrip(ViewPoint{x, y}, ViewSize{client.right, client.bottom});
-    if (inStrip && !g_shown && !g_app.mouseDragging)
+    if (inStrip && !g_shown && !ViewMouseDragging())
         ShowHost();
     else if (!inStrip && g_shown)
         HideToolBarHost();
@@ -499,7 +503,7 @@ void RefreshHoverToolBar() {
     if (!g_toolBar) return;
     SendMessageW(g_toolBar, TB_CHECKBUTTON, kCmdSlideshow, MAKELPARAM(SlideshowRunning() ? TRUE : FALSE, 0));
     if (g_field) {
-        const FileList& list = g_app.session.list;
+        const FileList& list = g_session.list;
         std::wstring text = HasList(list) ? PositionFieldText(list.current, list.count) : std::wstring();
         SetWindowTextW(g_field, text.c_str());
     }

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "ui/cursor_win.h"
+
 namespace qv {
 
 // ---- window styles and the hover frame (window_styles_win.cpp)
@@ -41,10 +43,7 @@ void SetToolBarFullScreen(bool fullScreen);
 // After a load or a slideshow change: the position field and the slideshow button.
 void RefreshHoverToolBar();
 
-// ---- cursor (cursor_win.cpp)
-// The one place that shows and hides the cursor; the ShowCursor count stays at 0 (shown) or -1.
-void SetCursorShown(bool shown);
-bool CursorShown();
+// ---- cursor (cursor_win.cpp; showing and hiding itself is ui/cursor_win.h)
 // A pointer move in screen coordinates: far enough from where the cursor was hidden shows it.
 void CursorOnMove(POINT screen);
 // Navigation in full screen and slideshow steps hide the cursor, unless the hover tool bar is up

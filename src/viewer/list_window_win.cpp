@@ -1,11 +1,14 @@
 // The list window: a small tool window listing the file list; choosing an entry opens it.
 #include <windows.h>
 
-#include "app/app_state.h"
-#include "app/file_commands_win.h"
-#include "app/language_module.h"
-#include "app/ui_strings.h"
-#include "viewer/display_modes.h"
+#include "image/open_image.h"
+#include "model/ui_strings.h"
+#include "ui/language_module_win.h"
+#include "ui/ui_resources_win.h"
+#include "ui/window_classes.h"
+#include "viewer/display_modes_win.h"
+#include "viewer/file_commands_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -16,16 +19,17 @@ constexpr int kListWidth = 180;
 constexpr int kListHeight = 360;
 constexpr UINT kRemovedSystemMenuItem = 5; // position, not command
 
+HWND g_listWindow = nullptr;
 uint32_t g_shownGeneration = 0; // the list's generation the rows were filled from
 
 HWND ListBox() {
-    return g_app.listWindow ? GetDlgItem(g_app.listWindow, kListBoxId) : nullptr;
+    return g_listWindow ? GetDlgItem(g_listWindow, kListBoxId) : nullptr;
 }
 
 void FillList(HWND box) {
     SendMessageW(box, WM_SETREDRAW, FALSE, 0);
     SendMessageW(box, LB_RESETCONTENT, 0, 0);
-    const FileList& list = g_app.session.list;
+    const FileList& list = g_session.list;
     g_shownGeneration = list.generation;
     if (HasList(list)) {
         for (uint32_t i = 0; i < list.count; ++i) {
@@ -40,7 +44,7 @@ void FillList(HWND box) {
 
 void OnChoose(HWND box) {
     LRESULT index = SendMessageW(box, LB_GETCURSEL, 0, 0);
-    const FileList& list = g_app.session.list;
+    const FileList& list = g_session.list;
     if (index == LB_ERR || static_cast<uint32_t>(index) >= list.count) return;
     if (static_cast<uint32_t>(index) == list.current) return;
     if (!AskUnsavedChanges()) {
@@ -62,31 +66,35 @@ LRESULT CALLBACK ListWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (LOWORD(wParam) == kListBoxId && HIWORD(wParam) == LBN_SELCHANGE) OnChoose(reinterpret_cast<HWND>(lParam));
         return 0;
     case WM_DROPFILES: // dropped files open as on the ViewWindow
-        return SendMessageW(g_app.viewWindow, WM_DROPFILES, wParam, lParam);
+        return SendMessageW(ViewWindowHandle(), WM_DROPFILES, wParam, lParam);
     case WM_CLOSE: CloseListWindow(); return 0;
     case WM_DESTROY:
-        if (g_app.listWindow == window) g_app.listWindow = nullptr;
+        if (g_listWindow == window) g_listWindow = nullptr;
         SetErrorBoxListWindow(nullptr);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+HWND ListWindowHandle() {
+    return g_listWindow;
+}
+
 void ShowListWindow() {
-    if (g_app.listWindow) {
-        SetForegroundWindow(g_app.listWindow);
+    if (g_listWindow) {
+        SetForegroundWindow(g_listWindow);
         return;
     }
     HWND main = CurrentMainWindow();
     RECT r{};
     GetWindowRect(main, &r);
-    HWND owner = g_app.subWindow ? g_app.subWindow : main;
+    HWND owner = SubWindowHandle() ? SubWindowHandle() : main;
     std::wstring title = UiText(kStrListWindowTitle);
     HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES, kListWindowClass, title.c_str(),
                                   WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN, r.left, r.top,
-                                  kListWidth, kListHeight, owner, nullptr, g_app.instance, nullptr);
+                                  kListWidth, kListHeight, owner, nullptr, Ui().instance, nullptr);
     if (!window) return;
-    g_app.listWindow = window;
+    g_listWindow = window;
     // an error box disables it, or a click there would load another image inside the box
     SetErrorBoxListWindow(window);
     DeleteMenu(GetSystemMenu(window, FALSE), kRemovedSystemMenuItem, MF_BYPOSITION);
@@ -95,23 +103,23 @@ void ShowListWindow() {
     HWND box = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0,
                                client.right, client.bottom, window,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListBoxId)), g_app.instance, nullptr);
-    if (g_app.uiFont) SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(g_app.uiFont), FALSE);
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListBoxId)), Ui().instance, nullptr);
+    if (Ui().font) SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(Ui().font), FALSE);
     FillList(box);
     ShowWindow(window, SW_SHOW);
 }
 
 void CloseListWindow() {
-    if (!g_app.listWindow) return;
-    HWND window = g_app.listWindow;
-    g_app.listWindow = nullptr;
+    if (!g_listWindow) return;
+    HWND window = g_listWindow;
+    g_listWindow = nullptr;
     DestroyWindow(window);
 }
 
 void SyncListWindow() {
     HWND box = ListBox();
     if (!box) return;
-    const FileList& list = g_app.session.list;
+    const FileList& list = g_session.list;
     // a re-sort or another folder of the same size changes the rows without changing their number
     if (list.generation != g_shownGeneration ||
         static_cast<uint32_t>(SendMessageW(box, LB_GETCOUNT, 0, 0)) != list.count)

@@ -3,12 +3,16 @@
 // is drawn with the XOR pen so a scroll only redraws the two outlines.
 #include <windows.h>
 
-#include "app/app_state.h"
-#include "viewer/display_modes.h"
+#include "image/open_image.h"
+#include "model/settings.h"
+#include "ui/ui_resources_win.h"
+#include "ui/window_classes.h"
+#include "viewer/display_modes_win.h"
 #include "viewer/hover_layout.h"
 #include "viewer/hover_win.h"
+#include "viewer/view_input_win.h"
 #include "viewer/view_paint.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -44,14 +48,14 @@ void PrepareDc(HWND window) {
 }
 
 void Paint(HWND window, HDC dc) {
-    const ViewSettings s = ViewSettingsFrom(g_app.settings);
+    const ViewSettings s = ViewSettingsFrom(g_settings);
     DisplayMode navigated =
-        g_app.displayMode == DisplayMode::SubWindow ? DisplayMode::SubWindow : DisplayMode::ViewWindow;
+        CurrentDisplayMode() == DisplayMode::SubWindow ? DisplayMode::SubWindow : DisplayMode::ViewWindow;
     RECT client;
     GetClientRect(window, &client);
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(SurfaceBackgroundBrush(s, navigated))));
-    const ImageSession& session = g_app.session;
-    NavigatorLayout n = LayoutNavigator(g_app.geometry);
+    const ImageSession& session = g_session;
+    NavigatorLayout n = LayoutNavigator(g_viewState.geometry);
     g_drawn = n;
     g_markerDrawn = false;
     if (!n.valid || !HasCurrentImage(session)) return;
@@ -67,11 +71,11 @@ void Paint(HWND window, HDC dc) {
 
 HWND EnsureNavigator() {
     if (g_navigator) return g_navigator;
-    HWND owner = g_app.subWindow ? g_app.subWindow : g_app.viewWindow;
+    HWND owner = SubWindowHandle() ? SubWindowHandle() : ViewWindowHandle();
     RECT r{0, 0, kNavigatorWidth, kNavigatorHeight};
     AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
     g_navigator = CreateWindowExW(kExStyle, kNavigatorClass, nullptr, kStyle, 0, 0, r.right - r.left, r.bottom - r.top,
-                                  owner, nullptr, g_app.instance, nullptr);
+                                  owner, nullptr, Ui().instance, nullptr);
     return g_navigator;
 }
 
@@ -86,8 +90,8 @@ POINT Placement(HWND navigator) {
     GetWindowRect(surface, &window);
     ViewRect anchor{client.left, client.top, client.right, client.bottom};
     int32_t below = 0;
-    if (g_app.displayMode == DisplayMode::ViewWindow) anchor.right = window.right;
-    if (g_app.displayMode == DisplayMode::FullScreen) below = kToolBarHostHeight;
+    if (CurrentDisplayMode() == DisplayMode::ViewWindow) anchor.right = window.right;
+    if (CurrentDisplayMode() == DisplayMode::FullScreen) below = kToolBarHostHeight;
     MONITORINFO info{sizeof info};
     RECT work = client;
     if (GetMonitorInfoW(MonitorFromWindow(surface, MONITOR_DEFAULTTONEAREST), &info)) work = info.rcWork;
@@ -124,7 +128,7 @@ void ShowNavigator(NavigatorReason reason) {
     if (!navigator) return;
     g_reason = reason;
     POINT p = Placement(navigator);
-    SetWindowPos(navigator, g_app.settings.Top ? HWND_TOPMOST : HWND_TOP, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(navigator, g_settings.Top ? HWND_TOPMOST : HWND_TOP, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     ShowWindow(navigator, SW_SHOWNOACTIVATE);
     g_shown = true;
     InvalidateRect(navigator, nullptr, FALSE);
@@ -142,16 +146,17 @@ bool NavigatorShown() {
 }
 
 void NavigatorOnMouse(HWND viewWindow, int32_t x, int32_t y) {
-    if (g_app.mouseDragging) return;
+    if (ViewMouseDragging()) return;
     RECT client;
     GetClientRect(viewWindow, &client);
     AutoNavigatorFacts f;
-    f.mode = g_app.displayMode;
-    f.enabled = g_app.settings.AutoNavi;
+    f.mode = CurrentDisplayMode();
+    f.enabled = g_settings.AutoNavi;
     f.shown = g_shown;
     f.shownByStrip = g_shown && g_reason == NavigatorReason::Strip;
     f.client = ViewSize{client.right, client.bottom};
-    if (HasCurrentImage(g_app.session)) f.scaled = ViewSize{g_app.geometry.scaledWidth, g_app.geometry.scaledHeight};
+    if (HasCurrentImage(g_session))
+        f.scaled = ViewSize{g_viewState.geometry.scaledWidth, g_viewState.geometry.scaledHeight};
     switch (AutoNavigatorOnMove(f, ViewPoint{x, y})) {
     case NavigatorChange::Show: ShowNavigator(NavigatorReason::Strip); break;
     case NavigatorChange::Hide: HideNavigator(); break;
@@ -161,7 +166,7 @@ void NavigatorOnMouse(HWND viewWindow, int32_t x, int32_t y) {
 
 void UpdateNavigator() {
     if (!g_shown || !g_navigator) return;
-    NavigatorLayout n = LayoutNavigator(g_app.geometry);
+    NavigatorLayout n = LayoutNavigator(g_viewState.geometry);
     if (!n.valid || !g_drawn.valid || !(n.thumbnail == g_drawn.thumbnail) || !g_markerDrawn) {
         InvalidateRect(g_navigator, nullptr, FALSE);
         UpdateWindow(g_navigator);

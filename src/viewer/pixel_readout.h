@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "image/image_buffer.h"
+#include "model/image_buffer.h"
 #include "viewer/view_geometry.h"
 
 namespace qv {

@@ -1,8 +1,9 @@
 #include "viewer/pixel_readout_win.h"
+#include "image/open_image.h"
+#include "viewer/view_input_win.h"
+#include "viewer/view_window_win.h"
 
 #include <windowsx.h>
-
-#include "app/app_state.h"
 
 namespace qv {
 
@@ -23,13 +24,13 @@ bool ColourPickingOn() {
 }
 
 void PaneColourReadout(WPARAM keys, LPARAM point) {
-    if (!g_picking || (keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) || !g_app.subWindow) return;
+    if (!g_picking || (keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) || !SubWindowHandle()) return;
     PixelColour colour;
     bool found =
-        HasCurrentImage(g_app.session) && PixelUnderPoint(g_app.session.current, g_app.geometry,
-                                                          ViewPoint{GET_X_LPARAM(point), GET_Y_LPARAM(point)}, &colour);
+        HasCurrentImage(g_session) && PixelUnderPoint(g_session.current, g_viewState.geometry,
+                                                      ViewPoint{GET_X_LPARAM(point), GET_Y_LPARAM(point)}, &colour);
     std::wstring text = PixelReadoutText(found ? &colour : nullptr);
-    SetWindowTextW(g_app.subWindow, text.c_str());
+    SetWindowTextW(SubWindowHandle(), text.c_str());
     if (g_picked) g_picked(found ? &colour : nullptr);
 }
 

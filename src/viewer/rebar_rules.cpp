@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/command_ids.h"
+#include "model/command_ids.h"
 
 namespace qv {
 

@@ -2,10 +2,12 @@
 // from the end of each load. While it runs the accelerators are off so that any key stops it.
 #include <windows.h>
 
-#include "app/app_state.h"
-#include "app/file_commands_win.h"
-#include "viewer/display_modes.h"
+#include "image/open_image.h"
+#include "model/settings.h"
+#include "viewer/display_modes_win.h"
+#include "viewer/file_commands_win.h"
 #include "viewer/hover_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -14,7 +16,7 @@ namespace {
 bool g_running = false;
 
 UINT IntervalMs() {
-    int32_t seconds = g_app.settings.Time > 0 ? g_app.settings.Time : 1;
+    int32_t seconds = g_settings.Time > 0 ? g_settings.Time : 1;
     return static_cast<UINT>(seconds) * 1000u;
 }
 
@@ -28,7 +30,7 @@ void HideCursorOnce(bool hide) {
 void CALLBACK SlideshowTick(HWND window, UINT, UINT_PTR id, DWORD) {
     KillTimer(window, id);
     if (!g_running) return;
-    const FileList& list = g_app.session.list;
+    const FileList& list = g_session.list;
     if (list.count < 2) {
         StopSlideshow();
         return;
@@ -36,7 +38,7 @@ void CALLBACK SlideshowTick(HWND window, UINT, UINT_PTR id, DWORD) {
     HideCursorOnce(true);
     uint32_t next = list.current + 1;
     if (next >= list.count) {
-        if (!g_app.settings.Repeat) {
+        if (!g_settings.Repeat) {
             StopSlideshow();
             return;
         }
@@ -44,33 +46,31 @@ void CALLBACK SlideshowTick(HWND window, UINT, UINT_PTR id, DWORD) {
     }
     OpenImageIndex(next);
     // without Repeat the show ends on the last entry
-    if (!g_app.settings.Repeat && next + 1 >= g_app.session.list.count) {
+    if (!g_settings.Repeat && next + 1 >= g_session.list.count) {
         StopSlideshow();
         return;
     }
-    if (g_running) SetTimer(g_app.viewWindow, kSlideshowTimer, IntervalMs(), SlideshowTick);
+    if (g_running) SetTimer(ViewWindowHandle(), kSlideshowTimer, IntervalMs(), SlideshowTick);
 }
 
 } // namespace
 
 bool StartSlideshow() {
-    const FileList& list = g_app.session.list;
+    const FileList& list = g_session.list;
     if (g_running || list.count < 2) return false;
-    if (!g_app.settings.Repeat && list.current + 1 >= list.count) return false;
+    if (!g_settings.Repeat && list.current + 1 >= list.count) return false;
     if (!AskUnsavedChanges()) return false;
     CloseListWindow();
     SetCursorShown(false);
     g_running = true;
-    g_app.acceleratorsSuspended = true;
-    SetTimer(g_app.viewWindow, kSlideshowTimer, IntervalMs(), SlideshowTick);
+    SetTimer(ViewWindowHandle(), kSlideshowTimer, IntervalMs(), SlideshowTick);
     return true;
 }
 
 void StopSlideshow() {
     if (!g_running) return;
-    KillTimer(g_app.viewWindow, kSlideshowTimer);
+    KillTimer(ViewWindowHandle(), kSlideshowTimer);
     g_running = false;
-    g_app.acceleratorsSuspended = false;
     HideCursorOnce(false);
 }
 

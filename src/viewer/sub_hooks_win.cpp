@@ -3,12 +3,13 @@
 // back from the rebar's fields.
 #include "viewer/sub_hooks_win.h"
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "image/save_bar_win.h"
+#include "image/open_image.h"
+#include "model/command_ids.h"
+#include "ui/window_classes.h"
 #include "viewer/rebar_rules.h"
+#include "viewer/save_bar_win.h"
 #include "viewer/sub_rebar_win.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -41,7 +42,7 @@ HWND HistoryWindow() {
 }
 
 void PostCommandToSubWindow(int32_t command) {
-    PostMessageW(g_app.subWindow, WM_COMMAND, static_cast<WPARAM>(command), 0);
+    PostMessageW(SubWindowHandle(), WM_COMMAND, static_cast<WPARAM>(command), 0);
 }
 
 // Keys for an open menu or for a dialog or message box in front of the SubWindow are theirs.
@@ -50,13 +51,13 @@ bool KeyForSubWindow(HWND history) {
     if (GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)))
         return false;
     HWND active = GetActiveWindow();
-    return active == g_app.subWindow || (history && active == history);
+    return active == SubWindowHandle() || (history && active == history);
 }
 
 LRESULT CALLBACK KeyboardHook(int code, WPARAM key, LPARAM flags) {
     // only first presses; commands run after the hook through posted messages
     HWND history = nullptr;
-    if (code == HC_ACTION && (flags & kKeyUpOrRepeat) == 0 && g_app.displayMode == DisplayMode::SubWindow &&
+    if (code == HC_ACTION && (flags & kKeyUpOrRepeat) == 0 && CurrentDisplayMode() == DisplayMode::SubWindow &&
         (key == VK_RETURN || key == VK_ESCAPE) && !Ask(g_tool.areaDragging, false) &&
         KeyForSubWindow(history = HistoryWindow())) {
         SubWindowKeyFacts facts;
@@ -92,12 +93,11 @@ bool IsPane(HWND window) {
 }
 
 LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM data) {
-    if (code == HC_ACTION && g_app.displayMode == DisplayMode::SubWindow) {
+    if (code == HC_ACTION && CurrentDisplayMode() == DisplayMode::SubWindow) {
         const auto* mouse = reinterpret_cast<const MOUSEHOOKSTRUCT*>(data);
         if (message == WM_MOUSEMOVE || message == WM_NCMOUSEMOVE) {
             int32_t open = OpenToolGroup();
-            if (open != 0 &&
-                ToolGroupToSwitchTo(open, ToolGroupButtonAt(mouse->pt), HasCurrentImage(g_app.session)) != 0) {
+            if (open != 0 && ToolGroupToSwitchTo(open, ToolGroupButtonAt(mouse->pt), HasCurrentImage(g_session)) != 0) {
                 SwitchToolGroupMenu();
                 return 1;
             }
@@ -105,7 +105,7 @@ LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM data) {
                    IsPane(mouse->hwnd)) {
             // the panes take no focus of their own: a click there ends typing in the rebar
             HWND focus = GetFocus();
-            if (focus && focus != g_app.subWindow && IsChild(g_app.subWindow, focus)) SetFocus(g_app.subWindow);
+            if (focus && focus != SubWindowHandle() && IsChild(SubWindowHandle(), focus)) SetFocus(SubWindowHandle());
         }
     }
     return CallNextHookEx(g_mouseHook, code, message, data);
@@ -120,6 +120,10 @@ bool IsClass(HWND window, const wchar_t* name) {
 
 void SetSubWindowToolHooks(const SubWindowToolHooks& hooks) {
     g_tool = hooks;
+}
+
+bool SubWindowToolOpen() {
+    return Ask(g_tool.toolOpen, false);
 }
 
 void InstallSubWindowHooks() {

@@ -16,6 +16,8 @@ struct SubWindowToolHooks {
     bool (*areaDragging)() = nullptr; // the area-selection tool's drag: keys are left alone
 };
 void SetSubWindowToolHooks(const SubWindowToolHooks& hooks);
+// True while a tool is open (its hooks say so).
+bool SubWindowToolOpen();
 
 // Entering the SubWindow installs both hooks; leaving it and shutdown remove them.
 void InstallSubWindowHooks();

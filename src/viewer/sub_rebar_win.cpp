@@ -7,18 +7,21 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/language_module.h"
-#include "app/menu_tree.h"
-#include "app/menus_win.h"
-#include "image/save_bar_win.h"
+#include "image/open_image.h"
+#include "model/command_ids.h"
+#include "model/menu_tree.h"
+#include "model/settings.h"
+#include "model/ui_strings.h"
+#include "ui/language_module_win.h"
+#include "ui/ui_resources_win.h"
 #include "viewer/bar_icons_win.h"
-#include "viewer/display_modes.h"
+#include "viewer/display_modes_win.h"
+#include "viewer/program_hooks_win.h"
 #include "viewer/rebar_rules.h"
-#include "viewer/rebar_strings.h"
+#include "viewer/save_bar_win.h"
+#include "viewer/view_input_win.h"
 #include "viewer/view_paint.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -110,7 +113,7 @@ bool RegisterPanelClass() {
     if (registered) return true;
     WNDCLASSEXW wc{sizeof wc};
     wc.lpfnWndProc = PanelProc;
-    wc.hInstance = g_app.instance;
+    wc.hInstance = Ui().instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     wc.lpszClassName = kPanelClass;
@@ -122,12 +125,12 @@ bool RegisterPanelClass() {
 
 void ShowZoomInField(bool force) {
     if (!g_bar.zoomField) return;
-    bool hasImage = HasCurrentImage(g_app.session) && g_app.geometry.imageWidth > 0;
-    int32_t percent = hasImage ? ZoomPercent(g_app.geometry.zoom) : -1;
+    bool hasImage = HasCurrentImage(g_session) && g_viewState.geometry.imageWidth > 0;
+    int32_t percent = hasImage ? ZoomPercent(g_viewState.geometry.zoom) : -1;
     if (!force && percent == g_bar.shownPercent) return;
     g_bar.shownPercent = percent;
     wchar_t text[16] = {};
-    if (hasImage) FormatZoomPercent(g_app.geometry.zoom, text, std::size(text));
+    if (hasImage) FormatZoomPercent(g_viewState.geometry.zoom, text, std::size(text));
     SetWindowTextW(g_bar.zoomField, text);
 }
 
@@ -135,13 +138,7 @@ void CommitZoomField() {
     wchar_t text[32] = {};
     GetWindowTextW(g_bar.zoomField, text, static_cast<int>(std::size(text)));
     double zoom = 0;
-    ViewGeometry& g = g_app.geometry;
-    if (g.imageWidth > 0 && ParseZoomPercentText(text, &zoom)) {
-        g.zoom = ClampZoom(zoom);
-        ScaleView(&g);
-        LayoutView(&g);
-        RepaintView(); // also shows the new percentage in the field
-    }
+    if (g_viewState.geometry.imageWidth > 0 && ParseZoomPercentText(text, &zoom)) SetViewZoom(zoom);
     ShowZoomInField(true);
     SendMessageW(g_bar.zoomField, EM_SETSEL, 0, -1);
 }
@@ -166,13 +163,13 @@ LRESULT CALLBACK ZoomFieldProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 void ShowZoomPresets() {
     RECT r;
     GetWindowRect(g_bar.zoomPreset, &r);
-    ShowZoomPresetMenu(g_app.subWindow, POINT{r.left, r.bottom});
+    ShowZoomPresetMenu(SubWindowHandle(), POINT{r.left, r.bottom});
 }
 
 // ---- main tool bar ------------------------------------------------------------------------------
 
 bool ToolGroupAvailable(int32_t group) {
-    if (!HasCurrentImage(g_app.session)) return false;
+    if (!HasCurrentImage(g_session)) return false;
     const MenuPopupLayout* layout = FindMenuPopup(group);
     if (!layout) return false;
     return std::any_of(layout->items.begin(), layout->items.end(), [](int32_t c) { return CommandHasHandler(c); });
@@ -180,7 +177,7 @@ bool ToolGroupAvailable(int32_t group) {
 
 void ShowToolGroupMenu(int32_t group) {
     HWND tb = g_bar.mainToolBar;
-    HMENU menu = MenuPopupOf(group);
+    HMENU menu = ProgramMenuPopup(group);
     if (!tb || !menu || !ToolGroupAvailable(group)) return;
     LRESULT index = SendMessageW(tb, TB_COMMANDTOINDEX, group, 0);
     RECT r{};
@@ -190,13 +187,13 @@ void ShowToolGroupMenu(int32_t group) {
     g_bar.openGroup = group;
     SendMessageW(tb, TB_PRESSBUTTON, group, TRUE);
     TrackPopupMenuEx(menu, TPM_NOANIMATION | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL, r.left, r.bottom,
-                     g_app.subWindow, &keepClear);
+                     SubWindowHandle(), &keepClear);
     SendMessageW(tb, TB_PRESSBUTTON, group, FALSE);
     g_bar.openGroup = 0;
 }
 
 const wchar_t* TipText(int32_t command) {
-    g_bar.tip = UiText(static_cast<uint32_t>(MenuTextNumber(command, g_app.displayMode)));
+    g_bar.tip = UiText(static_cast<uint32_t>(MenuTextNumber(command, CurrentDisplayMode())));
     return g_bar.tip.c_str();
 }
 
@@ -225,7 +222,7 @@ HWND CreateMainToolBar(HWND panel) {
                               WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
                                   CCS_NODIVIDER | CCS_NOPARENTALIGN,
                               0, 0, 0, 0, panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMainToolBarId)),
-                              g_app.instance, nullptr);
+                              Ui().instance, nullptr);
     if (!tb) return nullptr;
     SendMessageW(tb, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     // pictures for the commands, text for the tool groups
@@ -265,7 +262,7 @@ void SetButtonEnabled(int32_t command, bool enabled) {
 
 void RefreshMainButtons() {
     if (!g_bar.mainToolBar) return;
-    const ImageSession& session = g_app.session;
+    const ImageSession& session = g_session;
     const FileList& list = session.list;
     bool hasImage = HasCurrentImage(session);
     bool listed = HasList(list) && list.count > 1;
@@ -306,7 +303,7 @@ int32_t CreateZoomControls(HWND panel) {
     g_bar.zoomField = CreateWindowExW(
         WS_EX_CLIENTEDGE, L"EDIT", nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_RIGHT, 2, y,
         kZoomFieldWidth, kFieldHeight, panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kZoomFieldId)),
-        g_app.instance, nullptr);
+        Ui().instance, nullptr);
     if (!g_bar.zoomField) return 0;
     SendMessageW(g_bar.zoomField, WM_SETFONT, reinterpret_cast<WPARAM>(RebarFont()), FALSE);
     SendMessageW(g_bar.zoomField, EM_SETLIMITTEXT, 6, 0);
@@ -316,7 +313,7 @@ int32_t CreateZoomControls(HWND panel) {
                                        WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS |
                                            CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
                                        x, 0, 0, 0, panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kZoomPresetId)),
-                                       g_app.instance, nullptr);
+                                       Ui().instance, nullptr);
     if (!g_bar.zoomPreset) return x;
     SendMessageW(g_bar.zoomPreset, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(g_bar.zoomPreset, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
@@ -370,7 +367,7 @@ bool CreateRebar(HWND sub) {
                                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT |
                                       RBS_BANDBORDERS | CCS_NODIVIDER | CCS_TOP,
                                   0, 0, 0, 0, sub, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRebarId)),
-                                  g_app.instance, nullptr);
+                                  Ui().instance, nullptr);
     if (!g_bar.rebar) return false;
     REBARINFO info{sizeof info};
     SendMessageW(g_bar.rebar, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&info));
@@ -390,7 +387,7 @@ bool CreateRebar(HWND sub) {
         SetWindowPos(g_bar.savePanel, nullptr, 0, 0, right + 2, kPanelHeight, SWP_NOZORDER);
     }
 
-    int32_t rows = RebarRowsFromSetting(g_app.settings.RebarRow);
+    int32_t rows = RebarRowsFromSetting(g_settings.RebarRow);
     if (g_bar.mainPanel) {
         RECT r;
         GetWindowRect(g_bar.mainPanel, &r);
@@ -433,19 +430,19 @@ LRESULT CALLBACK SubWindowRebarProc(HWND window, UINT message, WPARAM wParam, LP
 
 HWND CreateRebarPanel(HWND rebar, int id, PanelHandler handler) {
     if (!RegisterPanelClass()) return nullptr;
-    HWND panel = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
-                                 0, 1, kPanelHeight, rebar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 g_app.instance, nullptr);
+    HWND panel =
+        CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 1,
+                        kPanelHeight, rebar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Ui().instance, nullptr);
     if (panel) SetWindowLongPtrW(panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(handler));
     return panel;
 }
 
 HFONT RebarFont() {
-    return g_app.uiFont ? g_app.uiFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    return UiFont();
 }
 
 void ReturnFocusToSubWindow() {
-    if (g_app.displayMode == DisplayMode::SubWindow && g_app.subWindow) SetFocus(g_app.subWindow);
+    if (CurrentDisplayMode() == DisplayMode::SubWindow && SubWindowHandle()) SetFocus(SubWindowHandle());
 }
 
 int32_t LayOutSubRebar(HWND sub) {
@@ -527,7 +524,7 @@ void SwitchToolGroupMenu() {
     if (g_bar.openGroup == 0) return;
     g_bar.openGroup = 0; // once: further moves before the menu has closed change nothing
     EndMenu();
-    PostMessageW(g_app.subWindow, WM_APP, 0, 0);
+    PostMessageW(SubWindowHandle(), WM_APP, 0, 0);
 }
 
 int32_t ToolGroupButtonAt(POINT screen) {

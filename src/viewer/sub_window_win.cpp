@@ -1,15 +1,19 @@
 // The SubWindow's two panes: the current image and the result image (tool or save preview), one
-// shared geometry, pane layouts and the image pane's scroll bars.
+// shared view state, pane layouts and the scroll bars both panes carry.
 #include <windows.h>
 
 #include <algorithm>
 
-#include "app/app_state.h"
-#include "viewer/display_modes.h"
+#include "image/open_image.h"
+#include "model/settings.h"
+#include "ui/ui_resources_win.h"
+#include "ui/window_classes.h"
+#include "viewer/display_modes_win.h"
 #include "viewer/pixel_readout_win.h"
 #include "viewer/sub_rebar_win.h"
+#include "viewer/view_input_win.h"
 #include "viewer/view_paint.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -29,7 +33,8 @@ bool g_hBar = false, g_vBar = false;
 
 HWND CreatePane(const wchar_t* className, int id) {
     return CreateWindowExW(WS_EX_STATICEDGE, className, nullptr, WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 1, 1,
-                           g_app.subWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_app.instance, nullptr);
+                           SubWindowHandle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Ui().instance,
+                           nullptr);
 }
 
 void SetBar(HWND pane, int bar, const ScrollBarInfo& info) {
@@ -41,15 +46,6 @@ void SetBar(HWND pane, int bar, const ScrollBarInfo& info) {
     SetScrollInfo(pane, bar, &si, TRUE);
 }
 
-void ApplyBars(const PaneScrollBars& bars, bool horizontal, bool vertical) {
-    if (horizontal != g_hBar) ShowScrollBar(g_pane1, SB_HORZ, horizontal);
-    if (vertical != g_vBar) ShowScrollBar(g_pane1, SB_VERT, vertical);
-    g_hBar = horizontal;
-    g_vBar = vertical;
-    if (horizontal) SetBar(g_pane1, SB_HORZ, bars.horizontal);
-    if (vertical) SetBar(g_pane1, SB_VERT, bars.vertical);
-}
-
 void InvalidatePanes() {
     if (g_pane1) InvalidateRect(g_pane1, nullptr, FALSE);
     if (g_pane2) InvalidateRect(g_pane2, nullptr, FALSE);
@@ -58,16 +54,28 @@ void InvalidatePanes() {
 void OnScroll(HWND pane, bool vertical, WPARAM wParam) {
     SCROLLINFO si{sizeof si, SIF_TRACKPOS};
     GetScrollInfo(pane, vertical ? SB_VERT : SB_HORZ, &si);
-    if (!ApplyScrollBarAction(&g_app.geometry, vertical, LOWORD(wParam), si.nTrackPos)) return;
-    ApplyBars(PaneScrollBarValues(g_app.geometry, g_hBar, g_vBar), g_hBar, g_vBar);
-    InvalidatePanes();
+    PaneScrolled(pane, vertical, LOWORD(wParam), si.nTrackPos);
+}
+
+// The mouse of either pane drives the shared view state.
+bool PaneMouse(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_CAPTURECHANGED: ViewSurfaceMouse(pane, message, wParam, lParam); return true;
+    default: return false;
+    }
 }
 
 // The result image with the shared geometry when it has the current image's size, otherwise
 // fitted into the pane.
 void PaintResult(HWND pane, HDC dc) {
-    const ViewSettings s = ViewSettingsFrom(g_app.settings);
-    const ImageBuffer& result = g_app.session.result;
+    const ViewSettings s = ViewSettingsFrom(g_settings);
+    const ImageBuffer& result = g_session.result;
     HBRUSH background = static_cast<HBRUSH>(GetStockObject(SurfaceBackgroundBrush(s, DisplayMode::SubWindow)));
     RECT client;
     GetClientRect(pane, &client);
@@ -75,7 +83,7 @@ void PaintResult(HWND pane, HDC dc) {
         FillRect(dc, &client, background);
         return;
     }
-    const ViewGeometry& g = g_app.geometry;
+    const ViewGeometry& g = g_viewState.geometry;
     int32_t w = result.header.biWidth, h = result.header.biHeight;
     SetStretchBltMode(dc, PaneStretchMode(g));
     SetBrushOrgEx(dc, 0, 0, nullptr);
@@ -115,6 +123,7 @@ LRESULT CALLBACK ImagePaneProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_VSCROLL: OnScroll(window, true, wParam); return 0;
     case WM_MOUSEMOVE: PaneColourReadout(wParam, lParam); break;
     }
+    if (PaneMouse(window, message, wParam, lParam)) return 0;
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -128,12 +137,15 @@ LRESULT CALLBACK ResultPaneProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     }
     case WM_ERASEBKGND: return 1;
+    case WM_HSCROLL: OnScroll(window, false, wParam); return 0;
+    case WM_VSCROLL: OnScroll(window, true, wParam); return 0;
     }
+    if (PaneMouse(window, message, wParam, lParam)) return 0;
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void LayOutSubWindow() {
-    HWND sub = g_app.subWindow;
+    HWND sub = SubWindowHandle();
     if (!sub) return;
     if (!g_pane1) g_pane1 = CreatePane(kPane1Class, kPane1Id);
     if (!g_pane2) g_pane2 = CreatePane(kPane2Class, kPane2Id);
@@ -169,31 +181,33 @@ void LayOutSubWindow() {
     AdjustWindowRectEx(&edge, WS_CHILD, FALSE, WS_EX_STATICEDGE);
     g_paneSize.width = std::max<int32_t>(1, paneWidth - (edge.right - edge.left));
     g_paneSize.height = std::max<int32_t>(1, H - (edge.bottom - edge.top));
-    if (g_app.displayMode == DisplayMode::SubWindow) {
-        ScaleView(&g_app.geometry);
-        RefreshPanes();
-    }
+    PaneAreaSized(g_paneSize);
 }
 
 HWND SurfaceWindow() {
-    if (g_app.displayMode != DisplayMode::SubWindow) return g_app.viewWindow;
-    if (!g_pane1) return g_app.subWindow;
+    if (CurrentDisplayMode() != DisplayMode::SubWindow) return ViewWindowHandle();
+    if (!g_pane1) return SubWindowHandle();
     return g_layout == kLayoutResultOnly ? g_pane2 : g_pane1;
 }
 
-HWND BeginSurfaceFit() {
-    HWND window = SurfaceWindow();
-    if (window == g_pane1 && (g_hBar || g_vBar)) ApplyBars(PaneScrollBars{}, false, false);
-    return window;
+ViewSize PaneSize() {
+    return g_paneSize;
+}
+
+void SetPaneScrollBars(const PaneScrollBars& bars) {
+    bool horizontal = bars.horizontal.shown, vertical = bars.vertical.shown;
+    for (HWND pane : {g_pane1, g_pane2}) {
+        if (!pane) continue;
+        if (horizontal != g_hBar) ShowScrollBar(pane, SB_HORZ, horizontal);
+        if (vertical != g_vBar) ShowScrollBar(pane, SB_VERT, vertical);
+        if (horizontal) SetBar(pane, SB_HORZ, bars.horizontal);
+        if (vertical) SetBar(pane, SB_VERT, bars.vertical);
+    }
+    g_hBar = horizontal;
+    g_vBar = vertical;
 }
 
 void RefreshPanes() {
-    if (!g_pane1) return;
-    const int32_t vWidth = GetSystemMetrics(SM_CXVSCROLL), hHeight = GetSystemMetrics(SM_CYHSCROLL);
-    // only the image pane carries scroll bars
-    bool barsOn = g_app.settings.ScrlBar && g_layout != kLayoutResultOnly;
-    PaneScrollBars bars = DecidePaneScrollBars(&g_app.geometry, barsOn, g_paneSize, vWidth, hHeight);
-    ApplyBars(bars, bars.horizontal.shown, bars.vertical.shown);
     InvalidatePanes();
     RefreshSubRebar(); // the zoom field follows every zoom, fit and new image
 }

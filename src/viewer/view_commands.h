@@ -1,4 +1,4 @@
 // The viewer's geometry handles the zoom, fit and scroll numbers of the program's command table.
 #pragma once
 
-#include "app/command_ids.h"
+#include "model/command_ids.h"

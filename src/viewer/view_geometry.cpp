@@ -395,4 +395,31 @@ int32_t ZoomPercent(double zoom) {
     return RoundHalfUp(zoom * 100.0);
 }
 
+ViewSettings ViewSettingsFrom(const Settings& st) {
+    ViewSettings s;
+    s.WheelRev = st.WheelRev;
+    s.SthMode = st.SthMode;
+    s.BgColor = st.BgColor;
+    s.FitWin = st.FitWin;
+    s.CapBar = st.CapBar;
+    s.Frame = st.Frame;
+    s.NMZoom = st.NMZoom;
+    s.VSmall = st.VSmall;
+    s.NVLarge = st.NVLarge;
+    s.FLZoom = st.FLZoom;
+    s.FSDown = st.FSDown;
+    s.FSUp = st.FSUp;
+    s.Wheel = st.Wheel;
+    s.FSWheel = st.FSWheel;
+    s.FSAreaZm = st.FSAreaZm;
+    s.SWBgColor = st.SwinBgColor;
+    s.SWZoom = st.SWZoom;
+    s.SWSmall = st.SWSmall;
+    s.SWLarge = st.SWLarge;
+    s.SWWheel = st.SWWheel;
+    s.SWAreaZm = st.SWAreaZm;
+    s.ScrlBar = st.ScrlBar;
+    return s;
+}
+
 } // namespace qv

@@ -6,13 +6,13 @@
 
 #include <cstdint>
 
+#include "model/display_mode.h"
+#include "model/settings.h"
+
 namespace qv {
 
 constexpr double kMinZoom = 0.01;
 constexpr double kMaxZoom = 16.0;
-
-// The surface an image is shown on; the values are the DisplayMode numbers.
-enum class DisplayMode : int32_t { ViewWindow = 0, SubWindow = 1, FullScreen = 2 };
 
 struct ViewPoint {
     int32_t x = 0;
@@ -97,6 +97,9 @@ struct ViewSettings {
     bool ScrlBar = true;
 };
 
+// The one conversion from the Settings record.
+ViewSettings ViewSettingsFrom(const Settings& settings);
+
 // What the window layer measured for the surface. Screen coordinates throughout.
 struct SurfaceMetrics {
     DisplayMode surface = DisplayMode::ViewWindow;
@@ -109,6 +112,7 @@ struct SurfaceMetrics {
     ViewSize screen;           // the primary screen size, for the large-image flag
     ViewPoint clientCentre;    // centre of the ViewWindow's client area on the screen
     ViewSize pane;             // client size of a SubWindow pane, scroll bars included
+    bool maximised = false;    // the ViewWindow is maximised: a fitted window keeps its place
     int32_t vScrollWidth = 0;  // width of a vertical scroll bar
     int32_t hScrollHeight = 0; // height of a horizontal scroll bar
 };

@@ -24,7 +24,7 @@ void Relayout(ViewState* v, const ViewSettings& s, const SurfaceMetrics& m, bool
         v->horizontalBar = r->bars.horizontal.shown;
         v->verticalBar = r->bars.vertical.shown;
         r->actions |= kViewSetScrollBars;
-    } else if (m.surface == DisplayMode::ViewWindow && s.FitWin && fitWindow && HasImage(*g)) {
+    } else if (m.surface == DisplayMode::ViewWindow && s.FitWin && fitWindow && !m.maximised && HasImage(*g)) {
         ViewSize client;
         r->window = FitWindowRect(*g, s, m, &client);
         SetViewClient(g, client.width, client.height);
@@ -143,6 +143,16 @@ ViewResponse ViewRunCommand(ViewState* v, int32_t command, const ViewSettings& s
     }
     ApplyZoomCommand(g, command, FitArea(*g, s, m));
     // the fitted ViewWindow follows the image through every zoom change
+    Relayout(v, s, m, true, &r);
+    return r;
+}
+
+ViewResponse ViewSetZoom(ViewState* v, double zoom, const ViewSettings& s, const SurfaceMetrics& m) {
+    ViewResponse r;
+    ViewGeometry* g = &v->geometry;
+    if (ViewMouseBusy(*v) || !HasImage(*g)) return r;
+    g->zoom = ClampZoom(zoom);
+    ScaleView(g);
     Relayout(v, s, m, true, &r);
     return r;
 }

@@ -4,6 +4,7 @@
 //
 //   new image, surface switch, leaving full screen  ViewFitOnLoad
 //   WM_COMMAND of a zoom or scroll command          ViewRunCommand (IsViewCommand tells which)
+//   a zoom typed into the SubWindow's zoom field    ViewSetZoom
 //   WM_SIZE                                         ViewClientSized
 //   WM_SIZING, WM_GETMINMAXINFO (fitted window)     ViewSizing, MinimumTrackSize
 //   WM_HSCROLL, WM_VSCROLL (SubWindow panes)        ViewScrollBar
@@ -101,6 +102,8 @@ ViewResponse ViewFitOnLoad(ViewState* v, int32_t imageWidth, int32_t imageHeight
 // Zoom, fit and keyboard scroll commands; nothing for other numbers or during a mouse drag.
 bool IsViewCommand(int32_t command);
 ViewResponse ViewRunCommand(ViewState* v, int32_t command, const ViewSettings& s, const SurfaceMetrics& m);
+// A zoom factor chosen directly (clamped to the zoom limits), centre kept.
+ViewResponse ViewSetZoom(ViewState* v, double zoom, const ViewSettings& s, const SurfaceMetrics& m);
 // WM_SIZE: the new client size (for the SubWindow the pane's client size, bars included).
 ViewResponse ViewClientSized(ViewState* v, int32_t clientWidth, int32_t clientHeight, const ViewSettings& s,
                              const SurfaceMetrics& m);

@@ -1,28 +1,31 @@
-// Mouse and sizing messages of the ViewWindow go through the portable input state machine; this
-// file only measures the window, translates the messages and performs the returned actions.
+// Every view change of every surface goes through the portable view state machine over the one
+// view state: the ViewWindow, full screen and the SubWindow's two panes. This file only measures
+// the window, translates the messages and carries out the returned actions.
 #include "viewer/view_input_win.h"
 
 #include <windowsx.h>
 
-#include "app/app_state.h"
-#include "app/menus_win.h"
+#include "model/settings.h"
+#include "viewer/display_modes_win.h"
 #include "viewer/hover_win.h"
+#include "viewer/pixel_readout_win.h"
+#include "viewer/sub_hooks_win.h"
 #include "viewer/view_input.h"
 #include "viewer/view_paint.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
-namespace {
-
-// The mouse state of the ViewWindow; its geometry is copied from g_app.geometry before each
-// event and back afterwards, because zoom commands and loads update g_app.geometry directly.
 ViewState g_viewState;
+
+namespace {
 
 constexpr WPARAM kMoveByCaption = SC_MOVE + HTCAPTION; // move loop as if the caption were dragged
 
-DisplayMode ViewSurface() {
-    return g_app.displayMode == DisplayMode::FullScreen ? DisplayMode::FullScreen : DisplayMode::ViewWindow;
+// The ViewWindow shows the ViewWindow or full screen; any other window is a pane of the SubWindow.
+DisplayMode SurfaceOf(HWND window) {
+    if (window != ViewWindowHandle()) return DisplayMode::SubWindow;
+    return CurrentDisplayMode() == DisplayMode::FullScreen ? DisplayMode::FullScreen : DisplayMode::ViewWindow;
 }
 
 ViewPoint MessagePoint(LPARAM lParam) {
@@ -44,15 +47,27 @@ void DrawBandOutline(HWND window, ViewRect band) {
     ReleaseDC(window, dc);
 }
 
-// The menus are not built yet; a right click without a drag lands here.
+// A right click without a drag: the context menu at that screen point. A pane's menu belongs to
+// the SubWindow, whose window procedure runs the chosen command.
 void OpenContextMenu(HWND window, ViewPoint point) {
     POINT screen{point.x, point.y};
     ClientToScreen(window, &screen);
-    ShowContextMenu(window, screen);
+    HWND owner = GetAncestor(window, GA_ROOT);
+    LRESULT result = 0;
+    ProgramWindowMessage(owner, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(owner),
+                         MAKELPARAM(static_cast<int16_t>(screen.x), static_cast<int16_t>(screen.y)), &result);
+}
+
+void Repaint(HWND window, bool paintNow) {
+    if (SurfaceOf(window) == DisplayMode::SubWindow) {
+        RefreshPanes(); // both panes and the zoom field
+        return;
+    }
+    InvalidateRect(window, nullptr, FALSE);
+    if (paintNow) UpdateWindow(window);
 }
 
 void Apply(HWND window, const ViewResponse& r, bool paintNow) {
-    // the geometry goes back first: moving the window below re-enters through WM_SIZE
     if (r.Has(kViewEraseBand)) DrawBandOutline(window, r.erasedBand);
     if (r.Has(kViewDrawBand)) DrawBandOutline(window, r.band);
     if (r.Has(kViewCaptureMouse)) SetCapture(window);
@@ -62,46 +77,44 @@ void Apply(HWND window, const ViewResponse& r, bool paintNow) {
     if (r.Has(kViewRestoreCursor)) SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     if (r.Has(kViewShowCursor)) SetCursorShown(true);
     // kViewFastStretch / kViewRestoreStretch: the paint reads the state's flag
+    // moving the window re-enters through WM_SIZE, which the state machine has counted on
     if (r.Has(kViewMoveWindow)) {
         SetWindowPos(window, nullptr, r.window.left, r.window.top, r.window.Width(), r.window.Height(),
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    if (r.Has(kViewSetScrollBars)) SetPaneScrollBars(r.bars);
     if (r.Has(kViewShowNavigator)) ShowNavigator(NavigatorReason::Drag);
     if (r.Has(kViewHideNavigator)) HideNavigator();
     if (r.Has(kViewZoomChanged)) UpdateMainWindowTitle();
-    if (r.Has(kViewRepaint)) {
-        InvalidateRect(window, nullptr, FALSE);
-        if (paintNow) UpdateWindow(window);
-    }
+    if (r.Has(kViewRepaint)) Repaint(window, paintNow);
     if (r.Has(kViewUpdateNavigator)) UpdateNavigator();
     if (r.Has(kViewContextMenu)) OpenContextMenu(window, r.point);
     if (r.Has(kViewRunCommand)) RunCommand(r.command);
 }
 
-// Runs one state-machine call on the current geometry and applies what it asks for. Mouse input
-// paints at once so the picture keeps up with the pointer; a size change only invalidates, since
-// whoever resized (a zoom command, a load) asks for its own repaint afterwards.
+// Runs one state-machine call on the view state and applies what it asks for. Mouse input paints
+// at once so the picture keeps up with the pointer; a size change only invalidates, since whoever
+// resized (a zoom command, a load) asks for its own repaint afterwards.
 template <typename Call> void Dispatch(HWND window, Call call, bool paintNow = true) {
-    g_viewState.geometry = g_app.geometry;
+    if (!window) return;
     ViewResponse r = call(&g_viewState);
-    g_app.geometry = g_viewState.geometry;
     Apply(window, r, paintNow);
-    // commands from keys and menus wait until a drag or a rubber band is over
-    MouseMode mode = g_viewState.mouse;
-    g_app.mouseDragging =
-        mode == MouseMode::DragScrolling || mode == MouseMode::NothingToScroll || mode == MouseMode::AreaZoom;
 }
 
 } // namespace
 
-void ViewWindowMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const ViewSettings s = ViewSettingsFrom(g_app.settings);
-    SurfaceMetrics m = MeasureSurface(window, ViewSurface(), s);
+void ViewSurfaceMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const ViewSettings s = ViewSettingsFrom(g_settings);
+    DisplayMode surface = SurfaceOf(window);
+    SurfaceMetrics m = MeasureSurface(window, surface, s);
     ViewPoint p = MessagePoint(lParam);
     ViewInput in;
     in.ctrl = (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) != 0;
     in.cursorHidden = !CursorShown();
-    if (message == WM_MOUSEMOVE || message == WM_RBUTTONUP) HoverOnViewMouse(window, message, p.x, p.y);
+    in.slideshowRunning = SlideshowRunning();
+    in.toolOpen = SubWindowToolOpen();
+    if (surface != DisplayMode::SubWindow && (message == WM_MOUSEMOVE || message == WM_RBUTTONUP))
+        HoverOnViewMouse(window, message, p.x, p.y);
     switch (message) {
     case WM_LBUTTONDOWN: Dispatch(window, [&](ViewState* v) { return ViewLeftDown(v, p, in, s, m); }); break;
     case WM_LBUTTONUP: Dispatch(window, [&](ViewState* v) { return ViewLeftUp(v, p, s, m); }); break;
@@ -125,42 +138,92 @@ void ViewWindowMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void ViewWindowSized(HWND window, WPARAM wParam, LPARAM lParam) {
-    if (wParam == SIZE_MINIMIZED || g_app.displayMode == DisplayMode::SubWindow) return;
-    const ViewSettings s = ViewSettingsFrom(g_app.settings);
-    SurfaceMetrics m = MeasureSurface(window, ViewSurface(), s);
+    if (wParam == SIZE_MINIMIZED || CurrentDisplayMode() == DisplayMode::SubWindow) return;
+    const ViewSettings s = ViewSettingsFrom(g_settings);
+    SurfaceMetrics m = MeasureSurface(window, SurfaceOf(window), s);
     int32_t w = LOWORD(lParam), h = HIWORD(lParam);
     Dispatch(
         window, [&](ViewState* v) { return ViewClientSized(v, w, h, s, m); }, false);
 }
 
+void PaneAreaSized(ViewSize pane) {
+    if (CurrentDisplayMode() != DisplayMode::SubWindow) return;
+    HWND window = SurfaceWindow();
+    const ViewSettings s = ViewSettingsFrom(g_settings);
+    SurfaceMetrics m = MeasureSurface(window, DisplayMode::SubWindow, s);
+    Dispatch(
+        window, [&](ViewState* v) { return ViewClientSized(v, pane.width, pane.height, s, m); }, false);
+}
+
+void PaneScrolled(HWND pane, bool vertical, int32_t code, int32_t trackPosition) {
+    Dispatch(pane, [&](ViewState* v) { return ViewScrollBar(v, vertical, code, trackPosition); });
+}
+
 void ViewWindowSizing(HWND window, WPARAM edge, RECT* proposed) {
-    const ViewSettings s = ViewSettingsFrom(g_app.settings);
-    if (!s.FitWin || ViewSurface() != DisplayMode::ViewWindow) return;
+    const ViewSettings s = ViewSettingsFrom(g_settings);
+    if (!s.FitWin || SurfaceOf(window) != DisplayMode::ViewWindow) return;
     SurfaceMetrics m = MeasureSurface(window, DisplayMode::ViewWindow, s);
-    g_viewState.geometry = g_app.geometry;
     ViewRect r = ViewSizing(&g_viewState, static_cast<int32_t>(edge),
                             ViewRect{proposed->left, proposed->top, proposed->right, proposed->bottom}, s, m);
     *proposed = RECT{r.left, r.top, r.right, r.bottom};
 }
 
 void ViewWindowMinMaxInfo(HWND window, MINMAXINFO* info) {
-    const ViewSettings s = ViewSettingsFrom(g_app.settings);
+    const ViewSettings s = ViewSettingsFrom(g_settings);
     if (!s.FitWin) return;
     ViewSize size = MinimumTrackSize(s, MeasureSurface(window, DisplayMode::ViewWindow, s));
     info->ptMinTrackSize = POINT{size.width, size.height};
+}
+
+bool ViewMouseDragging() {
+    // commands from keys and menus wait until a drag or a rubber band is over
+    return ViewMouseBusy(g_viewState);
 }
 
 bool ViewDragFastStretch() {
     return g_viewState.fastStretch;
 }
 
+void FitShownImage(int32_t imageWidth, int32_t imageHeight) {
+    HWND window = SurfaceWindow();
+    if (!window) return;
+    DisplayMode surface = SurfaceOf(window);
+    const ViewSettings s = ViewSettingsFrom(g_settings);
+    SurfaceMetrics m = MeasureSurface(window, surface, s);
+    if (surface != DisplayMode::SubWindow) { // the panes' client follows from their scroll bars
+        RECT client{};
+        GetClientRect(window, &client);
+        SetViewClient(&g_viewState.geometry, client.right, client.bottom);
+    }
+    Dispatch(
+        window, [&](ViewState* v) { return ViewFitOnLoad(v, imageWidth, imageHeight, s, m); }, false);
+}
+
+void SetViewZoom(double zoom) {
+    HWND window = SurfaceWindow();
+    const ViewSettings s = ViewSettingsFrom(g_settings);
+    SurfaceMetrics m = MeasureSurface(window, SurfaceOf(window), s);
+    Dispatch(
+        window, [&](ViewState* v) { return ViewSetZoom(v, zoom, s, m); }, false);
+}
+
+bool HandleViewCommand(int32_t command) {
+    if (!IsViewCommand(command) || g_viewState.geometry.imageWidth <= 0) return false;
+    HWND window = SurfaceWindow();
+    const ViewSettings s = ViewSettingsFrom(g_settings);
+    SurfaceMetrics m = MeasureSurface(window, SurfaceOf(window), s);
+    Dispatch(
+        window, [&](ViewState* v) { return ViewRunCommand(v, command, s, m); }, false);
+    return true;
+}
+
 bool HandleBackgroundCommand(int32_t command) {
     int32_t bgColor = 0;
     if (!BackgroundFromCommand(command, &bgColor)) return false;
-    g_app.settings.BgColor = bgColor; // the paint picks the brush and the text colour from it
-    if (g_app.viewWindow) {
-        InvalidateRect(g_app.viewWindow, nullptr, FALSE);
-        UpdateWindow(g_app.viewWindow);
+    g_settings.BgColor = bgColor; // the paint picks the brush and the text colour from it
+    if (ViewWindowHandle()) {
+        InvalidateRect(ViewWindowHandle(), nullptr, FALSE);
+        UpdateWindow(ViewWindowHandle());
     }
     return true;
 }

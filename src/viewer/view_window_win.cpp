@@ -1,24 +1,25 @@
 // The ViewWindow and the (for now plain) SubWindow: placement, painting through the paint plan,
 // fit on load, the title, and the messages other instances and the shell send.
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 #include <shellapi.h>
 
 #include <algorithm>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
-#include "app/file_commands_win.h"
-#include "app/instance_request.h"
-#include "app/language_module.h"
-#include "app/menus_win.h"
-#include "app/startup_win.h"
-#include "app/ui_strings.h"
+#include "image/open_image.h"
+#include "model/command_ids.h"
+#include "model/instance_request.h"
+#include "model/settings.h"
+#include "model/ui_strings.h"
+#include "platform/paths.h"
+#include "ui/language_module_win.h"
+#include "ui/ui_resources_win.h"
+#include "ui/window_classes.h"
 #include "viewer/animation_win.h"
 #include "viewer/arrange_layout.h"
 #include "viewer/arrange_win.h"
-#include "viewer/display_modes.h"
-#include "viewer/drop_files_win.h"
+#include "viewer/display_modes_win.h"
+#include "viewer/file_commands_win.h"
 #include "viewer/hover_win.h"
 #include "viewer/view_commands.h"
 #include "viewer/view_input_win.h"
@@ -28,6 +29,9 @@
 namespace qv {
 
 namespace {
+
+HWND g_viewWindow = nullptr;
+HWND g_subWindow = nullptr;
 
 constexpr DWORD kCaptionStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
@@ -61,13 +65,13 @@ RECT ClampPlacement(int32_t x, int32_t y, int32_t w, int32_t h, const RECT& work
 }
 
 DWORD ViewWindowStyle() {
-    return g_app.settings.CapBar ? kCaptionStyle : kBareStyle;
+    return g_settings.CapBar ? kCaptionStyle : kBareStyle;
 }
 
 void PaintSurface(HWND window, HDC dc, DisplayMode surface) {
-    const ViewSettings s = ViewSettingsFrom(g_app.settings);
-    const ViewGeometry& g = g_app.geometry;
-    const ImageSession& session = g_app.session;
+    const ViewSettings s = ViewSettingsFrom(g_settings);
+    const ViewGeometry& g = g_viewState.geometry;
+    const ImageSession& session = g_session;
     bool hasImage = HasCurrentImage(session);
     PaintPlan plan = PlanPaint(g);
     HBRUSH background = static_cast<HBRUSH>(GetStockObject(SurfaceBackgroundBrush(s, surface)));
@@ -80,7 +84,7 @@ void PaintSurface(HWND window, HDC dc, DisplayMode surface) {
             int32_t bg = surface == DisplayMode::SubWindow ? s.SWBgColor : s.BgColor;
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, BackgroundTextColour(bg));
-            HGDIOBJ old = SelectObject(dc, g_app.uiFont ? g_app.uiFont : GetStockObject(DEFAULT_GUI_FONT));
+            HGDIOBJ old = SelectObject(dc, UiFont());
             DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client,
                       DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_WORD_ELLIPSIS | DT_NOPREFIX);
             SelectObject(dc, old);
@@ -101,18 +105,15 @@ void PaintSurface(HWND window, HDC dc, DisplayMode surface) {
                   reinterpret_cast<const BITMAPINFO*>(&session.current), DIB_RGB_COLORS, SRCCOPY);
 }
 
-void OnCopyData(const COPYDATASTRUCT* data) {
+void OnCopyData(HWND window, WPARAM wParam, LPARAM lParam) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     HWND main = CurrentMainWindow();
     if (main && !IsWindowEnabled(main)) return; // a modal dialog is open
-    if (data->dwData != kCopyDataInstanceRequest && g_app.listWindow) {
-        DestroyWindow(g_app.listWindow);
-        g_app.listWindow = nullptr;
-    }
+    if (data->dwData != kCopyDataInstanceRequest) CloseListWindow();
     switch (data->dwData) {
-    case kCopyDataInstanceRequest: {
-        InstanceRequest request;
-        if (DecodeInstanceRequest(static_cast<const uint8_t*>(data->lpData), data->cbData, &request))
-            HandleInstanceRequest(request);
+    case kCopyDataInstanceRequest: { // a forwarded command line is the top layer's
+        LRESULT result = 0;
+        ProgramWindowMessage(window, WM_COPYDATA, wParam, lParam, &result);
         break;
     }
     case kCopyDataMoveToRect:
@@ -138,7 +139,8 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
         PaintSurface(window, dc,
-                     g_app.displayMode == DisplayMode::FullScreen ? DisplayMode::FullScreen : DisplayMode::ViewWindow);
+                     CurrentDisplayMode() == DisplayMode::FullScreen ? DisplayMode::FullScreen
+                                                                     : DisplayMode::ViewWindow);
         EndPaint(window, &ps);
         return 0;
     }
@@ -147,22 +149,24 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZING: ViewWindowSizing(window, wParam, reinterpret_cast<RECT*>(lParam)); return TRUE;
     case WM_GETMINMAXINFO: ViewWindowMinMaxInfo(window, reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
     case WM_COMMAND: RunCommandMessage(wParam); return 0;
-    case WM_CONTEXTMENU: OnContextMenuMessage(window, lParam); return 0;
+    case WM_CONTEXTMENU:
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
-        if (OnAltKeyMessage(window, message, wParam, lParam)) return 0;
-        break;
-    case WM_INITMENUPOPUP: InitMenuPopup(reinterpret_cast<HMENU>(wParam)); break;
+    case WM_INITMENUPOPUP:
     case WM_MEASUREITEM:
-        if (MeasureMenuItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return TRUE;
-        break;
     case WM_DRAWITEM:
-        if (DrawMenuItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
+    case WM_DROPFILES:
+    case WM_CLOSE:
+    case WM_ENDSESSION: {
+        // the menus, drops and closing belong to the program's top layer
+        LRESULT result = 0;
+        if (ProgramWindowMessage(window, message, wParam, lParam, &result)) return result;
         break;
+    }
     case WM_TIMER:
         if (wParam == kAnimationTimer) AdvanceAnimation();
         return 0;
-    case WM_LBUTTONDBLCLK: RunCommand(MouseActionCommand(g_app.settings.DClick)); return 0;
+    case WM_LBUTTONDBLCLK: RunCommand(MouseActionCommand(g_settings.DClick)); return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
@@ -170,9 +174,8 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_MOUSEWHEEL:
-    case WM_CAPTURECHANGED: ViewWindowMouse(window, message, wParam, lParam); return 0;
-    case WM_COPYDATA: OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam)); return TRUE;
-    case WM_DROPFILES: OpenDroppedFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_CAPTURECHANGED: ViewSurfaceMouse(window, message, wParam, lParam); return 0;
+    case WM_COPYDATA: OnCopyData(window, wParam, lParam); return TRUE;
     case WM_NCLBUTTONDBLCLK:
     case WM_SYSCOMMAND:
         if (ViewWindowFrameRequest(message, wParam)) return 0;
@@ -180,14 +183,8 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ACTIVATEAPP:
         if (wParam) PollFolderOnActivation();
         return 0;
-    case WM_CLOSE:
-        if (ShutDownFromClose(true)) DestroyWindow(window);
-        return 0;
-    case WM_ENDSESSION:
-        if (wParam && ShutDownFromClose(false)) DestroyWindow(window);
-        return 0;
     case WM_DESTROY:
-        g_app.viewWindow = nullptr;
+        g_viewWindow = nullptr;
         PostQuitMessage(0);
         return 0;
     }
@@ -205,18 +202,24 @@ LRESULT CALLBACK SubWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     }
     case WM_ERASEBKGND: return 1;
     case WM_COMMAND: RunCommandMessage(wParam); return 0;
-    case WM_CONTEXTMENU: OnContextMenuMessage(window, lParam); return 0;
-    case WM_INITMENUPOPUP: InitMenuPopup(reinterpret_cast<HMENU>(wParam)); break;
+    case WM_CONTEXTMENU:
+    case WM_INITMENUPOPUP:
     case WM_MEASUREITEM:
-        if (MeasureMenuItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return TRUE;
-        break;
     case WM_DRAWITEM:
-        if (DrawMenuItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
+    case WM_DROPFILES: {
+        LRESULT result = 0;
+        if (ProgramWindowMessage(window, message, wParam, lParam, &result)) return result;
         break;
+    }
     case WM_SIZE: LayOutSubWindow(); return 0;
-    case WM_DROPFILES: OpenDroppedFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_MOUSEWHEEL: // the panes take no focus: the wheel reaches the SubWindow
+        ViewSurfaceMouse(SurfaceWindow(), message, wParam, lParam);
+        return 0;
     case WM_CLOSE: // the program closes from its ViewWindow
-        PostMessageW(g_app.viewWindow, WM_CLOSE, 0, 0);
+        PostMessageW(ViewWindowHandle(), WM_CLOSE, 0, 0);
+        return 0;
+    case WM_DESTROY:
+        if (window == g_subWindow) g_subWindow = nullptr;
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -239,35 +242,20 @@ bool Register(HINSTANCE instance, const wchar_t* name, UINT style, WNDPROC proc,
 
 } // namespace
 
-void PaintViewSurface(HWND window, HDC dc, DisplayMode surface) {
-    PaintSurface(window, dc, surface);
+HWND ViewWindowHandle() {
+    return g_viewWindow;
 }
 
-ViewSettings ViewSettingsFrom(const Settings& st) {
-    ViewSettings s;
-    s.WheelRev = st.WheelRev;
-    s.SthMode = st.SthMode;
-    s.BgColor = st.BgColor;
-    s.FitWin = st.FitWin;
-    s.CapBar = st.CapBar;
-    s.Frame = st.Frame;
-    s.NMZoom = st.NMZoom;
-    s.VSmall = st.VSmall;
-    s.NVLarge = st.NVLarge;
-    s.FLZoom = st.FLZoom;
-    s.FSDown = st.FSDown;
-    s.FSUp = st.FSUp;
-    s.Wheel = st.Wheel;
-    s.FSWheel = st.FSWheel;
-    s.FSAreaZm = st.FSAreaZm;
-    s.SWBgColor = st.SwinBgColor;
-    s.SWZoom = st.SWZoom;
-    s.SWSmall = st.SWSmall;
-    s.SWLarge = st.SWLarge;
-    s.SWWheel = st.SWWheel;
-    s.SWAreaZm = st.SWAreaZm;
-    s.ScrlBar = st.ScrlBar;
-    return s;
+HWND SubWindowHandle() {
+    return g_subWindow;
+}
+
+HWND CurrentMainWindow() {
+    return CurrentDisplayMode() == DisplayMode::SubWindow && g_subWindow ? g_subWindow : g_viewWindow;
+}
+
+void PaintViewSurface(HWND window, HDC dc, DisplayMode surface) {
+    PaintSurface(window, dc, surface);
 }
 
 SurfaceMetrics MeasureSurface(HWND window, DisplayMode surface, const ViewSettings& s) {
@@ -287,7 +275,9 @@ SurfaceMetrics MeasureSurface(HWND window, DisplayMode surface, const ViewSettin
     POINT centre{(client.right) / 2, (client.bottom) / 2};
     ClientToScreen(window, &centre);
     m.clientCentre = ViewPoint{centre.x, centre.y};
-    m.pane = ViewSize{client.right, client.bottom};
+    // a pane's own client shrinks with its scroll bars; the state machine wants the room they take too
+    m.pane = surface == DisplayMode::SubWindow ? PaneSize() : ViewSize{client.right, client.bottom};
+    m.maximised = surface == DisplayMode::ViewWindow && IsZoomed(window);
     m.vScrollWidth = GetSystemMetrics(SM_CXVSCROLL);
     m.hScrollHeight = GetSystemMetrics(SM_CYHSCROLL);
     return m;
@@ -310,7 +300,7 @@ bool RegisterWindowClasses(HINSTANCE instance) {
 }
 
 HWND CreateViewWindow(HINSTANCE instance) {
-    const Settings& st = g_app.settings;
+    const Settings& st = g_settings;
     POINT cursor{};
     GetCursorPos(&cursor);
     RECT monitor, work;
@@ -326,64 +316,41 @@ HWND CreateViewWindow(HINSTANCE instance) {
     } else {
         r = ClampPlacement(st.VwinX, st.VwinY, st.VwinW, st.VwinH, work);
     }
-    return CreateWindowExW(exStyle, kViewWindowClass, L"Quorvel", style, r.left, r.top, r.right - r.left,
-                           r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+    g_viewWindow = CreateWindowExW(exStyle, kViewWindowClass, L"Quorvel", style, r.left, r.top, r.right - r.left,
+                                   r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+    return g_viewWindow;
 }
 
-HWND CreateSubWindow(HINSTANCE instance, HWND owner) {
-    const Settings& st = g_app.settings;
+HWND EnsureSubWindow() {
+    if (g_subWindow) return g_subWindow;
+    const Settings& st = g_settings;
     RECT monitor, work;
-    WorkAreaOf(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor, &work);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    HMONITOR nearest = g_viewWindow ? MonitorFromWindow(g_viewWindow, MONITOR_DEFAULTTONEAREST)
+                                    : MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST);
+    WorkAreaOf(nearest, &monitor, &work);
     RECT r = ClampPlacement(st.SwinX, st.SwinY, st.SwinW, st.SwinH, work);
     DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | (st.SwinMax ? WS_MAXIMIZE : 0);
-    return CreateWindowExW(WS_EX_ACCEPTFILES, kSubWindowClass, L"Quorvel", style, r.left, r.top, r.right - r.left,
-                           r.bottom - r.top, owner, nullptr, instance, nullptr);
+    g_subWindow = CreateWindowExW(WS_EX_ACCEPTFILES, kSubWindowClass, L"Quorvel", style, r.left, r.top,
+                                  r.right - r.left, r.bottom - r.top, g_viewWindow, nullptr, Ui().instance, nullptr);
+    return g_subWindow;
 }
 
 void ShowLoadedImage() {
-    ViewGeometry& g = g_app.geometry;
-    const ViewSettings s = ViewSettingsFrom(g_app.settings);
-    const ImageSession& session = g_app.session;
-    DisplayMode surface = g_app.displayMode;
-    HWND window = BeginSurfaceFit();
-    SurfaceMetrics m = MeasureSurface(window, surface, s);
-    RECT client{};
-    GetClientRect(window, &client);
-    SetViewClient(&g, client.right, client.bottom);
+    const ViewSettings s = ViewSettingsFrom(g_settings);
+    const ImageSession& session = g_session;
     int32_t w = 0, h = 0;
     if (HasCurrentImage(session)) {
         w = session.current.header.biWidth;
         h = session.current.header.biHeight;
-    } else if (surface == DisplayMode::ViewWindow && s.FitWin && session.emptyWidth > 0) {
+    } else if (CurrentDisplayMode() == DisplayMode::ViewWindow && s.FitWin && session.emptyWidth > 0) {
         // the empty view keeps a fitted window at its own size
-        ViewRect r = {0, 0, session.emptyWidth, session.emptyHeight};
-        RECT wr{r.left, r.top, r.right, r.bottom};
-        if (s.CapBar) AdjustWindowRectEx(&wr, ViewWindowStyle(), FALSE, GetWindowLongW(window, GWL_EXSTYLE));
-        SetWindowPos(window, nullptr, 0, 0, wr.right - wr.left, wr.bottom - wr.top, SWP_NOMOVE | SWP_NOZORDER);
+        RECT wr{0, 0, session.emptyWidth, session.emptyHeight};
+        if (s.CapBar) AdjustWindowRectEx(&wr, ViewWindowStyle(), FALSE, GetWindowLongW(g_viewWindow, GWL_EXSTYLE));
+        SetWindowPos(g_viewWindow, nullptr, 0, 0, wr.right - wr.left, wr.bottom - wr.top, SWP_NOMOVE | SWP_NOZORDER);
     }
-    SetViewImage(&g, w, h, surface, m.screen);
-    if (w > 0) {
-        bool keepZoom = surface == DisplayMode::ViewWindow  ? s.NMZoom
-                        : surface == DisplayMode::SubWindow ? s.SWZoom
-                                                            : s.FLZoom;
-        if (!keepZoom) g.zoom = 1.0;
-        if (surface == DisplayMode::ViewWindow) {
-            ApplyFitRule(&g, FitArea(g, s, m), s.VSmall, s.NVLarge);
-            if (s.FitWin && !IsZoomed(window)) {
-                ViewSize fittedClient;
-                ViewRect r = FitWindowRect(g, s, m, &fittedClient);
-                SetWindowPos(window, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
-                GetClientRect(window, &client);
-                SetViewClient(&g, client.right, client.bottom);
-            }
-        } else if (surface == DisplayMode::SubWindow) {
-            ApplyFitRule(&g, ViewSize{client.right, client.bottom}, s.SWSmall, s.SWLarge);
-        } else {
-            ApplyFitRule(&g, ViewSize{m.monitor.Width(), m.monitor.Height()}, s.FSDown, s.FSUp);
-        }
-    }
-    ScaleView(&g);
-    LayoutView(&g);
+    FitShownImage(w, h);
     UpdateMainWindowTitle();
     SyncListWindow();
     RefreshHoverToolBar();
@@ -391,18 +358,17 @@ void ShowLoadedImage() {
 }
 
 void UpdateMainWindowTitle() {
-    const ImageSession& session = g_app.session;
+    const ImageSession& session = g_session;
     TitleFacts f;
     f.hasImage = HasCurrentImage(session);
     const FileList& list = session.list;
-    size_t cut = list.currentPath.find_last_of(L"\\/");
-    f.fileName = cut == std::wstring::npos ? list.currentPath : list.currentPath.substr(cut + 1);
+    f.fileName = FileNameOf(list.currentPath);
     if (list.sourceKind != kSourceFolder && HasList(list) && list.current < list.count)
         f.memberPath = EntryText(list, list.current);
-    f.modified = IsModified(g_app.session.edits);
+    f.modified = IsModified(g_session.edits);
     f.sourceFormat = session.current.sourceFormat;
     f.info = session.info;
-    f.autoRotate = g_app.settings.AutoRot;
+    f.autoRotate = g_settings.AutoRot;
     f.width = session.current.header.biWidth;
     f.height = session.current.header.biHeight;
     f.bitsPerPixel =
@@ -416,8 +382,8 @@ void UpdateMainWindowTitle() {
 }
 
 void RepaintView() {
-    if (g_app.displayMode == DisplayMode::SubWindow) return RefreshPanes();
-    if (g_app.viewWindow) InvalidateRect(g_app.viewWindow, nullptr, FALSE);
+    if (CurrentDisplayMode() == DisplayMode::SubWindow) return RefreshPanes();
+    if (ViewWindowHandle()) InvalidateRect(ViewWindowHandle(), nullptr, FALSE);
     UpdateNavigator();
 }
 

@@ -5,9 +5,10 @@
 
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/command_ids.h"
+#include "model/command_ids.h"
+#include "model/settings.h"
 #include "viewer/hover_win.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 
@@ -39,8 +40,8 @@ void RestyleKeepingClient(HWND window, DWORD style) {
 }
 
 bool HoverFrameWanted(HWND window) {
-    const Settings& s = g_app.settings;
-    return !s.CapBar && s.Frame && g_app.displayMode == DisplayMode::ViewWindow && !IsZoomed(window) &&
+    const Settings& s = g_settings;
+    return !s.CapBar && s.Frame && CurrentDisplayMode() == DisplayMode::ViewWindow && !IsZoomed(window) &&
            !IsIconic(window);
 }
 
@@ -59,8 +60,7 @@ void RemoveHoverFrame(HWND window) {
     if (!g_frameShown) return;
     g_frameShown = false;
     g_trackingClient = g_trackingFrame = false;
-    if (g_app.displayMode == DisplayMode::ViewWindow && !g_app.settings.CapBar)
-        RestyleKeepingClient(window, kBareStyle);
+    if (CurrentDisplayMode() == DisplayMode::ViewWindow && !g_settings.CapBar) RestyleKeepingClient(window, kBareStyle);
 }
 
 // A leave message came: the frame goes once the pointer is outside the whole window.
@@ -105,24 +105,24 @@ void SetTopmost(HWND window, bool top) {
 }
 
 void ToggleTop() {
-    Settings& s = g_app.settings;
+    Settings& s = g_settings;
     s.Top = !s.Top;
-    if (g_app.viewWindow) SetTopmost(g_app.viewWindow, s.Top);
+    if (ViewWindowHandle()) SetTopmost(ViewWindowHandle(), s.Top);
 }
 
 void ToggleCaptionBar() {
-    Settings& s = g_app.settings;
+    Settings& s = g_settings;
     s.CapBar = !s.CapBar;
-    HWND view = g_app.viewWindow;
+    HWND view = ViewWindowHandle();
     g_frameShown = false;
     // full screen keeps its bare style; leaving it picks the style from the setting
-    if (!view || g_app.displayMode == DisplayMode::FullScreen) return;
+    if (!view || CurrentDisplayMode() == DisplayMode::FullScreen) return;
     RestyleKeepingClient(view, s.CapBar ? kCaptionStyle : kBareStyle);
 }
 
 void ToggleFrame() {
-    g_app.settings.Frame = !g_app.settings.Frame;
-    if (!g_app.settings.Frame && g_app.viewWindow) RemoveHoverFrame(g_app.viewWindow);
+    g_settings.Frame = !g_settings.Frame;
+    if (!g_settings.Frame && ViewWindowHandle()) RemoveHoverFrame(ViewWindowHandle());
 }
 
 } // namespace
@@ -181,7 +181,7 @@ bool DropHoverFrame() {
 }
 
 void RestoreHoverFrame() {
-    HWND view = g_app.viewWindow;
+    HWND view = ViewWindowHandle();
     bool wanted = g_restoreFrameAfterFullScreen;
     g_restoreFrameAfterFullScreen = false;
     if (!view || !wanted || !HoverFrameWanted(view)) return;
@@ -204,7 +204,7 @@ void HoverOnViewMouse(HWND window, UINT message, int32_t x, int32_t y) {
 }
 
 bool HandleWindowStyleCommand(int32_t command) {
-    Settings& s = g_app.settings;
+    Settings& s = g_settings;
     switch (command) {
     case kCmdTopMost: ToggleTop(); return true;
     case kCmdCaptionBar: ToggleCaptionBar(); return true;

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "image/image_buffer.h"
-#include "image/load_types.h"
+#include "model/image_buffer.h"
+#include "model/load_types.h"
 
 namespace qv {
 

@@ -10,7 +10,7 @@
 
 #include "codecs/decoders.h"
 #include "corpus_support.h"
-#include "image/blend_table.h"
+#include "model/blend_table.h"
 #include "test_support.h"
 
 #ifdef QV_HAVE_LIBPNG

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "animated_gif.h"
-#include "app/instance_request.h"
 #include "e2e_support_win.h"
+#include "model/instance_request.h"
 
 namespace qvtest {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/command_ids.h"
+#include "model/command_ids.h"
 #include "e2e_support_win.h"
 #include "sources/file_list.h"
 #include "zip_builder.h"

@@ -12,23 +12,24 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/settings.h"
 #include "e2e_support_win.h"
+#include "model/command_ids.h"
+#include "model/settings.h"
 #include "platform/platform.h"
 
 namespace qvtest {
 namespace {
 
-constexpr uint32_t kSlotTop = 5;
-constexpr UINT kCmdCentreOnMonitor = 5321;
-constexpr UINT kCmdArrangeGrid = 5351;
-constexpr UINT kCmdArrangeSideBySide = 5352;
-constexpr UINT kCmdArrangeCentre = 5354;
-constexpr UINT kCmdArrangeClose = 5355;
-constexpr UINT kCmdExternalProgram0 = 5420;
-constexpr UINT kCmdHelp = 5510;
-constexpr UINT kCmdAbout = 5520;
-constexpr UINT kCmdFullScreen = 5530;
+using qv::kCmdArrangeCentre;
+using qv::kCmdArrangeClose;
+using qv::kCmdArrangeGrid;
+using qv::kCmdArrangeSideBySide;
+using qv::kCmdCentreOnMonitor;
+using qv::kSlotTop;
+constexpr auto kCmdExternalProgram0 = qv::kCmdExternalProgramFirst;
+using qv::kCmdAbout;
+using qv::kCmdFullScreen;
+using qv::kCmdHelp;
 constexpr const wchar_t* kAboutClass = L"ver_parent_class";
 constexpr const wchar_t* kProgramNotStarted = L"The external program was not found or could not be started.";
 

@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/accelerator_blob.h"
-#include "app/settings.h"
-#include "app/settings_file.h"
 #include "e2e_support_win.h"
+#include "model/settings.h"
+#include "settings/accelerator_blob.h"
+#include "settings/settings_file.h"
 
 namespace qvtest {
 namespace {

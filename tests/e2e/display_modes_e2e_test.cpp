@@ -4,18 +4,20 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
 #include "e2e_support_win.h"
+#include "model/command_ids.h"
+#include "model/settings.h"
+#include "ui/window_classes.h"
 
 namespace qvtest {
 namespace {
 
-constexpr uint32_t kSlotRepeat = 38;
-constexpr uint32_t kSlotTime = 39;
-constexpr UINT kCmdSlideshow = 5250;
-constexpr UINT kCmdListWindow = 5311;
+using qv::kCmdListWindow;
+using qv::kCmdSlideshow;
+using qv::kSlotRepeat;
+using qv::kSlotTime;
 constexpr int kListBoxId = 1030;
-constexpr const wchar_t* kListWindowClass = L"Quorvel_list_class";
+using qv::kListWindowClass;
 
 bool CoversItsMonitor(HWND window) {
     MONITORINFO info{sizeof info};

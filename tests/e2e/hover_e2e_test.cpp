@@ -11,29 +11,31 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/settings.h"
 #include "e2e_support_win.h"
+#include "model/command_ids.h"
+#include "model/settings.h"
+#include "ui/window_classes.h"
 
 namespace qvtest {
 namespace {
 
-constexpr uint32_t kSlotTop = 5;
-constexpr uint32_t kSlotCapBar = 34;
-constexpr uint32_t kSlotFrame = 35;
-constexpr UINT kCmdHistoryWindow = 5117;
-constexpr UINT kCmdZoomActual = 5220;
-constexpr UINT kCmdTopMost = 5320;
-constexpr UINT kCmdCaptionBar = 5330;
-constexpr UINT kCmdToolBar = 5332;
-constexpr UINT kCmdMinimise = 5540;
-constexpr UINT kCmdFullScreen = 5530;
-constexpr UINT kCmdClose = 5550;
-constexpr UINT kCmdPreviousImage = 5702;
-constexpr UINT kCmdNextImage = 5703;
+using qv::kCmdCaptionBar;
+using qv::kCmdClose;
+using qv::kCmdFullScreen;
+using qv::kCmdHistoryWindow;
+using qv::kCmdMinimise;
+using qv::kCmdNextImage;
+using qv::kCmdPreviousImage;
+using qv::kCmdToolBar;
+using qv::kCmdTopMost;
+using qv::kCmdZoomActual;
+using qv::kSlotCapBar;
+using qv::kSlotFrame;
+using qv::kSlotTop;
 constexpr int kToolBarHostId = 1000;
 constexpr int kHistoryListId = 1031;
-constexpr const wchar_t* kNavigatorClass = L"Quorvel_navi_class";
-constexpr const wchar_t* kHistoryClass = L"Quorvel_hisw_class";
+using qv::kNavigatorClass;
+constexpr auto kHistoryClass = qv::kHistoryWindowClass;
 constexpr DWORD kSettleMs = 400;
 
 // Polls `done` for one step's time while running this thread's messages.

@@ -12,14 +12,15 @@
 #include "codecs/jpeg_codec.h"
 #include "e2e_support_win.h"
 #include "jpeg_test_files.h"
+#include "model/command_ids.h"
 #include "platform/platform.h"
 #include "trash_support_win.h"
 
 namespace qvtest {
 namespace {
 
-constexpr UINT kCmdLosslessTurnRight = 5020;
-constexpr UINT kCmdTextInfo = 5041;
+using qv::kCmdLosslessTurnRight;
+using qv::kCmdTextInfo;
 constexpr int kCtlExifList = 4041;
 
 class JpegE2eTest : public ::testing::Test {

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/command_ids.h"
-#include "app/settings.h"
-#include "app/settings_file.h"
 #include "e2e_support_win.h"
+#include "model/command_ids.h"
+#include "model/settings.h"
+#include "settings/settings_file.h"
 #include "sources/file_list.h"
 #include "zip_builder.h"
 

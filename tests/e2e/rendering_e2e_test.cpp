@@ -9,16 +9,17 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/settings.h"
 #include "e2e_support_win.h"
+#include "model/command_ids.h"
+#include "model/settings.h"
 
 namespace qvtest {
 namespace {
 
-constexpr uint32_t kSlotSthMode = 31;
-constexpr uint32_t kSlotBgColor = 32;
-constexpr UINT kCmdZoomIn = 5230;
-constexpr UINT kCmdBackgroundBlack = 5345;
+using qv::kCmdBackgroundBlack;
+using qv::kCmdZoomIn;
+using qv::kSlotBgColor;
+using qv::kSlotSthMode;
 constexpr int kFilterTolerance = 12; // per channel, for uniform areas seen through HALFTONE
 constexpr DWORD kSettleMs = 500;     // window moves and repaints reaching the X server
 

@@ -14,6 +14,8 @@
 #include "e2e_support_win.h"
 #include "image/format_detect.h"
 #include "jpeg_test_files.h"
+#include "model/command_ids.h"
+#include "model/settings.h"
 #include "platform/platform.h"
 #include "trash_support_win.h"
 #include "zip_builder.h"
@@ -21,9 +23,9 @@
 namespace qvtest {
 namespace {
 
-constexpr UINT kCmdSaveAs = 5012;
-constexpr UINT kCmdSaveOver = 5013;
-constexpr uint32_t kSlotOpenFolder = 28; // the save dialog's first folder
+using qv::kCmdSaveAs;
+constexpr auto kCmdSaveOver = qv::kCmdSave;
+constexpr auto kSlotOpenFolder = qv::kSlotOpen;
 
 // The temporary files (tmp*.tmp) of the temporary folder this prefix gives every program, by name
 // with their sizes.

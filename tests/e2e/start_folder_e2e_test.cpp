@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/command_ids.h"
-#include "app/settings_file.h"
+#include "model/command_ids.h"
+#include "settings/settings_file.h"
 #include "e2e_support_win.h"
 #include "trash_support_win.h"
 

@@ -11,9 +11,10 @@
 #include <functional>
 #include <string>
 
-#include "app/settings.h"
-#include "app/settings_file.h"
 #include "e2e_support_win.h"
+#include "model/command_ids.h"
+#include "model/settings.h"
+#include "settings/settings_file.h"
 #include "viewer/view_geometry.h"
 
 namespace qvtest {
@@ -24,8 +25,8 @@ constexpr int kZoomPresetId = 1041;
 constexpr int kMainToolBarId = 1022;
 constexpr int kFormatListId = 1050;
 constexpr int kQualityFieldId = 1061;
-constexpr uint32_t kSlotFormat = 73;
-constexpr uint32_t kSlotQuality = 89;
+using qv::kSlotFormat;
+using qv::kSlotQuality;
 constexpr int kImageWidth = 1200, kImageHeight = 900;
 constexpr COLORREF kImageColour = RGB(200, 0, 0);
 
@@ -391,7 +392,7 @@ TEST_F(SubRebarTest, AToolGroupButtonOpensItsEditingMenuBelowIt) {
     HWND bar = Descendant(sub, kMainToolBarId);
     ASSERT_NE(bar, nullptr);
     // the selection group holds the history window, whose command exists
-    constexpr int kSelectionGroup = 5105;
+    constexpr int kSelectionGroup = qv::kMenuSelectionAndPainting;
     ASSERT_TRUE(SendMessageW(bar, TB_ISBUTTONENABLED, kSelectionGroup, 0));
     RECT r{};
     LRESULT index = SendMessageW(bar, TB_COMMANDTOINDEX, kSelectionGroup, 0);

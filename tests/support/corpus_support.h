@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "image/image_buffer.h"
+#include "model/image_buffer.h"
 
 namespace qvtest {
 

@@ -4,9 +4,9 @@
 #include <cwctype>
 #include <set>
 
-#include "app/settings.h"
-#include "app/settings_file.h"
+#include "model/settings.h"
 #include "platform/platform.h"
+#include "settings/settings_file.h"
 
 namespace qvtest {
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "ui/window_classes.h"
 
 namespace qvtest {
 
@@ -22,8 +23,8 @@ constexpr DWORD kPollIntervalMs = 50;
 // A step the program takes at once (a command, a dialog opening or closing).
 constexpr DWORD kStepTimeoutMs = 10000;
 
-constexpr const wchar_t* kViewWindowClass = L"Quorvel_vwin_class";
-constexpr const wchar_t* kSubWindowClass = L"Quorvel_swin_class";
+using qv::kSubWindowClass;
+using qv::kViewWindowClass;
 // Dialogs and message boxes.
 constexpr const wchar_t* kDialogClass = L"#32770";
 

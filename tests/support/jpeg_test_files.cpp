@@ -1,7 +1,7 @@
 #include "jpeg_test_files.h"
 
 #include "codecs/jpeg_codec.h"
-#include "image/image_buffer.h"
+#include "model/image_buffer.h"
 
 namespace qvtest {
 

@@ -8,13 +8,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "animated_gif.h"
+#include "codecs/bmp_codec.h"
 #include "codecs/decoders.h"
 #include "codecs/png_codec.h"
-#include "image/image_buffer.h"
 #include "image/load_pipeline.h"
+#include "model/image_buffer.h"
 #include "platform/platform.h"
 #include "test_support.h"
 #include "zip_builder.h"
@@ -180,5 +182,61 @@ TEST(Cli, InfoAndConvertReachArchiveMembers) {
 #endif
 }
 
+TEST(Cli, FilterOperationsExpandPalettesAndRefuseBadValues) {
+#ifdef _WIN32
+    GTEST_SKIP() << "runs the native binary";
+#else
+    std::string cli = WideToUtf8(qvtest::BinaryDir()) + "/quorvel-cli";
+    if (!PathExists(Utf8ToWide(cli).c_str())) GTEST_SKIP() << "quorvel-cli not built here";
+    qvtest::ScratchDir dir;
+    auto u = [](const std::wstring& w) { return "'" + WideToUtf8(w) + "'"; };
+    auto writePalette = [&](const std::wstring& path, uint32_t w, uint32_t h) {
+        ImageBuffer* image = AllocImageRecord();
+        CodecStatus status = kCodecOk;
+        bool ok = PrepareImage(image, w, h, 8, &status);
+        if (ok) {
+            image->palette[3] = RGBQUAD{40, 120, 220, 0};
+            for (uint32_t y = 0; y < h; ++y)
+                std::memset(ImageRowFromTop(image, y), 3, w);
+            ok = WriteBmpFile(path.c_str(), *image, 8, false, &status);
+        }
+        FreeImageRecord(image);
+        return ok;
+    };
+    std::wstring in = dir.File(L"flat.bmp"), small = dir.File(L"small.bmp"), out = dir.File(L"out.bmp");
+    ASSERT_TRUE(writePalette(in, 7, 5));
+    ASSERT_TRUE(writePalette(small, 4, 5));
+    int rc = -1;
+    // a flat palette image: the filters run on its 24-bit expansion
+    const struct {
+        const char* ops;
+        uint8_t b, g, r;
+    } kFlat[] = {{"--edges", 0, 0, 0},
+                 {"--soften 0,10", 40, 120, 220},
+                 {"--mosaic 3,2,1,1", 60, 140, 240} /* its first tile column: lightened */,
+                 {"--emboss 1,16,0", 127, 127, 127}};
+    for (const auto& k : kFlat) {
+        std::string said = RunShell(cli + " edit " + u(in) + " " + u(out) + " " + k.ops, &rc);
+        ASSERT_EQ(rc, 0) << k.ops << ": " << said;
+        ImageBuffer* image = AllocImageRecord();
+        LoadInfo li;
+        CodecStatus status = kCodecOk;
+        ASSERT_TRUE(DecodeFile(out.c_str(), LoadOptions{}, false, image, &li, &status));
+        EXPECT_EQ(image->header.biBitCount, 24) << k.ops;
+        const uint8_t* p = ImageRowFromTop(image, 4) + 6 * 3; // the bottom-right corner
+        EXPECT_EQ(p[0], k.b) << k.ops;
+        EXPECT_EQ(p[1], k.g) << k.ops;
+        EXPECT_EQ(p[2], k.r) << k.ops;
+        FreeImageRecord(image);
+    }
+    RunShell(cli + " edit " + u(small) + " " + u(out) + " --unsharp 3,20", &rc);
+    EXPECT_EQ(rc, 1); // narrower than 5 pixels
+    for (const char* bad : {"--soften 0,11", "--soften 2,21", "--mosaic 1,5", "--mosaic 4,4,1,2", "--jitter 0,5",
+                            "--emboss 8,1", "--unsharp 3", "--focus 201", "--denoise 256"}) {
+        RunShell(cli + " edit " + u(in) + " " + u(out) + " " + bad, &rc);
+        EXPECT_EQ(rc, 2) << bad;
+    }
+#endif
+}
 } // namespace
 } // namespace qv

@@ -3,8 +3,8 @@
 
 #include <set>
 
-#include "app/accelerator_blob.h"
 #include "app/key_names.h"
+#include "settings/accelerator_blob.h"
 
 namespace qv {
 namespace {

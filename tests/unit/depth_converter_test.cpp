@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "codecs/depth_converter.h"
-#include "image/image_buffer.h"
-#include "image/image_colours.h"
+#include "model/image_buffer.h"
+#include "model/image_colours.h"
 
 namespace qv {
 namespace {

@@ -214,6 +214,39 @@ TEST(GifLzwTest, HandMadeStreamsDecodeAndDamageStopsThere) {
     EXPECT_EQ(0, std::memcmp(out.data(), expect, 5));
 }
 
+// An encoder may let the table fill up and go on without a clear code: the codes stay 12 bits
+// wide, no entry is added, and the full table's strings still decode.
+TEST(GifLzwTest, FullTableWithoutClearKeepsDecodingAtTwelveBits) {
+    std::vector<std::pair<uint32_t, uint32_t>> codes{{4, 3}};
+    Bytes expect;
+    uint32_t width = 3, next = 6;
+    auto literal = [&](uint32_t value, bool first) {
+        codes.push_back({value, width});
+        expect.push_back(static_cast<uint8_t>(value));
+        if (first || next == kGifLzwMaxCodes) return;
+        ++next; // entry next - 1 is the previous literal and this one
+        if (next == (1u << width) && width < 12) ++width;
+    };
+    for (uint32_t j = 0; j < 4091; ++j)
+        literal(j % 4, j == 0);
+    ASSERT_EQ(next, kGifLzwMaxCodes);
+    ASSERT_EQ(width, 12u);
+    literal(3, false);
+    codes.push_back({4095, 12}); // the last entry: literals 4089 and 4090
+    expect.push_back(4089 % 4);
+    expect.push_back(4090 % 4);
+    codes.push_back({6, 12}); // the first entry: literals 0 and 1
+    expect.push_back(0);
+    expect.push_back(1);
+    codes.push_back({5, 12});
+
+    Bytes out(expect.size() + 64);
+    GifLzwResult r = DecodeBlocks(SubBlocks(PackCodes(codes)), 2, out.data(), static_cast<uint32_t>(out.size()));
+    EXPECT_FALSE(r.damaged);
+    ASSERT_EQ(r.produced, expect.size());
+    EXPECT_EQ(0, std::memcmp(out.data(), expect.data(), expect.size()));
+}
+
 // ---- composing the first image --------------------------------------------------------------
 
 TEST(GifReaderTest, ImageInsideLargerScreenGetsBackgroundBorder) {
@@ -267,6 +300,28 @@ TEST(GifReaderTest, InterlacedNarrowImageTakesRowsFromPassesAndKeepsRightMargin)
     }
     // the local table is the palette
     EXPECT_EQ(d.image.palette[0].rgbRed, static_cast<uint8_t>(1000));
+}
+
+// Every extension is a chain of sub-blocks, so one with a label we do not know is stepped over
+// like a comment; one that runs past the end of the file is damage like any other.
+TEST(GifReaderTest, UnknownExtensionIsSkippedAsSubBlocks) {
+    GifBuilder g;
+    g.Header(4, 2, 2, 0);
+    g.b.insert(g.b.end(), {0x21, 0x77, 3, 0x21, 0x2C, 0x3B, 2, 0, 0, 0});
+    g.Image(0, 0, 4, 2, Bytes{0, 1, 2, 3, 3, 2, 1, 0}, false, 0, 2);
+    g.Trailer();
+    Decoded d;
+    Decode(g.b, &d);
+    ASSERT_TRUE(d.ok) << d.status;
+    EXPECT_EQ(d.At(1, 0), 1);
+    EXPECT_EQ(d.At(0, 1), 3);
+
+    GifBuilder cut;
+    cut.Header(4, 2, 2, 0);
+    cut.b.insert(cut.b.end(), {0x21, 0x77, 200, 1, 2});
+    Decode(cut.b, &d);
+    EXPECT_FALSE(d.ok);
+    EXPECT_EQ(d.status, kCodecBadData);
 }
 
 TEST(GifReaderTest, ThreeImagesWithoutLoopBlockLoadFirstImageOnly) {
@@ -470,9 +525,9 @@ TEST(GifReaderTest, DamagedFilesGetTheirStatus) {
     firstCode.Data(2, PackCodes({{7, 3}, {5, 3}}));
     EXPECT_EQ(statusOf(firstCode.b), kCodecBadData);
 
-    GifBuilder badLabel = base;
+    GifBuilder badLabel = base; // an unknown extension is skipped; then the file ends without an image
     badLabel.b.insert(badLabel.b.end(), {0x21, 0x77, 0});
-    EXPECT_EQ(statusOf(badLabel.b), kCodecCannotOpen);
+    EXPECT_EQ(statusOf(badLabel.b), kCodecBadData);
 
     GifBuilder strayByte = base;
     strayByte.b.push_back(0x55);

@@ -5,7 +5,7 @@
 
 #include "codecs/decoders.h"
 #include "codecs/gif_codec.h"
-#include "image/image_buffer.h"
+#include "model/image_buffer.h"
 #include "test_support.h"
 
 namespace qv {

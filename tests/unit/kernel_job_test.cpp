@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "image/grey_weights.h"
+#include "model/grey_weights.h"
 #include "tools/gaussian_weights.h"
 #include "tools/kernel_job.h"
 #include "tools/mask_blend.h"

@@ -6,8 +6,8 @@
 
 #include "codecs/png_codec.h"
 #include "image/format_detect.h"
-#include "image/image_buffer.h"
 #include "image/load_pipeline.h"
+#include "model/image_buffer.h"
 #include "test_support.h"
 
 namespace qv {

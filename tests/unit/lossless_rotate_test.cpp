@@ -2,11 +2,11 @@
 // they write and when they are offered (the rewrite itself is the save pipeline's).
 #include <gtest/gtest.h>
 
-#include "app/command_ids.h"
 #include "codecs/jpeg_codec.h"
 #include "image/current_exif.h"
 #include "image/lossless_rotate.h"
 #include "jpeg_test_files.h"
+#include "model/command_ids.h"
 #include "platform/platform.h"
 #include "test_support.h"
 

@@ -4,10 +4,10 @@
 #include <map>
 #include <set>
 
-#include "app/accelerator_blob.h"
-#include "app/command_ids.h"
-#include "app/menu_tree.h"
-#include "image/image_buffer.h"
+#include "model/command_ids.h"
+#include "model/image_buffer.h"
+#include "model/menu_tree.h"
+#include "settings/accelerator_blob.h"
 
 namespace qv {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/open_filter.h"
+#include "viewer/open_filter.h"
 
 namespace qv {
 namespace {

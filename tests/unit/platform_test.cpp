@@ -6,7 +6,7 @@
 #include <unistd.h>
 #endif
 
-#include "image/image_buffer.h"
+#include "model/image_buffer.h"
 #include "platform/crc32.h"
 #include "platform/platform.h"
 #include "platform/text_buffer.h"

@@ -7,13 +7,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "codecs/decoders.h"
 #include "codecs/png_codec.h"
 #include "codecs/png_format.h"
-#include "image/blend_table.h"
+#include "codecs/png_rows.h"
+#include "model/blend_table.h"
 #include "platform/platform.h"
 #include "test_support.h"
 
@@ -443,6 +445,96 @@ bool LibpngPixels(const std::string& bytes, std::vector<uint32_t>* pixels) {
 #endif
 }
 
+// The reader inflates a whole IDAT run in one call when it can and falls back to the zlib stream
+// for anything that call refuses; both must give the same picture. A run split into many chunks
+// is gathered first; a broken Adler-32 and a stream cut short must come out exactly as the
+// stream gives them.
+TEST(PngReaderTest, WholeInflateAndStreamAgree) {
+    TestImage t(61, 40, 24);
+    FillPicture(&t);
+    const size_t bytes = ImageStride(&t.image) * 40;
+    for (bool interlace : {false, true}) {
+        PngWriteOptions o;
+        o.interlace = interlace;
+        std::string file;
+        ASSERT_EQ(EncodePngMemory(t.image, o, &file), kCodecOk);
+        std::vector<Chunk> chunks = ParseChunks(file);
+        std::string idat = Find(chunks, kChunkIDAT)->data;
+        auto rebuild = [&](const std::string& data, size_t piece) {
+            std::vector<Chunk> out{{kChunkIHDR, Find(chunks, kChunkIHDR)->data}};
+            for (size_t at = 0; at < data.size(); at += piece)
+                out.push_back({kChunkIDAT, data.substr(at, piece)});
+            out.push_back({kChunkIEND, ""});
+            return Build(out);
+        };
+        for (size_t piece : {idat.size(), size_t{97}}) {
+            Decoded d;
+            Decode(rebuild(idat, piece), &d, Plain());
+            ASSERT_TRUE(d.ok) << interlace << " " << piece;
+            EXPECT_EQ(std::memcmp(d.image.pixels, t.image.pixels, bytes), 0) << interlace << " " << piece;
+            std::string badCheck = idat;
+            badCheck[badCheck.size() - 1] ^= 0x5A;
+            Decoded checked;
+            Decode(rebuild(badCheck, piece), &checked, Plain());
+            EXPECT_FALSE(checked.ok); // zlib reads the check together with the last rows
+            EXPECT_EQ(checked.status, kCodecInflateFailed);
+        }
+        // With the check alone in the last chunk the stream ends at the last row without reading
+        // it: the picture shows, although libdeflate refuses the stream.
+        std::string badCheck = idat;
+        badCheck[badCheck.size() - 1] ^= 0x5A;
+        std::vector<Chunk> split{{kChunkIHDR, Find(chunks, kChunkIHDR)->data}};
+        split.push_back({kChunkIDAT, badCheck.substr(0, badCheck.size() - 4)});
+        split.push_back({kChunkIDAT, badCheck.substr(badCheck.size() - 4)});
+        split.push_back({kChunkIEND, ""});
+        Decoded unchecked;
+        Decode(Build(split), &unchecked, Plain());
+        ASSERT_TRUE(unchecked.ok) << interlace;
+        EXPECT_EQ(std::memcmp(unchecked.image.pixels, t.image.pixels, bytes), 0) << interlace;
+        if (interlace) continue;
+        Decoded cut;
+        Decode(rebuild(idat.substr(0, idat.size() / 2), 97), &cut, Plain());
+        ASSERT_TRUE(cut.ok);
+        const uint8_t* top = ImageRowFromTop(&t.image, 0);
+        EXPECT_EQ(cut.At(5, 0), static_cast<uint32_t>((top[17] << 16) | (top[16] << 8) | top[15]));
+        EXPECT_EQ(cut.At(60, 39), 0u); // the rows the stream did not reach stay zero
+    }
+}
+
+TEST(PngRowsTest, VectorUnfilterMatchesThePlainLoops) {
+    std::mt19937 rng(7);
+    for (uint32_t bpp : {3u, 4u}) {
+        for (uint32_t pixels : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 13u, 64u, 301u}) {
+            const uint32_t n = pixels * bpp;
+            // one spare byte after each row: a vector form must not write past the row
+            std::vector<uint8_t> prev(n + 1), base(n + 1);
+            for (auto& v : prev)
+                v = static_cast<uint8_t>(rng());
+            for (auto& v : base)
+                v = static_cast<uint8_t>(rng());
+            for (uint8_t filter : {kFilterSub, kFilterAverage, kFilterPaeth}) {
+                std::vector<uint8_t> vector = base, plain = base;
+                ASSERT_TRUE(UnfilterRow(filter, vector.data(), prev.data(), n, bpp));
+                ASSERT_TRUE(UnfilterRowPlain(filter, plain.data(), prev.data(), n, bpp));
+                EXPECT_EQ(vector, plain) << "bpp " << bpp << " pixels " << pixels << " filter " << int(filter);
+            }
+        }
+    }
+}
+
+TEST(PngRowsTest, VectorRedBlueSwapMatchesThePlainLoop) {
+    std::mt19937 rng(11);
+    for (uint32_t count = 0; count < 40; ++count) {
+        std::vector<uint8_t> src(3 * count);
+        for (auto& v : src)
+            v = static_cast<uint8_t>(rng());
+        std::vector<uint8_t> vector(3 * count + 1, 0xA5), plain(3 * count + 1, 0xA5); // a guard byte after
+        SwapRedBlue(src.data(), count, vector.data());
+        SwapRedBluePlain(src.data(), count, plain.data());
+        EXPECT_EQ(vector, plain) << count;
+    }
+}
+
 TEST(PngWriterTest, RgbRoundTripsWithEveryFilterAndInterlace) {
     TestImage t(37, 23, 24);
     FillPicture(&t);
@@ -550,6 +642,60 @@ TEST(PngWriterTest, EveryTargetDepthRoundTripsAndPassesTheCheckers) {
             std::string out = PngCheck(bytes, &rc);
             EXPECT_EQ(rc, 0) << out;
             EXPECT_EQ(out.find("WARN"), std::string::npos) << out;
+        }
+    }
+}
+
+// Every level the save bar offers writes a file that pngcheck and libpng accept with the same
+// pixels, and, whichever compressor the level picks, at most 1 % larger than zlib's deflate of
+// the same rows at that level (a photograph, flat graphics, and their palette forms).
+TEST(PngWriterTest, EveryLevelIsValidAndWithinOnePercentOfZlib) {
+    const uint32_t w = 240, h = 160;
+    TestImage photo(w, h, 24), flat(w, h, 24);
+    FillPicture(&photo);
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            flat.Set(x, y, y < 20 ? 0x2050a0 : ((x * 7 + y / 9 * 13) % 11 < 3 && y % 9 > 2) ? 0x101010 : 0xf0f0f0);
+    for (const TestImage* t : {&photo, &flat}) {
+        for (uint32_t depth : {24u, 8u}) {
+            for (int level = 0; level <= 9; ++level) {
+                PngWriteOptions o;
+                o.depth = depth;
+                o.level = level;
+                std::string bytes;
+                ASSERT_EQ(EncodePngMemory(t->image, o, &bytes), kCodecOk);
+                std::string idat = Find(ParseChunks(bytes), kChunkIDAT)->data;
+                std::string rows(static_cast<size_t>(w * (depth / 8) + 1) * h, '\0');
+                uLongf rowBytes = rows.size();
+                ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(rows.data()), &rowBytes,
+                                     reinterpret_cast<const Bytef*>(idat.data()), idat.size()),
+                          Z_OK);
+                ASSERT_EQ(rowBytes, rows.size());
+                z_stream z{};
+                ASSERT_EQ(deflateInit2(&z, level, Z_DEFLATED, 15, 8, depth == 8 ? Z_DEFAULT_STRATEGY : Z_FILTERED),
+                          Z_OK);
+                std::string zlib(deflateBound(&z, rows.size()), '\0');
+                z.next_in = reinterpret_cast<Bytef*>(rows.data());
+                z.avail_in = static_cast<uInt>(rows.size());
+                z.next_out = reinterpret_cast<Bytef*>(zlib.data());
+                z.avail_out = static_cast<uInt>(zlib.size());
+                ASSERT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+                deflateEnd(&z);
+                EXPECT_LE(idat.size(), z.total_out * 1.01 + 8) << "depth " << depth << " level " << level;
+
+                int rc = -1;
+                std::string out = PngCheck(bytes, &rc);
+                EXPECT_EQ(rc, 0) << out;
+                std::vector<uint32_t> reference;
+                ASSERT_TRUE(LibpngPixels(bytes, &reference)) << depth << " " << level;
+                Decoded d;
+                Decode(bytes, &d, Plain());
+                ASSERT_TRUE(d.ok);
+#ifdef QV_HAVE_LIBPNG
+                for (uint32_t i = 0; i < reference.size(); i += 7)
+                    ASSERT_EQ(reference[i], d.At(i % w, i / w)) << depth << " " << level << " " << i;
+#endif
+            }
         }
     }
 }

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/command_ids.h"
+#include "model/command_ids.h"
 
 namespace qv {
 namespace {

@@ -13,12 +13,12 @@
 #include <thread>
 #endif
 
-#include "app/ui_strings.h"
 #include "codecs/jpeg_codec.h"
 #include "image/format_detect.h"
 #include "image/image_turn.h"
 #include "image/save_pipeline.h"
 #include "jpeg_test_files.h"
+#include "model/ui_strings.h"
 #include "platform/platform.h"
 #include "test_support.h"
 

@@ -2,17 +2,26 @@
 
 #include <cstring>
 
-#include "app/dialog_template.h"
-#include "app/instance_request.h"
-#include "app/legacy_ini.h"
-#include "app/settings.h"
-#include "app/settings_file.h"
-#include "app/settings_location.h"
-#include "app/settings_migration.h"
-#include "app/ui_strings.h"
+#include "ui/dialog_template.h"
+#include "model/instance_request.h"
+#include "settings/legacy_ini.h"
+#include "model/settings.h"
+#include "settings/settings_file.h"
+#include "settings/settings_location.h"
+#include "settings/settings_migration.h"
+#include "model/ui_strings.h"
+#include "model/instance_request.h"
+#include "model/settings.h"
+#include "model/ui_strings.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "settings/legacy_ini.h"
+#include "settings/settings_file.h"
+#include "settings/settings_load.h"
+#include "settings/settings_location.h"
+#include "settings/settings_migration.h"
 #include "test_support.h"
+#include "ui/dialog_template.h"
 
 namespace {
 

@@ -41,6 +41,24 @@ TEST(ViewFitOnLoadTest, ViewWindowAppliesTheShrinkRuleAtTheAreaEdge) {
     EXPECT_DOUBLE_EQ(v.geometry.zoom, 4.0);
 }
 
+TEST(ViewFitOnLoadTest, AMaximisedFittedWindowStaysAndTypedZoomsRelayout) {
+    ViewSettings s; // FitWin on
+    SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
+    ViewState v = Loaded(400, 300, 400, 300, s, m);
+    EXPECT_TRUE(ViewRunCommand(&v, kCmdZoomIn, s, m).Has(kViewMoveWindow));
+    m.maximised = true; // the fitted window must not be moved out of its maximised place
+    EXPECT_FALSE(ViewRunCommand(&v, kCmdZoomOut, s, m).Has(kViewMoveWindow));
+    EXPECT_FALSE(ViewFitOnLoad(&v, 400, 300, s, m).Has(kViewMoveWindow));
+
+    SurfaceMetrics pane = DesktopMetrics(DisplayMode::SubWindow);
+    v = Loaded(400, 300, 600, 400, s, pane);
+    ViewResponse r = ViewSetZoom(&v, 99.0, s, pane);
+    EXPECT_DOUBLE_EQ(v.geometry.zoom, kMaxZoom);
+    // the zoomed image needs both bars of the pane, as a zoom command would give
+    EXPECT_TRUE(r.Has(kViewSetScrollBars) && r.Has(kViewZoomChanged));
+    EXPECT_TRUE(r.bars.horizontal.shown && r.bars.vertical.shown);
+}
+
 TEST(ViewFitOnLoadTest, ZoomPersistsOnlyWithTheSurfacesOwnSetting) {
     ViewSettings s = NoFitWin();
     s.VSmall = false;

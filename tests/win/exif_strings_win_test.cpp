@@ -6,9 +6,9 @@
 
 #include "shipped_modules_win.h"
 
-#include "app/dialog_template.h"
-#include "app/language_module.h"
 #include "codecs/exif.h"
+#include "ui/dialog_template.h"
+#include "ui/language_module_win.h"
 
 namespace qv {
 namespace {

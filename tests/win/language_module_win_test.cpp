@@ -1,6 +1,6 @@
 // The language module under Wine: choosing and checking the library, the options dialog's list,
 // texts, the error box, dialogs from templates, and the two shipped modules themselves.
-#include "app/language_module.h"
+#include "ui/language_module_win.h"
 
 #include <windows.h>
 
@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_template.h"
 #include "app/startup_info_dialog_win.h"
-#include "app/ui_strings.h"
+#include "model/ui_strings.h"
 #include "test_support.h"
+#include "ui/dialog_template.h"
 #include "viewer/hover_win.h"
 
 namespace qv {

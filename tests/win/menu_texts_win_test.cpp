@@ -8,11 +8,11 @@
 
 #include "shipped_modules_win.h"
 
-#include "app/accelerator_blob.h"
-#include "app/command_ids.h"
-#include "app/language_module.h"
-#include "app/menu_tree.h"
-#include "app/ui_strings.h"
+#include "model/command_ids.h"
+#include "model/menu_tree.h"
+#include "model/ui_strings.h"
+#include "settings/accelerator_blob.h"
+#include "ui/language_module_win.h"
 
 namespace qv {
 namespace {

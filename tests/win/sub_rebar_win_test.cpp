@@ -9,13 +9,14 @@
 
 #include "shipped_modules_win.h"
 
-#include "app/app_state.h"
-#include "app/language_module.h"
-#include "viewer/display_modes.h"
-#include "viewer/rebar_strings.h"
+#include "model/ui_strings.h"
+#include "ui/language_module_win.h"
+#include "ui/ui_resources_win.h"
+#include "ui/window_classes.h"
+#include "viewer/display_modes_win.h"
 #include "viewer/sub_hooks_win.h"
 #include "viewer/sub_rebar_win.h"
-#include "viewer/view_window.h"
+#include "viewer/view_window_win.h"
 
 namespace qv {
 namespace {
@@ -46,32 +47,28 @@ protected:
         UseModule(L"English");
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_COOL_CLASSES};
         InitCommonControlsEx(&controls);
-        g_app.instance = GetModuleHandleW(nullptr);
-        RegisterWindowClasses(g_app.instance);
-        g_app.subWindow = CreateSubWindow(g_app.instance, nullptr);
-        ASSERT_NE(g_app.subWindow, nullptr);
-        g_app.displayMode = DisplayMode::SubWindow;
-        ShowWindow(g_app.subWindow, SW_SHOW);
+        InitUiResources(GetModuleHandleW(nullptr));
+        RegisterWindowClasses(Ui().instance);
+        ASSERT_NE(EnsureSubWindow(), nullptr); // without a ViewWindow to own it
+        ShowWindow(SubWindowHandle(), SW_SHOW);
         LayOutSubWindow();
     }
     static void TearDownTestSuite() {
-        if (g_app.subWindow) DestroyWindow(g_app.subWindow);
-        g_app.subWindow = nullptr;
-        g_app.displayMode = DisplayMode::ViewWindow;
+        if (SubWindowHandle()) DestroyWindow(SubWindowHandle());
         ReleaseLanguageModule();
     }
 
     static int32_t PaneTop() {
-        HWND pane = FindWindowExW(g_app.subWindow, nullptr, kPane1Class, nullptr);
+        HWND pane = FindWindowExW(SubWindowHandle(), nullptr, kPane1Class, nullptr);
         RECT r{};
         GetWindowRect(pane, &r);
-        MapWindowPoints(nullptr, g_app.subWindow, reinterpret_cast<POINT*>(&r), 2);
+        MapWindowPoints(nullptr, SubWindowHandle(), reinterpret_cast<POINT*>(&r), 2);
         return r.top;
     }
     static int32_t RebarBottom() {
         RECT r{};
         GetWindowRect(SubRebarWindow(), &r);
-        MapWindowPoints(nullptr, g_app.subWindow, reinterpret_cast<POINT*>(&r), 2);
+        MapWindowPoints(nullptr, SubWindowHandle(), reinterpret_cast<POINT*>(&r), 2);
         return r.bottom;
     }
 };

@@ -1,0 +1,7 @@
+#include "model/settings.h"
+
+namespace qv {
+
+Settings g_settings;
+
+} // namespace qv

@@ -1,0 +1,117 @@
+// Every string number of the language module that the code names, in one table, and how an error
+// number becomes the caption and text of an error box. A command's menu text is string N for
+// command N (model/command_ids.h), so commands need no entry here.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace qv {
+
+enum UiString : uint32_t {
+    kStrSubWindowItemBack = 5309,   // 5310's text while the SubWindow is shown
+    kStrFullScreenItemLeave = 5531, // 5530's text in full screen
+    kStrUiFontFace = 20000,
+    kStrListWindowTitle = 20015,
+    kStrFilterJpegLossless = 20025, // the save dialog's lossless type
+    kStrHistoryWindowTitle = 20420,
+    kStrHistoryOpened = 20421, // the first step of the edit history: the image as opened
+    kStrKeyColumnCommand = 20300,
+    kStrKeyColumnKey = 20301,
+    kStrKeyErrorCaption = 20302,
+    kStrKeyTaken = 20303,
+    kStrKeyNoKey = 20304,
+    kStrKeyNoCommand = 20305,
+    kStrKeyResetCaption = 20306,
+    kStrKeyResetQuestion = 20307,
+    kStrAboutSecondLine = 20410, // the About box's line under the version
+    kStrExifNameHeading = 20402, // the EXIF dialog's columns
+    kStrExifValueHeading = 20403,
+    // the SubWindow's rebar: tool bar labels, field labels and list items; the tool bar's tooltips
+    // are the commands' own menu texts
+
+    kStrBarOpen = 20440,
+    kStrBarSaveAs = 20441,
+    kStrBarSave = 20442,
+    kStrBarPrevious = 20443,
+    kStrBarNext = 20444,
+    kStrBarFit = 20445,
+    kStrBarActualSize = 20446,
+    kStrBarFullScreen = 20447,
+    kStrBarViewer = 20448,
+    kStrBarSelection = 20449, // the four tool groups 5105-5108
+    kStrBarSize = 20450,
+    kStrBarColour = 20451,
+    kStrBarEffects = 20452,
+    kStrBarZoom = 20453,
+    kStrBarFormat = 20454,
+    kStrBarFormatFirst = 20455, // 20455-20460: the formats in the order of Format 0-5
+    kStrBarQuality = 20461,
+    kStrBarLimitSize = 20462,
+    kStrBarKilobytes = 20463,
+    kStrBarLevel = 20464,
+    kStrBarGamma = 20465,
+    kStrBarInterlace = 20466,
+    kStrBarDither = 20467,
+    kStrBarProgressive = 20468,
+    kStrBarExifCopy = 20469,
+    kStrBarTrim = 20470,
+    kStrBarPreview = 20471,
+    kStrBarSampling = 20472,
+    kStrBarSamplingFirst = 20473, // 20473-20475: Sampling 0-2
+    kStrBarMarkers = 20476,
+    kStrBarMarkersFirst = 20477, // 20477-20479: JMarker 0-2
+    kStrFilterAllSupported = 21000,
+    kStrFilterBmp = 21001,
+    kStrFilterPng = 21002,
+    kStrFilterJpeg = 21003,
+    kStrFilterTiff = 21004,
+    kStrFilterGif = 21005,
+    kStrFilterAllFiles = 21006,
+    kStrFilterPlugins = 21007,
+    kStrFilterZip = 21008,
+    kStrFilterRar = 21010,
+    kStrLoadingTitle = 22000,
+    kStrSavingTitle = 22001,
+    kStrPreviewTitle = 22002,
+    kStrUnsavedChanges = 22003,
+    kStrReloadQuestion = 22004,
+    kStrGeneralErrorCaption = 30000,
+    kStrOutOfMemory = 30001,
+    kStrCannotRead = 30002,
+    kStrEmptyView = 30003,      // also "cannot be processed"
+    kStrNotTransformed = 30004, // a lossless turn or rewrite failed
+    kStrChangedSinceLoad = 30005,
+    kStrNoTempFile = 30007,
+    kStrCannotPlace = 30008, // the saved file could not be copied into place, or the target is the archive
+    kStrProgramNotStarted = 30009,
+    kStrLastGeneralError = 30013,
+    kStrImageErrorCaption = 50000,
+    kStrImageErrorFirst = 50001,
+    kStrImageErrorPrefix = 50007,
+    kStrImageErrorLastPlain = 50010,
+    kStrImageErrorLast = 50024,
+};
+
+// Dialog templates of the language module.
+enum DialogTemplate : uint32_t {
+    kDlgStartupInfo = 4500,
+    kCtlStartupInfoDontShow = 4501,
+    kDlgKeyConfig = 3700,
+    kCtlKeyCommandList = 3710, // list view: command, shortcut
+    kCtlKeyList = 3720,        // list box of the assignable keys
+    kCtlKeyCtrl = 3730,
+    kCtlKeyShift = 3731,
+    kCtlKeyAssign = 3740,
+    kCtlKeyRemove = 3741,
+    kCtlKeyDefaults = 3742,
+    kCtlKeyClose = 3743,
+};
+
+// Caption and text for ErrorBox(n); `text(n)` loads string n (empty when missing). Numbers outside
+// the error ranges give an empty caption and text.
+void ComposeErrorBox(uint32_t n, const std::function<std::wstring(uint32_t)>& text, std::wstring* caption,
+                     std::wstring* message);
+
+} // namespace qv
