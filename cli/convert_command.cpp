@@ -7,6 +7,7 @@
 #include "edit_op.h"
 #include "image/image_turn.h"
 #include "image/load_pipeline.h"
+#include "input_source.h"
 #include "model/codec_status.h"
 #include "model/image_buffer.h"
 
@@ -97,7 +98,9 @@ int RunConvert(const Args& given) {
     qv::LoadInfo info;
     qv::CodecStatus status = qv::kCodecOk;
     int code = 0;
-    if (!qv::DecodeFile(args[0].c_str(), options, false, image, &info, &status)) {
+    InputBytes input;
+    if (!ReadInput(args[0], false, &input, &status) ||
+        !DecodeInput(args[0], input, options, false, image, &info, &status)) {
         code = Fail(status);
     } else {
         const qv::ImageBuffer* out = image;
@@ -112,9 +115,10 @@ int RunConvert(const Args& given) {
 
 } // namespace
 
-QV_CLI_COMMAND("convert",
-               "convert IN OUT [--gamma on|off] [--display-gamma N] [--alpha on|off] [--file-background on|off] "
-               "[--background RRGGBB] [--autorot on|off] [--plugins DIR] [encoder flags: --depth N --dither ...]",
-               RunConvert);
+QV_CLI_COMMAND(
+    "convert",
+    "convert IN|ARCHIVE::MEMBER OUT [--gamma on|off] [--display-gamma N] [--alpha on|off] [--file-background on|off] "
+    "[--background RRGGBB] [--autorot on|off] [--plugins DIR] [encoder flags: --depth N --dither ...]",
+    RunConvert);
 
 } // namespace qvcli

@@ -3,6 +3,7 @@
 #include "cli_command.h"
 #include "image/format_detect.h"
 #include "image/load_pipeline.h"
+#include "input_source.h"
 #include "model/codec_status.h"
 #include "model/image_buffer.h"
 #include "platform/platform.h"
@@ -26,7 +27,15 @@ int RunInfo(const Args& given) {
     Args args = given;
     if (!TakePluginsOption(&args) || args.size() != 1) return 2;
     const std::wstring& path = args[0];
-    qv::SourceFormat format = qv::DetectFormatFromFile(path.c_str());
+    InputBytes input;
+    qv::CodecStatus status = qv::kCodecOk;
+    if (!ReadInput(path, true, &input, &status)) {
+        PrintError(Widen(qv::CodecStatusText(status)) + L"\n");
+        return 1;
+    }
+    const auto* bytes = reinterpret_cast<const uint8_t*>(input.bytes.data());
+    const auto size = static_cast<uint32_t>(input.bytes.size());
+    qv::SourceFormat format = qv::DetectFormatFromMemory(bytes, size);
 
     qv::ImageBuffer* image = qv::AllocImageRecord();
     if (image == nullptr) {
@@ -35,8 +44,7 @@ int RunInfo(const Args& given) {
         return 1;
     }
     qv::LoadInfo info;
-    qv::CodecStatus status = qv::kCodecOk;
-    bool ok = qv::DecodeFile(path.c_str(), qv::LoadOptions{}, true, image, &info, &status);
+    bool ok = DecodeInput(path, input, qv::LoadOptions{}, true, image, &info, &status);
     // an image that no built-in codec read came from a plug-in
     bool byPlugin = ok && image->sourceFormat == qv::kFormatNone;
     Print(L"format: " + std::wstring(byPlugin ? L"plug-in" : FormatName(format)) + L"\n");
@@ -59,20 +67,16 @@ int RunInfo(const Args& given) {
     line(L"exif: ", info.exifPresent);
     qv::FreeImageRecord(image);
 
-    std::string bytes;
     int code = 0;
-    if (qv::ReadWholeFile(path.c_str(), &bytes)) {
-        for (const InfoSection& section : InfoSections()) {
-            int rc = section.print(path, reinterpret_cast<const unsigned char*>(bytes.data()),
-                                   static_cast<unsigned>(bytes.size()));
-            if (rc != 0) code = rc;
-        }
+    for (const InfoSection& section : InfoSections()) {
+        int rc = section.print(path, bytes, size);
+        if (rc != 0) code = rc;
     }
     return code;
 }
 
 } // namespace
 
-QV_CLI_COMMAND("info", "info FILE [--plugins DIR]", RunInfo);
+QV_CLI_COMMAND("info", "info FILE|ARCHIVE::MEMBER [--plugins DIR]", RunInfo);
 
 } // namespace qvcli

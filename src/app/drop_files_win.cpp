@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/startup_win.h"
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "sources/extension_class.h"
 #include "viewer/file_commands_win.h"
@@ -30,10 +31,10 @@ std::vector<std::wstring> DroppedPaths(HDROP drop) {
 // The file a dropped path stands for: a shortcut's target; empty for a folder, a missing file or
 // a shortcut that leads nowhere, which are not opened.
 std::wstring OpenableFile(const std::wstring& dropped) {
-    std::wstring path = dropped;
-    if (EndsWithIgnoreAsciiCase(path, L".lnk") && !ResolveShortcutTarget(dropped, &path)) return {};
+    std::wstring path = FullPathOf(dropped);
+    if (EndsWithIgnoreAsciiCase(path, L".lnk") && !ResolveShortcutTarget(FullPathOf(dropped), &path)) return {};
     if (!PathExists(path.c_str()) || IsDirectory(path.c_str())) return {};
-    return path;
+    return FullPathOf(path);
 }
 
 } // namespace
@@ -52,7 +53,7 @@ void OpenDroppedFiles(HDROP drop) {
     // a folder among the others would only open an empty window
     std::vector<std::wstring> others;
     for (size_t i = 1; i < paths.size(); ++i)
-        if (!IsDirectory(paths[i].c_str())) others.push_back(paths[i]);
+        if (!IsDirectory(paths[i].c_str())) others.push_back(FullPathOf(paths[i]));
     StartViewerProcesses(others);
 }
 

@@ -171,8 +171,8 @@ INT_PTR CALLBACK KeyConfigProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 } // namespace
 
 std::vector<AccelEntry> CurrentCommandKeys() {
-    std::string stored = StoreAcceleratorTable(g_app.accelerators);
-    return stored.empty() ? DefaultAcceleratorEntries() : CommandKeysFromStored(stored);
+    // no table means no keys: every shortcut was removed
+    return CommandKeysFromStored(StoreAcceleratorTable(g_app.accelerators));
 }
 
 bool RunKeyConfigDialog(HWND owner, std::vector<AccelEntry>* table) {

@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "settings/accelerator_blob.h"
 #include "app/accelerators_win.h"
 #include "app/app_state_win.h"
 #include "app/commands_win.h"
@@ -242,8 +243,8 @@ void SaveAllSettings() {
     if (writer.Open(g_app.settingsPath)) {
         SaveSettings(writer, g_settings);
         SaveWindowPlacements(writer);
-        std::string keys = StoreAcceleratorTable(g_app.accelerators);
-        if (!keys.empty()) writer.WriteBlob(kSlotSaveKey, keys.data(), static_cast<uint32_t>(keys.size()));
+        std::string keys = AcceleratorBlobToStore(StoreAcceleratorTable(g_app.accelerators));
+        writer.WriteBlob(kSlotSaveKey, keys.data(), static_cast<uint32_t>(keys.size()));
         writer.Close();
     }
     ReleaseLanguageModule();
@@ -259,12 +260,13 @@ void ReleaseProcessResources() {
 } // namespace
 
 void OpenPathFromRequest(const std::wstring& requested, const int32_t* memberKey) {
-    if (requested.empty() || !PathExists(requested.c_str())) return;
+    // a request from another instance came absolute; anything else is made so before it is used
+    std::wstring path = FullPathOf(requested);
+    if (path.empty() || !PathExists(path.c_str())) return;
     if (!AskUnsavedChanges()) return;
-    std::wstring path = requested;
-    if (EndsWithIgnoreAsciiCase(path, L".lnk") && !ResolveShortcut(requested, &path)) return;
+    if (EndsWithIgnoreAsciiCase(path, L".lnk") && !ResolveShortcut(FullPathOf(requested), &path)) return;
     if (IsDirectory(path.c_str())) return;
-    OpenImageFromPath(path, memberKey);
+    OpenImageFromPath(FullPathOf(path), memberKey);
 }
 
 bool ResolveShortcutTarget(const std::wstring& shortcut, std::wstring* target) {
@@ -322,6 +324,8 @@ int RunQuorvel(HINSTANCE instance, int show) {
         ReleaseProcessResources();
         return 0;
     }
+    // paths on the command line are relative to where the user started us, not to our folder
+    std::vector<std::wstring> args = WithFullPaths(Arguments());
     SetCurrentDirectoryW(g_app.exeFolder.c_str()); // the language modules are found from here
     if (IsLegacySettingsFile(g_app.settingsPath)) MigrateLegacySettings(g_app.settingsPath);
 
@@ -346,7 +350,6 @@ int RunQuorvel(HINSTANCE instance, int show) {
         SetLanguageModule(module, instance);
         InstallToolFramework(g_app.settingsPath);
 
-        std::vector<std::wstring> args = Arguments();
         if (HWND running = RunningInstance(reader)) {
             ForwardTo(running, args);
             reader.Close();

@@ -94,7 +94,8 @@ ChannelMask MakeChannel(uint32_t mask) {
 }
 
 inline uint8_t Channel(const ChannelMask& c, uint32_t value) {
-    return static_cast<uint8_t>(((value & c.mask) >> c.shift) * 255 / c.maximum);
+    // 64 bits: a field wider than 24 bits times 255 does not fit in 32
+    return static_cast<uint8_t>(uint64_t{(value & c.mask) >> c.shift} * 255 / c.maximum);
 }
 
 bool Refuse(CodecStatus* status, CodecStatus why, ImageBuffer* target) {
@@ -159,10 +160,17 @@ bool DecodeDib(const DibSource& src, ImageBuffer* target, CodecStatus* status) {
     const uint64_t inputStride = ((uint64_t{width} * bits + 31) / 32) * 4;
     const uint64_t inputBytes = inputStride * height;
     const uint64_t available = src.size - pixelAt;
-    // Packed 1- and 4-bit files must hold every row; other data cut short leaves the missing rows zero.
-    if (src.file && bits < 8 && inputBytes > available) return Refuse(status, kCodecCannotOpen, target);
-
+    // The data must hold every row the header declares (the last one may lack its padding), at
+    // every depth and in clipboard blocks too, and that is checked before anything is allocated:
+    // otherwise a few bytes could claim an image of gigabytes.
+    const uint64_t lastRowBytes = (uint64_t{width} * bits + 7) / 8;
     const uint32_t outputBits = indexed ? 8 : 24;
+    uint32_t outputStride = 0, outputBytes = 0;
+    if (!DibStride(width, outputBits, &outputStride) || !CheckedMul32(outputStride, height, &outputBytes) ||
+        outputBytes > UINT32_MAX - 4)
+        return Refuse(status, kCodecNotSupported, target); // too large for any block, however much data
+    if (inputStride * (height - 1) + lastRowBytes > available) return Refuse(status, kCodecCannotOpen, target);
+
     if (!PrepareImage(target, width, height, outputBits, status)) return Refuse(status, *status, target);
     for (uint32_t i = 0; i < kept; ++i) {
         const uint8_t* e = src.data + h.tableAt + i * h.entryBytes;

@@ -1,6 +1,7 @@
 // BMP files and packed clipboard bitmaps, read into an ImageBuffer (8-bit palette or 24-bit),
 // and uncompressed BMP files written at 1, 4, 8 or 24 bits. ReadBmpMemory is in decoders.h.
-// Run-length compressed and top-down bitmaps are refused (50002).
+// Run-length compressed and top-down bitmaps are refused (50002), and so is data that does not
+// hold every row its header declares (50004).
 #pragma once
 
 #include <cstdint>

@@ -94,8 +94,11 @@ bool FindExifThumbnailInFile(const wchar_t* path, ExifThumbnail* thumbnail, Code
 // file bytes. False when it would not fit in the segment or the file has no EXIF block.
 bool ReplaceExifThumbnailMemory(const std::string& file, const ExifThumbnail& thumbnail, const uint8_t* jpeg,
                                 uint32_t jpegLength, std::string* out);
-bool ReplaceExifThumbnailInFile(const wchar_t* path, const ExifThumbnail& thumbnail, const uint8_t* jpeg,
-                                uint32_t jpegLength);
+// What rewriting a file with a new thumbnail came to. Failed means the file was being written when
+// it failed and may be cut short: the caller must not take it for a good file.
+enum class ThumbnailRewrite { Rewritten, Unchanged, Failed };
+ThumbnailRewrite ReplaceExifThumbnailInFile(const wchar_t* path, const ExifThumbnail& thumbnail, const uint8_t* jpeg,
+                                            uint32_t jpegLength);
 
 // ---- image information ------------------------------------------------------------------------
 constexpr int kExifInfoItems = 62;

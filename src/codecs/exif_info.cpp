@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "codecs/exif.h"
+#include "platform/platform.h"
 
 namespace qv {
 
@@ -243,12 +244,12 @@ struct Reader {
     bool Text(const IfdEntry& e, std::wstring* text) const {
         if (!e.valueInside || (e.type != kAscii && e.type != kUndefined) || e.count == 0) return false;
         uint32_t n = e.count < kMaxTextBytes ? e.count : kMaxTextBytes;
-        text->clear();
-        for (uint32_t i = 0; i < n; ++i) {
-            uint8_t c = tiff.base[e.valueOffset + i];
-            if (c == 0) break;
-            text->push_back(static_cast<wchar_t>(c)); // the ANSI page of a Western system
-        }
+        const uint8_t* bytes = tiff.base + e.valueOffset;
+        uint32_t length = 0;
+        while (length < n && bytes[length] != 0)
+            ++length;
+        // cameras write their texts in the ANSI page of the system they were sold for
+        *text = AnsiToWide(bytes, length);
         return true;
     }
 };

@@ -294,13 +294,15 @@ bool ReplaceExifThumbnailMemory(const std::string& file, const ExifThumbnail& th
     return true;
 }
 
-bool ReplaceExifThumbnailInFile(const wchar_t* path, const ExifThumbnail& thumbnail, const uint8_t* jpeg,
-                                uint32_t jpegLength) {
+ThumbnailRewrite ReplaceExifThumbnailInFile(const wchar_t* path, const ExifThumbnail& thumbnail, const uint8_t* jpeg,
+                                            uint32_t jpegLength) {
     std::string file, rewritten;
     if (!ReadWholeFile(path, &file) || !ReplaceExifThumbnailMemory(file, thumbnail, jpeg, jpegLength, &rewritten))
-        return false;
+        return ThumbnailRewrite::Unchanged;
     OutputFile out;
-    return out.Create(path) && out.Write(rewritten.data(), rewritten.size()) && out.Close();
+    bool written = out.Create(path) && out.Write(rewritten.data(), rewritten.size());
+    written = out.Close() && written;
+    return written ? ThumbnailRewrite::Rewritten : ThumbnailRewrite::Failed;
 }
 
 } // namespace qv

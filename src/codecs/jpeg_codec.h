@@ -92,9 +92,10 @@ bool ExifThumbnailSize(uint32_t w, uint32_t h, uint32_t* thumbWidth, uint32_t* t
 
 // After a re-encoding save with the EXIF block copied: replaces the file's EXIF thumbnail by
 // `thumbnail`, already of ExifThumbnailSize (quality 80, searched down to fit the room in the
-// segment). The save pipeline scales the saved image for it. False when the file has no thumbnail
-// or the new one cannot be put in; the file then stays.
-bool ReplaceExifThumbnailPicture(const wchar_t* path, const ImageBuffer& thumbnail, bool grey);
+// segment). The save pipeline scales the saved image for it. Unchanged when the file has no
+// thumbnail or the new one does not fit (the file then stays); Failed when rewriting the file
+// failed and may have cut it short.
+ThumbnailRewrite ReplaceExifThumbnailPicture(const wchar_t* path, const ImageBuffer& thumbnail, bool grey);
 
 // ---- lossless transformation ---------------------------------------------------------------
 enum JpegTransform : int32_t {

@@ -28,6 +28,13 @@ int32_t ClampQuality(int32_t q) {
     return q < 1 ? 1 : q > 100 ? 100 : q;
 }
 
+// Pixels per metre as the 16-bit dots-per-inch field of the JFIF header; a resolution beyond
+// what the field holds is written as its largest value.
+UINT16 DotsPerInch(int32_t pelsPerMeter) {
+    double dpi = pelsPerMeter * 0.0254 + 0.5;
+    return dpi >= 65535.0 ? UINT16{65535} : static_cast<UINT16>(dpi);
+}
+
 // `file` or `block` is the destination. All library work happens under the recovery point; the
 // only memory it takes comes from the compressor's pools.
 bool EncodeWithLibrary(EncodeState* s, const ImageBuffer& image, const JpegEncodeOptions& options, OutputFile* file,
@@ -64,8 +71,8 @@ bool EncodeWithLibrary(EncodeState* s, const ImageBuffer& image, const JpegEncod
     if (options.progressive) jpeg_simple_progression(cinfo);
     if (options.xPelsPerMeter > 0 && options.yPelsPerMeter > 0) {
         cinfo->density_unit = 1;
-        cinfo->X_density = static_cast<UINT16>(options.xPelsPerMeter * 0.0254 + 0.5);
-        cinfo->Y_density = static_cast<UINT16>(options.yPelsPerMeter * 0.0254 + 0.5);
+        cinfo->X_density = DotsPerInch(options.xPelsPerMeter);
+        cinfo->Y_density = DotsPerInch(options.yPelsPerMeter);
     }
     bool withExif = options.exif.size() >= 6;
     if (withExif) cinfo->write_JFIF_header = FALSE;

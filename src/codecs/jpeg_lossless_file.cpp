@@ -10,10 +10,10 @@ namespace qv {
 namespace {
 
 // Turns or greys the EXIF thumbnail of `path` the way its main image was transformed.
-bool TransformThumbnail(const wchar_t* path, const JpegTransformOptions& options) {
+ThumbnailRewrite TransformThumbnail(const wchar_t* path, const JpegTransformOptions& options) {
     ExifThumbnail thumb;
     CodecStatus status = kCodecOk;
-    if (!FindExifThumbnailInFile(path, &thumb, &status)) return false;
+    if (!FindExifThumbnailInFile(path, &thumb, &status)) return ThumbnailRewrite::Unchanged;
     std::vector<uint8_t> source(thumb.app1.begin() + 6 + thumb.offset,
                                 thumb.app1.begin() + 6 + thumb.offset + thumb.length);
     std::vector<uint8_t> out(kExifMaxPayload);
@@ -25,7 +25,7 @@ bool TransformThumbnail(const wchar_t* path, const JpegTransformOptions& options
     JpegContext ctx;
     if (!TransformJpeg(source.data(), static_cast<uint32_t>(source.size()), t, nullptr, out.data(),
                        static_cast<uint32_t>(out.size()), &ctx))
-        return false;
+        return ThumbnailRewrite::Unchanged;
     return ReplaceExifThumbnailInFile(path, thumb, out.data(), ctx.bytesUsed);
 }
 
@@ -43,8 +43,12 @@ bool TransformJpegFile(const wchar_t* sourcePath, const wchar_t* outputPath, con
         }
         ok = TransformJpeg(source.view, source.size, options, outputPath, nullptr, 0, ctx);
     }
-    if (ok && options.markerCopy == kCopyAll && (options.transform != kTransformNone || options.forceGrey))
-        TransformThumbnail(outputPath, options); // a thumbnail that cannot be turned stays as it was
+    // a thumbnail that cannot be turned stays as it was; a rewrite that failed spoilt the file
+    if (ok && options.markerCopy == kCopyAll && (options.transform != kTransformNone || options.forceGrey) &&
+        TransformThumbnail(outputPath, options) == ThumbnailRewrite::Failed) {
+        ctx->status = kCodecCannotWrite;
+        return false;
+    }
     return ok;
 }
 

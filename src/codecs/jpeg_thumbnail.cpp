@@ -28,10 +28,10 @@ bool ExifThumbnailSize(uint32_t w, uint32_t h, uint32_t* thumbWidth, uint32_t* t
     return true;
 }
 
-bool ReplaceExifThumbnailPicture(const wchar_t* path, const ImageBuffer& image, bool grey) {
+ThumbnailRewrite ReplaceExifThumbnailPicture(const wchar_t* path, const ImageBuffer& image, bool grey) {
     ExifThumbnail thumb;
     CodecStatus status = kCodecOk;
-    if (!FindExifThumbnailInFile(path, &thumb, &status) || !image.pixels) return false;
+    if (!FindExifThumbnailInFile(path, &thumb, &status) || !image.pixels) return ThumbnailRewrite::Unchanged;
     JpegEncodeOptions options;
     options.quality = kThumbnailQuality;
     options.sampling = kSampling2x2;
@@ -40,8 +40,9 @@ bool ReplaceExifThumbnailPicture(const wchar_t* path, const ImageBuffer& image, 
     options.yPelsPerMeter = image.header.biYPelsPerMeter;
     std::vector<uint8_t> jpeg;
     JpegContext ctx;
-    return WriteJpegMemoryLimited(image, options, thumb.freeRoom, &jpeg, &ctx) && jpeg.size() <= thumb.freeRoom &&
-           ReplaceExifThumbnailInFile(path, thumb, jpeg.data(), static_cast<uint32_t>(jpeg.size()));
+    if (!WriteJpegMemoryLimited(image, options, thumb.freeRoom, &jpeg, &ctx) || jpeg.size() > thumb.freeRoom)
+        return ThumbnailRewrite::Unchanged;
+    return ReplaceExifThumbnailInFile(path, thumb, jpeg.data(), static_cast<uint32_t>(jpeg.size()));
 }
 
 } // namespace qv

@@ -21,7 +21,7 @@ struct PngWriteOptions {
     bool transparent = false;
     uint32_t transparentColour = 0; // COLORREF
     uint32_t gamma = 0;             // x 1000; 0 writes no gAMA chunk
-    int32_t xResolution = 0;        // pixels per metre; pHYs only when both are non-zero
+    int32_t xResolution = 0;        // pixels per metre; pHYs only when both are above 0
     int32_t yResolution = 0;
     const char* comment = nullptr; // ANSI text, NUL-terminated; null for none
     // Called with true before the one deflate call and false after it; the program shows
@@ -74,5 +74,11 @@ CodecStatus ReplacePngComment(const wchar_t* source, const wchar_t* target, cons
 void AppendPngCommentChunk(const char* text, std::string* out);
 // One whole chunk (length, type, data, CRC) appended to `out`.
 void AppendPngChunk(uint32_t type, const uint8_t* data, uint32_t length, std::string* out);
+
+// Chunk lengths are 31-bit numbers; readers refuse a length with the top bit set.
+constexpr uint32_t kPngMaxChunkLength = 0x7FFFFFFF;
+// The compressed image data as consecutive IDAT chunks of at most `pieceLength` bytes (the
+// encoder uses kPngMaxChunkLength, so only 2 GiB of compressed data and more is split).
+void AppendIdatChunks(const uint8_t* data, uint64_t length, uint32_t pieceLength, std::string* out);
 
 } // namespace qv

@@ -1,5 +1,6 @@
 // PNG writer: palette, grey or RGB rows, filtered (adaptively or with one fixed filter) into one
-// buffer, optionally as the seven Adam7 passes, deflated in one call (libdeflate or zlib, by level) into a single IDAT.
+// buffer, optionally as the seven Adam7 passes, deflated in one call (libdeflate or zlib, by level)
+// into IDAT chunks (one, unless the data passes the 31-bit chunk length).
 #include <zlib.h>
 
 #include <cstring>
@@ -184,6 +185,16 @@ void AppendPngChunk(uint32_t type, const uint8_t* data, uint32_t length, std::st
     uint8_t tail[4];
     WriteBE32(tail, crc);
     out->append(reinterpret_cast<const char*>(tail), 4);
+}
+
+void AppendIdatChunks(const uint8_t* data, uint64_t length, uint32_t pieceLength, std::string* out) {
+    if (pieceLength == 0) pieceLength = kPngMaxChunkLength;
+    do {
+        uint32_t piece = static_cast<uint32_t>(length < pieceLength ? length : pieceLength);
+        AppendPngChunk(kChunkIDAT, data, piece, out);
+        data += piece;
+        length -= piece;
+    } while (length > 0);
 }
 
 void AppendPngCommentChunk(const char* text, std::string* out) {
@@ -429,7 +440,8 @@ CodecStatus EncodePngMemory(const ImageBuffer& image, const PngWriteOptions& opt
         WriteBE32(g, static_cast<uint32_t>((100000000ull + options.gamma / 2) / options.gamma));
         AppendPngChunk(kChunkGAMA, g, 4, out);
     }
-    if (options.xResolution != 0 && options.yResolution != 0) {
+    // the fields are 31-bit: a negative value would read back as a huge resolution
+    if (options.xResolution > 0 && options.yResolution > 0) {
         uint8_t phys[9];
         WriteBE32(phys, static_cast<uint32_t>(options.xResolution));
         WriteBE32(phys + 4, static_cast<uint32_t>(options.yResolution));
@@ -437,7 +449,7 @@ CodecStatus EncodePngMemory(const ImageBuffer& image, const PngWriteOptions& opt
         AppendPngChunk(kChunkPHYS, phys, 9, out);
     }
     out->append(headerChunks);
-    AppendPngChunk(kChunkIDAT, compressed.get(), compressedBytes, out);
+    AppendIdatChunks(compressed.get(), compressedBytes, kPngMaxChunkLength, out);
     if (options.comment && *options.comment) AppendPngCommentChunk(options.comment, out);
     AppendPngChunk(kChunkIEND, nullptr, 0, out);
     return kCodecOk;

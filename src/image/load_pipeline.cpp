@@ -43,7 +43,11 @@ bool DecodeMember(const wchar_t* name, const uint8_t* data, uint32_t size, const
     SourceFormat format = DetectFormatFromMemory(data, size);
     bool ok = DecodeMemory(format, data, size, options, wantFrames, target, info, status);
     if (!ok) ok = TryFallback(name, data, size, false, target, info, status);
-    if (ok) target->fileSize = size;
+    if (ok) {
+        target->fileSize = size;
+        // a member has no file time of its own; the record must not keep the last file's
+        target->fileTime = FILETIME{};
+    }
     return ok;
 }
 

@@ -21,7 +21,7 @@ bool DecodeFile(const wchar_t* path, const LoadOptions& options, bool wantFrames
                 CodecStatus* status);
 
 // Bytes that came from an archive member called `name`: detects the format, decodes, and offers
-// the bytes to the fallback when no built-in decoder succeeds.
+// the bytes to the fallback when no built-in decoder succeeds. fileTime becomes 0.
 bool DecodeMember(const wchar_t* name, const uint8_t* data, uint32_t size, const LoadOptions& options, bool wantFrames,
                   ImageBuffer* target, LoadInfo* info, CodecStatus* status);
 

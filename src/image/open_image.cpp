@@ -40,6 +40,7 @@ void FailLoad(ImageSession* s, bool plainFile, const ImageSessionHooks& hooks) {
     if (plainFile && !s->list.currentPath.empty() && !PathExists(s->list.currentPath.c_str())) {
         s->list.currentPath.clear();
         s->list.currentName.clear();
+        if (s->list.watch) s->list.watch->Close();
     }
 }
 
@@ -109,7 +110,8 @@ void OpenImage(ImageSession* s, const std::wstring& path, const int32_t* key, co
         plainFile = false;
         ok = LoadFromArchive(s, options.load);
         s->loadedFromPlainPath = false;
-        if (ok) s->list.currentName = s->list.entries[s->list.current].name.c_str();
+        // the member tried, loaded or not: a failure must not go on naming the previous image
+        s->list.currentName = s->list.entries[s->list.current].name.c_str();
     } else {
         if (s->list.sourceKind != kSourceFolder) LeaveArchiveMode(&s->list);
         ok = LoadFromPath(s, path, options.load);

@@ -11,8 +11,8 @@
 #include "codecs/png_codec.h"
 #include "codecs/tiff_encoder.h"
 #include "image/format_detect.h"
-#include "model/image_colours.h"
 #include "image/resample.h"
+#include "model/image_colours.h"
 #include "model/ui_strings.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -61,7 +61,9 @@ bool EncodeJpeg(const wchar_t* path, const SaveSource& source, const SaveOptions
         if (failure) failure->libraryText = ctx.libraryMessage;
         return Fail(failure, 0);
     }
-    if (copyExif) RebuildExifThumbnail(path, image, o.jpgGray);
+    // the file is rewritten once more for its thumbnail; a failure there may have cut it short
+    if (copyExif && RebuildExifThumbnail(path, image, o.jpgGray) == ThumbnailRewrite::Failed)
+        return Fail(failure, kCodecCannotWrite);
     return true;
 }
 
@@ -86,8 +88,8 @@ bool EncodeLossless(const wchar_t* path, const SaveSource& source, const SaveOpt
 
 } // namespace
 
-bool RebuildExifThumbnail(const wchar_t* path, const ImageBuffer& image, bool grey) {
-    if (image.pixels == nullptr) return false;
+ThumbnailRewrite RebuildExifThumbnail(const wchar_t* path, const ImageBuffer& image, bool grey) {
+    if (image.pixels == nullptr) return ThumbnailRewrite::Unchanged;
     const uint32_t w = static_cast<uint32_t>(image.header.biWidth), h = static_cast<uint32_t>(image.header.biHeight);
     uint32_t tw = 0, th = 0;
     if (!ExifThumbnailSize(w, h, &tw, &th)) return ReplaceExifThumbnailPicture(path, image, grey);
@@ -100,16 +102,16 @@ bool RebuildExifThumbnail(const wchar_t* path, const ImageBuffer& image, bool gr
     }
     ImageBuffer small{};
     CodecStatus status = kCodecOk;
-    bool ok = pixels != nullptr && PrepareImage(&small, tw, th, 24, &status) &&
-              Resample(pixels, static_cast<int32_t>(w), static_cast<int32_t>(h), small.pixels, static_cast<int32_t>(tw),
-                       static_cast<int32_t>(th));
-    if (ok) {
+    ThumbnailRewrite result = ThumbnailRewrite::Unchanged;
+    if (pixels != nullptr && PrepareImage(&small, tw, th, 24, &status) &&
+        Resample(pixels, static_cast<int32_t>(w), static_cast<int32_t>(h), small.pixels, static_cast<int32_t>(tw),
+                 static_cast<int32_t>(th))) {
         small.header.biXPelsPerMeter = image.header.biXPelsPerMeter;
         small.header.biYPelsPerMeter = image.header.biYPelsPerMeter;
-        ok = ReplaceExifThumbnailPicture(path, small, grey);
+        result = ReplaceExifThumbnailPicture(path, small, grey);
     }
     FreeImagePixels(&small);
-    return ok;
+    return result;
 }
 
 const wchar_t* SaveFormatExtension(int32_t format) {
@@ -201,6 +203,8 @@ bool EncodeImageFile(const wchar_t* path, const SaveSource& source, const SaveOp
         po.xResolution = image.header.biXPelsPerMeter;
         po.yResolution = image.header.biYPelsPerMeter;
         po.comment = source.hasComment ? source.comment.c_str() : nullptr;
+        po.progress = source.progress;
+        po.progressContext = source.progressContext;
         status = WritePngFile(path, image, po);
         return status == kCodecOk || Fail(failure, status);
     }
@@ -276,13 +280,27 @@ bool EncodeToTemp(SavePreview* preview, const SaveSource& source, const SaveOpti
 }
 
 bool PlaceSavedFile(const std::wstring& tempPath, const std::wstring& target, SaveFailure* failure) {
+    // The new file is copied beside the target before the old one goes, and then renamed into
+    // place: at every moment one complete version is on disk, at the path, beside it or in the
+    // bin, even when the shell deletes instead of recycling.
+    std::wstring folder = FolderOf(target);
+    std::wstring beside;
+    if (!CreateTempFile(folder.empty() ? std::wstring(L".") : folder, &beside)) return Fail(failure, kMsgCannotPlace);
+    if (!CopyFilePath(tempPath.c_str(), beside.c_str())) {
+        DeleteFilePath(beside.c_str());
+        return Fail(failure, kMsgCannotPlace);
+    }
     if (PathExists(target.c_str())) {
         RecycleFile(target.c_str());
         // A file the bin did not take (held open by another program) is left as it is: copying
         // over it could succeed and leave no old copy anywhere.
-        if (PathExists(target.c_str())) return Fail(failure, kCodecCannotWrite);
+        if (PathExists(target.c_str())) {
+            DeleteFilePath(beside.c_str());
+            return Fail(failure, kCodecCannotWrite);
+        }
     }
-    if (!CopyFilePath(tempPath.c_str(), target.c_str())) return Fail(failure, kMsgCannotPlace);
+    // the copy beside the target is then the only version outside the bin: it stays
+    if (!RenameFilePath(beside.c_str(), target.c_str())) return Fail(failure, kMsgCannotPlace);
     return true;
 }
 
@@ -295,7 +313,7 @@ bool SaveImageToPath(SavePreview* preview, const SaveSource& source, const SaveO
     if (!EncodeToTemp(preview, source, options, tempFolder, failure)) return false;
     if (encoded) *encoded = true;
     bool placed = PlaceSavedFile(preview->tempPath, target, failure);
-    // a failed copy keeps the encoded file: the old target is already in the bin
+    // a failed placement keeps the encoded file, which may be the only copy of the new version
     if (placed) DiscardPreview(preview);
     return placed;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "codecs/exif.h"
 #include "model/codec_status.h"
 #include "model/image_buffer.h"
 #include "model/load_types.h"
@@ -80,6 +81,10 @@ struct SaveSource {
     std::wstring sourcePath; // plain files: the current path; lossless saves read it again
     bool fromArchive = false;
     FILETIME loadedTime{}; // the source file's time when it was loaded
+    // Told when a long step starts (true) and ends (false), for the window to show it: the PNG
+    // encoder's compression.
+    void (*progress)(void* context, bool busy) = nullptr;
+    void* progressContext = nullptr;
 };
 
 // How a failed save is reported: a language string (30001-30013, 50001-50024) or the JPEG
@@ -94,9 +99,10 @@ struct SaveFailure {
 SaveOptions LosslessTurnOptions(SaveOptions options, int32_t code);
 
 // After a re-encoding JPEG save with the EXIF block copied: the file's EXIF thumbnail becomes the
-// saved image scaled down with the Resize tool's resampling (longer side 160). False when the file
-// has no thumbnail or the new one cannot be made or put in; the file then keeps the old one.
-bool RebuildExifThumbnail(const wchar_t* path, const ImageBuffer& image, bool grey);
+// saved image scaled down with the Resize tool's resampling (longer side 160). Unchanged when the
+// file has no thumbnail or the new one cannot be made or put in (the file keeps the old one);
+// Failed when the rewrite itself failed and may have cut the file short, which fails the save.
+ThumbnailRewrite RebuildExifThumbnail(const wchar_t* path, const ImageBuffer& image, bool grey);
 
 // Runs the encoder of options.format into `path`.
 bool EncodeImageFile(const wchar_t* path, const SaveSource& source, const SaveOptions& options, SaveFailure* failure);
@@ -122,8 +128,10 @@ void DiscardPreview(SavePreview* preview);
 bool EncodeToTemp(SavePreview* preview, const SaveSource& source, const SaveOptions& options,
                   const std::wstring& tempFolder, SaveFailure* failure);
 
-// Moves an existing target to the Recycle Bin and copies `tempPath` over it (30008 on failure;
-// 50005, with the target untouched, when the bin does not take the old file).
+// Copies `tempPath` beside the target, moves an existing target to the Recycle Bin and renames
+// the copy into its place. 30008 when the copy or the rename fails (the old target untouched, or
+// in the bin with the new file beside it); 50005, the target untouched, when the bin does not
+// take the old file.
 bool PlaceSavedFile(const std::wstring& tempPath, const std::wstring& target, SaveFailure* failure);
 
 // SaveToPath without the window's notices: a valid preview's file is placed and kept; otherwise

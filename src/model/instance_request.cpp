@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/paths.h"
+
 namespace qv {
 
 int32_t LeadingInteger(const wchar_t* text) {
@@ -38,6 +40,15 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& args) {
     for (size_t i = extrasFrom; i < args.size(); ++i)
         if (!args[i].empty()) line.extraPaths.push_back(args[i]);
     return line;
+}
+
+std::vector<std::wstring> WithFullPaths(const std::vector<std::wstring>& args) {
+    std::vector<std::wstring> out = args;
+    for (size_t i = 0; i < out.size(); ++i) {
+        bool option = i == 0 && !out[i].empty() && out[i][0] == L'/';
+        if (!option && !out[i].empty()) out[i] = FullPathOf(out[i]);
+    }
+    return out;
 }
 
 InstanceRequest BuildInstanceRequest(const std::vector<std::wstring>& args) {

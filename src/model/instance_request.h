@@ -37,6 +37,10 @@ struct CommandLine {
 
 // `args` excludes argument 0.
 CommandLine ParseCommandLine(const std::vector<std::wstring>& args);
+// The arguments with every path made fully qualified against the current folder (an option in
+// the first place stays as it is). Taken before start-up changes the current folder, so that a
+// path typed relative to where the user was keeps naming that file.
+std::vector<std::wstring> WithFullPaths(const std::vector<std::wstring>& args);
 // Built from the first two arguments only.
 InstanceRequest BuildInstanceRequest(const std::vector<std::wstring>& args);
 

@@ -108,6 +108,8 @@ bool IsDirectory(const wchar_t* path);
 bool GetFileFacts(const wchar_t* path, uint64_t* size, FILETIME* lastWrite);
 bool DeleteFilePath(const wchar_t* path);
 bool CopyFilePath(const wchar_t* from, const wchar_t* to); // overwrites
+// Renames within one volume; never replaces an existing file (false then).
+bool RenameFilePath(const wchar_t* from, const wchar_t* to);
 bool CreateDirectoryPath(const wchar_t* path);
 // The one way the program sends a file to the Recycle Bin (natively: into a "quorvel-recycle"
 // folder of the temporary folder): the shell's delete with undo allowed. Saving replaces files
@@ -129,8 +131,10 @@ RecycleResult RecycleFile(const wchar_t* path, RecycleUi ui = RecycleUi::None, i
 // The folder recycled files go to natively; tests look for them there.
 std::wstring RecycleFolder();
 
-// A new empty file named "tmp…" in `folder` (the system temporary folder when empty).
+// A new empty file named "tmp…" in `folder` (the system temporary folder when empty); false
+// when the folder cannot be had or the file not made.
 bool CreateTempFile(const std::wstring& folder, std::wstring* path);
+// The system temporary folder; empty when the system cannot give one.
 std::wstring TempFolder();
 
 // One entry of a folder listing. `name` has no folder part.
@@ -146,6 +150,10 @@ bool ListDirectory(const std::wstring& folder, const std::function<void(const Di
 // ---- text -----------------------------------------------------------------------------------
 std::string WideToUtf8(const std::wstring& text);
 std::wstring Utf8ToWide(const std::string& text);
+// Text in the system's ANSI code page (ZIP names without the UTF-8 flag, EXIF ASCII texts, the
+// old text settings): on Windows through the code page itself, natively always Windows-1252,
+// the page of the systems the native build stands in for.
+std::wstring AnsiToWide(const uint8_t* bytes, size_t length);
 
 // Folder separator of the build: '\\' on Windows, '/' natively.
 wchar_t PathSeparator();

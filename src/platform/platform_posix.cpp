@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -257,6 +258,14 @@ bool CopyFilePath(const wchar_t* from, const wchar_t* to) {
     return out.Create(to) && out.Write(bytes.data(), bytes.size()) && out.Close();
 }
 
+bool RenameFilePath(const wchar_t* from, const wchar_t* to) {
+    std::string a = NativePath(from), b = NativePath(to);
+    if (renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE) == 0) return true;
+    // file systems without the no-replace form: check, then rename
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    return !PathExists(to) && ::rename(a.c_str(), b.c_str()) == 0;
+}
+
 bool CreateDirectoryPath(const wchar_t* path) {
     return ::mkdir(NativePath(path).c_str(), 0755) == 0 || (errno == EEXIST && IsDirectory(path));
 }
@@ -376,6 +385,22 @@ std::wstring Utf8ToWide(const std::string& text) {
         }
         out += static_cast<wchar_t>(c);
         i += extra + 1;
+    }
+    return out;
+}
+
+std::wstring AnsiToWide(const uint8_t* bytes, size_t length) {
+    // Windows-1252 for 0x80..0x9F; the rest of the high half is Latin-1. Unassigned bytes keep
+    // their value, as the system conversion does.
+    static constexpr uint16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                           0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    std::wstring out;
+    out.reserve(length);
+    for (size_t i = 0; i < length; ++i) {
+        uint8_t b = bytes[i];
+        out += static_cast<wchar_t>(b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : b);
     }
     return out;
 }

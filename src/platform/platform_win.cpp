@@ -247,6 +247,7 @@ std::wstring RecycleFolder() {
 }
 
 RecycleResult RecycleFile(const wchar_t* path, RecycleUi ui, intptr_t owner) {
+    // FOF_ALLOWUNDO is ignored for a path that is not fully qualified: it would be deleted
     if (!path || !IsAbsolutePath(path)) return RecycleResult::Failed;
     std::wstring from(path);
     from.push_back(L'\0'); // the list ends with a second NUL
@@ -268,6 +269,10 @@ bool CopyFilePath(const wchar_t* from, const wchar_t* to) {
     return CopyFileW(from, to, FALSE) != 0;
 }
 
+bool RenameFilePath(const wchar_t* from, const wchar_t* to) {
+    return MoveFileExW(from, to, MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 bool CreateDirectoryPath(const wchar_t* path) {
     return CreateDirectoryW(path, nullptr) != 0 || IsDirectory(path);
 }
@@ -275,14 +280,15 @@ bool CreateDirectoryPath(const wchar_t* path) {
 std::wstring TempFolder() {
     wchar_t buffer[MAX_PATH + 1];
     DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
-    if (n == 0 || n > MAX_PATH) return L".";
+    // no folder rather than the current one: temporary files must not land beside the program
+    if (n == 0 || n > MAX_PATH) return {};
     return std::wstring(buffer, n);
 }
 
 bool CreateTempFile(const std::wstring& folder, std::wstring* path) {
     wchar_t buffer[MAX_PATH];
     std::wstring dir = folder.empty() ? TempFolder() : folder;
-    if (!GetTempFileNameW(dir.c_str(), L"tmp", 0, buffer)) return false;
+    if (dir.empty() || !GetTempFileNameW(dir.c_str(), L"tmp", 0, buffer)) return false;
     *path = buffer;
     return true;
 }
@@ -317,6 +323,16 @@ std::wstring Utf8ToWide(const std::string& text) {
     int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring out(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+std::wstring AnsiToWide(const uint8_t* bytes, size_t length) {
+    if (length == 0 || length > INT32_MAX) return {};
+    const char* text = reinterpret_cast<const char*>(bytes);
+    int n = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), out.data(), n);
     return out;
 }
 

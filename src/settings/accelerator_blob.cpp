@@ -191,4 +191,9 @@ std::vector<AccelEntry> CommandKeysFromStored(const std::string& blob) {
     return table;
 }
 
+std::string AcceleratorBlobToStore(const std::string& records) {
+    if (records.size() >= kAccelRecordBytes) return records;
+    return EncodeAccelerators(CommandKeysFromStored(std::string()));
+}
+
 } // namespace qv

@@ -28,4 +28,9 @@ std::vector<AccelEntry> DefaultAcceleratorEntries();
 // supplies flags (low 4 bits) and key (low 8 bits); commands without a record have no key.
 std::vector<AccelEntry> CommandKeysFromStored(const std::string& blob);
 
+// What slot 30 gets for the records of the current table. An empty slot reads as the default
+// keys, so a table without any key is stored as every command without one, which reads back as
+// no keys at all.
+std::string AcceleratorBlobToStore(const std::string& records);
+
 } // namespace qv

@@ -1,5 +1,6 @@
 #include "settings/legacy_ini.h"
 
+#include "settings/settings_file.h"
 #include "platform/platform.h"
 
 namespace qv {
@@ -56,6 +57,17 @@ bool DecodeUtf8(const std::string& bytes, std::wstring* out) {
     return true;
 }
 
+// The text as the profile functions read it: UTF-16 after its byte-order mark, UTF-8 after
+// its mark, and anything else in the ANSI code page (which is what they wrote).
+std::wstring DecodeProfileText(const std::string& bytes) {
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+    const size_t n = bytes.size();
+    std::wstring text;
+    if (n >= 2 && p[0] == 0xFF && p[1] == 0xFE) return DecodeUtf16(p + 2, n - 2);
+    if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF && DecodeUtf8(bytes.substr(3), &text)) return text;
+    return AnsiToWide(p, n);
+}
+
 int HexDigit(wchar_t c) {
     if (c >= L'0' && c <= L'9') return c - L'0';
     if (c >= L'a' && c <= L'f') return c - L'a' + 10;
@@ -67,12 +79,7 @@ int HexDigit(wchar_t c) {
 
 void LegacyIni::Parse(const std::string& bytes) {
     sections_.clear();
-    std::wstring text;
-    if (!DecodeUtf8(bytes, &text)) {
-        text.clear();
-        for (unsigned char b : bytes)
-            text.push_back(static_cast<wchar_t>(b));
-    }
+    std::wstring text = DecodeProfileText(bytes);
     std::map<std::wstring, std::wstring>* current = nullptr;
     size_t at = 0;
     while (at <= text.size()) {

@@ -12,7 +12,8 @@ namespace qv {
 
 class LegacyIni {
 public:
-    // Parses UTF-8 (with or without a byte-order mark); bytes that are not UTF-8 are taken as Latin-1.
+    // Parses the text as the system's profile functions read it: after a UTF-16LE or UTF-8
+    // byte-order mark in that form, otherwise in the ANSI code page.
     void Parse(const std::string& bytes);
     bool Load(const std::wstring& path);
 

@@ -42,6 +42,14 @@ void MigrateAccelerators(const LegacyIni& ini, SettingsWriter& writer) {
     writer.WriteBlob(kSlotSaveKey, blob.data(), static_cast<uint32_t>(blob.size()));
 }
 
+// A writer that failed may have left half a binary file: the old text goes back in its place, so
+// that the next start migrates again. The copy is kept when even that fails, as the one place the
+// user's settings still are.
+bool RestoreLegacyText(const std::wstring& copy, const std::wstring& path) {
+    if (CopyFilePath(copy.c_str(), path.c_str())) DeleteFilePath(copy.c_str());
+    return false;
+}
+
 } // namespace
 
 bool IsLegacySettingsFile(const std::wstring& path) {
@@ -55,11 +63,12 @@ bool MigrateLegacySettings(const std::wstring& path) {
     std::wstring copy = TextCopyPath(path);
     if (!CopyFilePath(path.c_str(), copy.c_str())) return false;
     LegacyIni ini;
-    SettingsWriter writer;
-    if (!ini.Load(copy) || !writer.Open(path, /*fresh=*/true)) {
+    if (!ini.Load(copy)) {
         DeleteFilePath(copy.c_str());
         return false;
     }
+    SettingsWriter writer;
+    if (!writer.Open(path, /*fresh=*/true)) return RestoreLegacyText(copy, path);
     for (uint32_t slot = 0; slot < kSettingsSlotCount; ++slot) {
         const SlotInfo& info = SlotInfoOf(slot);
         if (!info.section) continue;
@@ -78,7 +87,7 @@ bool MigrateLegacySettings(const std::wstring& path) {
             writer.WriteInt(slot, ini.GetInt(info.section, info.key, info.legacyDefault));
         }
     }
-    writer.Close();
+    if (!writer.Close()) return RestoreLegacyText(copy, path);
     DeleteFilePath(copy.c_str());
     return true;
 }

@@ -115,6 +115,7 @@ bool HasList(const FileList& list) {
 }
 
 void FreeList(FileList* list) {
+    ++list->generation;
     list->entries.reset();
     list->capacity = 0;
     list->count = 0;
@@ -123,6 +124,7 @@ void FreeList(FileList* list) {
 
 void SortEntries(FileList* list) {
     if (!HasList(*list)) return;
+    ++list->generation;
     int32_t order = list->sortOrder;
     std::sort(list->entries.get(), list->entries.get() + list->count,
               [order](const FileEntry& a, const FileEntry& b) { return Before(a, b, order); });
@@ -130,6 +132,7 @@ void SortEntries(FileList* list) {
 
 bool ScanFolder(FileList* list, const std::wstring& folder) {
     list->rebuildAfterDisplay = false;
+    if (folder.empty()) return false; // the working folder is never what the user opened
     list->listFolder = folder;
     if (list->watch) list->watch->Arm(folder);
     FreeList(list);
@@ -174,12 +177,13 @@ bool ScanFolder(FileList* list, const std::wstring& folder) {
 }
 
 bool RebuildFromFolder(FileList* list) {
-    size_t sep = LastSeparator(list->currentPath);
-    // a root keeps its separator, as FolderOf gives it: "C:" alone would name drive C's current folder
-    bool root = sep == 0 || (sep == 2 && list->currentPath[1] == L':');
-    std::wstring folder =
-        sep == std::wstring::npos ? std::wstring() : list->currentPath.substr(0, root ? sep + 1 : sep);
-    return ScanFolder(list, folder);
+    const std::wstring& path = list->currentPath;
+    size_t sep = LastSeparator(path);
+    // without a folder there is nothing to list: "" would list the working folder
+    if (sep == std::wstring::npos) return false;
+    // a root keeps its separator: "C:" alone names drive C's current folder
+    bool root = sep == 0 || (sep == 2 && path[1] == L':');
+    return ScanFolder(list, path.substr(0, root ? sep + 1 : sep));
 }
 
 bool OpenArchive(FileList* list, const std::wstring& path, const int32_t* key) {
@@ -329,6 +333,7 @@ bool RemoveCurrent(FileList* list) {
         list->entries[i] = std::move(list->entries[i + 1]);
     list->entries[list->count - 1] = FileEntry{};
     --list->count;
+    ++list->generation;
     if (list->count == 0) {
         FreeList(list);
         list->currentPath.clear();
@@ -341,11 +346,11 @@ bool RemoveCurrent(FileList* list) {
 
 Activation OnActivation(FileList* list, bool imageShown) {
     if (list->sourceKind == kSourceFolder) {
+        // a failed load of a vanished file cleared the path: no folder is left to list again
+        if (list->currentPath.empty()) return Activation::Nothing;
         if (list->watch && list->watch->Fired()) RebuildFromFolder(list);
         FILETIME now{};
-        if (list->currentPath.empty() || !GetFileFacts(list->currentPath.c_str(), nullptr, &now)) {
-            return Activation::Nothing;
-        }
+        if (!GetFileFacts(list->currentPath.c_str(), nullptr, &now)) return Activation::Nothing;
         if (SameTime(now, list->storedTime)) return Activation::Nothing;
         list->storedTime = now;
         return imageShown && !list->currentName.empty() ? Activation::AskReload : Activation::Nothing;
@@ -360,18 +365,29 @@ Activation OnActivation(FileList* list, bool imageShown) {
     return imageShown && !list->currentName.empty() ? Activation::AskReload : Activation::Nothing;
 }
 
-bool ExtractCurrentMember(const FileList& list, LargeBlock* out, uint32_t* length) {
+bool ExtractCurrentMember(const FileList& list, LargeBlock* out, uint32_t* length, CodecStatus* status) {
     out->reset();
     *length = 0;
+    if (status) *status = kCodecBadData;
     if (!HasList(list) || list.current >= list.count) return false;
     const FileEntry& e = list.entries[list.current];
     const wchar_t* path = list.archivePath.c_str();
+    bool ok = false;
     switch (list.sourceKind) {
-    case kSourceZip: return ExtractZipMember(path, e.key, out, length);
-    case kSourceRar: return g_hooks.extractRar && g_hooks.extractRar(path, e, out, length);
-    case kSourcePlugin: return g_hooks.extractPlugin && g_hooks.extractPlugin(path, e, out, length);
+    case kSourceZip: return ExtractZipMember(path, e.key, out, length, status);
+    case kSourceRar: ok = g_hooks.extractRar && g_hooks.extractRar(path, e, out, length); break;
+    case kSourcePlugin: ok = g_hooks.extractPlugin && g_hooks.extractPlugin(path, e, out, length); break;
     default: return false;
     }
+    // the other readers size their blocks themselves: one above the ceiling is not used
+    if (ok && *length > kMaxArchiveMemberBytes) {
+        out->reset();
+        *length = 0;
+        if (status) *status = kCodecNotSupported;
+        return false;
+    }
+    if (ok && status) *status = kCodecOk;
+    return ok;
 }
 
 } // namespace qv

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/codec_status.h"
 #include "platform/platform.h"
 #include "platform/text_buffer.h"
 #include "sources/folder_watch.h"
@@ -71,6 +72,9 @@ struct FileList {
     FILETIME storedTime{};              // last-write time of the current file or archive at load or listing
     std::unique_ptr<FolderWatch> watch; // installed by the owner; none means folders are not watched
     bool rebuildAfterDisplay = false;   // set by a load by path, consumed by the viewer
+    // Counts every change of the entries or their order, so that a view of the list (the list
+    // window) knows when its rows are stale even though their number is the same.
+    uint32_t generation = 0;
 };
 
 bool HasList(const FileList& list);
@@ -110,6 +114,9 @@ bool NavigationTarget(const FileList& list, Navigate where, uint32_t* index);
 std::wstring PathOfEntry(const FileList& list, uint32_t index);
 // The list window's text: the name, preceded by the inner folder for archive members.
 std::wstring EntryText(const FileList& list, uint32_t index);
+// Between an archive and a member's EntryText in the window title ("photos.zip::trip\a.jpg"),
+// which is also how quorvel-cli is given a member.
+constexpr const wchar_t* kMemberSeparator = L"::";
 
 // After the current file was deleted: drops its entry and makes the entry now at the same index
 // current (entry 0 past the end). Returns false when the list became empty; the current path and
@@ -122,7 +129,13 @@ enum class Activation { Nothing, AskReload };
 // reload question (only when an image is shown and a current name exists).
 Activation OnActivation(FileList* list, bool imageShown);
 
+// The largest archive member any source hands out, as decoded images have theirs: inflating and
+// checking this much takes the GUI thread about a second, and the big image files people keep
+// in archives (uncompressed scans) stay below it.
+constexpr uint32_t kMaxArchiveMemberBytes = 512u << 20;
+
 // The bytes of the current archive entry (ZIP, RAR or plug-in archive), 4 spare bytes after them.
-bool ExtractCurrentMember(const FileList& list, LargeBlock* out, uint32_t* length);
+// `status`, when given, says why nothing came (50002 above kMaxArchiveMemberBytes).
+bool ExtractCurrentMember(const FileList& list, LargeBlock* out, uint32_t* length, CodecStatus* status = nullptr);
 
 } // namespace qv

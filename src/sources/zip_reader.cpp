@@ -31,25 +31,6 @@ constexpr uint16_t kMethodDeflated = 8;
 // Deflate cannot expand data by more than about 1032:1; a larger declared size is a lie.
 constexpr uint64_t kDeflateMaxRatio = 1032;
 
-// Windows-1252 for 0x80..0x9F; the rest of the high half is Latin-1. Unassigned bytes keep their
-// value, as the system conversion does.
-constexpr uint16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-std::wstring DecodeCp1252(const uint8_t* bytes, size_t length) {
-    std::wstring out;
-    out.reserve(length);
-    for (size_t i = 0; i < length; ++i) {
-        uint8_t b = bytes[i];
-        out += static_cast<wchar_t>(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : b);
-    }
-    return out;
-}
-
-ZipNameDecoder g_ansiDecoder = DecodeCp1252;
-
 void AppendCodePoint(std::wstring* out, uint32_t c) {
     if (sizeof(wchar_t) == 2 && c >= 0x10000) {
         c -= 0x10000;
@@ -218,7 +199,7 @@ bool MemberIsSound(const Directory& d, const CentralEntry& c, std::wstring* deco
     if (c.flags & kFlagUtf8) {
         if (!DecodeUtf8(c.name, c.nameLength, &name)) return false;
     } else {
-        name = g_ansiDecoder(c.name, c.nameLength);
+        name = AnsiToWide(c.name, c.nameLength);
     }
     std::replace(name.begin(), name.end(), L'/', L'\\');
     if (!NameIsSound(name)) return false;
@@ -296,10 +277,6 @@ bool InflateRaw(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t exp
 }
 
 } // namespace
-
-void SetZipAnsiDecoder(ZipNameDecoder decoder) {
-    g_ansiDecoder = decoder ? decoder : DecodeCp1252;
-}
 
 bool DosDateTimeToTicks(uint16_t date, uint16_t time, uint64_t* ticks) {
     int month = (date >> 5) & 15, day = date & 31;
@@ -383,58 +360,68 @@ bool ListZipArchive(const wchar_t* path, ArchiveListing* out) {
     return ListZipMemory(map.view, map.size, out);
 }
 
-bool ExtractZipMemory(const uint8_t* data, uint32_t size, int32_t key, LargeBlock* out, uint32_t* length) {
+bool ExtractZipMemory(const uint8_t* data, uint32_t size, int32_t key, LargeBlock* out, uint32_t* length,
+                      CodecStatus* status) {
     out->reset();
     *length = 0;
+    auto refuse = [status](CodecStatus why) {
+        if (status) *status = why;
+        return false;
+    };
     Directory d;
-    if (!FindDirectory(data, size, &d)) return false;
+    if (!FindDirectory(data, size, &d)) return refuse(kCodecBadData);
     // The central record is the authority on method and sizes; find the sound one for this key.
     uint32_t local = static_cast<uint32_t>(key);
     CentralEntry c{};
     bool found = false;
     uint32_t pos = d.start;
     for (uint32_t i = 0; i < d.count && !found; ++i) {
-        if (!ReadCentral(d, pos, &c)) return false;
+        if (!ReadCentral(d, pos, &c)) return refuse(kCodecBadData);
         pos += c.recordLength;
         std::wstring name;
         found = c.local == local && MemberIsSound(d, c, &name);
     }
-    if (!found || (c.flags & kFlagEncrypted)) return false;
-    if (!SignatureAt(d, local, kLocalSignature, kLocalSize)) return false;
+    if (!found || (c.flags & kFlagEncrypted)) return refuse(kCodecBadData);
+    // The ratio check lets a few megabytes of zeros declare gigabytes: a member above the ceiling
+    // is refused before its block is committed and inflated on the GUI thread.
+    if (c.size > kMaxArchiveMemberBytes) return refuse(kCodecNotSupported);
+    if (!SignatureAt(d, local, kLocalSignature, kLocalSize)) return refuse(kCodecBadData);
     const uint8_t* h = data + local;
     uint16_t flags = ReadLE16(h + 6);
-    if (ReadLE16(h + 8) != c.method || (flags & kFlagEncrypted)) return false;
+    if (ReadLE16(h + 8) != c.method || (flags & kFlagEncrypted)) return refuse(kCodecBadData);
     // Without a data descriptor the local header repeats the sizes; disagreement is a lie.
     if (!(flags & kFlagDescriptor) &&
         (ReadLE32(h + 14) != c.crc || ReadLE32(h + 18) != c.compressedSize || ReadLE32(h + 22) != c.size))
-        return false;
+        return refuse(kCodecBadData);
     uint64_t dataStart = static_cast<uint64_t>(local) + kLocalSize + ReadLE16(h + 26) + ReadLE16(h + 28);
-    if (dataStart > d.start || c.compressedSize > d.start - dataStart) return false;
+    if (dataStart > d.start || c.compressedSize > d.start - dataStart) return refuse(kCodecBadData);
     const uint8_t* in = data + dataStart;
 
     uint32_t blockSize;
-    if (!CheckedAdd32(c.size, 4, &blockSize)) return false;
+    if (!CheckedAdd32(c.size, 4, &blockSize)) return refuse(kCodecNotSupported);
     LargeBlock block(static_cast<uint8_t*>(AllocLargeBlock(blockSize)));
-    if (!block) return false;
+    if (!block) return refuse(kCodecOutOfMemory);
     if (c.method == kMethodStored) {
         std::memcpy(block.get(), in, c.size);
     } else if (!InflateRaw(in, c.compressedSize, block.get(), c.size)) {
-        return false;
+        return refuse(kCodecBadData);
     }
-    if (Crc32Update(0, block.get(), c.size) != c.crc) return false;
+    if (Crc32Update(0, block.get(), c.size) != c.crc) return refuse(kCodecBadData);
     *out = std::move(block);
     *length = c.size;
+    if (status) *status = kCodecOk;
     return true;
 }
 
-bool ExtractZipMember(const wchar_t* path, int32_t key, LargeBlock* out, uint32_t* length) {
+bool ExtractZipMember(const wchar_t* path, int32_t key, LargeBlock* out, uint32_t* length, CodecStatus* status) {
     MappedFile map;
     if (!MapWholeFile(path, MapMode::ReadOnly, &map)) {
         out->reset();
         *length = 0;
+        if (status) *status = kCodecCannotOpen;
         return false;
     }
-    return ExtractZipMemory(map.view, map.size, key, out, length);
+    return ExtractZipMemory(map.view, map.size, key, out, length, status);
 }
 
 } // namespace qv

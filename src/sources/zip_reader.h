@@ -2,13 +2,16 @@
 // (stored or deflated) into a large block with 4 spare bytes. Nothing is ever written to disk.
 // Members that are unsound (unsupported method, ZIP64 sizes, names that climb out of the archive
 // or hold invalid characters, data outside the file, overlapping members, impossible sizes) are
-// left out of the listing and refuse to extract; the rest of the archive still lists.
+// left out of the listing and refuse to extract; the rest of the archive still lists. Names
+// without the UTF-8 flag are in the system's ANSI code page (AnsiToWide), decoded before their
+// separators are looked for: in code page 932 a second byte may be 0x5C or 0x7C.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "model/codec_status.h"
 #include "platform/platform.h"
 #include "sources/file_list.h"
 
@@ -18,14 +21,14 @@ namespace qv {
 bool ListZipMemory(const uint8_t* data, uint32_t size, ArchiveListing* out);
 bool ListZipArchive(const wchar_t* path, ArchiveListing* out);
 
-// `key` is the member's key from the listing (its local header offset in the file).
-bool ExtractZipMemory(const uint8_t* data, uint32_t size, int32_t key, LargeBlock* out, uint32_t* length);
-bool ExtractZipMember(const wchar_t* path, int32_t key, LargeBlock* out, uint32_t* length);
-
-// Names without the UTF-8 flag are in the system's ANSI code page. Windows installs a decoder for
-// it; the default reads Windows-1252.
-using ZipNameDecoder = std::wstring (*)(const uint8_t* bytes, size_t length);
-void SetZipAnsiDecoder(ZipNameDecoder decoder);
+// `key` is the member's key from the listing (its local header offset in the file). `status`,
+// when given, says why nothing came: 50002 for a member above kMaxArchiveMemberBytes (refused
+// before anything is allocated or inflated), 50001 without memory, 50004 when the archive cannot
+// be read, 50007 for damaged data or a member that is not there.
+bool ExtractZipMemory(const uint8_t* data, uint32_t size, int32_t key, LargeBlock* out, uint32_t* length,
+                      CodecStatus* status = nullptr);
+bool ExtractZipMember(const wchar_t* path, int32_t key, LargeBlock* out, uint32_t* length,
+                      CodecStatus* status = nullptr);
 
 // A DOS date and time as a 100-ns count since 1601 in the same (local) clock; false when the
 // fields are out of range.

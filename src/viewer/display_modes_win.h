@@ -54,7 +54,8 @@ bool StopSlideshowOnInput(const MSG& message);
 LRESULT CALLBACK ListWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void ShowListWindow();
 void CloseListWindow();
-// Selects the current entry after a load; refills the rows when the list changed length.
+// After a load, a re-sort or a new listing: refills the rows when the list changed, else
+// selects the current entry.
 void SyncListWindow();
 // No row selected: the image shown is none of the list's (a pasted one).
 void ClearListWindowSelection();

@@ -6,10 +6,12 @@
 #include "model/command_ids.h"
 #include "model/settings.h"
 #include "model/ui_strings.h"
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "ui/language_module_win.h"
 #include "ui/ui_resources_win.h"
 #include "viewer/animation_win.h"
+#include "viewer/display_modes_win.h"
 #include "viewer/hover_win.h"
 #include "viewer/open_filter.h"
 #include "viewer/save_commands_win.h"
@@ -33,10 +35,16 @@ void EndLoad(void*) {
     ShowLoadedImage();
     RestartAnimation();
     FileList& list = g_session.list;
+    // the open dialog starts where the last shown file (or its archive) lies
+    if (HasCurrentImage(g_session) && !list.currentPath.empty()) {
+        std::wstring folder = FolderOf(list.currentPath);
+        if (!folder.empty()) g_settings.Open = folder;
+    }
     // listed after the picture is up, so a large folder does not hold it back
     if (list.rebuildAfterDisplay) {
         list.rebuildAfterDisplay = false;
         RebuildFromFolder(&list);
+        SyncListWindow();
     }
     SetCursor(Ui().arrowCursor);
 }
@@ -57,7 +65,7 @@ bool ShowOpenDialog(std::wstring* chosen) {
     ofn.lpstrInitialDir = folder.c_str();
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&ofn)) return false;
-    *chosen = file;
+    *chosen = FullPathOf(file);
     return true;
 }
 
@@ -112,7 +120,9 @@ bool AskUnsavedChanges() {
 }
 
 void PollFolderOnActivation() {
-    if (OnActivation(&g_session.list, HasCurrentImage(g_session)) != Activation::AskReload) return;
+    Activation activation = OnActivation(&g_session.list, HasCurrentImage(g_session));
+    SyncListWindow(); // a changed folder was listed again
+    if (activation != Activation::AskReload) return;
     const std::wstring& name = g_session.list.currentName;
     if (MessageBoxW(CurrentMainWindow(), UiText(kStrReloadQuestion).c_str(), name.c_str(),
                     MB_YESNO | MB_ICONQUESTION) == IDYES)

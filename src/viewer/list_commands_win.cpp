@@ -3,6 +3,7 @@
 #include "image/open_image.h"
 #include "model/command_ids.h"
 #include "model/settings.h"
+#include "viewer/display_modes_win.h"
 
 namespace qv {
 
@@ -16,8 +17,7 @@ bool HandleListCommand(int32_t command) {
     }
     // the setting is what the next list is built with, so it changes even without a list
     g_settings.SortOrder = order;
-    SetSortOrder(&g_session.list, order);
-    // the list window's refresh joins here when that window exists
+    if (SetSortOrder(&g_session.list, order)) SyncListWindow();
     return true;
 }
 

@@ -20,6 +20,7 @@ constexpr int kListHeight = 360;
 constexpr UINT kRemovedSystemMenuItem = 5; // position, not command
 
 HWND g_listWindow = nullptr;
+uint32_t g_shownGeneration = 0; // the list's generation the rows were filled from
 
 HWND ListBox() {
     return g_listWindow ? GetDlgItem(g_listWindow, kListBoxId) : nullptr;
@@ -29,6 +30,7 @@ void FillList(HWND box) {
     SendMessageW(box, WM_SETREDRAW, FALSE, 0);
     SendMessageW(box, LB_RESETCONTENT, 0, 0);
     const FileList& list = g_session.list;
+    g_shownGeneration = list.generation;
     if (HasList(list)) {
         for (uint32_t i = 0; i < list.count; ++i) {
             std::wstring text = EntryText(list, i);
@@ -68,6 +70,7 @@ LRESULT CALLBACK ListWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE: CloseListWindow(); return 0;
     case WM_DESTROY:
         if (g_listWindow == window) g_listWindow = nullptr;
+        SetErrorBoxListWindow(nullptr);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -92,6 +95,8 @@ void ShowListWindow() {
                                   kListWidth, kListHeight, owner, nullptr, Ui().instance, nullptr);
     if (!window) return;
     g_listWindow = window;
+    // an error box disables it, or a click there would load another image inside the box
+    SetErrorBoxListWindow(window);
     DeleteMenu(GetSystemMenu(window, FALSE), kRemovedSystemMenuItem, MF_BYPOSITION);
     RECT client;
     GetClientRect(window, &client);
@@ -115,7 +120,9 @@ void SyncListWindow() {
     HWND box = ListBox();
     if (!box) return;
     const FileList& list = g_session.list;
-    if (static_cast<uint32_t>(SendMessageW(box, LB_GETCOUNT, 0, 0)) != list.count)
+    // a re-sort or another folder of the same size changes the rows without changing their number
+    if (list.generation != g_shownGeneration ||
+        static_cast<uint32_t>(SendMessageW(box, LB_GETCOUNT, 0, 0)) != list.count)
         FillList(box);
     else
         SendMessageW(box, LB_SETCURSEL, list.current, 0);

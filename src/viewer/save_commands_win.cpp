@@ -27,6 +27,7 @@ namespace qv {
 namespace {
 
 constexpr DWORD kSaveDialogFlags = 0x88082E;
+constexpr const wchar_t* kCompressingTitle = L"compress...";
 
 SaveOptions CurrentSaveOptions() {
     return SaveOptionsFrom(g_settings, g_session.pendingRotation);
@@ -174,6 +175,13 @@ bool SaveOver() {
     return ok;
 }
 
+// The PNG encoder's compression, the longest step of a save, shows in the title meanwhile;
+// `context` is the title to go back to.
+void ShowCompressing(void* context, bool compressing) {
+    const auto* restored = static_cast<const std::wstring*>(context);
+    SetWindowTextW(CurrentMainWindow(), compressing ? kCompressingTitle : restored->c_str());
+}
+
 // A fresh encoding replaces the preview: the SubWindow's second pane must not go on showing the
 // old one.
 void DropShownPreview(const SaveOptions& options) {
@@ -188,11 +196,15 @@ void ShowSavePreview() {
     if (!HasCurrentImage(session) || PreviewValid(g_session.preview, options)) return;
     // pane 2 belongs to an open tool's preview then
     if (session.resultState == ResultState::ToolPreview) return;
-    SetWindowTextW(CurrentMainWindow(), UiText(kStrPreviewTitle).c_str());
+    std::wstring previewTitle = UiText(kStrPreviewTitle);
+    SetWindowTextW(CurrentMainWindow(), previewTitle.c_str());
     SetCursor(Ui().waitCursor);
     DropShownPreview(options);
     SaveFailure failure;
-    if (!EncodeToTemp(&g_session.preview, CurrentSaveSource(options), options, {}, &failure)) {
+    SaveSource source = CurrentSaveSource(options);
+    source.progress = ShowCompressing;
+    source.progressContext = &previewTitle;
+    if (!EncodeToTemp(&g_session.preview, source, options, {}, &failure)) {
         ShowSaveFailure(failure);
     } else {
         LoadInfo info;
@@ -226,7 +238,11 @@ bool SaveWithOptions(const std::wstring& target, const SaveOptions& options) {
     bool existed = PathExists(target.c_str());
     DropShownPreview(options);
     SaveFailure failure;
-    bool ok = SaveImageToPath(&g_session.preview, CurrentSaveSource(options), options, target, {}, &failure, nullptr);
+    SaveSource source = CurrentSaveSource(options);
+    std::wstring savingTitle = UiText(kStrSavingTitle);
+    source.progress = ShowCompressing;
+    source.progressContext = &savingTitle;
+    bool ok = SaveImageToPath(&g_session.preview, source, options, target, {}, &failure, nullptr);
     if (ok) {
         MarkSaved(&g_session.edits);
         AfterPlacement(target, existed);

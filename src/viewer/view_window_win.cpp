@@ -87,7 +87,7 @@ void PaintSurface(HWND window, HDC dc, DisplayMode surface) {
             SetTextColor(dc, BackgroundTextColour(bg));
             HGDIOBJ old = SelectObject(dc, UiFont());
             DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client,
-                      DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+                      DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_WORD_ELLIPSIS | DT_NOPREFIX);
             SelectObject(dc, old);
         }
         return;
@@ -386,8 +386,9 @@ void UpdateMainWindowTitle() {
         session.current.sourceBitDepth ? session.current.sourceBitDepth : session.current.header.biBitCount;
     f.fileSize = session.current.fileSize;
     std::wstring title = ComposeWindowTitle(f);
-    // a failed load names the path it tried
-    if (!f.hasImage && session.lastLoadFailed && !list.currentPath.empty()) title = list.currentPath;
+    // a failed load names the path it tried, and the member when it was one
+    if (!f.hasImage && session.lastLoadFailed && !list.currentPath.empty())
+        title = FailedLoadTitle(list.currentPath, f.memberPath);
     SetWindowTextW(CurrentMainWindow(), title.c_str());
 }
 

@@ -1,5 +1,7 @@
 #include "viewer/window_title.h"
 
+#include "sources/file_list.h"
+
 namespace qv {
 
 std::wstring FormatLetters(const TitleFacts& f) {
@@ -30,10 +32,14 @@ std::wstring FormatLetters(const TitleFacts& f) {
     return letters;
 }
 
+std::wstring FailedLoadTitle(const std::wstring& path, const std::wstring& memberPath) {
+    return memberPath.empty() ? path : path + kMemberSeparator + memberPath;
+}
+
 std::wstring ComposeWindowTitle(const TitleFacts& f) {
     if (!f.hasImage) return L"Quorvel";
     std::wstring title = f.fileName;
-    if (!f.memberPath.empty()) title += L"::" + f.memberPath;
+    if (!f.memberPath.empty()) title += kMemberSeparator + f.memberPath;
     if (f.modified) title += L'*';
     title += L"  ( ";
     std::wstring letters = FormatLetters(f);

@@ -26,5 +26,7 @@ struct TitleFacts {
 // The flag letters of the format, in their fixed order ("" when none is set).
 std::wstring FormatLetters(const TitleFacts& facts);
 std::wstring ComposeWindowTitle(const TitleFacts& facts);
+// After a failed load: the path tried, and the member tried in an archive.
+std::wstring FailedLoadTitle(const std::wstring& path, const std::wstring& memberPath);
 
 } // namespace qv

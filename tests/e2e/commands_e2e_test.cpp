@@ -278,5 +278,46 @@ TEST_F(CommandsTest, KeyChangedInTheDialogSurvivesARestart) {
     }
 }
 
+// Slot 30 gives Open the key N. Removing that last key in the dialog leaves no shortcut at all,
+// also after a restart: neither N nor the default Ctrl+O come back.
+TEST_F(CommandsTest, RemovingTheLastShortcutSticksAfterARestart) {
+    ASSERT_TRUE(folder_.Create(NoStoredKeys()));
+    std::string blob = qv::EncodeAccelerators({qv::AccelEntry{FVIRTKEY, 'N', 5010}});
+    {
+        qv::SettingsWriter writer;
+        ASSERT_TRUE(writer.Open(folder_.settingsPath(), true));
+        writer.WriteText(qv::kSlotLangFile, L"English");
+        writer.WriteInt(qv::kSlotMouseInfo, 0);
+        writer.WriteBlob(qv::kSlotSaveKey, blob.data(), static_cast<uint32_t>(blob.size()));
+        ASSERT_TRUE(writer.Close());
+    }
+    HWND view = Start();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(PostCommand(view, 5409));
+    HWND dialog = WaitForWindowOfClass(kDialogClass);
+    ASSERT_NE(dialog, nullptr);
+    PumpMessages(300);
+    ASSERT_TRUE(TypeKey(dialog, VK_HOME));
+    PumpMessages(300);
+    ASSERT_EQ(SendMessageW(GetDlgItem(dialog, 3710), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+    PostMessageW(dialog, WM_COMMAND, 3741, 0); // remove the key
+    PumpMessages(300);
+    PostMessageW(dialog, WM_COMMAND, 3743, 0);
+    ASSERT_TRUE(WaitUntilGone(dialog));
+
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run == 0 ? "after the dialog" : "after a restart");
+        ASSERT_TRUE(TypeKey(view, 'N'));
+        EXPECT_EQ(WaitForProcessWindow(process_, kDialogClass, 1500), nullptr) << "N still opens the open dialog";
+        ASSERT_TRUE(TypeKey(view, 'O', true));
+        EXPECT_EQ(WaitForProcessWindow(process_, kDialogClass, 1500), nullptr) << "the default keys came back";
+        ASSERT_TRUE(CloseAndWait(view, process_));
+        if (run == 0) {
+            view = Start();
+            ASSERT_NE(view, nullptr);
+        }
+    }
+}
+
 } // namespace
 } // namespace qvtest

@@ -158,6 +158,37 @@ TEST_F(SaveE2eTest, SavingOverAPngNamedJpegKeepsItJpeg) {
     EXPECT_TRUE(TakeFromTrash(L"photo.png", before)) << "the old file is not in the bin";
 }
 
+// The PNG encoder's compression of a large picture shows "compress..." in the title meanwhile.
+TEST_F(SaveE2eTest, SavingAPngShowsCompressInTheTitleWhileItCompresses) {
+    qv::ImageBuffer* image = qv::AllocImageRecord();
+    qv::CodecStatus status = qv::kCodecOk;
+    ASSERT_TRUE(qv::PrepareImage(image, 1600, 1600, 24, &status));
+    uint32_t seed = 99; // noise: compression takes its time at level 9
+    for (uint32_t y = 0; y < 1600; ++y)
+        for (uint32_t x = 0; x < 1600 * 3; ++x)
+            qv::ImageRowFromTop(image, y)[x] = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 24);
+    std::wstring path = images_.File(L"noise.png");
+    qv::PngWriteOptions quick;
+    quick.level = 0;
+    ASSERT_EQ(qv::WritePngFile(path.c_str(), *image, quick), qv::kCodecOk);
+    qv::FreeImageRecord(image);
+    const std::string before = ReadFileBytes(path);
+
+    Open(path, L"1600x1600");
+    ASSERT_TRUE(PostCommand(view_, kCmdSaveOver));
+    // the program is busy compressing and answers no WM_GETTEXT meanwhile: read the title the
+    // window manager holds
+    auto heldTitle = [&] {
+        wchar_t text[256] = {};
+        InternalGetWindowText(view_, text, 256);
+        return std::wstring(text);
+    };
+    EXPECT_TRUE(WaitUntil(30000, [&] { return heldTitle() == L"compress..."; })) << qv::WideToUtf8(heldTitle());
+    // then the title names the file again (its new size)
+    EXPECT_TRUE(WaitForTitleContaining(view_, L"noise.png  ( 1600x1600")) << qv::WideToUtf8(WindowTitle(view_));
+    EXPECT_TRUE(TakeFromTrash(L"noise.png", before));
+}
+
 // Save as through the real dialog: the type chosen decides the format and replaces the extension
 // typed, and a file saved over goes to the Recycle Bin.
 TEST_F(SaveE2eTest, SaveAsDialogWritesTheChosenTypeAndRecyclesTheOldFile) {

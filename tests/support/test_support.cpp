@@ -7,6 +7,11 @@
 
 #include "platform/platform.h"
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 namespace qvtest {
 
 namespace fs = std::filesystem;
@@ -66,5 +71,24 @@ uint8_t DefinedBlendValue(uint32_t a, uint32_t v) {
     uint32_t small = a < v ? a : v, large = a < v ? v : a;
     return static_cast<uint8_t>((large * (small * 65536u / 255u) + 32768u) >> 16);
 }
+
+#ifndef _WIN32
+FileSizeLimit::FileSizeLimit(unsigned long long bytes) {
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    previousSoft_ = limit.rlim_cur;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = previousSoft_;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler_);
+}
+#endif
 
 } // namespace qvtest

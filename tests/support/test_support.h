@@ -33,4 +33,20 @@ std::wstring BinaryDir();
 // times the fixed-point reciprocal (floor(min x 65536 / 255)) of the smaller, rounded.
 uint8_t DefinedBlendValue(uint32_t a, uint32_t v);
 
+#ifndef _WIN32
+// While it lives, no file of this process can grow past `bytes`: writes beyond fail as on a
+// full disk (the signal the system would send is ignored meanwhile).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long long previousSoft_ = 0;
+    void (*previousHandler_)(int) = nullptr;
+};
+#endif
+
 } // namespace qvtest

@@ -241,6 +241,23 @@ TEST(BmpReadTest, SixteenBitDefaultsAndBitFields) {
     EXPECT_EQ(e.image.pixels[8], 255 / 31);
 }
 
+TEST(BmpReadTest, MasksWiderThanTwentyFourBitsScaleWithoutOverflow) {
+    BmpBuilder b;
+    b.bits = 32;
+    b.width = 1;
+    b.height = 1;
+    b.compression = BI_BITFIELDS;
+    b.table.resize(12);
+    WriteLE32(&b.table[0], 0xFFFFFFFF); // red takes all 32 bits
+    WriteLE32(&b.table[4], 0);
+    WriteLE32(&b.table[8], 0);
+    b.pixels = {0xFF, 0xFF, 0xFF, 0xFF};
+    Decoded d;
+    Decode(b.File(), &d);
+    ASSERT_TRUE(d.ok) << d.status;
+    EXPECT_EQ(d.image.pixels[2], 255);
+}
+
 TEST(BmpReadTest, ThirtyTwoBitMasksInAnyOrder) {
     BmpBuilder b;
     b.bits = 32;
@@ -260,33 +277,49 @@ TEST(BmpReadTest, ThirtyTwoBitMasksInAnyOrder) {
     EXPECT_EQ(d.image.sourceBitDepth, 32u);
 }
 
-TEST(BmpReadTest, ShortPixelDataLeavesMissingRowsZero) {
+// Every row the header declares must be there, at every depth and in clipboard blocks, or a few
+// bytes could claim gigabytes of pixels. Only the last row's padding may be missing.
+TEST(BmpReadTest, PixelDataCutShortIsRefusedAtEveryDepth) {
     BmpBuilder b;
     b.width = 4;
     b.height = 3;
     b.table = Entries(256, 0);
     b.pixels = {5, 5, 5, 5, 6, 6}; // one row and half of the next
-    Decoded d;
-    Decode(b.File(), &d);
-    ASSERT_TRUE(d.ok) << d.status;
-    const uint8_t want[12] = {5, 5, 5, 5, 6, 6, 0, 0, 0, 0, 0, 0};
-    EXPECT_EQ(std::memcmp(d.image.pixels, want, 12), 0);
+    EXPECT_EQ(StatusOf(b.File()), kCodecCannotOpen);
+    b.bits = 16;
+    b.table.clear();
+    b.pixels.assign(8 * 2 + 7, 0x7F); // two whole rows, the third one byte short
+    EXPECT_EQ(StatusOf(b.File()), kCodecCannotOpen);
+    b.pixels.push_back(0x7F); // the third row without its padding (none for 4 x 2 bytes) reads
+    EXPECT_EQ(StatusOf(b.File()), kCodecOk);
+    b.bits = 1;
+    b.table = Entries(2, 0);
+    b.pixels = {0, 0, 0, 0, 0, 0, 0, 0, 0}; // the last row needs one byte, not four
+    EXPECT_EQ(StatusOf(b.File()), kCodecOk);
+    b.pixels.resize(8);
+    EXPECT_EQ(StatusOf(b.File()), kCodecCannotOpen);
 
-    BmpBuilder t = b; // the same for 16 bits: only whole pixels are read
-    t.bits = 16;
-    t.table.clear();
-    t.pixels = {0xFF, 0x7F, 0xFF};
-    Decoded e;
-    Decode(t.File(), &e);
-    ASSERT_TRUE(e.ok) << e.status;
-    EXPECT_EQ(e.image.pixels[0], 255);
-    EXPECT_EQ(e.image.pixels[3], 0);
+    // 54 bytes declaring 21845 x 65535 at 24 bits: 4 GiB of pixels that are not there
+    BmpBuilder huge;
+    huge.bits = 24;
+    huge.width = 21845;
+    huge.height = 65535;
+    ASSERT_EQ(huge.File().size(), 54u);
+    EXPECT_EQ(StatusOf(huge.File()), kCodecCannotOpen);
 
-    BmpBuilder one = b; // a packed file must be complete
-    one.bits = 1;
-    one.table = Entries(2, 0);
-    one.pixels = {0, 0, 0, 0, 0};
-    EXPECT_EQ(StatusOf(one.File()), kCodecCannotOpen);
+    // the clipboard form: 116 bytes declaring 17 x 134217741 at 4 bits
+    BmpBuilder dib;
+    dib.bits = 4;
+    dib.width = 17;
+    dib.height = 134217741;
+    dib.table = Entries(16, 0);
+    dib.pixels.assign(12, 0);
+    std::string block = dib.Info(true);
+    ImageBuffer image{};
+    CodecStatus status = kCodecOk;
+    EXPECT_FALSE(ReadDibMemory(reinterpret_cast<const uint8_t*>(block.data()), block.size(), &image, &status));
+    EXPECT_EQ(status, kCodecCannotOpen);
+    EXPECT_EQ(image.pixels, nullptr);
 }
 
 TEST(BmpReadTest, LongColourTablesAreCutToWhatPixelsCanName) {

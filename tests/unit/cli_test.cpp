@@ -18,6 +18,7 @@
 #include "model/image_buffer.h"
 #include "platform/platform.h"
 #include "test_support.h"
+#include "zip_builder.h"
 
 namespace qv {
 namespace {
@@ -135,6 +136,46 @@ TEST(Cli, InfoListsTheFramesOfAnAnimatedGif) {
     EXPECT_EQ(rc, 0);
     EXPECT_NE(info.find("format: GIF"), std::string::npos) << info;
     EXPECT_EQ(info.find("animation:"), std::string::npos) << info;
+#endif
+}
+
+// A member is named as the viewer's title names it, ARCHIVE::inner\\name (either slash), so that
+// a script reaches what the viewer opens.
+TEST(Cli, InfoAndConvertReachArchiveMembers) {
+#ifndef QV_CLI_PATH
+    GTEST_SKIP() << "this tree builds no quorvel-cli";
+#else
+    std::string cli = QV_CLI_PATH;
+    ASSERT_TRUE(PathExists(Utf8ToWide(cli).c_str())) << cli << " was not built";
+    qvtest::ScratchDir dir;
+    auto u = [](const std::wstring& w) { return "'" + WideToUtf8(w) + "'"; };
+    std::wstring gif = dir.File(L"a.gif");
+    ASSERT_TRUE(qvtest::WriteFileBytes(gif, qvtest::SolidAnimatedGif(7, 5, {{0x0000FF, 20}, {0x00FF00, 20}}, 0)));
+    const std::wstring zip = dir.File(L"set.zip");
+    ASSERT_TRUE(qvtest::WriteFileBytes(
+        zip, qvtest::BuildZip({{"trip/day 1/a.gif", qvtest::ReadFileBytes(gif), true}, {"b.gif", "GIF89a damaged"}})));
+    int rc = -1;
+    std::string info = RunShell(cli + " info " + u(zip + L"::trip\\day 1\\a.gif"), &rc);
+    EXPECT_EQ(rc, 0) << info;
+    EXPECT_NE(info.find("format: GIF"), std::string::npos) << info;
+    EXPECT_NE(info.find("width: 7"), std::string::npos) << info;
+    EXPECT_NE(info.find("animation: 2 frames"), std::string::npos) << info; // the sections see the member
+
+    std::wstring out = dir.File(L"out.bmp");
+    RunShell(cli + " convert " + u(zip + L"::TRIP/day 1/A.GIF") + " " + u(out), &rc);
+    EXPECT_EQ(rc, 0);
+    ImageBuffer* image = AllocImageRecord();
+    LoadInfo li;
+    CodecStatus status = kCodecOk;
+    EXPECT_TRUE(DecodeFile(out.c_str(), LoadOptions{}, false, image, &li, &status));
+    EXPECT_EQ(image->header.biWidth, 7);
+    FreeImageRecord(image);
+
+    RunShell(cli + " info " + u(zip + L"::b.gif"), &rc);
+    EXPECT_EQ(rc, 1); // listed but not decodable
+    std::string err = RunShell(cli + " info " + u(zip + L"::missing.gif"), &rc);
+    EXPECT_EQ(rc, 1);
+    EXPECT_FALSE(err.empty());
 #endif
 }
 

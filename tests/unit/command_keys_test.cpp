@@ -52,6 +52,16 @@ TEST(CommandKeys, StoredTableGivesKeysOnlyToCommandsItNames) {
     EXPECT_EQ(select->flags, 1);
 }
 
+// An empty slot 30 reads as the defaults, so a table with no key left must store something else.
+TEST(CommandKeys, ATableWithoutKeysIsStoredAsEveryCommandWithoutOne) {
+    std::string none = AcceleratorBlobToStore(std::string());
+    EXPECT_EQ(none.size(), 122u * kAccelRecordBytes); // within the 732 bytes the load accepts
+    for (const AccelEntry& e : DecodeAccelerators(none))
+        EXPECT_EQ(e.key, 0) << e.command;
+    std::string one = EncodeAccelerators({{1, 'N', 5703}});
+    EXPECT_EQ(AcceleratorBlobToStore(one), one);
+}
+
 TEST(KeyNames, NamesPrefixesAndTheAssignableList) {
     EXPECT_STREQ(KeyName(0x60), L"[Num] 0 ");
     EXPECT_STREQ(KeyName(0x69), L"[Num] 9");

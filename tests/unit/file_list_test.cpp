@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "sources/file_list.h"
 #include "test_support.h"
 #include "zip_builder.h"
@@ -194,6 +195,66 @@ TEST(FileListTest, ReopeningTheShownArchiveOnlySelects) {
     // another path is listed, and fails here
     EXPECT_FALSE(OpenArchiveOrSelect(&list, dir.File(L"t.zip"), &key));
     EXPECT_FALSE(HasList(list));
+}
+
+// A watch that has always fired and records the folders it is armed on.
+class RecordingWatch : public FolderWatch {
+public:
+    explicit RecordingWatch(std::vector<std::wstring>* armed) : armed_(armed) {}
+    bool Arm(const std::wstring& folder) override {
+        armed_->push_back(folder);
+        return true;
+    }
+    bool Fired() override { return true; }
+    void Close() override {}
+
+private:
+    std::vector<std::wstring>* armed_;
+};
+
+// A rescan lists the folder of the current path: a root with its separator ("C:" alone is drive
+// C's current folder), and never the working folder when there is no path left.
+TEST(FileListTest, RescansTakeTheCurrentFoldersRootAndNeverTheWorkingFolder) {
+    std::vector<std::wstring> armed;
+    FileList list;
+    list.watch = std::make_unique<RecordingWatch>(&armed);
+    list.currentPath = L"C:/photo.jpg";
+    RebuildFromFolder(&list);
+    ASSERT_EQ(armed.size(), 1u);
+    EXPECT_EQ(armed[0], L"C:/");
+    list.currentPath = L"/photo.jpg";
+    RebuildFromFolder(&list);
+    ASSERT_EQ(armed.size(), 2u);
+    EXPECT_EQ(armed[1], L"/");
+
+    // a failed load of a vanished file cleared the path; the folder watch had fired
+    list.currentPath.clear();
+    EXPECT_EQ(OnActivation(&list, false), Activation::Nothing);
+    list.currentPath = L"photo.jpg";
+    EXPECT_FALSE(RebuildFromFolder(&list));
+    EXPECT_FALSE(ScanFolder(&list, L""));
+    EXPECT_EQ(armed.size(), 2u) << qv::WideToUtf8(armed.back());
+}
+
+// The list window refills when this count moves, also when the number of rows stays the same.
+TEST(FileListTest, ReorderingOrRelistingChangesTheGeneration) {
+    qvtest::ScratchDir one, two;
+    for (const wchar_t* name : {L"a.bmp", L"b.bmp"}) {
+        ASSERT_TRUE(qvtest::WriteFileBytes(one.File(name), "x"));
+        ASSERT_TRUE(qvtest::WriteFileBytes(two.File(name), "x"));
+    }
+    FileList list;
+    ASSERT_TRUE(ScanFolder(&list, one.path()));
+    uint32_t seen = list.generation;
+    ASSERT_TRUE(SetSortOrder(&list, kSortBySize));
+    EXPECT_NE(list.generation, seen);
+    seen = list.generation;
+    ASSERT_TRUE(ScanFolder(&list, two.path()));
+    EXPECT_EQ(list.count, 2u);
+    EXPECT_NE(list.generation, seen);
+    seen = list.generation;
+    SelectIndex(&list, 1); // only the selection moves
+    EXPECT_EQ(list.generation, seen);
 }
 
 } // namespace

@@ -434,6 +434,13 @@ TEST(JpegEncodeTest, ResolutionCommentAndEightBitSourceAreWritten) {
     EXPECT_NEAR(p[0], 10, 3);
     EXPECT_NEAR(p[1], 200, 3);
     EXPECT_NEAR(p[2], 30, 3);
+
+    // beyond the 16-bit density field (any source may carry such a value): its largest value
+    o.xPelsPerMeter = INT32_MAX;
+    jpeg = EncodeToMemory(src.image, o);
+    ASSERT_TRUE(Decode(jpeg, &dst.image, &ctx));
+    EXPECT_EQ(dst.image.header.biXPelsPerMeter, 2580118); // 65535 dots per inch
+    EXPECT_EQ(dst.image.header.biYPelsPerMeter, 11811);
 }
 
 TEST(JpegEncodeTest, ExifCopyReplacesJfifAndGetsTheNewImageSize) {
@@ -755,7 +762,7 @@ TEST(JpegThumbnailTest, RebuildPutsASmallerPictureOfTheSavedImage) {
     std::wstring path = dir.File(L"saved.jpg");
     JpegContext ctx;
     ASSERT_TRUE(WriteJpegFile(photo.image, path.c_str(), e, &ctx));
-    ASSERT_TRUE(RebuildExifThumbnail(path.c_str(), photo.image, false));
+    ASSERT_EQ(RebuildExifThumbnail(path.c_str(), photo.image, false), ThumbnailRewrite::Rewritten);
     ExifThumbnail thumb;
     CodecStatus status = kCodecOk;
     ASSERT_TRUE(FindExifThumbnailInFile(path.c_str(), &thumb, &status));
@@ -769,9 +776,45 @@ TEST(JpegThumbnailTest, RebuildPutsASmallerPictureOfTheSavedImage) {
     // Without a thumbnail there is nothing to rebuild and the file stays.
     ASSERT_TRUE(WriteJpegFile(photo.image, path.c_str(), JpegEncodeOptions(), &ctx));
     std::string before = qvtest::ReadFileBytes(path);
-    EXPECT_FALSE(RebuildExifThumbnail(path.c_str(), photo.image, false));
+    EXPECT_EQ(RebuildExifThumbnail(path.c_str(), photo.image, false), ThumbnailRewrite::Unchanged);
     EXPECT_EQ(qvtest::ReadFileBytes(path), before);
 }
+
+#ifndef _WIN32
+// The thumbnail rebuild writes the saved file a second time; a full disk then cuts it short,
+// and the save must say so instead of placing the stump over the target.
+TEST(JpegThumbnailTest, ARebuildCutShortFailsTheSave) {
+    qvtest::ScratchDir dir;
+    ImageOwner photo, oldThumb;
+    MakePicture(&photo.image, 400, 200);
+    MakePicture(&oldThumb.image, 30, 30);
+    ExifBuilder b;
+    JpegEncodeOptions e;
+    e.exif = ExifPayload(b.Tiff({{274, 3, 1, b.U16(1)}}, {}, EncodeToMemory(oldThumb.image, JpegEncodeOptions())));
+    const std::wstring original = dir.File(L"original.jpg");
+    JpegContext ctx;
+    ASSERT_TRUE(WriteJpegFile(photo.image, original.c_str(), e, &ctx));
+    SaveSource source;
+    source.image = &photo.image;
+    source.exifPresent = true;
+    source.sourceBytes = qvtest::ReadFileBytes(original);
+    SaveOptions options;
+    options.format = kSaveJpeg;
+    options.exifCopy = true;
+    SaveFailure failure;
+    const std::wstring whole = dir.File(L"whole.jpg");
+    ASSERT_TRUE(EncodeImageFile(whole.c_str(), source, options, &failure));
+    const size_t size = qvtest::ReadFileBytes(whole).size();
+    bool ok = true;
+    {
+        // room for the first writing (its thumbnail is the small old one), not for the second
+        qvtest::FileSizeLimit limit(size - 1);
+        ok = EncodeImageFile(dir.File(L"cut.jpg").c_str(), source, options, &failure);
+    }
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(failure.message, 50005u);
+}
+#endif
 
 // ---- comments ---------------------------------------------------------------------------------
 

@@ -5,9 +5,11 @@
 #include <string>
 
 #include "codecs/bmp_codec.h"
+#include "codecs/png_codec.h"
 #include "image/load_pipeline.h"
 #include "image/open_image.h"
 #include "test_support.h"
+#include "zip_builder.h"
 
 namespace qv {
 namespace {
@@ -110,6 +112,37 @@ TEST_F(OpenImageTest, FailureEmptiesTheViewAndForgetsAVanishedFile) {
     OpenImage(&session, dir.File(L"gone.bmp"), nullptr, options, LoggingHooks(&log));
     EXPECT_TRUE(session.list.currentPath.empty());
     EXPECT_TRUE(session.list.currentName.empty());
+}
+
+// A member's image has no file time (the last plain file's must not stay with it), and a member
+// that fails to load is the one named afterwards, not the image shown before it.
+TEST_F(OpenImageTest, ArchiveMembersCarryNoFileTimeAndAFailedOneIsNamed) {
+    WriteBmp(dir.File(L"plain.bmp"), 2, 2, 5);
+    OpenImage(&session, dir.File(L"plain.bmp"), nullptr, options, LoggingHooks(&log));
+    ASSERT_TRUE(HasCurrentImage(session));
+    ASSERT_NE(session.current.fileTime.dwLowDateTime | session.current.fileTime.dwHighDateTime, 0u);
+
+    ImageBuffer* png = AllocImageRecord();
+    CodecStatus status = kCodecOk;
+    ASSERT_TRUE(PrepareImage(png, 3, 3, 24, &status));
+    std::string pngBytes;
+    ASSERT_EQ(EncodePngMemory(*png, PngWriteOptions{}, &pngBytes), kCodecOk);
+    FreeImageRecord(png);
+    std::vector<qvtest::ZipMember> members{{"good.png", pngBytes}, {"bad.png", "\x89PNG\r\n\x1a\n broken"}};
+    std::vector<uint32_t> keys = qvtest::ZipMemberOffsets(members);
+    const std::wstring zip = dir.File(L"set.zip");
+    ASSERT_TRUE(qvtest::WriteFileBytes(zip, qvtest::BuildZip(members)));
+    int32_t key = static_cast<int32_t>(keys[0]);
+    OpenImage(&session, zip, &key, options, LoggingHooks(&log));
+    ASSERT_TRUE(HasCurrentImage(session));
+    EXPECT_EQ(session.current.sourceFormat, kFormatPng);
+    EXPECT_EQ(session.current.fileTime.dwLowDateTime | session.current.fileTime.dwHighDateTime, 0u);
+    EXPECT_EQ(session.list.currentName, L"good.png");
+
+    key = static_cast<int32_t>(keys[1]);
+    OpenImage(&session, zip, &key, options, LoggingHooks(&log));
+    EXPECT_FALSE(HasCurrentImage(session));
+    EXPECT_EQ(session.list.currentName, L"bad.png");
 }
 
 TEST_F(OpenImageTest, ShortFileGoesOnlyToTheFallbackWhichMayTurnItUpright) {

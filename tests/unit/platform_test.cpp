@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "model/image_buffer.h"
 #include "platform/crc32.h"
 #include "platform/platform.h"
@@ -92,6 +96,24 @@ TEST(FilesTest, TempFilesListingAndUtf8Names) {
     EXPECT_TRUE(DeleteFilePath(unicode.c_str()));
     EXPECT_FALSE(PathExists(unicode.c_str()));
 }
+
+#ifndef _WIN32
+// The shell deletes a relative path for good instead of recycling it; the bin takes only fully
+// qualified paths, and a relative one stays where it is.
+TEST(FilesTest, OnlyAFullyQualifiedPathGoesToTheRecycleBin) {
+    qvtest::ScratchDir dir;
+    ASSERT_TRUE(qvtest::WriteFileBytes(dir.File(L"relative.png"), "kept"));
+    std::string previous(4096, '\0');
+    ASSERT_NE(getcwd(previous.data(), previous.size()), nullptr);
+    ASSERT_EQ(chdir(WideToUtf8(dir.path()).c_str()), 0);
+    bool recycled = RecycleFile(L"relative.png") == RecycleResult::Recycled;
+    ASSERT_EQ(chdir(previous.c_str()), 0);
+    EXPECT_FALSE(recycled);
+    EXPECT_EQ(qvtest::ReadFileBytes(dir.File(L"relative.png")), "kept");
+    EXPECT_EQ(RecycleFile(dir.File(L"relative.png").c_str()), RecycleResult::Recycled);
+    EXPECT_FALSE(PathExists(dir.File(L"relative.png").c_str()));
+}
+#endif
 
 TEST(PixelBlockTest, StrideAndSizeRules) {
     EXPECT_EQ(ImageStride(1, 24), 4u);

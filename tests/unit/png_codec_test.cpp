@@ -855,11 +855,48 @@ TEST(PngWriterTest, GammaResolutionCommentAndProgressChunks) {
     o.yResolution = 0;
     ASSERT_EQ(EncodePngMemory(t.image, o, &bytes), kCodecOk);
     EXPECT_EQ(Find(ParseChunks(bytes), kChunkPHYS), nullptr);
+    // nor for a negative one, which the 31-bit fields would carry as 2^31 or more
+    o.yResolution = -3780;
+    ASSERT_EQ(EncodePngMemory(t.image, o, &bytes), kCodecOk);
+    EXPECT_EQ(Find(ParseChunks(bytes), kChunkPHYS), nullptr);
     // the comment text is capped at 4095 bytes
     std::string longText(5000, 'c');
     o.comment = longText.c_str();
     ASSERT_EQ(EncodePngMemory(t.image, o, &bytes), kCodecOk);
     EXPECT_EQ(Find(ParseChunks(bytes), kChunkTEXT)->data.size(), 8u + 4095);
+}
+
+// Compressed data of 2 GiB or more cannot be one chunk; the pieces the writer splits it into
+// read back as one stream, here and in libpng (shown with a piece length small enough to test).
+TEST(PngWriterTest, ImageDataSplitIntoSeveralChunksReadsBack) {
+    EXPECT_LT(kPngMaxChunkLength, 0x80000000u);
+    TestImage t(37, 23, 24);
+    FillPicture(&t);
+    std::string whole;
+    ASSERT_EQ(EncodePngMemory(t.image, PngWriteOptions{}, &whole), kCodecOk);
+    std::vector<Chunk> chunks = ParseChunks(whole);
+    const Chunk* idat = Find(chunks, kChunkIDAT);
+    ASSERT_NE(idat, nullptr);
+    std::string split(whole, 0, 8);
+    for (const Chunk& c : chunks) {
+        if (c.type == kChunkIDAT)
+            AppendIdatChunks(reinterpret_cast<const uint8_t*>(c.data.data()), c.data.size(), 100, &split);
+        else
+            AppendPngChunk(c.type, reinterpret_cast<const uint8_t*>(c.data.data()), c.data.size(), &split);
+    }
+    size_t pieces = 0;
+    for (const Chunk& c : ParseChunks(split)) {
+        if (c.type != kChunkIDAT) continue;
+        ++pieces;
+        EXPECT_LE(c.data.size(), 100u);
+    }
+    EXPECT_EQ(pieces, (idat->data.size() + 99) / 100);
+    Decoded d;
+    Decode(split, &d, Plain());
+    ASSERT_TRUE(d.ok) << d.status;
+    EXPECT_EQ(std::memcmp(d.image.pixels, t.image.pixels, ImageStride(&t.image) * 23), 0);
+    std::vector<uint32_t> reference;
+    EXPECT_TRUE(LibpngPixels(split, &reference));
 }
 
 TEST(PngWriterTest, AdaptiveFilterFollowsTheRepeatedByteRule) {

@@ -106,15 +106,32 @@ TEST_F(SavePipelineTest, SavingOverAPngNamedFileOfJpegDataWritesJpeg) {
     EXPECT_EQ(SaveOverFormat(dir.File(L"text.png").c_str()), -1); // save as then
 }
 
-TEST_F(SavePipelineTest, ACopyFailureAfterRecyclingKeepsTheOldFileInTheBin) {
+// The new file is copied beside the target before the old one goes: a copy that fails, whole or
+// part way, leaves the old file at its path and nothing in the bin or beside it.
+TEST_F(SavePipelineTest, ACopyFailureKeepsTheOldFileAtItsPath) {
     std::wstring target = dir.File(L"copy-fails.bmp");
     ASSERT_TRUE(qvtest::WriteFileBytes(target, "the only copy"));
-    // the encoded file is gone by the time it is copied (a temporary-folder cleaner, a full disk)
+    // the encoded file is gone by the time it is copied (a temporary-folder cleaner)
     SaveFailure failure;
     EXPECT_FALSE(PlaceSavedFile(dir.File(L"temp/tmpgone.tmp"), target, &failure));
     EXPECT_EQ(failure.message, 30008u);
-    EXPECT_FALSE(PathExists(target.c_str()));
-    EXPECT_TRUE(TakeFromBin(L"copy-fails.bmp", "the only copy"));
+    EXPECT_EQ(qvtest::ReadFileBytes(target), "the only copy");
+    EXPECT_FALSE(TakeFromBin(L"copy-fails.bmp", "the only copy"));
+#ifndef _WIN32
+    // a full disk: the copy stops part way
+    std::wstring big = dir.File(L"temp/tmpbig.tmp");
+    ASSERT_TRUE(qvtest::WriteFileBytes(big, std::string(64 * 1024, 'n')));
+    {
+        qvtest::FileSizeLimit limit(16 * 1024);
+        EXPECT_FALSE(PlaceSavedFile(big, target, &failure));
+    }
+    EXPECT_EQ(failure.message, 30008u);
+    EXPECT_EQ(qvtest::ReadFileBytes(target), "the only copy");
+    EXPECT_FALSE(TakeFromBin(L"copy-fails.bmp", "the only copy"));
+#endif
+    size_t files = 0;
+    ListDirectory(dir.path(), [&](const DirEntry& e) { files += e.isDirectory ? 0 : 1; });
+    EXPECT_EQ(files, 1u) << "a partial copy was left beside the target";
 }
 
 TEST_F(SavePipelineTest, AnOldFileTheBinRefusesIsNeverOverwritten) {
@@ -138,6 +155,9 @@ TEST_F(SavePipelineTest, AnOldFileTheBinRefusesIsNeverOverwritten) {
     EXPECT_EQ(failure.message, 50005u);
     EXPECT_EQ(qvtest::ReadFileBytes(target), "still here");
     EXPECT_EQ(TempFiles(), 1u); // the encoded file stays, as after a failed copy
+    size_t beside = 0;
+    ListDirectory(dir.path(), [&](const DirEntry& e) { beside += e.name.rfind(L"tmp", 0) == 0 ? 1 : 0; });
+    EXPECT_EQ(beside, 0u) << "the copy made beside the target was not removed";
 }
 
 TEST_F(SavePipelineTest, AVanishedPreviewFileIsEncodedAgain) {

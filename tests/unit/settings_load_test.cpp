@@ -2,9 +2,18 @@
 
 #include <cstring>
 
+#include "ui/dialog_template.h"
+#include "model/instance_request.h"
+#include "settings/legacy_ini.h"
+#include "model/settings.h"
+#include "settings/settings_file.h"
+#include "settings/settings_location.h"
+#include "settings/settings_migration.h"
+#include "model/ui_strings.h"
 #include "model/instance_request.h"
 #include "model/settings.h"
 #include "model/ui_strings.h"
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "settings/legacy_ini.h"
 #include "settings/settings_file.h"
@@ -78,6 +87,39 @@ TEST(SettingsLoad, MigratesLegacyText) {
     EXPECT_EQ(r.ReadInt(33, 5), 0);
     EXPECT_EQ(static_cast<uint32_t>(r.ReadInt(71, 0)), 0x030201u);
 }
+
+// The old text was written by the profile functions, in the ANSI code page (natively always
+// Windows-1252): bytes that happen to form UTF-8 are still two characters.
+TEST(SettingsLoad, LegacyTextIsReadInTheAnsiPageUnlessMarked) {
+    qv::LegacyIni ini;
+    ini.Parse("[Path]\r\nOpen=C:\\Fotos\\\xC3\xA9t\r\n");
+    EXPECT_EQ(ini.GetString(L"Path", L"Open", L""), L"C:\\Fotos\\\u00C3\u00A9t");
+    const char utf16[] = "\xFF\xFE[\0P\0]\0\n\0O\0=\0\x68\x88"; // "[P]\nO=" and U+8868
+    ini.Parse(std::string(utf16, sizeof utf16 - 1));
+    EXPECT_EQ(ini.GetString(L"P", L"O", L""), L"\u8868");
+}
+
+#ifndef _WIN32
+// A migration whose writer fails puts the old text back, so that nothing is lost and the next
+// start migrates again.
+TEST(SettingsLoad, AFailedMigrationKeepsTheLegacyText) {
+    qvtest::ScratchDir dir;
+    std::wstring path = dir.File(L"Quorvel.ini");
+    std::string text = "[Path]\r\nOpen=C:\\pictures\r\n[Vwin]\r\nTime=7\r\n";
+    ASSERT_TRUE(qvtest::WriteFileBytes(path, text));
+    bool migrated = true;
+    {
+        qvtest::FileSizeLimit limit(qv::kSettingsDataStart + 8); // the index fits, the texts do not
+        migrated = qv::MigrateLegacySettings(path);
+    }
+    EXPECT_FALSE(migrated);
+    EXPECT_EQ(qvtest::ReadFileBytes(path), text);
+    EXPECT_TRUE(qv::IsLegacySettingsFile(path));
+    EXPECT_FALSE(qv::PathExists(dir.File(L"Quorvel.txt").c_str()));
+    ASSERT_TRUE(qv::MigrateLegacySettings(path));
+    EXPECT_FALSE(qv::IsLegacySettingsFile(path));
+}
+#endif
 
 TEST(SettingsLoad, LocatesTheFile) {
     qvtest::ScratchDir dir;
@@ -177,6 +219,19 @@ TEST(SettingsLoad, LegacyIniReadsAsTheProfileFunctionsDo) {
     EXPECT_EQ(out[2], 0xFF);
     EXPECT_FALSE(ini.GetStruct(L"Blob", L"Wrong", out, 3));
     EXPECT_FALSE(ini.GetStruct(L"Blob", L"S", out, 2));
+}
+
+// Start-up changes the current folder; the paths of the command line are taken before that.
+TEST(SettingsLoad, CommandLinePathsBecomeFullyQualifiedAndOptionsStay) {
+    std::vector<std::wstring> args = qv::WithFullPaths({L"/vz3", L"a.jpg", L"sub/b.jpg"});
+    ASSERT_EQ(args.size(), 3u);
+    EXPECT_EQ(args[0], L"/vz3");
+    EXPECT_TRUE(qv::IsAbsolutePath(args[1])) << qv::WideToUtf8(args[1]);
+    EXPECT_EQ(qv::FileNameOf(args[1]), L"a.jpg");
+    EXPECT_TRUE(qv::IsAbsolutePath(args[2]));
+    std::vector<std::wstring> plain = qv::WithFullPaths({L"c.png", L"d.png"});
+    EXPECT_TRUE(qv::IsAbsolutePath(plain[0]));
+    EXPECT_TRUE(qv::IsAbsolutePath(plain[1]));
 }
 
 TEST(SettingsLoad, InstanceRequestKeeps259CharacterPath) {

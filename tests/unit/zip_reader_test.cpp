@@ -224,12 +224,36 @@ TEST(ZipReaderTest, NamesAreUtf8OnlyWithTheFlag) {
     // "é" as UTF-8 with the flag, as Windows-1252 without it; a broken UTF-8 sequence is left out
     std::string zip = BuildZip({{"caf\xC3\xA9.jpg", "1", false, qvtest::kZipFlagUtf8},
                                 {"caf\xE9.jpg", "2"},
-                                {"bad\xC3.jpg", "3", false, qvtest::kZipFlagUtf8}});
+                                {"bad\xC3.jpg", "3", false, qvtest::kZipFlagUtf8},
+                                {"\x80uro.jpg", "4"}});
     ArchiveListing listing;
     ASSERT_TRUE(ListZipMemory(Bytes(zip), static_cast<uint32_t>(zip.size()), &listing));
-    ASSERT_EQ(listing.count, 2u);
+    ASSERT_EQ(listing.count, 3u);
     EXPECT_EQ(listing.entries[0].name.str(), L"caf\u00e9.jpg");
     EXPECT_EQ(listing.entries[1].name.str(), L"caf\u00e9.jpg");
+    // the native build's ANSI page is Windows-1252 (not Latin-1): 0x80 is the euro sign
+    EXPECT_EQ(listing.entries[2].name.str(), L"\u20acuro.jpg");
+}
+
+// A few hundred kilobytes may declare half a gigabyte and more: such a member is listed, and its
+// extraction is refused with a status before a block is committed or anything inflated.
+TEST(ZipReaderTest, AMemberAboveTheCeilingIsRefusedBeforeInflating) {
+    std::string packed(600000, '\0'); // noise: deflate cannot shrink it
+    uint32_t seed = 1;
+    for (char& c : packed)
+        c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 24);
+    Member bomb{"bomb.bmp", packed, true};
+    const uint32_t compressed = static_cast<uint32_t>(qvtest::RawDeflate(packed).size());
+    ASSERT_GT(uint64_t{compressed} * 1032, uint64_t{kMaxArchiveMemberBytes}); // within the ratio
+    bomb.sizeDelta = static_cast<int32_t>(kMaxArchiveMemberBytes + 1 - packed.size());
+    std::string zip = BuildZip({bomb, {"ok.bmp", "x"}});
+    EXPECT_EQ(Listed(zip), (std::vector<std::string>{"bomb.bmp", "ok.bmp"}));
+    LargeBlock block;
+    uint32_t length = 0;
+    CodecStatus status = kCodecOk;
+    EXPECT_FALSE(ExtractZipMemory(Bytes(zip), static_cast<uint32_t>(zip.size()), 0, &block, &length, &status));
+    EXPECT_EQ(status, kCodecNotSupported);
+    EXPECT_EQ(block.get(), nullptr);
 }
 
 TEST(ZipReaderTest, SizesOfFourGibibytesAreNotListed) {

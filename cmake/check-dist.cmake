@@ -1,0 +1,20 @@
+# ctest dist.contents: builds the dist target and checks that the zip holds every file a user
+# needs side by side in one folder.
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${QV_BUILD_DIR} --target dist RESULT_VARIABLE built)
+if(NOT built EQUAL 0)
+    message(FATAL_ERROR "the dist target failed")
+endif()
+set(unpacked "${QV_BUILD_DIR}/dist-check")
+file(REMOVE_RECURSE "${unpacked}")
+file(MAKE_DIRECTORY "${unpacked}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf "${QV_BUILD_DIR}/Quorvel-win64.zip" WORKING_DIRECTORY "${unpacked}"
+                RESULT_VARIABLE unzipped)
+if(NOT unzipped EQUAL 0)
+    message(FATAL_ERROR "Quorvel-win64.zip could not be unpacked")
+endif()
+foreach(name Quorvel.exe quorvel-cli.exe English.dll Japanese.dll)
+    if(NOT EXISTS "${unpacked}/Quorvel/${name}")
+        message(FATAL_ERROR "Quorvel-win64.zip lacks Quorvel/${name}")
+    endif()
+endforeach()
+file(REMOVE_RECURSE "${unpacked}")
