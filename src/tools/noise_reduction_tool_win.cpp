@@ -14,7 +14,7 @@ constexpr uint16_t kSlotNsrLevel = 139;
 
 enum Control { kLevel };
 
-constexpr ToolControlSpec kControls[] = {
+constexpr ToolControlRow kControls[] = {
     {ToolControlKind::Number, kStrLevel, kSlotNsrLevel, kNoiseLevelMin, kNoiseLevelMax},
 };
 

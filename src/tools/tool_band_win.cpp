@@ -55,7 +55,7 @@ struct BandState {
 };
 BandState g_band;
 
-const ToolControlSpec& SpecOf(int control) {
+const ToolControlRow& RowOf(int control) {
     return g_band.tool->tool->controls[static_cast<size_t>(control)];
 }
 
@@ -80,19 +80,19 @@ HWND MakeChild(const wchar_t* className, const std::wstring& text, DWORD style, 
 
 void Report(int control, int32_t value) {
     if (g_band.creating || !g_band.tool) return;
-    value = ClampToolValue(SpecOf(control), value);
+    value = ClampToolValue(RowOf(control), value);
     if (value != ToolValue(*g_band.tool, control)) g_band.changed(g_band.tool, control, value);
 }
 
 // ---- number fields ------------------------------------------------------------------------
 
 void NumberTextChanged(int control) {
-    const ToolControlSpec& spec = SpecOf(control);
+    const ToolControlRow& row = RowOf(control);
     wchar_t text[32] = {};
     GetWindowTextW(g_band.controls[control].field, text, static_cast<int>(std::size(text)));
     int32_t value = 0;
     // anything that is no number waits until the field is left, which shows the stored value again
-    if (ParseFieldNumber(text, spec.lo, spec.hi, false, &value)) Report(control, value);
+    if (ParseFieldNumber(text, row.lo, row.hi, false, &value)) Report(control, value);
 }
 
 void SwitchInputMethodOff(HWND field) {
@@ -102,8 +102,8 @@ void SwitchInputMethodOff(HWND field) {
     }
 }
 
-int32_t DragPixels(const ToolControlSpec& spec) {
-    return spec.dragPixels > 0 ? spec.dragPixels : LabelDragPixelsPerStep(spec.lo, spec.hi);
+int32_t DragPixels(const ToolControlRow& row) {
+    return row.dragPixels > 0 ? row.dragPixels : LabelDragPixelsPerStep(row.lo, row.hi);
 }
 
 // A horizontal drag over a number's label moves it from its value at the press.
@@ -120,9 +120,9 @@ LRESULT CALLBACK LabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     case WM_MOUSEMOVE:
         if (g_band.dragging == control && GetCapture() == window) {
-            const ToolControlSpec& spec = SpecOf(control);
+            const ToolControlRow& row = RowOf(control);
             int dx = static_cast<int16_t>(LOWORD(lParam)) - g_band.dragX;
-            int32_t value = DraggedValue(g_band.dragValue, dx, DragPixels(spec), spec.lo, spec.hi);
+            int32_t value = DraggedValue(g_band.dragValue, dx, DragPixels(row), row.lo, row.hi);
             // written into the field, whose change notification stores it
             if (value != ToolValue(*g_band.tool, control))
                 SetWindowTextW(g_band.controls[control].field, std::to_wstring(value).c_str());
@@ -152,7 +152,7 @@ bool BandMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT*) {
     int control = (id - kFirstControlId) / kIdsPerControl;
     if (id < kFirstControlId || control >= ControlCount() || (id - kFirstControlId) % kIdsPerControl != 1) return true;
     HWND field = g_band.controls[control].field;
-    switch (SpecOf(control).kind) {
+    switch (RowOf(control).kind) {
     case ToolControlKind::Number:
         if (code == EN_CHANGE) NumberTextChanged(control);
         if (code == EN_SETFOCUS) SwitchInputMethodOff(field);
@@ -175,7 +175,7 @@ bool BandMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT*) {
 
 // Creates control `i` at `x` and returns the x after it, or -1 when a window cannot be made.
 int MakeControl(int i, int x) {
-    const ToolControlSpec& spec = SpecOf(i);
+    const ToolControlRow& row = RowOf(i);
     ControlWindows& c = g_band.controls[i];
     int id = kFirstControlId + i * kIdsPerControl;
     int fieldY = (kRebarPanelHeight - kRebarFieldHeight) / 2;
@@ -183,26 +183,26 @@ int MakeControl(int i, int x) {
         SetWindowPos(w, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
         x += width;
     };
-    std::wstring text = UiText(spec.text);
-    if (spec.kind == ToolControlKind::Number || spec.kind == ToolControlKind::Colour) {
+    std::wstring text = UiText(row.text);
+    if (row.kind == ToolControlKind::Number || row.kind == ToolControlKind::Colour) {
         c.label = MakeChild(L"STATIC", text, SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, id);
         if (!c.label) return -1;
         place(c.label, TextWidth(c.label, text), kRebarFieldHeight - 6, fieldY + 3);
         x += kLabelGap;
     }
-    switch (spec.kind) {
+    switch (row.kind) {
     case ToolControlKind::Number: {
         c.field = MakeChild(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_RIGHT, WS_EX_CLIENTEDGE, id + 1);
         c.upDown =
             MakeChild(UPDOWN_CLASSW, L"",
                       UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS | UDS_HOTTRACK, 0, id + 2);
         if (!c.field || !c.upDown) return -1;
-        int chars = NumberFieldChars(spec.lo, spec.hi);
+        int chars = NumberFieldChars(row.lo, row.hi);
         SendMessageW(c.field, EM_SETLIMITTEXT, static_cast<WPARAM>(chars), 0);
         place(c.field, TextWidth(c.field, std::wstring(static_cast<size_t>(chars), L'0')) + 10 + kUpDownWidth,
               kRebarFieldHeight, fieldY);
         SendMessageW(c.upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(c.field), 0);
-        SendMessageW(c.upDown, UDM_SETRANGE32, static_cast<WPARAM>(spec.lo), static_cast<LPARAM>(spec.hi));
+        SendMessageW(c.upDown, UDM_SETRANGE32, static_cast<WPARAM>(row.lo), static_cast<LPARAM>(row.hi));
         SetWindowSubclass(c.label, LabelProc, kLabelSubclass, static_cast<DWORD_PTR>(i));
         break;
     }
@@ -215,8 +215,8 @@ int MakeControl(int i, int x) {
         c.field = MakeChild(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, id + 1);
         if (!c.field) return -1;
         int widest = 0;
-        for (int32_t e = 0; e <= spec.hi; ++e) {
-            std::wstring entry = UiText(spec.text + static_cast<uint32_t>(e));
+        for (int32_t e = 0; e <= row.hi; ++e) {
+            std::wstring entry = UiText(row.text + static_cast<uint32_t>(e));
             SendMessageW(c.field, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
             widest = std::max(widest, TextWidth(c.field, entry));
         }
@@ -299,7 +299,7 @@ void ShowBandValue(ToolWindow* tool, int control) {
     int32_t value = ToolValue(*tool, control);
     bool creating = g_band.creating;
     g_band.creating = true; // what the program writes is no change by the user
-    switch (SpecOf(control).kind) {
+    switch (RowOf(control).kind) {
     case ToolControlKind::Number: {
         std::wstring text = std::to_wstring(value);
         wchar_t shown[32] = {};

@@ -1,4 +1,4 @@
-// The open tool's band in the SubWindow's rebar: one group of controls per ToolControlSpec (a
+// The open tool's band in the SubWindow's rebar: one group of controls per ToolControlRow (a
 // label with an edit box and an up-down control for numbers, a check box, a list, a colour box)
 // and the apply (5900) and cancel (5901) buttons with their tooltips. Number fields switch the
 // input method off while they have the focus, show the stored value again when they lose it, and

@@ -1,5 +1,5 @@
 // A tool's parameters as its controls show them and its settings slots keep them: each control of
-// a tool is one ToolControlSpec, read from its slot when the tool is constructed and written back,
+// a tool is one ToolControlRow, read from its slot when the tool is constructed and written back,
 // as a present value, when it is destroyed (applied or cancelled). Portable.
 #pragma once
 
@@ -22,7 +22,7 @@ enum class ToolControlKind : uint8_t {
 // from its own key.
 constexpr uint8_t kControlBrushSize = 1u << 0;
 
-struct ToolControlSpec {
+struct ToolControlRow {
     ToolControlKind kind = ToolControlKind::Number;
     uint32_t text = 0;      // string number of the label, caption or first list entry
     uint16_t slot = 0;      // settings slot (an OwnerTool row); 0: the tool keeps no setting for it
@@ -37,13 +37,13 @@ constexpr int kMaxToolControls = 12;
 
 // A value as the control can hold it: a number in its range, a check 0 or 1, a list entry, the
 // 24 bits of a colour.
-int32_t ClampToolValue(const ToolControlSpec& spec, int32_t value);
+int32_t ClampToolValue(const ToolControlRow& row, int32_t value);
 
 // Construction: every control's value, from its slot through the slot's rule (absent slots take
 // their default) and then into what the control can show, or its initial value.
-void ReadToolValues(std::span<const ToolControlSpec> specs, const SettingsReader& reader, int32_t* values);
+void ReadToolValues(std::span<const ToolControlRow> rows, const SettingsReader& reader, int32_t* values);
 // Destruction: every slot of the tool written back.
-void WriteToolValues(std::span<const ToolControlSpec> specs, const int32_t* values, SettingsWriter& writer);
+void WriteToolValues(std::span<const ToolControlRow> rows, const int32_t* values, SettingsWriter& writer);
 
 // The shared brush size; the framework sets it whenever a kControlBrushSize control changes.
 int32_t SharedBrushSize();

@@ -2,7 +2,7 @@
 // tool table (tools/tool_table_win.cpp) and held in one ToolWindow record while it is open.
 //
 // A tool plugs in with a ToolClass: its command, its number, its flags, its controls (one
-// ToolControlSpec each, with the settings slot it keeps) and the five operations, called in
+// ToolControlRow each, with the settings slot it keeps) and the five operations, called in
 // this order:
 //
 //   construct  the framework reads every control's value from the settings file, then calls
@@ -65,7 +65,7 @@ struct ToolClass {
     int32_t command = 0; // the tool's command; also its history label
     int32_t number = 0;  // the open-tool state, 1-27
     uint32_t flags = 0;
-    std::span<const ToolControlSpec> controls;
+    std::span<const ToolControlRow> controls;
     void (*construct)(ToolWindow* tool) = nullptr;
     bool (*open)(ToolWindow* tool) = nullptr;
     void (*changed)(ToolWindow* tool, int control) = nullptr;

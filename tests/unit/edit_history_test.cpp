@@ -264,7 +264,7 @@ TEST(WorkerRequestsTest, ABurstLeadsToOneRecomputeAndTheStopIsNeverLost) {
 TEST(ToolParamsTest, SettingsAreDefaultedClampedAndWrittenBack) {
     qvtest::ScratchDir dir;
     std::wstring path = dir.File(L"tools.ini");
-    const ToolControlSpec specs[] = {
+    const ToolControlRow rows[] = {
         {ToolControlKind::Number, 0, 116, 2, 32},                           // PstLevelB: 2-32
         {ToolControlKind::Check, 0, 120, 0, 1},                             // PstSYNC: a switch
         {ToolControlKind::Combo, 0, 134, 0, 2},                             // SftMode: 0-2, else 0
@@ -284,7 +284,7 @@ TEST(ToolParamsTest, SettingsAreDefaultedClampedAndWrittenBack) {
     {
         SettingsReader r;
         ASSERT_TRUE(r.Open(path));
-        ReadToolValues(specs, r, values);
+        ReadToolValues(rows, r, values);
     }
     EXPECT_EQ(values[0], 32);
     EXPECT_EQ(values[1], 0);
@@ -295,7 +295,7 @@ TEST(ToolParamsTest, SettingsAreDefaultedClampedAndWrittenBack) {
 
     // a file without the slots: every default
     SettingsReader empty;
-    ReadToolValues(specs, empty, values);
+    ReadToolValues(rows, empty, values);
     EXPECT_EQ(values[0], 5);
     EXPECT_EQ(values[1], 1);
     EXPECT_EQ(values[3], 24);
@@ -304,7 +304,7 @@ TEST(ToolParamsTest, SettingsAreDefaultedClampedAndWrittenBack) {
     {
         SettingsWriter w;
         ASSERT_TRUE(w.Open(path, false));
-        WriteToolValues(specs, values, w);
+        WriteToolValues(rows, values, w);
         ASSERT_TRUE(w.Close());
     }
     SettingsReader r;
