@@ -55,7 +55,7 @@ endfunction()
 
 # The limit of one end-to-end or Wine case (test_main.cpp ends the program when a case runs
 # longer), and of a whole program: its cases times the limit, counted from the source.
-set(QV_E2E_CASE_SECONDS 120 CACHE STRING "seconds one Windows test case may take before its program is ended")
+set(QV_E2E_CASE_SECONDS 300 CACHE STRING "seconds one Windows test case may take before its program is ended")
 
 # Windows test programs run under Wine: one ctest entry per executable (Wine's CRLF output does not
 # suit test discovery, and one Wine start per program keeps the run short).

@@ -79,9 +79,9 @@ TEST_F(CommandsTest, SpaceTogglesBetweenFitAndActualSize) {
     HWND view = Start({image});
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(WaitForTitleContaining(view, L"tall.bmp"));
-    PumpMessages(300);
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return WindowWidth(view) < 450; }))
+        << "the tall image should be shown reduced; width " << WindowWidth(view);
     int fitted = WindowWidth(view);
-    ASSERT_LT(fitted, 450) << "the tall image should be shown reduced";
 
     ASSERT_TRUE(PostKey(view, VK_SPACE));
     WaitUntil(kStepTimeoutMs, [&] { return !(WindowWidth(view) == fitted); });
@@ -96,8 +96,7 @@ TEST_F(CommandsTest, RightClickOpensTheOwnerDrawnContextMenu) {
     ASSERT_TRUE(folder_.Create(NoStoredKeys()));
     HWND view = Start();
     ASSERT_NE(view, nullptr);
-    SetForegroundWindow(view);
-    PumpMessages(200);
+    ASSERT_TRUE(BringToFront(view));
     RECT r{};
     GetWindowRect(view, &r);
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
@@ -109,10 +108,13 @@ TEST_F(CommandsTest, RightClickOpensTheOwnerDrawnContextMenu) {
 
     HWND menu = WaitForWindowOfClass(kPopupMenuClass);
     ASSERT_NE(menu, nullptr) << "no popup menu after a right click";
-    PumpMessages(300);
-    // owner-drawn items that drew nothing would leave the menu one flat colour
+    // owner-drawn items that drew nothing would leave the menu one flat colour; the items fill
+    // their background with the menu colour, not black (polled until the menu is drawn)
     Capture shot;
-    ASSERT_TRUE(CaptureClientArea(menu, &shot));
+    WaitUntil(kStepTimeoutMs, [&] {
+        return CaptureClientArea(menu, &shot) && !shot.IsUniform() &&
+               shot.Pixel(shot.width / 2, 3) == GetSysColor(COLOR_MENU);
+    });
     EXPECT_FALSE(shot.IsUniform()) << "the menu items drew no text";
     // the items fill their background with the menu colour, not black
     COLORREF corner = shot.Pixel(shot.width / 2, 3);
@@ -179,8 +181,8 @@ TEST_F(CommandsTest, StoredKeysApplyAfterARestart) {
     ASSERT_TRUE(WaitForTitleContaining(view, L"a.bmp"));
 
     ASSERT_TRUE(PostKey(view, VK_DOWN));
-    PumpMessages(700);
-    EXPECT_NE(WindowTitle(view).find(L"a.bmp"), std::wstring::npos) << "Down kept its default key";
+    EXPECT_TRUE(HoldsFor(kIgnoredInputMs, [&] { return WindowTitle(view).find(L"a.bmp") != std::wstring::npos; }))
+        << "Down kept its default key";
     ASSERT_TRUE(PostKey(view, 'N'));
     EXPECT_TRUE(WaitForTitleContaining(view, L"b.bmp", kStepTimeoutMs)) << "N did not step to the next image";
     ASSERT_TRUE(CloseAndWait(view, process_));
@@ -205,8 +207,7 @@ TEST_F(CommandsTest, MinimisedWindowTakesOnlyTheRestoreKey) {
     ASSERT_TRUE(IsIconic(view)) << "End did not minimise";
 
     ASSERT_TRUE(PostKey(view, VK_ESCAPE));
-    PumpMessages(700);
-    EXPECT_FALSE(process_.HasExited()) << "Esc reached the minimised window";
+    EXPECT_TRUE(HoldsFor(kIgnoredInputMs, [&] { return !process_.HasExited(); })) << "Esc reached the minimised window";
 
     ASSERT_TRUE(PostKey(view, VK_END));
     WaitUntil(kStepTimeoutMs, [&] { return !(IsIconic(view)); });
@@ -233,12 +234,12 @@ TEST_F(CommandsTest, KeyChangedInTheDialogSurvivesARestart) {
     ASSERT_TRUE(PostCommand(view, 5409));
     HWND dialog = WaitForWindowOfClass(kDialogClass);
     ASSERT_NE(dialog, nullptr);
-    PumpMessages(300);
     ASSERT_TRUE(TypeKey(dialog, VK_HOME));
-    PumpMessages(300);
     HWND commands = GetDlgItem(dialog, 3710);
     HWND keys = GetDlgItem(dialog, 3720);
-    ASSERT_EQ(SendMessageW(commands, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] {
+        return SendMessageW(commands, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 0;
+    })) << "Home did not select the first command";
     // the list box's type-ahead differs between systems: choose N by its item data
     LRESULT count = SendMessageW(keys, LB_GETCOUNT, 0, 0);
     LRESULT keyN = LB_ERR;
@@ -250,8 +251,8 @@ TEST_F(CommandsTest, KeyChangedInTheDialogSurvivesARestart) {
     EXPECT_EQ(SendMessageW(GetDlgItem(dialog, 3730), BM_GETCHECK, 0, 0), BST_CHECKED);
     SendMessageW(GetDlgItem(dialog, 3730), BM_SETCHECK, BST_UNCHECKED, 0);
 
+    // posted to one window, the two presses are handled in order: the error answers the second
     PostMessageW(dialog, WM_COMMAND, 3740, 0);
-    PumpMessages(300);
     // the same key again: refused, the selected entry holding it counts too
     PostMessageW(dialog, WM_COMMAND, 3740, 0);
     HWND error = WaitForDialogOtherThan(process_, dialog);

@@ -41,10 +41,13 @@ TEST(E2eSupportTest, CapturesTheClientAreaTopRowFirst) {
                                   200, 150, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
     UpdateWindow(window);
-    PumpMessages(300);
 
+    // what the screen shows catches up with the painting a little later
     Capture capture;
-    ASSERT_TRUE(CaptureClientArea(window, &capture));
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] {
+        return CaptureClientArea(window, &capture) && capture.Pixel(2, 2) == RGB(255, 0, 0) &&
+               capture.Pixel(capture.width - 3, capture.height - 3) == RGB(0, 0, 255);
+    })) << "the capture never showed the two halves";
     RECT client;
     GetClientRect(window, &client);
     EXPECT_EQ(capture.width, client.right);
@@ -52,6 +55,9 @@ TEST(E2eSupportTest, CapturesTheClientAreaTopRowFirst) {
     EXPECT_EQ(capture.Pixel(2, 2), RGB(255, 0, 0));
     EXPECT_EQ(capture.Pixel(capture.width - 3, capture.height - 3), RGB(0, 0, 255));
     EXPECT_FALSE(capture.IsUniform());
+    // the one-pixel probe reads the same points
+    EXPECT_EQ(ClientPixel(window, 2, 2), RGB(255, 0, 0));
+    EXPECT_EQ(ClientPixel(window, client.right - 3, client.bottom - 3), RGB(0, 0, 255));
     DestroyWindow(window);
 }
 

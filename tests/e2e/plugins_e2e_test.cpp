@@ -68,7 +68,9 @@ protected:
         if (!program_.Create(slots)) return nullptr;
         process_ = Launch(program_.exePath(), {path});
         view_ = WaitForProcessWindow(process_, kViewWindowClass);
-        if (view_) EXPECT_TRUE(WaitForShown(view_, firstShown, kStartTimeoutMs));
+        if (view_) {
+            EXPECT_TRUE(WaitForShown(view_, firstShown, kStartTimeoutMs));
+        }
         return view_;
     }
 

@@ -21,7 +21,8 @@ using qv::kCmdZoomIn;
 using qv::kSlotBgColor;
 using qv::kSlotSthMode;
 constexpr int kFilterTolerance = 12; // per channel, for uniform areas seen through HALFTONE
-constexpr DWORD kSettleMs = 500;     // window moves and repaints reaching the X server
+// A repaint reaches the screen (the X server) a little after the program painted; every capture
+// polls until what it checks shows, and then the assertions run on that capture.
 
 // Four coloured quadrants crossed by a black one-pixel grid every 16 pixels: any shift, scaling
 // or row flip shows.
@@ -57,14 +58,24 @@ SIZE ClientSize(HWND window) {
     return SIZE{r.right, r.bottom};
 }
 
-// Polls until the client size differs from `before`.
+// Polls until the client size differs from `before` and then stays the same for three polls (a
+// zoom may resize the fitted window in steps).
 bool WaitForClientChange(HWND window, SIZE before, DWORD timeoutMs = 10000) {
-    bool changed = WaitUntil(timeoutMs, [&] {
+    SIZE last = before;
+    int same = 0;
+    return WaitUntil(timeoutMs, [&] {
         SIZE now = ClientSize(window);
-        return now.cx != before.cx || now.cy != before.cy;
+        bool moved = now.cx != before.cx || now.cy != before.cy;
+        same = moved && now.cx == last.cx && now.cy == last.cy ? same + 1 : 0;
+        last = now;
+        return same >= 3;
     });
-    if (changed) PumpMessages(kSettleMs);
-    return changed;
+}
+
+// Captures the client area until `shows` holds for the capture or the time is up; the last
+// capture is left in `c` for the assertions that follow.
+template <typename Shows> bool CaptureWhen(HWND window, Capture* c, Shows shows) {
+    return WaitUntil(kStepTimeoutMs, [&] { return CaptureClientArea(window, c) && shows(*c); });
 }
 
 LPARAM ClientPoint(int x, int y) {
@@ -93,9 +104,7 @@ protected:
         view_ = WaitForProcessWindow(process_, kViewWindowClass);
         if (!view_) return nullptr;
         if (!waitFor.empty() && !WaitForTitleContaining(view_, waitFor)) return nullptr;
-        SetForegroundWindow(view_);
-        PumpMessages(kSettleMs);
-        return view_;
+        return BringToFront(view_) && WaitUntilPainted(view_) ? view_ : nullptr;
     }
 
     // A ViewWindow of fixed placement (FitWin off) larger than small images.
@@ -112,7 +121,8 @@ protected:
     // Compares the capture with the block image at zoom z with the visible part starting at the
     // image point (sourceLeft, sourceTop); returns the number of differing sample points and the
     // number compared.
-    static int CompareBlocks(const Capture& c, double z, int sourceLeft, int sourceTop, int* compared) {
+    static int CompareBlocks(const Capture& c, double z, int sourceLeft, int sourceTop, int* compared,
+                             bool report = true) {
         int wrong = 0;
         *compared = 0;
         for (int y = 5; y < c.height - 5; y += 23) {
@@ -122,7 +132,7 @@ protected:
                 ++*compared;
                 COLORREF want = BlockColour(static_cast<int>(ix), static_cast<int>(iy));
                 if (!Near(c.Pixel(x, y), want, kFilterTolerance)) {
-                    if (wrong < 5)
+                    if (report && wrong < 5)
                         ADD_FAILURE() << "client " << x << "," << y << " (image " << ix << "," << iy << ") is "
                                       << std::hex << c.Pixel(x, y) << " instead of " << want;
                     ++wrong;
@@ -147,7 +157,12 @@ TEST_F(RenderingTest, ShowsASmallImageAtFullSizeCentredWithTheBackgroundAround) 
     ASSERT_NE(view, nullptr);
 
     Capture c;
-    ASSERT_TRUE(CaptureClientArea(view, &c));
+    auto shown = [&](const Capture& s, COLORREF border) {
+        int l = (s.width - w) / 2, t = (s.height - h) / 2;
+        return s.width > w && s.height > h && s.Pixel(0, 0) == border && s.Pixel(l + 5, t + 5) == RGB(255, 0, 0) &&
+               s.Pixel(l + w - 5, t + h - 5) == RGB(255, 255, 0);
+    };
+    CaptureWhen(view, &c, [&](const Capture& s) { return shown(s, RGB(255, 255, 255)); });
     ASSERT_GT(c.width, w);
     ASSERT_GT(c.height, h);
     int left = (c.width - w) / 2, top = (c.height - h) / 2;
@@ -169,8 +184,7 @@ TEST_F(RenderingTest, ShowsASmallImageAtFullSizeCentredWithTheBackgroundAround) 
 
     // command 5345 turns the background black at once and leaves the image alone
     ASSERT_TRUE(PostCommand(view, kCmdBackgroundBlack));
-    PumpMessages(kSettleMs);
-    ASSERT_TRUE(CaptureClientArea(view, &c));
+    CaptureWhen(view, &c, [&](const Capture& s) { return shown(s, RGB(0, 0, 0)); });
     for (POINT p : border)
         EXPECT_EQ(c.Pixel(p.x, p.y), RGB(0, 0, 0)) << p.x << "," << p.y;
     EXPECT_EQ(c.Pixel(left + 5, top + 5), RGB(255, 0, 0));
@@ -188,7 +202,9 @@ TEST_F(RenderingTest, BackgroundSettingPaintsTheBorder) {
         HWND view = Start(FixedWindow(k.bgColor), L"small.bmp", L"small.bmp");
         ASSERT_NE(view, nullptr);
         Capture c;
-        ASSERT_TRUE(CaptureClientArea(view, &c));
+        CaptureWhen(view, &c, [&](const Capture& s) {
+            return s.Pixel(2, 2) == k.border && s.Pixel(s.width / 2, s.height / 2) == RGB(10, 200, 30);
+        });
         EXPECT_EQ(c.Pixel(2, 2), k.border);
         EXPECT_EQ(c.Pixel(c.width - 3, c.height - 3), k.border);
         EXPECT_EQ(c.Pixel(c.width / 2, c.height / 2), RGB(10, 200, 30));
@@ -206,11 +222,13 @@ TEST_F(RenderingTest, FitsALargeImageIntoTheScreenAndZoomsIn) {
 
     // the window is fitted around the whole shrunk image, so the client is the scaled size
     Capture c;
-    ASSERT_TRUE(CaptureClientArea(view, &c));
+    int compared = 0;
+    CaptureWhen(view, &c, [&](const Capture& s) {
+        return s.width < 2000 && CompareBlocks(s, s.width / 2000.0, 0, 0, &compared, false) == 0;
+    });
     ASSERT_LT(c.width, 2000);
     double z = c.width / 2000.0;
     EXPECT_NEAR(c.height, 1600 * z, 1.0) << "aspect ratio lost";
-    int compared = 0;
     EXPECT_EQ(CompareBlocks(c, z, 0, 0, &compared), 0);
     EXPECT_GT(compared, 200);
 
@@ -218,8 +236,16 @@ TEST_F(RenderingTest, FitsALargeImageIntoTheScreenAndZoomsIn) {
     SIZE before = ClientSize(view);
     ASSERT_TRUE(PostCommand(view, kCmdZoomIn));
     ASSERT_TRUE(WaitForClientChange(view, before));
-    ASSERT_TRUE(CaptureClientArea(view, &c));
     double z2 = 2 * z;
+    auto part = [&](const Capture& s, int* left, int* top) {
+        *left = 1000 - static_cast<int>(s.width / z2 + 0.5) / 2;
+        *top = 800 - static_cast<int>(s.height / z2 + 0.5) / 2;
+    };
+    CaptureWhen(view, &c, [&](const Capture& s) {
+        int l = 0, t = 0;
+        part(s, &l, &t);
+        return CompareBlocks(s, z2, l, t, &compared, false) == 0;
+    });
     int sw = static_cast<int>(c.width / z2 + 0.5), sh = static_cast<int>(c.height / z2 + 0.5);
     ASSERT_LT(c.width, static_cast<int>(2000 * z2)) << "expected a view of part of the image";
     EXPECT_EQ(CompareBlocks(c, z2, 1000 - sw / 2, 800 - sh / 2, &compared), 0);
@@ -233,7 +259,7 @@ TEST_F(RenderingTest, AFailedLoadShowsTheEmptyViewWithItsText) {
     HWND view = Start({}, L"", L"");
     ASSERT_NE(view, nullptr);
     Capture empty;
-    ASSERT_TRUE(CaptureClientArea(view, &empty));
+    CaptureWhen(view, &empty, [](const Capture& s) { return s.Pixel(1, 1) == RGB(128, 128, 128) && s.IsUniform(); });
     COLORREF background = 0;
     EXPECT_TRUE(empty.IsUniform(&background)) << "an empty view without a failed load has no text";
     EXPECT_EQ(background, RGB(128, 128, 128)); // BgColor 2 by default
@@ -242,7 +268,7 @@ TEST_F(RenderingTest, AFailedLoadShowsTheEmptyViewWithItsText) {
     view = Start({}, L"broken.bmp", L"broken.bmp");
     ASSERT_NE(view, nullptr);
     Capture c;
-    ASSERT_TRUE(CaptureClientArea(view, &c));
+    CaptureWhen(view, &c, [&](const Capture& s) { return s.Pixel(1, 1) == background && !s.IsUniform(); });
     EXPECT_EQ(c.Pixel(1, 1), background);
     EXPECT_EQ(c.Pixel(c.width - 2, c.height - 2), background);
     // white text (BgColor > 1) on one line through the middle, nothing far above or below it
@@ -278,7 +304,7 @@ TEST_F(RenderingTest, DISABLED_TheLoadFailureTextEndsInAnEllipsisInANarrowView) 
     const int frame = (window.right - window.left) - client.right;
     SetWindowPos(view, nullptr, 0, 0, 120 + frame, window.bottom - window.top, SWP_NOMOVE | SWP_NOZORDER);
     ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return ClientSize(view).cx == 120; })) << ClientSize(view).cx;
-    PumpMessages(kSettleMs);
+    ASSERT_TRUE(WaitUntilPainted(view));
     Capture c;
     ASSERT_TRUE(CaptureClientArea(view, &c));
     COLORREF background = c.Pixel(1, 1);
@@ -353,8 +379,9 @@ TEST_F(RenderingTest, CtrlDragZoomsIntoTheSelectedArea) {
 
     // the selection now fills the view: its block colour all around the centre, no band left
     Capture c;
-    ASSERT_TRUE(CaptureClientArea(view, &c));
     COLORREF want = BlockColour(600, 300);
+    CaptureWhen(view, &c,
+                [&](const Capture& s) { return Near(s.Pixel(s.width / 2, s.height / 2), want, kFilterTolerance); });
     int wrong = 0;
     for (int y = c.height / 4; y < 3 * c.height / 4; y += 7)
         for (int x = c.width / 4; x < 3 * c.width / 4; x += 7)
@@ -369,9 +396,8 @@ TEST_F(RenderingTest, RubberBandIsDrawnWithTheXorPenAndErasedOnTheNextMove) {
     const COLORREF image = RGB(200, 40, 40), band = RGB(200 ^ 128, 40 ^ 128, 40 ^ 128);
     PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, ClientPoint(20, 20));
     PostMessageW(view, WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, ClientPoint(120, 90));
-    PumpMessages(kSettleMs);
     Capture c;
-    ASSERT_TRUE(CaptureClientArea(view, &c));
+    CaptureWhen(view, &c, [&](const Capture& s) { return s.Pixel(120, 90) == band && s.Pixel(20, 55) == band; });
     // the outline passes through both corners; inside and outside stay untouched
     for (POINT p : {POINT{20, 20}, POINT{120, 20}, POINT{120, 90}, POINT{20, 90}, POINT{70, 20}, POINT{20, 55},
                     POINT{120, 55}, POINT{70, 90}})
@@ -381,8 +407,7 @@ TEST_F(RenderingTest, RubberBandIsDrawnWithTheXorPenAndErasedOnTheNextMove) {
 
     // a smaller band replaces it: the old outline is gone
     PostMessageW(view, WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, ClientPoint(60, 50));
-    PumpMessages(kSettleMs);
-    ASSERT_TRUE(CaptureClientArea(view, &c));
+    CaptureWhen(view, &c, [&](const Capture& s) { return s.Pixel(60, 35) == band && s.Pixel(120, 55) == image; });
     EXPECT_EQ(c.Pixel(120, 55), image);
     EXPECT_EQ(c.Pixel(70, 90), image);
     EXPECT_EQ(c.Pixel(60, 35), band);
@@ -393,8 +418,7 @@ TEST_F(RenderingTest, RubberBandIsDrawnWithTheXorPenAndErasedOnTheNextMove) {
     SIZE before = ClientSize(view);
     PostMessageW(view, WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, ClientPoint(200, 28));
     PostMessageW(view, WM_LBUTTONUP, MK_CONTROL, ClientPoint(200, 28));
-    PumpMessages(kSettleMs);
-    ASSERT_TRUE(CaptureClientArea(view, &c));
+    CaptureWhen(view, &c, [&](const Capture& s) { return s.IsUniform(); });
     COLORREF colour = 0;
     EXPECT_TRUE(c.IsUniform(&colour));
     EXPECT_EQ(colour, image);
@@ -450,27 +474,33 @@ TEST_F(RenderingTest, RightDragScrollsTheImageWithThePointer) {
     SIZE before = ClientSize(view);
     ASSERT_TRUE(PostCommand(view, kCmdZoomIn));
     ASSERT_TRUE(WaitForClientChange(view, before));
-    Capture a;
-    ASSERT_TRUE(CaptureClientArea(view, &a));
+    // the zoomed view, painted: the same picture in two captures in a row
+    Capture a, again;
+    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] {
+        return CaptureClientArea(view, &a) && CaptureClientArea(view, &again) && a.bgr == again.bgr && !a.IsUniform();
+    }));
 
     // 50 client pixels left; the image is wider than the screen, so it moves 100 image pixels
     PostMessageW(view, WM_RBUTTONDOWN, MK_RBUTTON, ClientPoint(400, 300));
     PostMessageW(view, WM_MOUSEMOVE, MK_RBUTTON, ClientPoint(375, 300));
     PostMessageW(view, WM_MOUSEMOVE, MK_RBUTTON, ClientPoint(350, 300));
     PostMessageW(view, WM_RBUTTONUP, 0, ClientPoint(350, 300));
-    PumpMessages(kSettleMs);
-    Capture b;
-    ASSERT_TRUE(CaptureClientArea(view, &b));
     double z = 2 * (before.cx / 2000.0);
     int shift = static_cast<int>(100 * z + 0.5);
     int wrong = 0, compared = 0;
-    for (int y = 10; y < b.height - 10; y += 17)
-        for (int x = 10; x + shift < a.width - 10; x += 17) {
-            ++compared;
-            wrong += !Near(b.Pixel(x, y), a.Pixel(x + shift, y), 0) &&
-                     !Near(b.Pixel(x, y), a.Pixel(x + shift - 1, y), 0) &&
-                     !Near(b.Pixel(x, y), a.Pixel(x + shift + 1, y), 0);
-        }
+    auto compare = [&](const Capture& b) {
+        wrong = compared = 0;
+        for (int y = 10; y < b.height - 10; y += 17)
+            for (int x = 10; x + shift < a.width - 10; x += 17) {
+                ++compared;
+                wrong += !Near(b.Pixel(x, y), a.Pixel(x + shift, y), 0) &&
+                         !Near(b.Pixel(x, y), a.Pixel(x + shift - 1, y), 0) &&
+                         !Near(b.Pixel(x, y), a.Pixel(x + shift + 1, y), 0);
+            }
+        return wrong == 0;
+    };
+    Capture b;
+    CaptureWhen(view, &b, compare);
     EXPECT_GT(compared, 100);
     EXPECT_EQ(wrong, 0);
     EXPECT_NE(a.Pixel(a.width / 2, a.height / 2), 0u); // the view was not blank

@@ -276,8 +276,7 @@ TEST_F(SaveE2eTest, SaveAsDialogRefusesTheOpenArchive) {
         ASSERT_TRUE(WaitUntilGone(box));
     }
     EXPECT_TRUE(refused);
-    PumpMessages(300);
-    EXPECT_TRUE(IsWindow(dialog)) << "the dialog closed";
+    EXPECT_TRUE(HoldsFor(kIgnoredInputMs, [&] { return IsWindow(dialog) != FALSE; })) << "the dialog closed";
     EXPECT_TRUE(ReadFileBytes(archive) == archiveBytes);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitUntilGone(dialog));

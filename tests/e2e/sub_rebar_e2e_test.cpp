@@ -14,6 +14,7 @@
 #include "e2e_support_win.h"
 #include "model/command_ids.h"
 #include "model/settings.h"
+#include "platform/platform.h"
 #include "settings/settings_file.h"
 #include "viewer/view_geometry.h"
 
@@ -73,19 +74,36 @@ COLORREF PixelOf(HWND window, int x, int y) {
 }
 
 // A real click in the middle of a control, as the user gives a field the keyboard.
-bool ClickInto(HWND top, HWND control) {
-    SetForegroundWindow(top);
-    PumpMessages(100);
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{sizeof info};
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+// A real click in the middle of a control, as the user gives a field the keyboard. With
+// `takesFocus` it returns once the program's keyboard focus is in the control (or, for a control
+// that does not take it, has left where it was); without, once the click is sent (the caller
+// waits for what the click opens).
+::testing::AssertionResult ClickInto(HWND top, HWND control, bool takesFocus = true) {
+    if (!BringToFront(top)) return ::testing::AssertionFailure() << "the window did not come to the front";
+    HWND before = FocusOf(top);
     RECT r;
-    if (!GetWindowRect(control, &r)) return false;
+    if (!GetWindowRect(control, &r)) return ::testing::AssertionFailure() << "no control";
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     INPUT input[2] = {};
     input[0].type = input[1].type = INPUT_MOUSE;
     input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    bool ok = SendInput(2, input, sizeof(INPUT)) == 2;
-    PumpMessages(200);
-    return ok;
+    if (SendInput(2, input, sizeof(INPUT)) != 2) return ::testing::AssertionFailure() << "SendInput failed";
+    if (!takesFocus) return ::testing::AssertionSuccess();
+    HWND now = nullptr;
+    bool moved = WaitUntil(kStepTimeoutMs, [&] {
+        now = FocusOf(top);
+        return now == control || IsChild(control, now) || (before != control && now != before);
+    });
+    if (moved) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the focus stayed on " << qv::WideToUtf8(WindowClassName(now)) << " "
+                                         << GetDlgCtrlID(now) << ", the click went to "
+                                         << qv::WideToUtf8(WindowClassName(control)) << " " << GetDlgCtrlID(control);
 }
 
 // TB_GETITEMRECT of another process's tool bar: the rectangle has to live in that process.
@@ -124,7 +142,8 @@ protected:
         pane1_ = FindWindowExW(sub, nullptr, L"Quorvel_sch1_class", nullptr);
         pane2_ = FindWindowExW(sub, nullptr, L"Quorvel_sch2_class", nullptr);
         zoomField_ = Descendant(sub, kZoomFieldId);
-        PumpMessages(300);
+        // the bar is filled in once the image is up: the zoom field shows its percentage
+        if (!zoomField_ || !WaitUntil(kStepTimeoutMs, [&] { return !Text(zoomField_).empty(); })) return nullptr;
         return sub;
     }
 
@@ -231,9 +250,10 @@ TEST_F(SubRebarTest, KeysTypedIntoTheFieldReachItInsteadOfTheirCommands) {
     ASSERT_TRUE(PostKey(zoomField_, '5'));
     ASSERT_TRUE(PostKey(zoomField_, VK_TAB));
     EXPECT_TRUE(WaitFor([&] { return Text(zoomField_) == before + L" 5"; })) << "field shows " << Text(zoomField_);
-    PumpMessages(500);
-    EXPECT_EQ(PixelOf(pane1_, 1, 1), corner) << "Space reached the zoom command";
-    EXPECT_TRUE(IsWindowVisible(sub)) << "Tab reached the SubWindow command";
+    EXPECT_TRUE(HoldsFor(kIgnoredInputMs, [&] { return PixelOf(pane1_, 1, 1) == corner; }))
+        << "Space reached the zoom command";
+    EXPECT_TRUE(HoldsFor(kIgnoredInputMs, [&] { return IsWindowVisible(sub) != FALSE; }))
+        << "Tab reached the SubWindow command";
     EXPECT_EQ(Text(zoomField_), before + L" 5");
     // Backspace and the arrows edit the field as well (posted keys: the translated Backspace
     // queues behind keys posted before it, so one step at a time)
@@ -255,8 +275,8 @@ TEST_F(SubRebarTest, TypedSpaceStaysInTheFieldUntilAClickIntoThePaneTakesTheKeys
     ASSERT_TRUE(ClickInto(sub, quality));
     ASSERT_TRUE(TypeKey(sub, VK_SPACE));
     ASSERT_TRUE(TypeKey(sub, VK_LEFT)); // also the first-image command
-    PumpMessages(500);
-    EXPECT_EQ(Text(zoomField_), fitted) << "Space typed into the quality field ran the zoom command";
+    EXPECT_TRUE(HoldsFor(kIgnoredInputMs, [&] { return Text(zoomField_) == fitted; }))
+        << "Space typed into the quality field ran the zoom command";
     EXPECT_EQ(Text(quality), L"75");
 
     ASSERT_TRUE(ClickInto(sub, pane1_));
@@ -324,7 +344,7 @@ TEST_F(SubRebarTest, ZoomPresetButtonOpensThePresetMenu) {
     ASSERT_NE(sub, nullptr);
     HWND presets = Descendant(sub, kZoomPresetId);
     ASSERT_NE(presets, nullptr);
-    ASSERT_TRUE(ClickInto(sub, presets));
+    ASSERT_TRUE(ClickInto(sub, presets, false));
     HWND menu = WaitForTopLevel(process_, L"#32768");
     ASSERT_NE(menu, nullptr) << "no preset menu";
     RECT button, m;
@@ -350,10 +370,11 @@ TEST_F(SubRebarTest, SaveAsDialogSitsBelowTheBarAndItsTypeMovesTheFormatList) {
     ASSERT_TRUE(PostCommand(sub, 5012));
     HWND dialog = WaitForTopLevel(process_, L"#32770");
     ASSERT_NE(dialog, nullptr) << "no save-as dialog";
-    PumpMessages(300);
+    // the dialog is placed after it was created
     RECT bar, box;
     GetWindowRect(GetParent(list), &bar);
-    GetWindowRect(dialog, &box);
+    WaitUntil(kStepTimeoutMs,
+              [&] { return GetWindowRect(dialog, &box) && box.top == bar.bottom && box.left == bar.left; });
     EXPECT_EQ(box.top, bar.bottom) << "the dialog sits directly below the save-options bar";
     EXPECT_EQ(box.left, bar.left);
 
@@ -380,8 +401,8 @@ TEST_F(SubRebarTest, EscClosesTheHistoryWindowAndLeavesTheProgramRunning) {
     ASSERT_NE(history, nullptr) << "no history window";
     ASSERT_TRUE(TypeKey(history, VK_ESCAPE));
     EXPECT_TRUE(WaitUntilGone(history));
-    PumpMessages(300);
-    EXPECT_FALSE(process_.HasExited()) << "the Esc that closed the history window closed the program";
+    EXPECT_TRUE(HoldsFor(kIgnoredInputMs, [&] { return !process_.HasExited(); }))
+        << "the Esc that closed the history window closed the program";
     EXPECT_TRUE(IsWindowEnabled(sub));
     EXPECT_TRUE(Close());
 }
@@ -399,8 +420,7 @@ TEST_F(SubRebarTest, AToolGroupButtonOpensItsEditingMenuBelowIt) {
     ASSERT_GE(index, 0);
     ASSERT_TRUE(RemoteItemRect(process_, bar, static_cast<int>(index), &r));
     MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    SetForegroundWindow(sub);
-    PumpMessages(100);
+    ASSERT_TRUE(BringToFront(sub));
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     INPUT input[2] = {};
     input[0].type = input[1].type = INPUT_MOUSE;
@@ -415,8 +435,8 @@ TEST_F(SubRebarTest, AToolGroupButtonOpensItsEditingMenuBelowIt) {
     EXPECT_EQ(m.left, r.left);
     ASSERT_TRUE(TypeKey(sub, VK_ESCAPE));
     EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !IsWindowVisible(menu); }));
-    PumpMessages(300);
-    EXPECT_FALSE(process_.HasExited()) << "the Esc that closed the menu closed the program";
+    EXPECT_TRUE(HoldsFor(kIgnoredInputMs, [&] { return !process_.HasExited(); }))
+        << "the Esc that closed the menu closed the program";
     EXPECT_TRUE(Close());
 }
 

@@ -18,6 +18,24 @@ ULONGLONG Now() {
     return GetTickCount64();
 }
 
+// The processes the helpers started or opened and still own: ended when the per-case limit ends
+// the test program (no destructor runs then). One GUI thread drives each test, so no lock.
+std::set<DWORD>& OwnedProcesses() {
+    static std::set<DWORD> ids;
+    return ids;
+}
+
+void EndOwnedProcesses() {
+    for (DWORD id : OwnedProcesses()) {
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id)) {
+            TerminateProcess(process, 1);
+            CloseHandle(process);
+        }
+    }
+}
+
+const bool g_endOnTimeout = (SetBeforeTimeoutExit(EndOwnedProcesses), true);
+
 std::wstring ModuleFolder() {
     wchar_t path[MAX_PATH * 4];
     DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
@@ -118,6 +136,7 @@ ProcessOwner::~ProcessOwner() {
 void ProcessOwner::Reset() {
     if (!process_) return;
     if (!HasExited()) Terminate();
+    OwnedProcesses().erase(id_);
     CloseHandle(process_);
     process_ = nullptr;
     id_ = 0;
@@ -127,6 +146,7 @@ bool ProcessOwner::OpenById(DWORD processId) {
     Reset();
     process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
     id_ = process_ ? processId : 0;
+    if (process_) OwnedProcesses().insert(id_);
     return process_ != nullptr;
 }
 
@@ -134,6 +154,7 @@ void ProcessOwner::Adopt(HANDLE process, DWORD processId) {
     Reset();
     process_ = process;
     id_ = processId;
+    if (process_) OwnedProcesses().insert(id_);
 }
 
 bool ProcessOwner::HasExited() const {
@@ -420,6 +441,16 @@ bool CaptureClientArea(HWND window, Capture* capture) {
     return ok;
 }
 
+COLORREF ClientPixel(HWND window, int x, int y) {
+    POINT at{x, y};
+    if (!ClientToScreen(window, &at)) return CLR_INVALID;
+    HDC screen = GetDC(nullptr);
+    if (!screen) return CLR_INVALID;
+    COLORREF colour = GetPixel(screen, at.x, at.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
 std::string BmpBytes(int width, int height, const PixelFunction& pixel) {
     uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
     uint32_t pixelBytes = stride * static_cast<uint32_t>(height);
@@ -463,9 +494,22 @@ bool PostKey(HWND window, UINT virtualKey) {
     return PostMessageW(window, WM_KEYDOWN, virtualKey, down) && PostMessageW(window, WM_KEYUP, virtualKey, up);
 }
 
+bool BringToFront(HWND window, DWORD timeoutMs) {
+    HWND top = GetAncestor(window, GA_ROOT);
+    return WaitUntil(timeoutMs, [&] {
+        if (GetForegroundWindow() == top) return true;
+        SetForegroundWindow(top);
+        return false;
+    });
+}
+
+bool WaitUntilPainted(HWND window, DWORD timeoutMs) {
+    return WaitUntil(timeoutMs, [&] { return IsWindow(window) && !GetUpdateRect(window, nullptr, FALSE); });
+}
+
 bool TypeKey(HWND window, UINT virtualKey, bool control, bool shift, bool alt) {
-    SetForegroundWindow(window);
-    PumpMessages(100);
+    // keys go to the foreground window: typing before it is there would type into another
+    if (!BringToFront(window)) return false;
     std::vector<INPUT> inputs;
     auto key = [&](UINT vk, bool release) {
         INPUT input{};
@@ -518,8 +562,7 @@ bool FakeInstanceWindow::Create(const wchar_t* className, bool visible) {
     }
     window_ = CreateWindowExW(0, className, L"stand-in", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 50, 50, 300,
                               200, nullptr, nullptr, instance, this);
-    PumpMessages(50);
-    return window_ != nullptr;
+    return window_ != nullptr && (!visible || WaitUntil(kStepTimeoutMs, [&] { return IsWindowVisible(window_) != 0; }));
 }
 
 LRESULT CALLBACK FakeInstanceWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

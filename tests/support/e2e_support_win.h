@@ -121,6 +121,21 @@ template <typename Ready> bool WaitUntil(DWORD timeoutMs, Ready ready) {
     }
 }
 
+// For a claim that something does not happen: polls `holds` for the whole time and returns
+// false at the first poll where it fails. Only where no later event can show that the program has
+// dealt with the input (a posted message is not answered); the time is how long a wrong reaction
+// would take at most.
+template <typename Holds> bool HoldsFor(DWORD ms, Holds holds) {
+    ULONGLONG deadline = GetTickCount64() + ms;
+    for (;;) {
+        if (!holds()) return false;
+        if (GetTickCount64() >= deadline) return true;
+        PumpMessages(kPollIntervalMs);
+    }
+}
+// How long a program given an input that it must ignore has to show it did not.
+constexpr DWORD kIgnoredInputMs = 700;
+
 // ---- windows --------------------------------------------------------------------------------
 std::wstring WindowClassName(HWND window);
 std::wstring WindowTitle(HWND window);
@@ -164,6 +179,14 @@ struct Capture {
 };
 // Copies what the screen shows of the window's client area (the window should be on top).
 bool CaptureClientArea(HWND window, Capture* capture);
+// The colour the screen shows at a point of the window's client area (CLR_INVALID when it
+// cannot be read): a cheap probe for polling.
+COLORREF ClientPixel(HWND window, int x, int y);
+// Brings the window to the front and waits until it is the foreground window.
+bool BringToFront(HWND window, DWORD timeoutMs = kStepTimeoutMs);
+// Polls until the window has no part left to paint (its first WM_PAINT, or the one after a
+// change, has been handled): input posted before that may be painted over.
+bool WaitUntilPainted(HWND window, DWORD timeoutMs = kStepTimeoutMs);
 
 // A 24-bit BMP file's bytes with the colour of each pixel (x, y from the top row).
 using PixelFunction = std::function<COLORREF(int x, int y)>;
@@ -175,7 +198,8 @@ std::string SolidBmpBytes(int width, int height, COLORREF colour);
 // WM_KEYDOWN + WM_KEYUP posted to the window; no modifier state (the receiver's GetKeyState does
 // not change), so only for keys without Ctrl, Shift or Alt.
 bool PostKey(HWND window, UINT virtualKey);
-// Brings the window to the front and types the key through SendInput, with modifiers held.
+// Brings the window to the front (false when it does not get there) and types the key through
+// SendInput, with modifiers held.
 bool TypeKey(HWND window, UINT virtualKey, bool control = false, bool shift = false, bool alt = false);
 bool PostCommand(HWND window, UINT commandId);
 // Sends one WM_COPYDATA block; the result of SendMessageTimeoutW, 0 when it failed or timed out.

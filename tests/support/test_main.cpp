@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "expected_skips.h"
+#include "test_support.h"
 
 namespace {
 
@@ -134,6 +135,7 @@ private:
                         current_.c_str(), limit_);
             std::fflush(stdout);
             std::fflush(stderr);
+            qvtest::RunBeforeTimeoutExit();
             std::_Exit(3);
         }
     }

@@ -64,6 +64,18 @@ std::wstring BinaryDir() {
     return dir.empty() ? qv::Utf8ToWide(QV_TEST_BINARY_DIR) : dir;
 }
 
+namespace {
+void (*g_beforeTimeoutExit)() = nullptr;
+} // namespace
+
+void SetBeforeTimeoutExit(void (*hook)()) {
+    g_beforeTimeoutExit = hook;
+}
+
+void RunBeforeTimeoutExit() {
+    if (g_beforeTimeoutExit) g_beforeTimeoutExit();
+}
+
 uint8_t DefinedBlendValue(uint32_t a, uint32_t v) {
     if (a == 0 || v == 0) return 0;
     if (a == 255) return static_cast<uint8_t>(v);

@@ -28,6 +28,11 @@ std::wstring SourceDir();
 // The build tree (QV_BINARY_DIR).
 std::wstring BinaryDir();
 
+// Run by test_main.cpp just before the per-case limit ends a program: the end-to-end support
+// sets it to end the processes it started, which would otherwise keep the test's output open.
+void SetBeforeTimeoutExit(void (*hook)());
+void RunBeforeTimeoutExit();
+
 // T[a][v] of the blend table as its definition reads, written apart from the product's table so
 // that the tests have a reference of their own: exact at the ends, otherwise the larger factor
 // times the fixed-point reciprocal (floor(min x 65536 / 255)) of the smaller, rounded.
