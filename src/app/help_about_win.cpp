@@ -9,7 +9,9 @@
 #include <string>
 
 #include "app/app_state_win.h"
+#include "app/startup_info_dialog_win.h"
 #include "model/command_ids.h"
+#include "model/settings.h"
 #include "model/ui_strings.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -220,6 +222,9 @@ bool HandleHelpCommand(int32_t command) {
     switch (command) {
     case kCmdHelp: ShowHelp(); return true;
     case kCmdAbout: ShowAboutBox(); return true;
+    case kCmdStartupInfo: // the start-up notes again, with their "do not show again" box
+        RunStartupInfoDialog(CurrentMainWindow(), g_settings.FHeight, &g_settings.MouseInfo);
+        return true;
     default: return false;
     }
 }

@@ -23,6 +23,7 @@ constexpr DWORD kBareStyle = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZ
 
 DisplayMode g_displayMode = DisplayMode::ViewWindow;
 DisplayMode g_previousMode = DisplayMode::ViewWindow;
+bool g_alternativeDisplay = true; // 5730: on until switched off
 
 void SetFrameStyle(HWND window, DWORD style) {
     DWORD visible = GetWindowLongW(window, GWL_STYLE) & (WS_VISIBLE | WS_MAXIMIZE | WS_MINIMIZE);
@@ -77,6 +78,10 @@ DisplayMode CurrentDisplayMode() {
     return g_displayMode;
 }
 
+bool AlternativeDisplayShown() {
+    return g_alternativeDisplay;
+}
+
 bool AcceleratorsSuspended() {
     return SlideshowRunning() || HistoryWindowOpen();
 }
@@ -127,6 +132,7 @@ void EnterSubWindow(int show) {
     ShowWindow(ViewWindowHandle(), SW_HIDE);
     LayOutSubWindow();
     ShowLoadedImage();
+    if (g_settings.NaviDisp) ShowNavigator(NavigatorReason::Pinned);
     SetFocus(SubWindowHandle());
 }
 
@@ -180,6 +186,18 @@ bool HandleDisplayCommand(int32_t command) {
     case kCmdScrollBars:
         g_settings.ScrlBar = !g_settings.ScrlBar;
         if (CurrentDisplayMode() == DisplayMode::SubWindow) ShowLoadedImage();
+        return true;
+    case kCmdSubNavigator:
+        g_settings.NaviDisp = !g_settings.NaviDisp;
+        if (CurrentDisplayMode() != DisplayMode::SubWindow) return true;
+        if (g_settings.NaviDisp)
+            ShowNavigator(NavigatorReason::Pinned);
+        else
+            HideNavigator();
+        return true;
+    case kCmdAlternativeDisplay:
+        g_alternativeDisplay = !g_alternativeDisplay;
+        RefreshPanes();
         return true;
     default:
         if (command >= kCmdPaneLayoutFirst && command <= kCmdPaneLayoutLast) {

@@ -23,6 +23,9 @@ void ReturnToViewWindow();
 // While a slideshow runs or the history window is open every key reaches the window: the message
 // loop then leaves the accelerators alone.
 bool AcceleratorsSuspended();
+// Whether pane 1 shows the alternative display image (a selection's dimmed display copy) rather
+// than the plain image; 5730 switches it.
+bool AlternativeDisplayShown();
 
 // 5250, 5310, 5311, 5530, 5710, 5720-5722.
 bool HandleDisplayCommand(int32_t command);

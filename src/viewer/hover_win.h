@@ -52,9 +52,13 @@ void HideCursorAfterStep();
 
 // ---- navigator (navigator_win.cpp)
 LRESULT CALLBACK NavigatorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-enum class NavigatorReason { Strip, Drag };
+// Strip and Drag come and go with the pointer; Pinned is the SubWindow's navigator switched on
+// (5740), which stays until it is switched off or the SubWindow is left.
+enum class NavigatorReason { Strip, Drag, Pinned };
 void ShowNavigator(NavigatorReason reason);
 void HideNavigator();
+// The end of a right-button drag: hides the navigator only when the drag showed it.
+void HideDragNavigator();
 bool NavigatorShown();
 // WM_MOUSEMOVE of the ViewWindow and full screen at client point x, y: AutoNavi's strip.
 void NavigatorOnMouse(HWND viewWindow, int32_t x, int32_t y);

@@ -123,7 +123,10 @@ LRESULT CALLBACK NavigatorProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 void ShowNavigator(NavigatorReason reason) {
-    if (g_shown) return;
+    if (g_shown) {
+        if (reason == NavigatorReason::Pinned) g_reason = reason; // no longer the pointer's to hide
+        return;
+    }
     HWND navigator = EnsureNavigator();
     if (!navigator) return;
     g_reason = reason;
@@ -139,6 +142,10 @@ void HideNavigator() {
     if (!g_navigator || !g_shown) return;
     g_shown = false;
     ShowWindow(g_navigator, SW_HIDE);
+}
+
+void HideDragNavigator() {
+    if (g_reason == NavigatorReason::Drag) HideNavigator();
 }
 
 bool NavigatorShown() {

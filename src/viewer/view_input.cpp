@@ -190,8 +190,38 @@ ViewResponse ViewScrollBar(ViewState* v, bool vertical, int32_t code, int32_t tr
     return r;
 }
 
+namespace {
+
+// A press while the other button is down ends whatever that button began (no menu, no band's
+// zoom, no move) and waits for this button's release. The mouse stays captured until then.
+ViewResponse BeginChord(ViewState* v, bool byLeft, const ViewInput& in) {
+    ViewResponse r = ViewCancelMouse(v);
+    r.actions &= ~kViewReleaseMouse;
+    r.actions |= kViewCaptureMouse;
+    v->mouse = MouseMode::Chord;
+    v->chordByLeft = byLeft;
+    v->chordCommand = in.chordCommand;
+    return r;
+}
+
+// The first button's release changes nothing; the second's completes the chord.
+ViewResponse EndChord(ViewState* v, bool left) {
+    ViewResponse r;
+    if (left != v->chordByLeft) return r;
+    v->mouse = MouseMode::Idle;
+    r.actions |= kViewReleaseMouse;
+    if (v->chordCommand != 0) {
+        r.command = v->chordCommand;
+        r.actions |= kViewRunCommand;
+    }
+    return r;
+}
+
+} // namespace
+
 ViewResponse ViewLeftDown(ViewState* v, ViewPoint p, const ViewInput& in, const ViewSettings& s,
                           const SurfaceMetrics& m) {
+    if (in.otherButtonHeld) return BeginChord(v, true, in);
     ViewResponse r;
     if (v->mouse != MouseMode::Idle) return r;
     if (m.surface == DisplayMode::FullScreen && in.cursorHidden) {
@@ -263,12 +293,14 @@ ViewResponse ViewMouseMove(ViewState* v, ViewPoint p, const ViewSettings& s, con
         if (ScrollViewBy(g, dx, dy)) AfterScroll(v, &r);
         break;
     }
-    case MouseMode::NothingToScroll: break;
+    case MouseMode::NothingToScroll:
+    case MouseMode::Chord: break;
     }
     return r;
 }
 
 ViewResponse ViewLeftUp(ViewState* v, ViewPoint p, const ViewSettings& s, const SurfaceMetrics& m) {
+    if (v->mouse == MouseMode::Chord) return EndChord(v, true);
     ViewResponse r;
     ViewGeometry* g = &v->geometry;
     if (v->mouse == MouseMode::LeftPressed) {
@@ -297,7 +329,8 @@ ViewResponse ViewLeftUp(ViewState* v, ViewPoint p, const ViewSettings& s, const 
     return r;
 }
 
-ViewResponse ViewRightDown(ViewState* v, ViewPoint p) {
+ViewResponse ViewRightDown(ViewState* v, ViewPoint p, const ViewInput& in) {
+    if (in.otherButtonHeld) return BeginChord(v, false, in);
     ViewResponse r;
     if (v->mouse != MouseMode::Idle) return r;
     v->mouse = MouseMode::RightPressed;
@@ -307,6 +340,7 @@ ViewResponse ViewRightDown(ViewState* v, ViewPoint p) {
 }
 
 ViewResponse ViewRightUp(ViewState* v, ViewPoint p) {
+    if (v->mouse == MouseMode::Chord) return EndChord(v, false);
     ViewResponse r;
     switch (v->mouse) {
     case MouseMode::RightPressed:
@@ -366,7 +400,7 @@ ViewResponse ViewCancelMouse(ViewState* v) {
 
 bool ViewMouseBusy(const ViewState& v) {
     return v.mouse == MouseMode::DragScrolling || v.mouse == MouseMode::NothingToScroll ||
-           v.mouse == MouseMode::AreaZoom;
+           v.mouse == MouseMode::AreaZoom || v.mouse == MouseMode::Chord;
 }
 
 } // namespace qv

@@ -28,6 +28,7 @@ enum class MouseMode : int32_t {
     DragScrolling,
     NothingToScroll, // dragged, but the whole image is visible
     AreaZoom,        // rubber band active
+    Chord,           // one button pressed while the other was held: its release runs LRClick
 };
 
 // Actions, carried out by the window layer in this order.
@@ -79,6 +80,8 @@ struct ViewState {
     bool cornerSized = false; // the last WM_SIZING moved a corner: the next WM_SIZE refits
     bool horizontalBar = false;
     bool verticalBar = false;
+    bool chordByLeft = false; // the chord's second button, whose release completes it
+    int32_t chordCommand = 0;
 };
 
 // Facts about the moment of the event that the window layer knows.
@@ -87,6 +90,8 @@ struct ViewInput {
     bool cursorHidden = false; // full screen hid the cursor
     bool slideshowRunning = false;
     bool toolOpen = false;
+    bool otherButtonHeld = false; // a press while the other of left and right is down: a chord
+    int32_t chordCommand = 0;     // what a chord runs (the LRClick action)
 };
 
 constexpr uint32_t kMouseKeyControl = 0x0008;  // MK_CONTROL
@@ -116,7 +121,7 @@ ViewResponse ViewLeftDown(ViewState* v, ViewPoint p, const ViewInput& in, const 
                           const SurfaceMetrics& m);
 ViewResponse ViewMouseMove(ViewState* v, ViewPoint p, const ViewSettings& s, const SurfaceMetrics& m);
 ViewResponse ViewLeftUp(ViewState* v, ViewPoint p, const ViewSettings& s, const SurfaceMetrics& m);
-ViewResponse ViewRightDown(ViewState* v, ViewPoint p);
+ViewResponse ViewRightDown(ViewState* v, ViewPoint p, const ViewInput& in);
 ViewResponse ViewRightUp(ViewState* v, ViewPoint p);
 ViewResponse ViewMiddleDown(ViewState* v, ViewPoint p, const ViewSettings& s, const SurfaceMetrics& m);
 // WM_MOUSEWHEEL: `delta` as sent (positive = turned away from the user), `keyState` its key flags.

@@ -5,6 +5,7 @@
 
 #include <windowsx.h>
 
+#include "model/command_ids.h"
 #include "model/settings.h"
 #include "viewer/display_modes_win.h"
 #include "viewer/hover_win.h"
@@ -84,7 +85,7 @@ void Apply(HWND window, const ViewResponse& r, bool paintNow) {
     }
     if (r.Has(kViewSetScrollBars)) SetPaneScrollBars(r.bars);
     if (r.Has(kViewShowNavigator)) ShowNavigator(NavigatorReason::Drag);
-    if (r.Has(kViewHideNavigator)) HideNavigator();
+    if (r.Has(kViewHideNavigator)) HideDragNavigator();
     if (r.Has(kViewZoomChanged)) UpdateMainWindowTitle();
     if (r.Has(kViewRepaint)) Repaint(window, paintNow);
     if (r.Has(kViewUpdateNavigator)) UpdateNavigator();
@@ -113,6 +114,10 @@ void ViewSurfaceMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     in.cursorHidden = !CursorShown();
     in.slideshowRunning = SlideshowRunning();
     in.toolOpen = SubWindowToolOpen();
+    const WPARAM keys = GET_KEYSTATE_WPARAM(wParam);
+    in.otherButtonHeld =
+        (message == WM_LBUTTONDOWN && (keys & MK_RBUTTON)) || (message == WM_RBUTTONDOWN && (keys & MK_LBUTTON));
+    in.chordCommand = MouseActionCommand(g_settings.LRClick);
     if (surface != DisplayMode::SubWindow && (message == WM_MOUSEMOVE || message == WM_RBUTTONUP))
         HoverOnViewMouse(window, message, p.x, p.y);
     switch (message) {
@@ -122,7 +127,7 @@ void ViewSurfaceMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (g_viewState.mouse != MouseMode::Idle)
             Dispatch(window, [&](ViewState* v) { return ViewMouseMove(v, p, s, m); });
         break;
-    case WM_RBUTTONDOWN: Dispatch(window, [&](ViewState* v) { return ViewRightDown(v, p); }); break;
+    case WM_RBUTTONDOWN: Dispatch(window, [&](ViewState* v) { return ViewRightDown(v, p, in); }); break;
     case WM_RBUTTONUP: Dispatch(window, [&](ViewState* v) { return ViewRightUp(v, p); }); break;
     case WM_MBUTTONDOWN: Dispatch(window, [&](ViewState* v) { return ViewMiddleDown(v, p, s, m); }); break;
     case WM_MOUSEWHEEL: {

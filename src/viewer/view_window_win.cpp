@@ -106,7 +106,8 @@ void PaintSurface(HWND window, HDC dc, DisplayMode surface) {
     const uint8_t* pixels = image.pixels;
     const BITMAPINFO* info = AsBitmapInfo(&image);
     BITMAPINFO masked{};
-    if (&image == &session.current && HasSelectionMask(session.mask) && session.mask.display) {
+    if (&image == &session.current && HasSelectionMask(session.mask) && session.mask.display &&
+        AlternativeDisplayShown()) {
         masked.bmiHeader = MaskDisplayHeader(session.current);
         pixels = session.mask.display.get();
         info = &masked;

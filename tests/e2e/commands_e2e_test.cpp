@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e_support_win.h"
+#include "model/command_ids.h"
 #include "model/settings.h"
 #include "settings/accelerator_blob.h"
 #include "settings/settings_file.h"
@@ -128,6 +129,61 @@ TEST_F(CommandsTest, RightClickOpensTheOwnerDrawnContextMenu) {
     EXPECT_FALSE(IsWindowVisible(menu));
     EXPECT_FALSE(process_.HasExited()) << "the Esc that closed the menu must not close the program";
     EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+// A chord click (left pressed while right is held) runs the LRClick action when the second button
+// comes up, here minimise, and the right button's release opens no context menu.
+TEST_F(CommandsTest, AChordClickRunsItsActionAndOpensNoMenu) {
+    ASSERT_TRUE(folder_.Create({IntSlot(qv::kSlotMouseInfo, 0), IntSlot(4 /* LRClick */, 3)}));
+    HWND view = Start();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(BringToFront(view));
+    RECT r{};
+    GetWindowRect(view, &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT clicks[4] = {};
+    const DWORD order[4] = {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 4; ++i) {
+        clicks[i].type = INPUT_MOUSE;
+        clicks[i].mi.dwFlags = order[i];
+    }
+    ASSERT_EQ(SendInput(4, clicks, sizeof(INPUT)), 4u);
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsIconic(view) != FALSE; })) << "the chord did not minimise";
+    EXPECT_TRUE(FindTopLevelWindows(kPopupMenuClass, WindowProcessId(view), true).empty()) << "a menu opened";
+    EXPECT_TRUE(CloseAndWait(view, process_));
+}
+
+// 5515 shows the start-up notes again; unticking "do not show again" brings them back at the next
+// start. 5740 switches the SubWindow's navigator on, and the setting outlives the program.
+TEST_F(CommandsTest, StartupNotesAgainAndTheSubWindowNavigator) {
+    ASSERT_TRUE(folder_.Create(NoStoredKeys()));
+    std::wstring image = folder_.File(L"wide.bmp");
+    ASSERT_TRUE(WriteFileBytes(image, SolidBmpBytes(900, 700, RGB(30, 120, 200))));
+    HWND view = Start({image});
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(PostCommand(view, qv::kCmdStartupInfo));
+    HWND notes = WaitForWindowOfClass(kDialogClass);
+    ASSERT_NE(notes, nullptr) << "5515 showed no dialog";
+    EXPECT_EQ(IsDlgButtonChecked(notes, 4501), BST_CHECKED) << "MouseInfo 0 shows the box ticked";
+    SendMessageW(GetDlgItem(notes, 4501), BM_SETCHECK, BST_UNCHECKED, 0);
+    PostMessageW(notes, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntilGone(notes));
+
+    ASSERT_TRUE(PostCommand(view, qv::kCmdSubWindow));
+    HWND sub = WaitForWindowOfClass(kSubWindowClass);
+    ASSERT_NE(sub, nullptr);
+    auto navigatorShown = [&] { return !FindTopLevelWindows(qv::kNavigatorClass, WindowProcessId(sub), true).empty(); };
+    EXPECT_FALSE(navigatorShown());
+    ASSERT_TRUE(PostCommand(sub, qv::kCmdSubNavigator));
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, navigatorShown)) << "5740 showed no navigator";
+    ASSERT_TRUE(PostCommand(sub, qv::kCmdSubWindow)); // back to the ViewWindow: the navigator goes
+    EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !navigatorShown(); }));
+    EXPECT_TRUE(CloseAndWait(view, process_));
+
+    qv::SettingsReader reader;
+    ASSERT_TRUE(reader.Open(folder_.settingsPath()));
+    EXPECT_EQ(reader.ReadInt(qv::kSlotMouseInfo, -1), 1);
+    EXPECT_EQ(reader.ReadInt(60 /* NaviDisp */, -1), 1);
 }
 
 TEST_F(CommandsTest, KeyConfigurationDialogListsEveryCommandAndKey) {

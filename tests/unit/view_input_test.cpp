@@ -323,7 +323,7 @@ TEST(ViewDragScrollTest, ImageFollowsThePointerWithNavigatorAndFastStretch) {
     SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
     ViewState v = Loaded(1600, 1000, 800, 600, s, m);
     int32_t left = v.geometry.sourceLeft, top = v.geometry.sourceTop;
-    ViewRightDown(&v, ViewPoint{400, 300});
+    ViewRightDown(&v, ViewPoint{400, 300}, ViewInput{});
     EXPECT_EQ(ViewMouseMove(&v, ViewPoint{404, 304}, s, m).actions, 0u);
     ViewResponse r = ViewMouseMove(&v, ViewPoint{410, 300}, s, m);
     EXPECT_TRUE(r.Has(kViewFastStretch));
@@ -342,14 +342,14 @@ TEST(ViewDragScrollTest, ImageFollowsThePointerWithNavigatorAndFastStretch) {
 
     v.geometry.largeImage = true; // twice the pointer's movement
     left = v.geometry.sourceLeft;
-    ViewRightDown(&v, ViewPoint{400, 300});
+    ViewRightDown(&v, ViewPoint{400, 300}, ViewInput{});
     ViewMouseMove(&v, ViewPoint{390, 300}, s, m);
     EXPECT_EQ(v.geometry.sourceLeft, left + 20);
     ViewRightUp(&v, ViewPoint{390, 300});
 
     s.SthMode = 3; // already fast; small client: no navigator
     v = Loaded(1600, 1200, 240, 600, s, m);
-    ViewRightDown(&v, ViewPoint{100, 100});
+    ViewRightDown(&v, ViewPoint{100, 100}, ViewInput{});
     r = ViewMouseMove(&v, ViewPoint{120, 100}, s, m);
     EXPECT_FALSE(r.Has(kViewFastStretch));
     EXPECT_FALSE(r.Has(kViewShowNavigator));
@@ -362,7 +362,7 @@ TEST(ViewDragScrollTest, WholeImageVisibleShowsNoEntryAndAPlainClickOpensTheMenu
     ViewSettings s = NoFitWin();
     SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
     ViewState v = Loaded(400, 300, 800, 600, s, m);
-    ViewRightDown(&v, ViewPoint{100, 100});
+    ViewRightDown(&v, ViewPoint{100, 100}, ViewInput{});
     ViewResponse r = ViewMouseMove(&v, ViewPoint{200, 100}, s, m);
     EXPECT_TRUE(r.Has(kViewNoEntryCursor));
     EXPECT_FALSE(r.Has(kViewRepaint));
@@ -370,15 +370,55 @@ TEST(ViewDragScrollTest, WholeImageVisibleShowsNoEntryAndAPlainClickOpensTheMenu
     EXPECT_TRUE(r.Has(kViewRestoreCursor));
     EXPECT_FALSE(r.Has(kViewContextMenu));
 
-    ViewRightDown(&v, ViewPoint{100, 100});
+    ViewRightDown(&v, ViewPoint{100, 100}, ViewInput{});
     ViewMouseMove(&v, ViewPoint{103, 103}, s, m);
     r = ViewRightUp(&v, ViewPoint{103, 103});
     EXPECT_TRUE(r.Has(kViewContextMenu));
     EXPECT_EQ(r.point.x, 103);
 
     ViewState empty; // no image: the menu still opens, a drag shows no-entry
-    ViewRightDown(&empty, ViewPoint{0, 0});
+    ViewRightDown(&empty, ViewPoint{0, 0}, ViewInput{});
     EXPECT_TRUE(ViewMouseMove(&empty, ViewPoint{50, 0}, s, m).Has(kViewNoEntryCursor));
+}
+
+// A chord click runs the LRClick command when its second button comes up, whichever button came
+// first, and takes over from what the first began: no context menu, no band zoom, no move.
+TEST(ViewChordTest, TheSecondButtonsReleaseRunsTheChordCommandAndNothingElse) {
+    ViewSettings s = NoFitWin();
+    SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
+    ViewInput chord;
+    chord.otherButtonHeld = true;
+    chord.chordCommand = kCmdMinimise;
+    ViewState v = Loaded(400, 300, 800, 600, s, m);
+    ViewRightDown(&v, ViewPoint{100, 100}, ViewInput{});
+    ViewResponse r = ViewLeftDown(&v, ViewPoint{100, 100}, chord, s, m);
+    EXPECT_TRUE(r.Has(kViewCaptureMouse));
+    EXPECT_FALSE(r.Has(kViewReleaseMouse)) << "the capture is released only at the end";
+    EXPECT_TRUE(ViewMouseBusy(v));
+    r = ViewRightUp(&v, ViewPoint{100, 100}); // the first button: nothing yet
+    EXPECT_FALSE(r.Has(kViewContextMenu));
+    EXPECT_FALSE(r.Has(kViewRunCommand));
+    r = ViewLeftUp(&v, ViewPoint{100, 100}, s, m);
+    EXPECT_TRUE(r.Has(kViewRunCommand));
+    EXPECT_EQ(r.command, kCmdMinimise);
+    EXPECT_TRUE(r.Has(kViewReleaseMouse));
+    EXPECT_EQ(v.mouse, MouseMode::Idle);
+
+    // left first (a rubber band in full screen), then right: the band is erased, nothing zooms
+    SurfaceMetrics fs = DesktopMetrics(DisplayMode::FullScreen);
+    v = Loaded(400, 300, 1920, 1080, s, fs);
+    ViewInput ctrl;
+    ctrl.ctrl = true;
+    ViewPoint inside{v.geometry.displayLeft + 10, v.geometry.displayTop + 10};
+    ViewLeftDown(&v, inside, ctrl, s, fs);
+    ASSERT_EQ(v.mouse, MouseMode::AreaZoom);
+    ViewMouseMove(&v, ViewPoint{inside.x + 100, inside.y + 100}, s, fs);
+    r = ViewRightDown(&v, ViewPoint{inside.x + 100, inside.y + 100}, chord);
+    EXPECT_TRUE(r.Has(kViewEraseBand));
+    double zoom = v.geometry.zoom;
+    EXPECT_FALSE(ViewLeftUp(&v, inside, s, fs).Has(kViewRunCommand));
+    EXPECT_EQ(v.geometry.zoom, zoom);
+    EXPECT_EQ(ViewRightUp(&v, inside).command, kCmdMinimise);
 }
 
 // Random event sequences on every surface: the geometry stays valid and each XOR band drawn is
@@ -404,13 +444,15 @@ TEST(ViewInputPropertyTest, RandomEventsKeepTheViewValidAndEveryBandIsErasedOnce
             ViewPoint p{static_cast<int32_t>(next() % 1400) - 100, static_cast<int32_t>(next() % 1100) - 100};
             ViewInput in;
             in.ctrl = next() % 2;
+            in.otherButtonHeld = next() % 5 == 0; // now and then a chord
+            in.chordCommand = kCmdFullScreen;
             ViewResponse r;
             switch (next() % 9) {
             case 0: r = ViewLeftDown(&v, p, in, s, m); break;
             case 1:
             case 2: r = ViewMouseMove(&v, p, s, m); break;
             case 3: r = ViewLeftUp(&v, p, s, m); break;
-            case 4: r = ViewRightDown(&v, p); break;
+            case 4: r = ViewRightDown(&v, p, in); break;
             case 5: r = ViewRightUp(&v, p); break;
             case 6:
                 r = ViewWheel(&v, next() % 2 ? 120 : -120, in.ctrl ? kMouseKeyControl : 0, in, s, m);
