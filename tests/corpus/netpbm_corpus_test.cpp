@@ -14,17 +14,6 @@
 namespace qv {
 namespace {
 
-bool RunCommand(const std::string& command, std::string* out) {
-    out->clear();
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return false;
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0)
-        out->append(buffer, n);
-    return pclose(p) == 0;
-}
-
 // pamdepth's 8-bit output: a raw P5 or P6 header and samples.
 struct Reference {
     uint32_t width = 0, height = 0, channels = 0;
@@ -64,7 +53,9 @@ TEST(NetpbmCorpusTest, DecodesAsPamdepthReducesAndRefusesWhatItRefuses) {
         bool ours = DecodeNetpbm(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &image);
         std::string out;
         Reference ref;
-        bool theirs = RunCommand("pamdepth 255 '" + path.string() + "' 2>/dev/null", &out) && ReadReference(out, &ref);
+        bool theirs =
+            qvtest::RunCommandOutput("pamdepth 255 " + qvtest::ShellQuoted(path.string()) + " 2>/dev/null", &out) &&
+            ReadReference(out, &ref);
         SCOPED_TRACE(path.filename().string());
         ASSERT_EQ(ours, theirs);
         if (!ours) {

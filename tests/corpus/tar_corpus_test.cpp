@@ -19,24 +19,6 @@
 namespace qv {
 namespace {
 
-bool RunCommand(const std::string& command, std::string* out) {
-    out->clear();
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return false;
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0)
-        out->append(buffer, n);
-    return pclose(p) == 0;
-}
-
-std::string Quoted(const std::string& text) {
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 struct Listed {
     std::string name;
     uint64_t size = 0;
@@ -47,9 +29,9 @@ struct Listed {
 // ("C") hold plain data too.
 std::vector<Listed> TarListing(const std::string& archive) {
     std::string out;
-    RunCommand("TZ=UTC tar -tvf " + Quoted(archive) +
-                   " --full-time --numeric-owner --quoting-style=literal 2>/dev/null",
-               &out);
+    qvtest::RunCommandOutput("TZ=UTC tar -tvf " + qvtest::ShellQuoted(archive) +
+                                 " --full-time --numeric-owner --quoting-style=literal 2>/dev/null",
+                             &out);
     std::vector<Listed> files;
     std::istringstream lines(out);
     std::string line;
@@ -140,9 +122,10 @@ TEST(TarCorpusTest, RegularFilesMatchGnuTarAndExtractTheSameBytes) {
             EXPECT_EQ(kept[i].mtime, theirs[i].mtime);
             std::string data;
             int occurrence = ++seen[theirs[i].name];
-            RunCommand("tar -xOf " + Quoted(path.string()) + " --occurrence=" + std::to_string(occurrence) + " " +
-                           Quoted(theirs[i].name) + " 2>/dev/null",
-                       &data);
+            qvtest::RunCommandOutput("tar -xOf " + qvtest::ShellQuoted(path.string()) +
+                                         " --occurrence=" + std::to_string(occurrence) + " " +
+                                         qvtest::ShellQuoted(theirs[i].name) + " 2>/dev/null",
+                                     &data);
             EXPECT_EQ(bytes.substr(static_cast<size_t>(kept[i].dataOffset), static_cast<size_t>(kept[i].size)), data)
                 << theirs[i].name;
             ++members;

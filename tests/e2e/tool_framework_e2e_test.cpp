@@ -240,6 +240,42 @@ TEST_F(ToolFrameworkTest, ApplyUndoRedoAndTheHistoryOfANoiseReduction) {
     EXPECT_EQ(NewFiles(before), 0u) << "snapshot files outlived the program";
 }
 
+// A worker that does not answer the stop within its second is ended by force; its result may be
+// half written, so Apply then shows 30003 and becomes a cancel: nothing committed, no snapshot,
+// the band gone and the program still working. The worker is held by suspending its thread.
+TEST_F(ToolFrameworkTest, ApplyWithAWorkerThatDoesNotStopBecomesACancel) {
+    std::set<std::wstring> before = TempFiles();
+    ASSERT_NE(Start(), nullptr);
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdNoiseReduction));
+    ASSERT_TRUE(WaitFor([&] { return Descendant(sub_, kLevelFieldId) != nullptr; })) << "no band";
+    HWND worker = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        worker = FindWindowExW(HWND_MESSAGE, nullptr, L"Quorvel_iudt_class", nullptr);
+        return worker != nullptr && WindowProcessId(worker) == WindowProcessId(sub_);
+    })) << "no worker window";
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(worker, nullptr));
+    ASSERT_NE(thread, nullptr);
+    ASSERT_NE(SuspendThread(thread), static_cast<DWORD>(-1));
+
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdApplyTool));
+    HWND error = WaitForDialogOtherThan(process_, nullptr);
+    ASSERT_NE(error, nullptr) << "no message after the worker was ended";
+    wchar_t text[256] = {};
+    GetDlgItemTextW(error, 0xFFFF, text, 256); // a message box's text
+    EXPECT_EQ(std::wstring(text), L"This image cannot be displayed.");
+    PostMessageW(error, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntilGone(error));
+    CloseHandle(thread); // ended by the program: nothing to resume
+
+    EXPECT_TRUE(WaitFor([&] { return Descendant(sub_, kLevelFieldId) == nullptr; })) << "the band stayed";
+    EXPECT_FALSE(Modified()) << "a half-written result was committed";
+    EXPECT_EQ(NewFiles(before), 0u);
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdNoiseReduction)); // the framework opens a tool again
+    EXPECT_TRUE(WaitFor([&] { return Descendant(sub_, kLevelFieldId) != nullptr; }));
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdCancelTool));
+    EXPECT_TRUE(CloseAndWait(view_, process_));
+}
+
 // The immediate turns and flips commit at once through the same history: each moves the white
 // corner where it belongs, marks the image edited, and undo brings the original back.
 TEST_F(ToolFrameworkTest, TurnsAndFlipsCommitAtOnceAndUndo) {

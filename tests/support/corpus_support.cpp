@@ -1,6 +1,9 @@
 #include "corpus_support.h"
 
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "test_support.h"
@@ -103,6 +106,25 @@ bool DecodePngReference(const std::string& bytes, PngReference* ref) {
     png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
     return true;
+}
+
+bool RunCommandOutput(const std::string& command, std::string* out) {
+    out->clear();
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return false;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out->append(buffer, n);
+    int status = pclose(pipe);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::string ShellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
 }
 
 } // namespace qvtest

@@ -37,4 +37,10 @@ struct PngReference {
 // when libpng refuses the file.
 bool DecodePngReference(const std::string& bytes, PngReference* ref);
 
+// Runs a shell command of a reference tool and gives its standard output; false when it could not
+// start or ended with a status other than 0 (the output read so far is kept).
+bool RunCommandOutput(const std::string& command, std::string* out);
+// `text` as one shell word: in single quotes, a quote inside closed, escaped and reopened.
+std::string ShellQuoted(const std::string& text);
+
 } // namespace qvtest
