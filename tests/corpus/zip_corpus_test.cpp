@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "corpus_support.h"
 #include "sources/zip_reader.h"
 #include "test_support.h"
 

@@ -78,7 +78,9 @@ TEST_F(ResultImageTest, ALoadDiscardsWhatTheOldImageLeft) {
     for (ResultState holder : {ResultState::SavePreview, ResultState::ToolPreview}) {
         ShowSavePreview();
         std::wstring file = session.preview.tempPath;
-        if (holder == ResultState::ToolPreview) ASSERT_TRUE(BeginResult(&session, holder));
+        if (holder == ResultState::ToolPreview) {
+            ASSERT_TRUE(BeginResult(&session, holder));
+        }
         OpenImage(&session, dir.File(L"b.bmp"), nullptr, OpenImageOptions{}, ImageSessionHooks{});
         ASSERT_TRUE(HasCurrentImage(session)) << ResultStateName(holder);
         EXPECT_EQ(session.resultState, ResultState::None) << ResultStateName(holder);
