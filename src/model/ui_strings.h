@@ -13,7 +13,7 @@ enum UiString : uint32_t {
     kStrSubWindowItemBack = 5309,   // 5310's text while the SubWindow is shown
     kStrFullScreenItemLeave = 5531, // 5530's text in full screen
     kStrUiFontFace = 20000,
-    kStrColourCount = 20014, // the colour count's message, before ": " and the number
+    kStrColourCount = 20014,   // the colour count's message, before ": " and the number
     kStrUneditedImage = 20017, // the edit history's first step: the image before the first edit
     kStrListWindowTitle = 20015,
     kStrFilterJpegLossless = 20025, // the save dialog's lossless type
@@ -64,6 +64,20 @@ enum UiString : uint32_t {
     kStrBarSamplingFirst = 20473, // 20473-20475: Sampling 0-2
     kStrBarMarkers = 20476,
     kStrBarMarkersFirst = 20477, // 20477-20479: JMarker 0-2
+    // ---- geometry tools: their band labels (the preset lists' own texts are in tools/size_presets.h)
+    kStrGeoWidth = 20132,
+    kStrGeoHeight = 20133,
+    kStrGeoIndependent = 20134, // Resize: the sides no longer follow the aspect ratio
+    kStrGeoTop = 20135,
+    kStrGeoBottom = 20136,
+    kStrGeoLeft = 20137,
+    kStrGeoRight = 20138,
+    kStrGeoColour = 20139,
+    kStrGeoAngle = 20140,
+    kStrGeoVerticalLine = 20141, // Turn by angle: a drawn line becomes vertical instead of horizontal
+    kStrGeoGrid = 20142,
+    kStrGeoBackground = 20143,
+    kStrGeoFreeRatio = 20144, // Trim: the ratio list's first entry, no ratio
     kStrFilterAllSupported = 21000,
     kStrFilterBmp = 21001,
     kStrFilterPng = 21002,
@@ -90,7 +104,7 @@ enum UiString : uint32_t {
     kStrNoTempFile = 30007,
     kStrCannotPlace = 30008, // the saved file could not be copied into place, or the target is the archive
     kStrProgramNotStarted = 30009,
-    kStrCannotPrint = 30011, // the printer cannot stretch bitmaps, or no memory for the 24-bit copy
+    kStrCannotPrint = 30011,       // the printer cannot stretch bitmaps, or no memory for the 24-bit copy
     kStrHistoryNotWritten = 30012, // a snapshot file could not be created or written
     kStrHistoryNotRead = 30013,    // a snapshot could not be read back, or no memory for it
     kStrLastGeneralError = 30013,
@@ -117,6 +131,9 @@ enum DialogTemplate : uint32_t {
     kDlgWallpaper = 4080,
     kCtlWallpaperCentre = 4081, // then stretch 4082 and tile 4083
     kDlgPrint = 4100,
+    kDlgPresets = 4300,           // Resize's sizes and Trim's ratios
+    kCtlPresetFirstWidth = 4301,  // 4301-4308: the width of presets 1-8
+    kCtlPresetFirstHeight = 4311, // 4311-4318: their heights
 };
 
 // Caption and text for ErrorBox(n); `text(n)` loads string n (empty when missing). Numbers outside

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace qv {
 
@@ -31,6 +32,11 @@ struct ToolControlRow {
     int32_t initial = 0;    // the value of a control without a slot
     int32_t dragPixels = 0; // Number: pixels of label drag per step; 0 takes the range's rule
     uint8_t flags = 0;
+    int32_t dragStep = 0; // Number: value moved per pixel of label drag (several per pixel); 0: dragPixels
+    // Number: the field's own text form (an angle in tenths shown with one decimal, a margin
+    // that takes a sign); null: a plain integer. `parse` is false for text that is no number.
+    std::wstring (*format)(int32_t value) = nullptr;
+    bool (*parse)(const std::wstring& text, int32_t* value) = nullptr;
 };
 
 constexpr int kMaxToolControls = 12;

@@ -15,6 +15,10 @@ namespace {
 // One row per tool; the framework finds a tool by its command.
 const ToolClass* const kTools[] = {
     &kNoiseReductionTool,
+    // geometry
+    &kResizeTool,
+    &kMarginsTool,
+    &kTurnByAngleTool,
 };
 
 } // namespace
