@@ -16,6 +16,7 @@ namespace {
 const ToolClass* const kTools[] = {
     &kNoiseReductionTool,
     // geometry
+    &kTrimTool,
     &kResizeTool,
     &kMarginsTool,
     &kTurnByAngleTool,

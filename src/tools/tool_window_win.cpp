@@ -95,7 +95,7 @@ void ValueChanged(ToolWindow* tool, int control, int32_t value) {
     tool->values[control].store(value, std::memory_order_relaxed);
     if (tool->rows[control].flags & kControlBrushSize) SetSharedBrushSize(value);
     if (tool->tool->changed) tool->tool->changed(tool, control);
-    RequestRecompute(&tool->worker);
+    RecomputeTool(tool);
 }
 
 // The open step after construction; false after showing its message, with nothing left open.
@@ -244,6 +244,14 @@ void SetToolValue(ToolWindow* tool, int control, int32_t value) {
 
 void EnableToolControl(ToolWindow* tool, int control, bool enabled) {
     EnableBandControl(tool, control, enabled);
+}
+
+void RecomputeTool(ToolWindow* tool) {
+    // a tool without a worker keeps its preview up to date itself, on this thread
+    if (tool->tool->flags & kToolPreviewWorker)
+        RequestRecompute(&tool->worker);
+    else if (tool->tool->recompute)
+        Recompute(tool);
 }
 
 void RefillToolControl(ToolWindow* tool, int control) {

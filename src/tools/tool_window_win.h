@@ -105,6 +105,10 @@ inline int32_t ToolValue(const ToolWindow& tool, int control) {
 // control; the caller asks for the recompute.
 void SetToolValue(ToolWindow* tool, int control, int32_t value);
 void EnableToolControl(ToolWindow* tool, int control, bool enabled);
+// A new preview with the values as they are now: asked of the worker, or computed at once for a
+// tool without one (Trim's darkened rectangle). The framework calls it after every change of a
+// control; a tool calls it after changing what no control shows.
+void RecomputeTool(ToolWindow* tool);
 // Makes a Combo control's entries again (the tool's presets changed).
 void RefillToolControl(ToolWindow* tool, int control);
 

@@ -97,7 +97,8 @@ bool RunCliEdit(const std::wstring& in, const std::wstring& out, const std::vect
                         &process))
         return false;
     DWORD code = 1;
-    if (WaitForSingleObject(process.hProcess, kExitTimeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+    if (WaitForSingleObject(process.hProcess, kExitTimeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return code == 0;
