@@ -238,8 +238,10 @@ int MakeControl(int i, int x) {
         c.upDown = MakeChild(UPDOWN_CLASSW, L"",
                              buddyInt | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS | UDS_HOTTRACK, 0, id + 2);
         if (!c.field || !c.upDown) return -1;
+        // a field with its own text form takes a few more characters than it shows (more decimals,
+        // which its reading rounds)
         int chars = row.format
-                        ? static_cast<int>(std::max(FieldText(row, row.lo).size(), FieldText(row, row.hi).size()))
+                        ? static_cast<int>(std::max(FieldText(row, row.lo).size(), FieldText(row, row.hi).size())) + 3
                         : NumberFieldChars(row.lo, row.hi);
         SendMessageW(c.field, EM_SETLIMITTEXT, static_cast<WPARAM>(chars), 0);
         place(c.field, TextWidth(c.field, std::wstring(static_cast<size_t>(chars), L'0')) + 10 + kUpDownWidth,
