@@ -17,6 +17,7 @@
 #include "viewer/edit_steps_win.h"
 #include "viewer/sub_hooks_win.h"
 #include "viewer/sub_rebar_win.h"
+#include "viewer/view_input_win.h"
 #include "viewer/view_window_win.h"
 
 namespace qv {
@@ -95,7 +96,8 @@ void ValueChanged(ToolWindow* tool, int control, int32_t value) {
     tool->values[control].store(value, std::memory_order_relaxed);
     if (tool->rows[control].flags & kControlBrushSize) SetSharedBrushSize(value);
     if (tool->tool->changed) tool->tool->changed(tool, control);
-    RecomputeTool(tool);
+    // a tool without a preview (Resize, Margins) keeps showing the image: nothing to recompute
+    if (tool->tool->recompute) RecomputeTool(tool);
 }
 
 // The open step after construction; false after showing its message, with nothing left open.
@@ -228,6 +230,53 @@ bool ToolIsOpenHook() {
     return g_fw.open != nullptr;
 }
 
+ToolPaneMouse PaneMouseOf(int pane, UINT message, WPARAM keys, POINT client) {
+    ToolPaneMouse m;
+    m.pane = pane;
+    m.message = message;
+    m.keys = keys;
+    m.client = client;
+    const ViewGeometry& g = g_viewState.geometry;
+    ViewPoint image = PointToImage(g, ViewPoint{client.x, client.y});
+    m.image = POINT{image.x, image.y};
+    m.onImage = PointOnImage(g, ViewPoint{client.x, client.y});
+    return m;
+}
+
+bool PaneMouseHook(int pane, UINT message, WPARAM keys, POINT client) {
+    ToolWindow* tool = g_fw.open;
+    if (!tool || !tool->tool->paneMouse) return false;
+    return tool->tool->paneMouse(tool, PaneMouseOf(pane, message, keys, client));
+}
+
+void PaintPaneHook(int pane, HDC dc) {
+    ToolWindow* tool = g_fw.open;
+    if (!tool || !tool->tool->paintPane) return;
+    ToolPanePaint paint;
+    paint.pane = pane;
+    paint.dc = dc;
+    paint.geometry = &g_viewState.geometry;
+    tool->tool->paintPane(tool, paint);
+}
+
+bool PaneCursorHook(int pane, POINT client) {
+    ToolWindow* tool = g_fw.open;
+    if (!tool || !tool->tool->paneCursor) return false;
+    HCURSOR cursor = tool->tool->paneCursor(tool, PaneMouseOf(pane, WM_SETCURSOR, 0, client));
+    if (!cursor) return false;
+    SetCursor(cursor);
+    return true;
+}
+
+bool ToolDragging() {
+    const ToolWindow* tool = g_fw.open;
+    return tool && tool->tool->dragging && tool->tool->dragging(*tool);
+}
+
+bool ToolTakesEnterHook() {
+    return !ToolDragging();
+}
+
 bool StepHistory(int32_t step) {
     // an open tool with its own undo list takes these; the tools here keep none
     if (ToolIsOpen(g_session)) return true;
@@ -247,11 +296,16 @@ void EnableToolControl(ToolWindow* tool, int control, bool enabled) {
 }
 
 void RecomputeTool(ToolWindow* tool) {
-    // a tool without a worker keeps its preview up to date itself, on this thread
-    if (tool->tool->flags & kToolPreviewWorker)
+    if (tool->worker.thread) {
         RequestRecompute(&tool->worker);
-    else if (tool->tool->recompute)
-        Recompute(tool);
+        return;
+    }
+    Recompute(tool);
+    RefreshPanes();
+}
+
+void RepaintToolPanes() {
+    RefreshPanes();
 }
 
 void RefillToolControl(ToolWindow* tool, int control) {
@@ -284,6 +338,11 @@ void InstallToolFramework(const std::wstring& settingsPath) {
     SubWindowToolHooks hooks;
     hooks.cancelTool = CancelTool;
     hooks.toolOpen = ToolIsOpenHook;
+    hooks.toolTakesEnter = ToolTakesEnterHook;
+    hooks.areaDragging = ToolDragging;
+    hooks.paneMouse = PaneMouseHook;
+    hooks.paintPane = PaintPaneHook;
+    hooks.paneCursor = PaneCursorHook;
     SetSubWindowToolHooks(hooks);
 }
 
