@@ -11,6 +11,7 @@
 #include "tools/tool_table_win.h"
 #include "tools/trim_kernel.h"
 #include "ui/language_module_win.h"
+#include "viewer/view_geometry.h"
 #include "viewer/view_input_win.h"
 #include "viewer/view_window_win.h"
 
@@ -130,6 +131,88 @@ void Recompute(ToolWindow* tool, const ToolPreviewJob& preview) {
     RunKernelBands(preview.job, TrimPreviewBand, &rect, preview.threads);
 }
 
+// The rectangle as drawn on the panes: the client positions of its four edges.
+TrimRect ScreenRect(const TrimRect& r) {
+    const ViewGeometry& g = g_viewState.geometry;
+    ViewPoint topLeft = ImageToPoint(g, ViewPoint{r.left, r.top});
+    ViewPoint bottomRight = ImageToPoint(g, ViewPoint{r.right + 1, r.bottom + 1});
+    return TrimRect{topLeft.x, topLeft.y, bottomRight.x - 1, bottomRight.y - 1};
+}
+
+// Screen pixels of a drag in image pixels.
+int32_t ImageDistance(int32_t screen, int32_t displaySize, int32_t sourceSize) {
+    return displaySize > 0 ? static_cast<int32_t>(int64_t{screen} * sourceSize / displaySize) : 0;
+}
+
+// A press on the rectangle grabs what lies under it; elsewhere it is the first corner of a new one,
+// which appears once the mouse has gone past the drag threshold.
+bool PaneMouse(ToolWindow* tool, const ToolPaneMouse& m) {
+    TrimState& s = StateOf(*tool);
+    const ViewGeometry& g = g_viewState.geometry;
+    const int32_t x = m.client.x, y = m.client.y;
+    switch (m.message) {
+    case WM_LBUTTONDOWN:
+        s.pressX = x, s.pressY = y;
+        s.hit = s.hasRect ? HitTestTrimRect(ScreenRect(s.rect), x, y, Ratio(*tool).Active()) : TrimHit::None;
+        s.atPress = s.rect;
+        s.anchorX = m.image.x, s.anchorY = m.image.y;
+        ClampToImage(ImageWidth(), ImageHeight(), &s.anchorX, &s.anchorY);
+        s.mouse = s.hit != TrimHit::None ? Mouse::Dragging : Mouse::Pressed;
+        return true;
+    case WM_MOUSEMOVE: {
+        if (s.mouse == Mouse::Waiting) return false;
+        if (!(m.keys & MK_LBUTTON)) { // the release went elsewhere
+            s.mouse = Mouse::Waiting;
+            return true;
+        }
+        if (s.mouse == Mouse::Pressed && TrimDragBegins(s.pressX, s.pressY, x, y)) s.mouse = Mouse::Drawing;
+        TrimRect r;
+        if (s.mouse == Mouse::Drawing) {
+            int32_t ix = m.image.x, iy = m.image.y;
+            ClampToImage(ImageWidth(), ImageHeight(), &ix, &iy);
+            if (TrimRectFromCorners(s.anchorX, s.anchorY, ix, iy, Ratio(*tool), ImageWidth(), ImageHeight(), &r))
+                SetRect(tool, r);
+        } else if (s.mouse == Mouse::Dragging) {
+            int32_t dx = ImageDistance(x - s.pressX, g.displayWidth, g.sourceWidth);
+            int32_t dy = ImageDistance(y - s.pressY, g.displayHeight, g.sourceHeight);
+            if (DragTrimRect(s.atPress, s.hit, dx, dy, Ratio(*tool), ImageWidth(), ImageHeight(), &r)) SetRect(tool, r);
+        }
+        return true;
+    }
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED: {
+        bool mine = s.mouse != Mouse::Waiting;
+        s.mouse = Mouse::Waiting;
+        return mine;
+    }
+    }
+    return false;
+}
+
+HCURSOR PaneCursor(ToolWindow* tool, const ToolPaneMouse& m) {
+    const TrimState& s = StateOf(*tool);
+    TrimHit hit =
+        s.hasRect ? HitTestTrimRect(ScreenRect(s.rect), m.client.x, m.client.y, Ratio(*tool).Active()) : TrimHit::None;
+    const wchar_t* shape = IDC_CROSS;
+    switch (hit) {
+    case TrimHit::None: break;
+    case TrimHit::Move: shape = IDC_SIZEALL; break;
+    case TrimHit::Left:
+    case TrimHit::Right: shape = IDC_SIZEWE; break;
+    case TrimHit::Top:
+    case TrimHit::Bottom: shape = IDC_SIZENS; break;
+    case TrimHit::TopLeft:
+    case TrimHit::BottomRight: shape = IDC_SIZENWSE; break;
+    case TrimHit::TopRight:
+    case TrimHit::BottomLeft: shape = IDC_SIZENESW; break;
+    }
+    return LoadCursorW(nullptr, shape);
+}
+
+bool Dragging(const ToolWindow& tool) {
+    return StateOf(tool).mouse != Mouse::Waiting;
+}
+
 bool Neutral(const ToolWindow& tool) {
     const TrimState& state = StateOf(tool);
     return !state.hasRect || !TrimChangesImage(state.rect, ImageWidth(), ImageHeight());
@@ -157,6 +240,9 @@ const ToolClass kTrimTool = {
     .recompute = Recompute,
     .applyResult = ApplyResult,
     .entryText = EntryText,
+    .paneMouse = PaneMouse,
+    .paneCursor = PaneCursor,
+    .dragging = Dragging,
 };
 
 } // namespace qv

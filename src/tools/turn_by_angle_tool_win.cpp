@@ -2,6 +2,9 @@
 // straightening line, the grid and the background colour. The worker turns a preview of the
 // image's own size by nearest neighbours on every change; Apply computes the bilinear turn with
 // its border afterwards, on the GUI thread.
+#include <algorithm>
+#include <memory>
+
 #include "image/open_image.h"
 #include "model/command_ids.h"
 #include "model/ui_strings.h"
@@ -40,6 +43,100 @@ void Recompute(ToolWindow* tool, const ToolPreviewJob& preview) {
     RunKernelBands(preview.job, TurnPreviewBand, &params, preview.threads);
 }
 
+// The straightening line while it is drawn, in pane client pixels.
+struct TurnState : ToolState {
+    bool drawing = false;
+    POINT start{}, end{};
+};
+
+TurnState& StateOf(const ToolWindow& tool) {
+    return static_cast<TurnState&>(*tool.state);
+}
+
+bool Open(ToolWindow* tool) {
+    tool->state = std::make_unique<TurnState>();
+    return tool->state != nullptr;
+}
+
+// A line drawn across the view: on release it gives the angle that makes it level (or upright),
+// written into the field as if typed.
+bool PaneMouse(ToolWindow* tool, const ToolPaneMouse& m) {
+    TurnState& s = StateOf(*tool);
+    switch (m.message) {
+    case WM_LBUTTONDOWN:
+        s.drawing = true;
+        s.start = s.end = m.client;
+        RepaintToolPanes();
+        return true;
+    case WM_MOUSEMOVE:
+        if (!s.drawing) return false;
+        s.end = m.client;
+        if (!(m.keys & MK_LBUTTON)) s.drawing = false; // the release went elsewhere
+        RepaintToolPanes();
+        return true;
+    case WM_LBUTTONUP: {
+        if (!s.drawing) return false;
+        s.drawing = false;
+        s.end = m.client;
+        int32_t angle = 0;
+        if (StraighteningAngle(s.start.x, s.start.y, s.end.x, s.end.y, ToolValue(*tool, kAngle),
+                               ToolValue(*tool, kVerticalLine) != 0, &angle)) {
+            SetToolValue(tool, kAngle, angle);
+            RecomputeTool(tool);
+        }
+        RepaintToolPanes();
+        return true;
+    }
+    case WM_CAPTURECHANGED: s.drawing = false; return false;
+    }
+    return false;
+}
+
+void PaintPane(ToolWindow* tool, const ToolPanePaint& paint) {
+    const TurnState& s = StateOf(*tool);
+    const ViewGeometry& g = *paint.geometry;
+    if (s.drawing) {
+        HPEN pen = CreatePen(PS_DOT, 1, RGB(255, 0, 0));
+        HGDIOBJ old = SelectObject(paint.dc, pen);
+        int oldMode = SetBkMode(paint.dc, OPAQUE);
+        MoveToEx(paint.dc, s.start.x, s.start.y, nullptr);
+        LineTo(paint.dc, s.end.x, s.end.y);
+        SetBkMode(paint.dc, oldMode);
+        SelectObject(paint.dc, old);
+        DeleteObject(pen);
+        return;
+    }
+    if (!ToolValue(*tool, kGrid) || paint.pane != 2) return;
+    constexpr int32_t kMaxLines = 1024;
+    int32_t xs[kMaxLines], ys[kMaxLines];
+    int32_t nx = std::min(TurnGridLines(g.displayLeft, g.displayWidth, xs, kMaxLines), kMaxLines);
+    int32_t ny = std::min(TurnGridLines(g.displayTop, g.displayHeight, ys, kMaxLines), kMaxLines);
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(128, 128, 128));
+    HGDIOBJ old = SelectObject(paint.dc, pen);
+    for (int32_t i = 0; i < nx; ++i) {
+        MoveToEx(paint.dc, xs[i], g.displayTop, nullptr);
+        LineTo(paint.dc, xs[i], g.displayTop + g.displayHeight);
+    }
+    for (int32_t i = 0; i < ny; ++i) {
+        MoveToEx(paint.dc, g.displayLeft, ys[i], nullptr);
+        LineTo(paint.dc, g.displayLeft + g.displayWidth, ys[i]);
+    }
+    SelectObject(paint.dc, old);
+    DeleteObject(pen);
+}
+
+HCURSOR PaneCursor(ToolWindow*, const ToolPaneMouse&) {
+    return LoadCursorW(nullptr, IDC_CROSS);
+}
+
+bool Dragging(const ToolWindow& tool) {
+    return StateOf(tool).drawing;
+}
+
+void Changed(ToolWindow*, int control) {
+    if (control == kGrid) RepaintToolPanes();
+}
+
 bool Neutral(const ToolWindow& tool) {
     return ToolValue(tool, kAngle) == 0;
 }
@@ -57,9 +154,15 @@ const ToolClass kTurnByAngleTool = {
     .number = 9,
     .flags = kToolPreviewWorker | kToolChangesSize,
     .controls = kControls,
+    .open = Open,
+    .changed = Changed,
     .neutral = Neutral,
     .recompute = Recompute,
     .applyResult = ApplyResult,
+    .paneMouse = PaneMouse,
+    .paintPane = PaintPane,
+    .paneCursor = PaneCursor,
+    .dragging = Dragging,
 };
 
 } // namespace qv
