@@ -1,11 +1,12 @@
 // The geometry tools in the real Quorvel.exe: Resize (typed and through a preset), Margins and Turn
-// by angle opened from their commands, driven through their bands and applied. Each result must be
-// the image quorvel-cli's `edit` makes from the same file with the same values, at its new size;
-// an unchanged size or a zero angle records no edit.
+// by angle opened from their commands, driven through their bands and applied, and a Trim rectangle
+// dragged with the mouse. Each result must be the image quorvel-cli's `edit` makes from the same
+// file with the same values, at its new size; an unchanged size or a zero angle records no edit.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -253,6 +254,53 @@ TEST_F(GeometryToolsTest, TurnByZeroRecordsNoEdit) {
     EXPECT_TRUE(WaitFor([&] { return Descendant(sub_, FieldId(0)) == nullptr; }));
     PumpMessages(300);
     EXPECT_FALSE(Modified());
+}
+
+// Where the picture lies in a pane: the box of pixels that differ from the pane's corner, which the
+// picture (centred, smaller than the pane) leaves to the background.
+bool PictureBox(HWND pane, RECT* box) {
+    Capture shot;
+    if (!CaptureClientArea(pane, &shot) || shot.width == 0) return false;
+    const COLORREF background = shot.Pixel(0, 0);
+    *box = RECT{shot.width, shot.height, -1, -1};
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            if (shot.Pixel(x, y) != background) {
+                box->left = std::min<LONG>(box->left, x), box->right = std::max<LONG>(box->right, x + 1);
+                box->top = std::min<LONG>(box->top, y), box->bottom = std::max<LONG>(box->bottom, y + 1);
+            }
+    return box->right > box->left;
+}
+
+TEST_F(GeometryToolsTest, TrimRectangleDraggedWithTheMouseIsCroppedAndUndone) {
+    ASSERT_NE(Start(40, 30), nullptr);
+    HWND pane = FindWindowExW(sub_, nullptr, L"Quorvel_sch2_class", nullptr);
+    ASSERT_NE(pane, nullptr);
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdTrim));
+    ASSERT_TRUE(WaitFor([&] { return Descendant(sub_, FieldId(1)) != nullptr; })) << "no band";
+    EXPECT_FALSE(IsWindowEnabled(Descendant(sub_, FieldId(1)))) << "edge fields before any rectangle";
+    RECT box{};
+    ASSERT_TRUE(WaitFor([&] { return PictureBox(pane, &box) && box.right - box.left >= 40; }));
+    const int scale = (box.right - box.left) / 40;
+    ASSERT_GE(scale, 1);
+    auto at = [&](int ix, int iy) {
+        return MAKELPARAM(box.left + ix * scale + scale / 2, box.top + iy * scale + scale / 2);
+    };
+    // from image pixel (5, 5) to (25, 20): a move under the threshold first, which draws nothing
+    PostMessageW(pane, WM_LBUTTONDOWN, MK_LBUTTON, at(5, 5));
+    PostMessageW(pane, WM_MOUSEMOVE, MK_LBUTTON, at(6, 6));
+    PostMessageW(pane, WM_MOUSEMOVE, MK_LBUTTON, at(15, 12));
+    PostMessageW(pane, WM_MOUSEMOVE, MK_LBUTTON, at(25, 20));
+    PostMessageW(pane, WM_LBUTTONUP, 0, at(25, 20));
+    EXPECT_TRUE(WaitFor([&] { return FieldText(3) == L"25" && FieldText(4) == L"20"; }))
+        << qv::WideToUtf8(FieldText(3) + L" " + FieldText(4));
+    EXPECT_EQ(FieldText(1), L"5");
+    EXPECT_EQ(FieldText(2), L"5");
+    EXPECT_EQ(FieldText(5), L"21") << "the width";
+    EXPECT_TRUE(IsWindowEnabled(Descendant(sub_, FieldId(1))));
+    ExpectSameAsCli(L"21x16", {L"--trim", L"5,5,25,20"});
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdUndo));
+    EXPECT_TRUE(WaitForTitleContaining(sub_, L"40x30", kStepTimeoutMs)) << "the history's first step";
 }
 
 } // namespace
