@@ -182,11 +182,13 @@ void OpenToolOf(const ToolClass& c) {
 void FinishTool(bool apply) {
     ToolWindow* tool = g_fw.open;
     if (!tool) return;
-    if (StopToolWorker(&tool->worker) == WorkerStop::Terminated && apply) {
+    const ToolClass& c = *tool->tool;
+    // a tool that computes its result on Apply never reads the preview, so a preview cut short
+    // spoils nothing
+    if (StopToolWorker(&tool->worker) == WorkerStop::Terminated && apply && !c.applyResult) {
         ErrorBox(CurrentMainWindow(), kStrCannotProcess);
         apply = false;
     }
-    const ToolClass& c = *tool->tool;
     if (apply && c.neutral && c.neutral(*tool)) apply = false;
     ImageBuffer edited{};
     if (apply && c.applyResult) {
