@@ -277,6 +277,7 @@ int MakeControl(int i, int x) {
         break;
     }
     ShowBandValue(g_band.tool, i);
+    if (row.flags & kControlStartsDisabled) EnableBandControl(g_band.tool, i, false);
     return x + kGap;
 }
 

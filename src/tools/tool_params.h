@@ -22,6 +22,9 @@ enum class ToolControlKind : uint8_t {
 // The brush size the paint and the correction brush share: whichever was constructed last set it
 // from its own key.
 constexpr uint8_t kControlBrushSize = 1u << 0;
+// Made disabled: the tool enables it once it has a value to show (Trim's edges, after the first
+// rectangle).
+constexpr uint8_t kControlStartsDisabled = 1u << 1;
 
 struct ToolControlRow {
     ToolControlKind kind = ToolControlKind::Number;

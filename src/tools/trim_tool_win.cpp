@@ -28,12 +28,12 @@ constexpr int32_t kRatioEditEntry = kPresetSlots + 1; // after "free" and the ei
 // The fields' ranges follow the image; construct sets them.
 constexpr ToolControlRow kControls[] = {
     {ToolControlKind::Combo, kStrGeoFreeRatio, kSlotTrmRSel, 0, kRatioEditEntry},
-    {ToolControlKind::Number, kStrGeoLeft, 0, 0, 0},
-    {ToolControlKind::Number, kStrGeoTop, 0, 0, 0},
-    {ToolControlKind::Number, kStrGeoRight, 0, 0, 0},
-    {ToolControlKind::Number, kStrGeoBottom, 0, 0, 0},
-    {ToolControlKind::Number, kStrGeoWidth, 0, 1, 1},
-    {ToolControlKind::Number, kStrGeoHeight, 0, 1, 1},
+    {ToolControlKind::Number, kStrGeoLeft, 0, 0, 0, 0, 0, kControlStartsDisabled},
+    {ToolControlKind::Number, kStrGeoTop, 0, 0, 0, 0, 0, kControlStartsDisabled},
+    {ToolControlKind::Number, kStrGeoRight, 0, 0, 0, 0, 0, kControlStartsDisabled},
+    {ToolControlKind::Number, kStrGeoBottom, 0, 0, 0, 0, 0, kControlStartsDisabled},
+    {ToolControlKind::Number, kStrGeoWidth, 0, 1, 1, 0, 0, kControlStartsDisabled},
+    {ToolControlKind::Number, kStrGeoHeight, 0, 1, 1, 0, 0, kControlStartsDisabled},
 };
 
 enum class Mouse { Waiting, Pressed, Drawing, Dragging };
