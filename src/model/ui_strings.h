@@ -64,6 +64,20 @@ enum UiString : uint32_t {
     kStrBarSamplingFirst = 20473, // 20473-20475: Sampling 0-2
     kStrBarMarkers = 20476,
     kStrBarMarkersFirst = 20477, // 20477-20479: JMarker 0-2
+    // ---- geometry tools: their band labels (the preset lists' own texts are in tools/size_presets.h)
+    kStrGeoWidth = 20132,
+    kStrGeoHeight = 20133,
+    kStrGeoIndependent = 20134, // Resize: the sides no longer follow the aspect ratio
+    kStrGeoTop = 20135,
+    kStrGeoBottom = 20136,
+    kStrGeoLeft = 20137,
+    kStrGeoRight = 20138,
+    kStrGeoColour = 20139,
+    kStrGeoAngle = 20140,
+    kStrGeoVerticalLine = 20141, // Turn by angle: a drawn line becomes vertical instead of horizontal
+    kStrGeoGrid = 20142,
+    kStrGeoBackground = 20143,
+    kStrGeoFreeRatio = 20144, // Trim: the ratio list's first entry, no ratio
     kStrFilterAllSupported = 21000,
     kStrFilterBmp = 21001,
     kStrFilterPng = 21002,
@@ -117,6 +131,9 @@ enum DialogTemplate : uint32_t {
     kDlgWallpaper = 4080,
     kCtlWallpaperCentre = 4081, // then stretch 4082 and tile 4083
     kDlgPrint = 4100,
+    kDlgPresets = 4300,           // Resize's sizes and Trim's ratios
+    kCtlPresetFirstWidth = 4301,  // 4301-4308: the width of presets 1-8
+    kCtlPresetFirstHeight = 4311, // 4311-4318: their heights
 };
 
 // Caption and text for ErrorBox(n); `text(n)` loads string n (empty when missing). Numbers outside

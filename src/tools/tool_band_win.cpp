@@ -56,7 +56,7 @@ struct BandState {
 BandState g_band;
 
 const ToolControlRow& RowOf(int control) {
-    return g_band.tool->tool->controls[static_cast<size_t>(control)];
+    return g_band.tool->rows[control];
 }
 
 int ControlCount() {
@@ -92,7 +92,8 @@ void NumberTextChanged(int control) {
     GetWindowTextW(g_band.controls[control].field, text, static_cast<int>(std::size(text)));
     int32_t value = 0;
     // anything that is no number waits until the field is left, which shows the stored value again
-    if (ParseFieldNumber(text, row.lo, row.hi, false, &value)) Report(control, value);
+    bool parsed = row.parse ? row.parse(text, &value) : ParseFieldNumber(text, row.lo, row.hi, false, &value);
+    if (parsed) Report(control, value);
 }
 
 void SwitchInputMethodOff(HWND field) {
@@ -104,6 +105,16 @@ void SwitchInputMethodOff(HWND field) {
 
 int32_t DragPixels(const ToolControlRow& row) {
     return row.dragPixels > 0 ? row.dragPixels : LabelDragPixelsPerStep(row.lo, row.hi);
+}
+
+int32_t DraggedRowValue(const ToolControlRow& row, int32_t atPress, int dx) {
+    if (row.dragStep > 0)
+        return static_cast<int32_t>(std::clamp<int64_t>(atPress + int64_t{dx} * row.dragStep, row.lo, row.hi));
+    return DraggedValue(atPress, dx, DragPixels(row), row.lo, row.hi);
+}
+
+std::wstring FieldText(const ToolControlRow& row, int32_t value) {
+    return row.format ? row.format(value) : std::to_wstring(value);
 }
 
 // A horizontal drag over a number's label moves it from its value at the press.
@@ -122,10 +133,10 @@ LRESULT CALLBACK LabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         if (g_band.dragging == control && GetCapture() == window) {
             const ToolControlRow& row = RowOf(control);
             int dx = static_cast<int16_t>(LOWORD(lParam)) - g_band.dragX;
-            int32_t value = DraggedValue(g_band.dragValue, dx, DragPixels(row), row.lo, row.hi);
+            int32_t value = DraggedRowValue(row, g_band.dragValue, dx);
             // written into the field, whose change notification stores it
             if (value != ToolValue(*g_band.tool, control))
-                SetWindowTextW(g_band.controls[control].field, std::to_wstring(value).c_str());
+                SetWindowTextW(g_band.controls[control].field, FieldText(row, value).c_str());
             return 0;
         }
         break;
@@ -140,7 +151,37 @@ LRESULT CALLBACK LabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 // ---- the panel's messages -----------------------------------------------------------------
 
-bool BandMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT*) {
+// The up-down of a field with its own text form steps the value, not the text.
+bool UpDownStep(const NMHDR& header) {
+    if (header.code != UDN_DELTAPOS || header.idFrom < kFirstControlId) return false;
+    int control = static_cast<int>(header.idFrom - kFirstControlId) / kIdsPerControl;
+    if (control >= ControlCount() || (header.idFrom - kFirstControlId) % kIdsPerControl != 2) return false;
+    const ToolControlRow& row = RowOf(control);
+    if (!row.format) return false;
+    const auto& change = reinterpret_cast<const NMUPDOWN&>(header);
+    int64_t value = std::clamp<int64_t>(int64_t{ToolValue(*g_band.tool, control)} + change.iDelta, row.lo, row.hi);
+    SetWindowTextW(g_band.controls[control].field, FieldText(row, static_cast<int32_t>(value)).c_str());
+    return true;
+}
+
+void FillCombo(int control) {
+    const ToolControlRow& row = RowOf(control);
+    HWND field = g_band.controls[control].field;
+    SendMessageW(field, CB_RESETCONTENT, 0, 0);
+    for (int32_t e = 0; e <= row.hi; ++e) {
+        const ToolClass& c = *g_band.tool->tool;
+        std::wstring entry =
+            c.entryText ? c.entryText(*g_band.tool, control, e) : UiText(row.text + static_cast<uint32_t>(e));
+        SendMessageW(field, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    }
+}
+
+bool BandMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message == WM_NOTIFY && g_band.tool) {
+        if (!UpDownStep(*reinterpret_cast<const NMHDR*>(lParam))) return false;
+        *result = 1; // the up-down keeps its own position: the field is the value
+        return true;
+    }
     if (message != WM_COMMAND) return false;
     int id = LOWORD(wParam);
     WORD code = HIWORD(wParam);
@@ -193,11 +234,15 @@ int MakeControl(int i, int x) {
     switch (row.kind) {
     case ToolControlKind::Number: {
         c.field = MakeChild(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_RIGHT, WS_EX_CLIENTEDGE, id + 1);
-        c.upDown =
-            MakeChild(UPDOWN_CLASSW, L"",
-                      UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS | UDS_HOTTRACK, 0, id + 2);
+        DWORD buddyInt = row.format ? 0 : UDS_SETBUDDYINT;
+        c.upDown = MakeChild(UPDOWN_CLASSW, L"",
+                             buddyInt | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS | UDS_HOTTRACK, 0, id + 2);
         if (!c.field || !c.upDown) return -1;
-        int chars = NumberFieldChars(row.lo, row.hi);
+        // a field with its own text form takes a few more characters than it shows (more decimals,
+        // which its reading rounds)
+        int chars = row.format
+                        ? static_cast<int>(std::max(FieldText(row, row.lo).size(), FieldText(row, row.hi).size())) + 3
+                        : NumberFieldChars(row.lo, row.hi);
         SendMessageW(c.field, EM_SETLIMITTEXT, static_cast<WPARAM>(chars), 0);
         place(c.field, TextWidth(c.field, std::wstring(static_cast<size_t>(chars), L'0')) + 10 + kUpDownWidth,
               kRebarFieldHeight, fieldY);
@@ -214,10 +259,12 @@ int MakeControl(int i, int x) {
     case ToolControlKind::Combo: {
         c.field = MakeChild(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, id + 1);
         if (!c.field) return -1;
+        FillCombo(i);
         int widest = 0;
         for (int32_t e = 0; e <= row.hi; ++e) {
-            std::wstring entry = UiText(row.text + static_cast<uint32_t>(e));
-            SendMessageW(c.field, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+            wchar_t entry[128] = {};
+            if (SendMessageW(c.field, CB_GETLBTEXTLEN, static_cast<WPARAM>(e), 0) < 128)
+                SendMessageW(c.field, CB_GETLBTEXT, static_cast<WPARAM>(e), reinterpret_cast<LPARAM>(entry));
             widest = std::max(widest, TextWidth(c.field, entry));
         }
         place(c.field, widest + kComboExtra, kListHeight, fieldY);
@@ -230,6 +277,7 @@ int MakeControl(int i, int x) {
         break;
     }
     ShowBandValue(g_band.tool, i);
+    if (row.flags & kControlStartsDisabled) EnableBandControl(g_band.tool, i, false);
     return x + kGap;
 }
 
@@ -301,7 +349,7 @@ void ShowBandValue(ToolWindow* tool, int control) {
     g_band.creating = true; // what the program writes is no change by the user
     switch (RowOf(control).kind) {
     case ToolControlKind::Number: {
-        std::wstring text = std::to_wstring(value);
+        std::wstring text = FieldText(RowOf(control), value);
         wchar_t shown[32] = {};
         GetWindowTextW(field, shown, static_cast<int>(std::size(shown)));
         if (text != shown) SetWindowTextW(field, text.c_str());
@@ -313,6 +361,17 @@ void ShowBandValue(ToolWindow* tool, int control) {
     case ToolControlKind::Colour: SetColourBoxColour(field, static_cast<uint32_t>(value)); break;
     }
     g_band.creating = creating;
+}
+
+void RefillBandCombo(ToolWindow* tool, int control) {
+    if (g_band.tool != tool || control < 0 || control >= ControlCount() ||
+        RowOf(control).kind != ToolControlKind::Combo)
+        return;
+    bool creating = g_band.creating;
+    g_band.creating = true;
+    FillCombo(control);
+    g_band.creating = creating;
+    ShowBandValue(tool, control);
 }
 
 void EnableBandControl(ToolWindow* tool, int control, bool enabled) {

@@ -26,5 +26,7 @@ void DestroyToolBand(ToolWindow* tool);
 // Shows the tool's stored value in control `control` (without reporting a change).
 void ShowBandValue(ToolWindow* tool, int control);
 void EnableBandControl(ToolWindow* tool, int control, bool enabled);
+// Makes a list's entries again from the tool's entry texts and shows the stored choice.
+void RefillBandCombo(ToolWindow* tool, int control);
 
 } // namespace qv

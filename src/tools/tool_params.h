@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace qv {
 
@@ -21,6 +22,9 @@ enum class ToolControlKind : uint8_t {
 // The brush size the paint and the correction brush share: whichever was constructed last set it
 // from its own key.
 constexpr uint8_t kControlBrushSize = 1u << 0;
+// Made disabled: the tool enables it once it has a value to show (Trim's edges, after the first
+// rectangle).
+constexpr uint8_t kControlStartsDisabled = 1u << 1;
 
 struct ToolControlRow {
     ToolControlKind kind = ToolControlKind::Number;
@@ -31,6 +35,11 @@ struct ToolControlRow {
     int32_t initial = 0;    // the value of a control without a slot
     int32_t dragPixels = 0; // Number: pixels of label drag per step; 0 takes the range's rule
     uint8_t flags = 0;
+    int32_t dragStep = 0; // Number: value moved per pixel of label drag (several per pixel); 0: dragPixels
+    // Number: the field's own text form (an angle in tenths shown with one decimal, a margin
+    // that takes a sign); null: a plain integer. `parse` is false for text that is no number.
+    std::wstring (*format)(int32_t value) = nullptr;
+    bool (*parse)(const std::wstring& text, int32_t* value) = nullptr;
 };
 
 constexpr int kMaxToolControls = 12;

@@ -15,6 +15,11 @@ namespace {
 // One row per tool; the framework finds a tool by its command.
 const ToolClass* const kTools[] = {
     &kNoiseReductionTool,
+    // geometry
+    &kTrimTool,
+    &kResizeTool,
+    &kMarginsTool,
+    &kTurnByAngleTool,
 };
 
 } // namespace

@@ -19,5 +19,10 @@ bool RunImmediateEdit(int32_t command);
 
 // The tools, as their files define them.
 extern const ToolClass kNoiseReductionTool;
+// geometry: Trim, Resize, Margins, Turn by angle
+extern const ToolClass kTrimTool;
+extern const ToolClass kResizeTool;
+extern const ToolClass kMarginsTool;
+extern const ToolClass kTurnByAngleTool;
 
 } // namespace qv

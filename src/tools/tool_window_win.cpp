@@ -1,5 +1,6 @@
 #include "tools/tool_window_win.h"
 
+#include <algorithm>
 #include <new>
 
 #include "image/result_image.h"
@@ -53,7 +54,13 @@ void Recompute(void* context) {
         preview.sourcePalette = current.palette;
         preview.resultPalette = result.palette;
     }
-    if (tool->tool->recompute) tool->tool->recompute(tool, preview);
+    if (tool->tool->recompute) {
+        tool->tool->recompute(tool, preview);
+    } else {
+        // a tool without a preview (Resize, Margins) shows the image as it is until Apply
+        const KernelJob& job = preview.job;
+        std::copy(job.source, job.source + size_t{job.stride} * static_cast<size_t>(job.height), job.dest);
+    }
     if (g_fw.previewPane) InvalidateRect(g_fw.previewPane, nullptr, FALSE);
 }
 
@@ -87,9 +94,10 @@ void DestroyTool(ToolWindow* tool) {
 
 void ValueChanged(ToolWindow* tool, int control, int32_t value) {
     tool->values[control].store(value, std::memory_order_relaxed);
-    if (tool->tool->controls[static_cast<size_t>(control)].flags & kControlBrushSize) SetSharedBrushSize(value);
+    if (tool->rows[control].flags & kControlBrushSize) SetSharedBrushSize(value);
     if (tool->tool->changed) tool->tool->changed(tool, control);
-    RequestRecompute(&tool->worker);
+    // a tool without a preview (Resize, Margins) keeps showing the image: nothing to recompute
+    if (tool->tool->recompute) RecomputeTool(tool);
 }
 
 // The open step after construction; false after showing its message, with nothing left open.
@@ -148,6 +156,7 @@ void OpenToolOf(const ToolClass& c) {
     }
     // construct: the mark first, so that nothing loads or edits under the working copy
     tool->tool = &c;
+    std::copy(c.controls.begin(), c.controls.end(), tool->rows);
     g_fw.open = tool;
     g_session.openTool = c.number;
     LockMainToolBar(true);
@@ -173,14 +182,31 @@ void OpenToolOf(const ToolClass& c) {
 void FinishTool(bool apply) {
     ToolWindow* tool = g_fw.open;
     if (!tool) return;
-    if (StopToolWorker(&tool->worker) == WorkerStop::Terminated && apply) {
+    const ToolClass& c = *tool->tool;
+    // a tool that computes its result on Apply never reads the preview, so a preview cut short
+    // spoils nothing
+    if (StopToolWorker(&tool->worker) == WorkerStop::Terminated && apply && !c.applyResult) {
         ErrorBox(CurrentMainWindow(), kStrCannotProcess);
         apply = false;
     }
-    const ToolClass& c = *tool->tool;
     if (apply && c.neutral && c.neutral(*tool)) apply = false;
     ImageBuffer edited{};
-    if (apply) {
+    if (apply && c.applyResult) {
+        // a result of another size, computed now that no worker runs
+        int32_t w = 0, h = 0;
+        uint16_t bits = 24;
+        SetCursor(Ui().waitCursor);
+        uint8_t* pixels = c.applyResult(tool, &w, &h, &bits);
+        SetCursor(Ui().arrowCursor);
+        if (!pixels) {
+            ErrorBox(CurrentMainWindow(), kStrCannotProcess);
+            apply = false;
+        } else {
+            edited.header = g_session.current.header;
+            std::copy(g_session.current.palette, g_session.current.palette + 256, edited.palette);
+            TakeToolResult(&edited, pixels, w, h, bits);
+        }
+    } else if (apply) {
         // the result record goes to the commit; its description is that of an uncompressed BMP
         ImageBuffer& result = g_session.result;
         edited.header = g_session.current.header;
@@ -263,8 +289,7 @@ bool StepHistory(int32_t step) {
 } // namespace
 
 void SetToolValue(ToolWindow* tool, int control, int32_t value) {
-    tool->values[control].store(ClampToolValue(tool->tool->controls[static_cast<size_t>(control)], value),
-                                std::memory_order_relaxed);
+    tool->values[control].store(ClampToolValue(tool->rows[control], value), std::memory_order_relaxed);
     ShowBandValue(tool, control);
 }
 
@@ -283,6 +308,14 @@ void RecomputeTool(ToolWindow* tool) {
 
 void RepaintToolPanes() {
     RefreshPanes();
+}
+
+void RefillToolControl(ToolWindow* tool, int control) {
+    RefillBandCombo(tool, control);
+}
+
+const std::wstring& ToolSettingsPath() {
+    return g_fw.settingsPath;
 }
 
 bool HandleToolCommand(int32_t command) {

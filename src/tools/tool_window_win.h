@@ -18,6 +18,12 @@
 //   destroy    `destroy` frees what `open` made; the framework writes the values back, removes the
 //              band and gives the tool bar back
 //
+// A tool whose result has another size than the image (the geometry tools) gives `applyResult`:
+// on Apply, after the worker stopped and `neutral` said no, it computes the committed image on the
+// GUI thread; the preview record keeps the image's size meanwhile. A range that depends on the
+// image (Resize's sides) is set in the tool's copy of its rows (ToolWindow::rows) by `construct`,
+// before the band is made.
+//
 // Every operation may be null where the framework's own step is all a tool needs.
 //
 // A tool that takes points from the view (a rectangle, a colour, a stroke) adds `paneMouse`,
@@ -98,6 +104,12 @@ struct ToolClass {
     bool (*neutral)(const ToolWindow& tool) = nullptr;
     void (*destroy)(ToolWindow* tool) = nullptr;
     void (*recompute)(ToolWindow* tool, const ToolPreviewJob& job) = nullptr;
+    // A new pixel block (AllocPixelBlock) of *width x *height at *bitCount bits, which the commit
+    // takes; null: message 30003 and the apply becomes a cancel.
+    uint8_t* (*applyResult)(ToolWindow* tool, int32_t* width, int32_t* height, uint16_t* bitCount) = nullptr;
+    // The texts of a Combo control's entries when the tool makes them (preset lists); null takes
+    // the language texts from the row's `text` on.
+    std::wstring (*entryText)(const ToolWindow& tool, int control, int entry) = nullptr;
     // The view's mouse, drawing and cursor; true from paneMouse when the tool took the message
     // (the view then neither scrolls nor opens its menu), a null cursor keeps the pane's own.
     bool (*paneMouse)(ToolWindow* tool, const ToolPaneMouse& mouse) = nullptr;
@@ -111,6 +123,7 @@ struct ToolClass {
 // them when it handles it.
 struct ToolWindow {
     const ToolClass* tool = nullptr;
+    ToolControlRow rows[kMaxToolControls] = {}; // the class's rows, ranges as this image has them
     std::atomic<int32_t> values[kMaxToolControls] = {};
     std::unique_ptr<ToolState> state;
     LargeBlock working; // the 24-bit working copy; null while an 8-bit image keeps its depth
@@ -130,6 +143,11 @@ void EnableToolControl(ToolWindow* tool, int control, bool enabled);
 void RecomputeTool(ToolWindow* tool);
 // Both panes again, after the tool changed what paintPane draws.
 void RepaintToolPanes();
+// Makes a Combo control's entries again (the tool's presets changed).
+void RefillToolControl(ToolWindow* tool, int control);
+
+// The settings file the tools read and write (for settings no control shows, such as presets).
+const std::wstring& ToolSettingsPath();
 
 // The framework's handler of the Tools commands: the tools of the table, apply and cancel, undo
 // and redo, the immediate turns and flips.
