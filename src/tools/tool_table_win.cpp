@@ -2,6 +2,7 @@
 
 #include "image/open_image.h"
 #include "model/ui_strings.h"
+#include "tools/immediate_edits_win.h"
 #include "tools/immediate_turn.h"
 #include "ui/language_module_win.h"
 #include "ui/ui_resources_win.h"
@@ -15,6 +16,18 @@ namespace {
 // One row per tool; the framework finds a tool by its command.
 const ToolClass* const kTools[] = {
     &kNoiseReductionTool,
+    // tone and colour
+    &kLevelsTool,
+    &kGammaTool,
+    &kBrightnessTool,
+    &kContrastTool,
+    &kShadowsHighlightsTool,
+    &kColourBalanceTool,
+    &kGreyscaleTool,
+    &kHueLightnessSaturationTool,
+    &kReplaceColourTool,
+    &kColourFilterTool,
+    &kPosterizeTool,
 };
 
 } // namespace
@@ -26,6 +39,7 @@ const ToolClass* FindToolClass(int32_t command) {
 }
 
 bool RunImmediateEdit(int32_t command) {
+    if (RunImmediatePixelEdit(command)) return true;
     if (ImmediateTurnCode(command) == kTurnNone) return false;
     if (!HasCurrentImage(g_session)) return true;
     SetCursor(Ui().waitCursor);
