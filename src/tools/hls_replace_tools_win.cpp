@@ -1,5 +1,6 @@
 // Hue, lightness and saturation (5164) and colour replacement (5181): the two tools that weigh
 // each pixel by its distance from a reference colour, which the user may also pick from the view.
+#include "image/open_image.h"
 #include "model/command_ids.h"
 #include "model/ui_strings.h"
 #include "tools/colour_kernel.h"
@@ -12,6 +13,30 @@ namespace qv {
 namespace {
 
 constexpr uint32_t kToneFlags = kToolPreviewWorker | kToolKeepsDepth;
+
+// The colour of the current image's pixel under a left click on the drawn image of either pane
+// (both show the same pixel there), packed as the colour boxes hold it.
+bool ClickedColour(const ToolPaneMouse& mouse, uint32_t* colour) {
+    const ImageBuffer& image = g_session.current;
+    if (mouse.message != WM_LBUTTONDOWN || !mouse.onImage || !image.pixels) return false;
+    if (mouse.image.x < 0 || mouse.image.y < 0 || mouse.image.x >= image.header.biWidth ||
+        mouse.image.y >= image.header.biHeight)
+        return false;
+    const uint8_t* row = ImageRowFromTop(&image, static_cast<uint32_t>(mouse.image.y));
+    if (image.header.biBitCount == 8) {
+        const RGBQUAD& c = image.palette[row[mouse.image.x]];
+        *colour = MakeColor(c.rgbRed, c.rgbGreen, c.rgbBlue);
+    } else {
+        const uint8_t* p = row + static_cast<size_t>(mouse.image.x) * 3;
+        *colour = MakeColor(p[2], p[1], p[0]);
+    }
+    return true;
+}
+
+// Over the drawn image the cursor says that a click picks its colour.
+HCURSOR PickCursor(ToolWindow*, const ToolPaneMouse& mouse) {
+    return mouse.onImage ? LoadCursorW(nullptr, IDC_CROSS) : nullptr;
+}
 
 // ---- hue, lightness and saturation
 
@@ -60,6 +85,17 @@ bool Neutral(const ToolWindow& tool) {
     return IsNeutralHls(Params(tool));
 }
 
+// A picked colour becomes the reference colour; the weights are rebuilt by the recompute.
+bool PaneMouse(ToolWindow* tool, const ToolPaneMouse& mouse) {
+    uint32_t colour = 0;
+    if (!ClickedColour(mouse, &colour)) return mouse.message == WM_LBUTTONDOWN && mouse.onImage;
+    HlsParams p = Params(*tool);
+    PickHlsColour(&p, colour);
+    SetToolValue(tool, kReference, static_cast<int32_t>(p.reference));
+    RecomputeTool(tool);
+    return true;
+}
+
 } // namespace hls
 
 // ---- colour replacement
@@ -80,8 +116,12 @@ constexpr ToolControlRow kControls[] = {
     {ToolControlKind::Number, kStrToneLevel, kSlotLevel, 0, kReplaceLevelMax},
 };
 
+// The colour box chosen last, which a colour picked from the view goes into. GUI thread only.
+int32_t g_activeBox = kFrom;
+
 ReplaceColourParams Params(const ToolWindow& tool) {
     ReplaceColourParams p;
+    p.activeBox = g_activeBox;
     p.from = static_cast<uint32_t>(ToolValue(tool, kFrom));
     p.to = static_cast<uint32_t>(ToolValue(tool, kTo));
     p.range = ToolValue(tool, kRange);
@@ -97,6 +137,26 @@ bool Neutral(const ToolWindow& tool) {
     return IsNeutralReplaceColour(Params(tool));
 }
 
+bool Open(ToolWindow* tool) {
+    g_activeBox = kFrom;
+    return OpenToneOp<ReplaceColourOp>(tool);
+}
+
+void Changed(ToolWindow*, int control) {
+    if (control == kFrom || control == kTo) g_activeBox = control;
+}
+
+bool PaneMouse(ToolWindow* tool, const ToolPaneMouse& mouse) {
+    uint32_t colour = 0;
+    if (!ClickedColour(mouse, &colour)) return mouse.message == WM_LBUTTONDOWN && mouse.onImage;
+    ReplaceColourParams p = Params(*tool);
+    PickReplaceColour(&p, colour);
+    SetToolValue(tool, kFrom, static_cast<int32_t>(p.from));
+    SetToolValue(tool, kTo, static_cast<int32_t>(p.to));
+    RecomputeTool(tool);
+    return true;
+}
+
 } // namespace replace
 
 } // namespace
@@ -110,6 +170,8 @@ const ToolClass kHueLightnessSaturationTool = {
     .changed = hls::Changed,
     .neutral = hls::Neutral,
     .recompute = hls::Recompute,
+    .paneMouse = hls::PaneMouse,
+    .paneCursor = PickCursor,
 };
 
 const ToolClass kReplaceColourTool = {
@@ -117,9 +179,12 @@ const ToolClass kReplaceColourTool = {
     .number = 18,
     .flags = kToneFlags,
     .controls = replace::kControls,
-    .open = OpenToneOp<ReplaceColourOp>,
+    .open = replace::Open,
+    .changed = replace::Changed,
     .neutral = replace::Neutral,
     .recompute = replace::Recompute,
+    .paneMouse = replace::PaneMouse,
+    .paneCursor = PickCursor,
 };
 
 } // namespace qv
