@@ -140,6 +140,8 @@ COLORREF Gradient(int x, int y) {
 class ToneToolsTest : public ::testing::Test {
 protected:
     void TearDown() override {
+        // an edited image asks before the program closes: one step back to the source first
+        if (sub_ && Modified() && PostCommand(sub_, qv::kCmdUndo)) WaitFor([&] { return !Modified(); });
         CloseAllProgramWindows(kViewWindowClass);
         CloseAllProgramWindows(kSubWindowClass);
     }
@@ -279,6 +281,20 @@ TEST_F(ToneToolsTest, LevelsOpensItsHistogramAndGivesWhatTheCliGives) {
     Picture edited, expected = CliPicture({L"--levels", L"30,255,0"});
     ASSERT_TRUE(EditedPicture(&edited));
     EXPECT_TRUE(edited == expected);
+}
+
+// Command 5111 shows the current image's histogram without a tool; it closes on its own.
+TEST_F(ToneToolsTest, HistogramCommandShowsTheWindowOfTheCurrentImage) {
+    ASSERT_NE(Start(BmpBytes(kSide, kSide, Gradient)), nullptr);
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdHistogram));
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (HWND w : FindTopLevelWindows(L"Quorvel_hgmp_class", WindowProcessId(sub_), true))
+            if (FindWindowExW(w, nullptr, L"Quorvel_hgmc_class", nullptr)) window = w;
+        return window != nullptr;
+    }));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntilGone(window));
 }
 
 // Posterize on an 8-bit image: the indices stay, the palette is mapped as --posterize 3 maps it.
