@@ -208,6 +208,9 @@ bool BandMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* resu
     case ToolControlKind::Colour:
         if (code == kColourBoxChanged) Report(control, static_cast<int32_t>(ColourBoxColour(field)));
         break;
+    case ToolControlKind::Button:
+        if (code == BN_CLICKED) Report(control, ToolValue(*g_band.tool, control) ^ 1);
+        break;
     }
     return true;
 }
@@ -274,6 +277,11 @@ int MakeControl(int i, int x) {
         c.field = MakeChild(kColourBoxClass, L"", WS_TABSTOP, 0, id + 1);
         if (!c.field) return -1;
         place(c.field, kColourBoxWidth, kRebarFieldHeight - 4, fieldY + 2);
+        break;
+    case ToolControlKind::Button:
+        c.field = MakeChild(L"BUTTON", text, WS_TABSTOP | BS_PUSHBUTTON, 0, id + 1);
+        if (!c.field) return -1;
+        place(c.field, TextWidth(c.field, text) + kButtonExtra, kRebarFieldHeight, fieldY);
         break;
     }
     ShowBandValue(g_band.tool, i);
@@ -359,6 +367,7 @@ void ShowBandValue(ToolWindow* tool, int control) {
     case ToolControlKind::Check: SendMessageW(field, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0); break;
     case ToolControlKind::Combo: SendMessageW(field, CB_SETCURSEL, static_cast<WPARAM>(value), 0); break;
     case ToolControlKind::Colour: SetColourBoxColour(field, static_cast<uint32_t>(value)); break;
+    case ToolControlKind::Button: break; // a press, not a state to show
     }
     g_band.creating = creating;
 }

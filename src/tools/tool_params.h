@@ -17,6 +17,7 @@ enum class ToolControlKind : uint8_t {
     Check,  // BUTTON check box: 0 or 1
     Combo,  // COMBOBOX list: entry 0 .. hi, texts `text` .. `text + hi`
     Colour, // STATIC label and a color_box: a packed colour
+    Button, // BUTTON push button (a reset): each press flips its value, so the tool's `changed` runs
 };
 
 // The brush size the paint and the correction brush share: whichever was constructed last set it

@@ -2,6 +2,7 @@
 
 #include "image/open_image.h"
 #include "model/ui_strings.h"
+#include "tools/immediate_edits_win.h"
 #include "tools/immediate_turn.h"
 #include "ui/language_module_win.h"
 #include "ui/ui_resources_win.h"
@@ -20,6 +21,18 @@ const ToolClass* const kTools[] = {
     &kResizeTool,
     &kMarginsTool,
     &kTurnByAngleTool,
+    // tone and colour
+    &kLevelsTool,
+    &kGammaTool,
+    &kBrightnessTool,
+    &kContrastTool,
+    &kShadowsHighlightsTool,
+    &kColourBalanceTool,
+    &kGreyscaleTool,
+    &kHueLightnessSaturationTool,
+    &kReplaceColourTool,
+    &kColourFilterTool,
+    &kPosterizeTool,
 };
 
 } // namespace
@@ -31,6 +44,7 @@ const ToolClass* FindToolClass(int32_t command) {
 }
 
 bool RunImmediateEdit(int32_t command) {
+    if (RunImmediatePixelEdit(command)) return true;
     if (ImmediateTurnCode(command) == kTurnNone) return false;
     if (!HasCurrentImage(g_session)) return true;
     SetCursor(Ui().waitCursor);

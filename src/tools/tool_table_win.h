@@ -13,7 +13,7 @@ namespace qv {
 // The tool opened by `command`, or null.
 const ToolClass* FindToolClass(int32_t command);
 
-// The edits that run at once without a window (the turns and flips): computed on the GUI thread
+// The edits that run at once without a window (the turns and flips, negative, equalisation): computed on the GUI thread
 // and committed through the common path. False for any other command.
 bool RunImmediateEdit(int32_t command);
 
@@ -24,5 +24,17 @@ extern const ToolClass kTrimTool;
 extern const ToolClass kResizeTool;
 extern const ToolClass kMarginsTool;
 extern const ToolClass kTurnByAngleTool;
+// tone and colour
+extern const ToolClass kLevelsTool;
+extern const ToolClass kGammaTool;
+extern const ToolClass kBrightnessTool;
+extern const ToolClass kContrastTool;
+extern const ToolClass kShadowsHighlightsTool;
+extern const ToolClass kColourBalanceTool;
+extern const ToolClass kGreyscaleTool;
+extern const ToolClass kHueLightnessSaturationTool;
+extern const ToolClass kReplaceColourTool;
+extern const ToolClass kColourFilterTool;
+extern const ToolClass kPosterizeTool;
 
 } // namespace qv

@@ -7,6 +7,7 @@
 #include "model/command_ids.h"
 #include "model/ui_strings.h"
 #include "settings/settings_file.h"
+#include "tools/histogram_window_win.h"
 #include "tools/tool_band_win.h"
 #include "tools/tool_result.h"
 #include "tools/tool_table_win.h"
@@ -327,6 +328,7 @@ bool HandleToolCommand(int32_t command) {
     default: break;
     }
     if (ToolIsOpen(g_session)) return true; // every other edit waits for the open tool
+    if (HandleHistogramCommand(command)) return true;
     if (RunImmediateEdit(command)) return true;
     if (const ToolClass* c = FindToolClass(command)) {
         OpenToolOf(*c);

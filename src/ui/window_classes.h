@@ -15,6 +15,9 @@ constexpr const wchar_t* kNavigatorClass = L"Quorvel_navi_class";
 constexpr const wchar_t* kColourBoxClass = L"color_box";
 // The message-only window of an open tool's preview worker, registered while the tool is open.
 constexpr const wchar_t* kToolWorkerClass = L"Quorvel_iudt_class";
+// The histogram window of the levels tool and of command 5111, and its bar control.
+constexpr const wchar_t* kHistogramWindowClass = L"Quorvel_hgmp_class";
+constexpr const wchar_t* kHistogramControlClass = L"Quorvel_hgmc_class";
 constexpr const wchar_t* kPrintPreviewClass = L"Quorvel_prtp_class"; // the print dialog's page
 
 } // namespace qv
