@@ -15,7 +15,27 @@ namespace {
 // One row per tool; the framework finds a tool by its command.
 const ToolClass* const kTools[] = {
     &kNoiseReductionTool,
+    // filters
+    &kUnsharpMaskTool,
+    &kSoftenTool,
+    &kFocusTool,
+    &kMosaicTool,
+    &kJitterTool,
+    &kEmbossTool,
 };
+
+// One row per immediate kernel edit.
+const ImmediateEdit* const kImmediateEdits[] = {
+    // filters
+    &kEdgeExtractionEdit,
+    &kEdgeSmoothingEdit,
+};
+
+const ImmediateEdit* FindImmediateEdit(int32_t command) {
+    for (const ImmediateEdit* edit : kImmediateEdits)
+        if (edit->command == command) return edit;
+    return nullptr;
+}
 
 } // namespace
 
@@ -26,6 +46,10 @@ const ToolClass* FindToolClass(int32_t command) {
 }
 
 bool RunImmediateEdit(int32_t command) {
+    if (const ImmediateEdit* edit = FindImmediateEdit(command)) {
+        RunImmediateKernelEdit(*edit);
+        return true;
+    }
     if (ImmediateTurnCode(command) == kTurnNone) return false;
     if (!HasCurrentImage(g_session)) return true;
     SetCursor(Ui().waitCursor);

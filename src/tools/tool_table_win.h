@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "tools/immediate_edit_win.h"
 #include "tools/tool_window_win.h"
 
 namespace qv {
@@ -13,11 +14,23 @@ namespace qv {
 // The tool opened by `command`, or null.
 const ToolClass* FindToolClass(int32_t command);
 
-// The edits that run at once without a window (the turns and flips): computed on the GUI thread
-// and committed through the common path. False for any other command.
+// The edits that run at once without a window (the turns and flips, the ImmediateEdit rows):
+// computed on the GUI thread and committed through the common path. False for any other command.
 bool RunImmediateEdit(int32_t command);
 
 // The tools, as their files define them.
 extern const ToolClass kNoiseReductionTool;
+// filters
+extern const ToolClass kUnsharpMaskTool;
+extern const ToolClass kSoftenTool;
+extern const ToolClass kFocusTool;
+extern const ToolClass kMosaicTool;
+extern const ToolClass kJitterTool;
+extern const ToolClass kEmbossTool;
+
+// The immediate kernel edits, as their files define them.
+// filters
+extern const ImmediateEdit kEdgeExtractionEdit;
+extern const ImmediateEdit kEdgeSmoothingEdit;
 
 } // namespace qv
