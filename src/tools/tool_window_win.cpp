@@ -174,6 +174,12 @@ void FinishTool(bool apply) {
     }
     const ToolClass& c = *tool->tool;
     if (apply && c.neutral && c.neutral(*tool)) apply = false;
+    if (apply && RecomputeOutstanding(tool->worker)) {
+        // the last change never reached the worker: the result is made here from the values shown
+        SetCursor(Ui().waitCursor);
+        Recompute(tool);
+        SetCursor(Ui().arrowCursor);
+    }
     ImageBuffer edited{};
     if (apply) {
         // the result record goes to the commit; its description is that of an uncompressed BMP
