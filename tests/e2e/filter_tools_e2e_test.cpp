@@ -143,9 +143,12 @@ protected:
         return out;
     }
 
+    // The band is made control by control, Apply last: a field counts once the whole band exists.
     HWND WaitForField(int control) {
         HWND field = nullptr;
-        WaitFor([&] { return (field = Descendant(sub_, FieldId(control))) != nullptr; });
+        WaitFor([&] {
+            return Descendant(sub_, qv::kCmdApplyTool) && (field = Descendant(sub_, FieldId(control))) != nullptr;
+        });
         return field;
     }
     bool BandGone() {
@@ -280,6 +283,25 @@ TEST_F(FilterToolsTest, EdgeEditsCommitAtOnceAndUndo) {
         Pixels undone;
         ASSERT_TRUE(Copied(&undone));
         EXPECT_TRUE(undone == original) << c.command;
+    }
+}
+
+// The other filter windows open with their first value as stored (here the defaults), their
+// one-time preparation included, and Cancel leaves no edit.
+TEST_F(FilterToolsTest, TheOtherFilterWindowsOpenWithTheirValuesAndCancel) {
+    ASSERT_NE(StartPattern(30, 24), nullptr);
+    const struct {
+        int32_t command;
+        const wchar_t* first;
+    } kCases[] = {{qv::kCmdFocus, L"100"}, {qv::kCmdJitter, L"80"}, {qv::kCmdEmboss, L"0"}};
+    for (const auto& c : kCases) {
+        ASSERT_TRUE(PostCommand(sub_, c.command));
+        HWND field = WaitForField(0);
+        ASSERT_NE(field, nullptr) << c.command;
+        EXPECT_EQ(WindowTitle(field), c.first) << c.command;
+        ASSERT_TRUE(PostCommand(sub_, qv::kCmdCancelTool));
+        ASSERT_TRUE(BandGone()) << c.command;
+        EXPECT_FALSE(Modified()) << c.command;
     }
 }
 
