@@ -12,6 +12,23 @@ namespace qv {
 enum UiString : uint32_t {
     kStrSubWindowItemBack = 5309,   // 5310's text while the SubWindow is shown
     kStrFullScreenItemLeave = 5531, // 5530's text in full screen
+    // the filter tools' controls
+    kStrFilterLevel = 1700, // noise reduction, focus, emboss
+    kStrUnsharpAmount = 1701,
+    kStrUnsharpThreshold = 1702,
+    kStrSoftenModeFirst = 1703, // 1703-1705: the Soften modes 0-2
+    kStrSoftenBox3 = 1706,      // the strength of each box
+    kStrSoftenBox5 = 1707,
+    kStrSoftenRadius = 1708,
+    kStrMosaicWidth = 1709,
+    kStrMosaicHeight = 1710,
+    kStrMosaicSquare = 1711,
+    kStrMosaicShift = 1712,
+    kStrMosaicTiles = 1713,
+    kStrJitterStrength = 1714,
+    kStrJitterRange = 1715,
+    kStrEmbossDirection = 1716,
+    kStrEmbossColour = 1717,
     kStrUiFontFace = 20000,
     kStrColourCount = 20014,   // the colour count's message, before ": " and the number
     kStrUneditedImage = 20017, // the edit history's first step: the image before the first edit

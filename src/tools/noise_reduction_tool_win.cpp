@@ -2,6 +2,7 @@
 // settings slot, the kernel run on every recompute, and a neutral test. Nothing to construct,
 // open or destroy of its own.
 #include "model/command_ids.h"
+#include "model/ui_strings.h"
 #include "tools/noise_reduction_kernel.h"
 #include "tools/tool_table_win.h"
 
@@ -9,13 +10,12 @@ namespace qv {
 
 namespace {
 
-constexpr uint32_t kStrLevel = 20464;
 constexpr uint16_t kSlotNsrLevel = 139;
 
 enum Control { kLevel };
 
 constexpr ToolControlRow kControls[] = {
-    {ToolControlKind::Number, kStrLevel, kSlotNsrLevel, kNoiseLevelMin, kNoiseLevelMax},
+    {ToolControlKind::Number, kStrFilterLevel, kSlotNsrLevel, kNoiseLevelMin, kNoiseLevelMax},
 };
 
 NoiseReductionParams Params(const ToolWindow& tool) {

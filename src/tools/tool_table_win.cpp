@@ -33,7 +33,27 @@ const ToolClass* const kTools[] = {
     &kReplaceColourTool,
     &kColourFilterTool,
     &kPosterizeTool,
+    // filters
+    &kUnsharpMaskTool,
+    &kSoftenTool,
+    &kFocusTool,
+    &kMosaicTool,
+    &kJitterTool,
+    &kEmbossTool,
 };
+
+// One row per immediate kernel edit.
+const ImmediateEdit* const kImmediateEdits[] = {
+    // filters
+    &kEdgeExtractionEdit,
+    &kEdgeSmoothingEdit,
+};
+
+const ImmediateEdit* FindImmediateEdit(int32_t command) {
+    for (const ImmediateEdit* edit : kImmediateEdits)
+        if (edit->command == command) return edit;
+    return nullptr;
+}
 
 } // namespace
 
@@ -45,6 +65,10 @@ const ToolClass* FindToolClass(int32_t command) {
 
 bool RunImmediateEdit(int32_t command) {
     if (RunImmediatePixelEdit(command)) return true;
+    if (const ImmediateEdit* edit = FindImmediateEdit(command)) {
+        RunImmediateKernelEdit(*edit);
+        return true;
+    }
     if (ImmediateTurnCode(command) == kTurnNone) return false;
     if (!HasCurrentImage(g_session)) return true;
     SetCursor(Ui().waitCursor);

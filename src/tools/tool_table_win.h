@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "tools/immediate_edit_win.h"
 #include "tools/tool_window_win.h"
 
 namespace qv {
@@ -13,8 +14,9 @@ namespace qv {
 // The tool opened by `command`, or null.
 const ToolClass* FindToolClass(int32_t command);
 
-// The edits that run at once without a window (the turns and flips, negative, equalisation): computed on the GUI thread
-// and committed through the common path. False for any other command.
+// The edits that run at once without a window (the turns and flips, negative and equalisation,
+// the ImmediateEdit rows): computed on the GUI thread and committed through the common path.
+// False for any other command.
 bool RunImmediateEdit(int32_t command);
 
 // The tools, as their files define them.
@@ -36,5 +38,17 @@ extern const ToolClass kHueLightnessSaturationTool;
 extern const ToolClass kReplaceColourTool;
 extern const ToolClass kColourFilterTool;
 extern const ToolClass kPosterizeTool;
+// filters
+extern const ToolClass kUnsharpMaskTool;
+extern const ToolClass kSoftenTool;
+extern const ToolClass kFocusTool;
+extern const ToolClass kMosaicTool;
+extern const ToolClass kJitterTool;
+extern const ToolClass kEmbossTool;
+
+// The immediate kernel edits, as their files define them.
+// filters
+extern const ImmediateEdit kEdgeExtractionEdit;
+extern const ImmediateEdit kEdgeSmoothingEdit;
 
 } // namespace qv

@@ -34,12 +34,6 @@ struct Framework {
 };
 Framework g_fw;
 
-bool MaskHonoured(const ToolWindow& tool) {
-    const SelectionMask& m = g_session.mask;
-    return !(tool.tool->flags & kToolChangesSize) && HasSelectionMask(m) &&
-           m.width == g_session.current.header.biWidth && m.height == g_session.current.header.biHeight;
-}
-
 // One recompute of the whole image into the result record, on whichever thread asks.
 void Recompute(void* context) {
     auto* tool = static_cast<ToolWindow*>(context);
@@ -48,7 +42,7 @@ void Recompute(void* context) {
     ToolPreviewJob preview;
     const uint8_t* source = tool->working ? tool->working.get() : current.pixels;
     preview.job = WholeImageJob(source, result.pixels, current.header.biWidth, current.header.biHeight,
-                                MaskHonoured(*tool) ? g_session.mask.bytes.get() : nullptr);
+                                HonouredMask(tool->tool->flags));
     if (!tool->working) preview.job.stride = ImageStride(&current);
     preview.threads = KernelThreadCount();
     if (!tool->working) {
@@ -133,6 +127,7 @@ bool OpenTool(ToolWindow* tool) {
         ErrorBox(CurrentMainWindow(), kStrCannotProcess);
         return false;
     }
+    if (c.shown) c.shown(tool);
     g_fw.previewPane = FindWindowExW(SubWindowHandle(), nullptr, kPane2Class, nullptr);
     SetCursor(Ui().waitCursor);
     Recompute(tool);
@@ -191,6 +186,12 @@ void FinishTool(bool apply) {
         apply = false;
     }
     if (apply && c.neutral && c.neutral(*tool)) apply = false;
+    if (apply && RecomputeOutstanding(tool->worker)) {
+        // the last change never reached the worker: the result is made here from the values shown
+        SetCursor(Ui().waitCursor);
+        Recompute(tool);
+        SetCursor(Ui().arrowCursor);
+    }
     ImageBuffer edited{};
     if (apply && c.applyResult) {
         // a result of another size, computed now that no worker runs
@@ -288,6 +289,13 @@ bool StepHistory(int32_t step) {
 }
 
 } // namespace
+
+const uint8_t* HonouredMask(uint32_t flags) {
+    const SelectionMask& m = g_session.mask;
+    bool fits = HasSelectionMask(m) && m.width == g_session.current.header.biWidth &&
+                m.height == g_session.current.header.biHeight;
+    return !(flags & kToolChangesSize) && fits ? m.bytes.get() : nullptr;
+}
 
 void SetToolValue(ToolWindow* tool, int control, int32_t value) {
     tool->values[control].store(ClampToolValue(tool->rows[control], value), std::memory_order_relaxed);

@@ -10,6 +10,8 @@
 //   open       the framework checks the size, makes the working copy and the result image, creates
 //              the band; `open` prepares the tool's tables (false: 30003); the framework computes the
 //              first preview with `recompute` on the GUI thread and starts the worker
+//   shown      the band exists: a tool whose controls depend on each other (a synchronised size,
+//              a mode with its own value) enables and disables them by the values read
 //   change     a control took a new value: the framework stores it, calls `changed` and asks the
 //              worker for a recompute, which calls `recompute` on the worker thread
 //   finish     Apply (5900, Enter) or Cancel (5901, Esc, and every path that closes the view or
@@ -100,6 +102,7 @@ struct ToolClass {
     std::span<const ToolControlRow> controls;
     void (*construct)(ToolWindow* tool) = nullptr;
     bool (*open)(ToolWindow* tool) = nullptr;
+    void (*shown)(ToolWindow* tool) = nullptr;
     void (*changed)(ToolWindow* tool, int control) = nullptr;
     bool (*neutral)(const ToolWindow& tool) = nullptr;
     void (*destroy)(ToolWindow* tool) = nullptr;
@@ -148,6 +151,10 @@ void RefillToolControl(ToolWindow* tool, int control);
 
 // The settings file the tools read and write (for settings no control shows, such as presets).
 const std::wstring& ToolSettingsPath();
+
+// The selection mask a tool with `flags` blends through (the current image's, when it fits and the
+// tool keeps the size), or null.
+const uint8_t* HonouredMask(uint32_t flags);
 
 // The framework's handler of the Tools commands: the tools of the table, apply and cancel, undo
 // and redo, the immediate turns and flips.

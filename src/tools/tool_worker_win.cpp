@@ -37,6 +37,7 @@ LRESULT CALLBACK WorkerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     }
     case kWorkerRecompute: {
         worker->busy = true;
+        worker->served = worker->requested.load();
         worker->recompute(worker->context);
         worker->recomputes.fetch_add(1);
         worker->busy = false;
@@ -106,7 +107,10 @@ bool StartToolWorker(ToolWorker* worker, void (*recompute)(void*), void* context
 }
 
 void RequestRecompute(ToolWorker* worker) {
-    if (HWND window = worker->window.load()) PostMessageW(window, kWorkerRecompute, 0, 0);
+    if (HWND window = worker->window.load()) {
+        worker->requested.fetch_add(1);
+        PostMessageW(window, kWorkerRecompute, 0, 0);
+    }
 }
 
 WorkerStop StopToolWorker(ToolWorker* worker, DWORD limitMs) {

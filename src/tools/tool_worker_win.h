@@ -19,6 +19,10 @@ struct ToolWorker {
     std::atomic<HWND> window{nullptr};  // published by the worker once its window exists
     std::atomic<bool> busy{false};      // set while a recompute runs
     std::atomic<int32_t> recomputes{0}; // how many ran (the tests count them)
+    // Requests asked for and the last one a recompute started from: the stop is sent, so it
+    // overtakes a recompute still posted, and Apply must not commit a preview of older values.
+    std::atomic<uint32_t> requested{0};
+    std::atomic<uint32_t> served{0};
     void (*recompute)(void* context) = nullptr;
     void* context = nullptr;
     HANDLE ready = nullptr; // set by the worker once its window exists (or could not be made)
@@ -33,6 +37,11 @@ void UnregisterToolWorkerClass();
 bool StartToolWorker(ToolWorker* worker, void (*recompute)(void* context), void* context);
 // Asks for a recompute with the values as they are now.
 void RequestRecompute(ToolWorker* worker);
+
+// True after a stop when a request was never computed; the caller computes it itself.
+inline bool RecomputeOutstanding(const ToolWorker& worker) {
+    return worker.served.load() != worker.requested.load();
+}
 
 enum class WorkerStop {
     NotRunning,
