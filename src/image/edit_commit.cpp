@@ -13,7 +13,7 @@ bool MaskFits(const SelectionMask& mask, const ImageBuffer& image) {
 
 } // namespace
 
-uint32_t CommitRecordedEdit(ImageSession* s, ImageBuffer* result, const RecordedEdit& edit,
+uint32_t CommitRecordedEdit(ImageSession* s, ImageBuffer* result, RecordedEdit& edit,
                             const ImageSessionHooks& hooks, int32_t* saveFormat) {
     if (!HasCurrentImage(*s) || !result->pixels) return 0;
     const SelectionMask& mask = s->mask;
@@ -22,15 +22,18 @@ uint32_t CommitRecordedEdit(ImageSession* s, ImageBuffer* result, const Recorded
                                                       MaskFits(mask, s->current) ? mask.bytes.get() : nullptr, &before))
         return kStrHistoryNotWritten;
     const uint8_t* keptMask = !edit.sizeChanged && MaskFits(mask, *result) ? mask.bytes.get() : nullptr;
+    if (edit.newMask) keptMask = edit.newMask.get();
     if (!WriteNewSnapshot(s->history, *result, edit.pendingRotation, keptMask, &after)) {
         if (!before.empty()) DeleteFilePath(before.c_str());
         return kStrHistoryNotWritten;
     }
     if (!before.empty()) AppendHistoryStep(&s->history, &s->edits, std::move(before), edit.uneditedLabel);
     AppendHistoryStep(&s->history, &s->edits, std::move(after), edit.label);
-    CommitImage(s, result, edit.sizeChanged, hooks, saveFormat);
+    CommitImage(s, result, edit.sizeChanged || edit.newMask, hooks, saveFormat);
     DiscardResult(s);
     s->pendingRotation = edit.pendingRotation;
+    // a mask the view cannot show is no mask (SetSelectionMask drops it)
+    if (edit.newMask) SetSelectionMask(&s->mask, std::move(edit.newMask), s->current);
     return 0;
 }
 

@@ -18,6 +18,9 @@ struct RecordedEdit {
     std::wstring uneditedLabel;  // the label of the first step when the history is empty
     bool sizeChanged = false;    // the selection mask goes with the old size
     int32_t pendingRotation = 0; // the pending lossless rotation after the edit
+    // The mask the edit makes current (the area selection's Apply), of the result's size; null
+    // keeps the current one (or drops it with the size). Recorded in the edit's snapshot.
+    LargeBlock newMask;
 };
 
 // Makes `result` the current image and records it: when the history is empty, first a step of
@@ -25,7 +28,7 @@ struct RecordedEdit {
 // before anything changes, so 30012 (a snapshot could not be written) leaves the image, the
 // history and the mask as they were. The save preview goes; the result state is None after.
 // Returns 0 or the message number.
-uint32_t CommitRecordedEdit(ImageSession* session, ImageBuffer* result, const RecordedEdit& edit,
+uint32_t CommitRecordedEdit(ImageSession* session, ImageBuffer* result, RecordedEdit& edit,
                             const ImageSessionHooks& hooks, int32_t* saveFormat);
 
 enum class EditStep {

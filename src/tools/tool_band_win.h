@@ -26,5 +26,8 @@ void DestroyToolBand(ToolWindow* tool);
 // Shows the tool's stored value in control `control` (without reporting a change).
 void ShowBandValue(ToolWindow* tool, int control);
 void EnableBandControl(ToolWindow* tool, int control, bool enabled);
+// A number field that edits different things at different times: its label (0 keeps it) and the
+// range the field and its up-down take from now on.
+void SetBandNumberRange(ToolWindow* tool, int control, uint32_t label, int32_t lo, int32_t hi);
 
 } // namespace qv

@@ -17,7 +17,10 @@ int32_t g_brushSize = kDefaultBrushSize;
 int32_t ClampToolValue(const ToolControlRow& row, int32_t value) {
     switch (row.kind) {
     case ToolControlKind::Number:
-    case ToolControlKind::Combo: return std::clamp(value, row.lo, row.hi);
+    case ToolControlKind::Combo:
+    case ToolControlKind::Radio:
+    case ToolControlKind::Stored: return std::clamp(value, row.lo, row.hi);
+    case ToolControlKind::Button: return 0;
     case ToolControlKind::Check: return value & 1;
     case ToolControlKind::Colour: return static_cast<int32_t>(static_cast<uint32_t>(value) & 0xFFFFFFu);
     }

@@ -16,6 +16,9 @@ enum class ToolControlKind : uint8_t {
     Check,  // BUTTON check box: 0 or 1
     Combo,  // COMBOBOX list: entry 0 .. hi, texts `text` .. `text + hi`
     Colour, // STATIC label and a color_box: a packed colour
+    Radio,  // BUTTON radio buttons: entry 0 .. hi, texts `text` .. `text + hi`
+    Button, // BUTTON push button: a click calls the tool's `changed`; it holds no value
+    Stored, // no window: a value the tool keeps in its slot and edits its own way (a dialog)
 };
 
 // The brush size the paint and the correction brush share: whichever was constructed last set it
@@ -26,11 +29,12 @@ struct ToolControlRow {
     ToolControlKind kind = ToolControlKind::Number;
     uint32_t text = 0;      // string number of the label, caption or first list entry
     uint16_t slot = 0;      // settings slot (an OwnerTool row); 0: the tool keeps no setting for it
-    int32_t lo = 0;         // Number: range; Combo: 0 .. the last entry
+    int32_t lo = 0;         // Number, Stored: range; Combo, Radio: 0 .. the last entry
     int32_t hi = 0;         //
     int32_t initial = 0;    // the value of a control without a slot
     int32_t dragPixels = 0; // Number: pixels of label drag per step; 0 takes the range's rule
     uint8_t flags = 0;
+    uint32_t altText = 0; // Number: a second label the tool switches to (the label fits either)
 };
 
 constexpr int kMaxToolControls = 12;

@@ -1,6 +1,7 @@
 #include "tools/tool_window_win.h"
 
 #include <new>
+#include <utility>
 
 #include "image/result_image.h"
 #include "model/command_ids.h"
@@ -179,7 +180,10 @@ void FinishTool(bool apply) {
     const ToolClass& c = *tool->tool;
     if (apply && c.neutral && c.neutral(*tool)) apply = false;
     ImageBuffer edited{};
-    if (apply) {
+    LargeBlock newMask;
+    if (apply && c.takeEdit) {
+        apply = c.takeEdit(tool, &edited, &newMask);
+    } else if (apply) {
         // the result record goes to the commit; its description is that of an uncompressed BMP
         ImageBuffer& result = g_session.result;
         edited.header = g_session.current.header;
@@ -190,7 +194,8 @@ void FinishTool(bool apply) {
     }
     DestroyTool(tool);
     if (apply) {
-        CommitAndShowEdit(&edited, c.command, (c.flags & kToolChangesSize) != 0, g_session.pendingRotation);
+        CommitAndShowEdit(&edited, c.command, (c.flags & kToolChangesSize) != 0, g_session.pendingRotation,
+                          std::move(newMask));
         FreeImagePixels(&edited);
     } else {
         RefreshPanes();
@@ -206,8 +211,11 @@ bool ToolIsOpenHook() {
 }
 
 bool StepHistory(int32_t step) {
-    // an open tool with its own undo list takes these; the tools here keep none
-    if (ToolIsOpen(g_session)) return true;
+    // an open tool with its own undo list takes these; the others leave the history alone
+    if (ToolIsOpen(g_session)) {
+        if (g_fw.open && g_fw.open->tool->stepUndo) g_fw.open->tool->stepUndo(g_fw.open, step);
+        return true;
+    }
     StepEditHistory(g_session.edits.current + step);
     return true;
 }
@@ -222,6 +230,10 @@ void SetToolValue(ToolWindow* tool, int control, int32_t value) {
 
 void EnableToolControl(ToolWindow* tool, int control, bool enabled) {
     EnableBandControl(tool, control, enabled);
+}
+
+void SetToolNumberRange(ToolWindow* tool, int control, uint32_t label, int32_t lo, int32_t hi) {
+    SetBandNumberRange(tool, control, label, lo, hi);
 }
 
 bool HandleToolCommand(int32_t command) {

@@ -29,6 +29,7 @@
 #include <span>
 #include <string>
 
+#include "model/image_buffer.h"
 #include "platform/platform.h"
 #include "tools/kernel_job.h"
 #include "tools/tool_params.h"
@@ -72,6 +73,12 @@ struct ToolClass {
     bool (*neutral)(const ToolWindow& tool) = nullptr;
     void (*destroy)(ToolWindow* tool) = nullptr;
     void (*recompute)(ToolWindow* tool, const ToolPreviewJob& job) = nullptr;
+    // A tool whose preview is not its edit (the area selection paints its mask over the image):
+    // on Apply it fills `edited` with the image to commit (header, pixels it hands over) and may
+    // hand over the selection mask the edit makes current; false commits nothing.
+    bool (*takeEdit)(ToolWindow* tool, ImageBuffer* edited, LargeBlock* mask) = nullptr;
+    // Undo (-1) and redo (+1) while the tool is open, for a tool with an undo list of its own.
+    void (*stepUndo)(ToolWindow* tool, int32_t step) = nullptr;
 };
 
 // The open tool. The GUI thread writes the values and then posts a recompute; the worker reads
@@ -92,6 +99,9 @@ inline int32_t ToolValue(const ToolWindow& tool, int control) {
 // control; the caller asks for the recompute.
 void SetToolValue(ToolWindow* tool, int control, int32_t value);
 void EnableToolControl(ToolWindow* tool, int control, bool enabled);
+// A number control that edits one of several values: its label (0 keeps it) and range from now
+// on; the caller stores the value it shows with SetToolValue.
+void SetToolNumberRange(ToolWindow* tool, int control, uint32_t label, int32_t lo, int32_t hi);
 
 // The framework's handler of the Tools commands: the tools of the table, apply and cancel, undo
 // and redo, the immediate turns and flips.

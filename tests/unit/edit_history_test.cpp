@@ -220,6 +220,30 @@ TEST_F(EditCommitTest, SnapshotFailuresLeaveImageHistoryAndMaskAsTheyWere) {
     EXPECT_TRUE(HasSelectionMask(session.mask));
 }
 
+// The area selection's Apply: the unedited step keeps the mask as it was (none here), the edit's
+// step and the session hold the new one, and undo goes back to no mask.
+TEST_F(EditCommitTest, AnEditWithANewMaskRecordsItOnlyInItsOwnStep) {
+    ImageBuffer result{};
+    MakeImage(&result, 3, 2, 24, 10);
+    RecordedEdit edit;
+    edit.label = L"selection";
+    edit.newMask.reset(static_cast<uint8_t*>(AllocLargeBlock(6 + 4)));
+    ASSERT_TRUE(edit.newMask);
+    const uint8_t values[6] = {0, 255, 128, 255, 0, 7};
+    std::memcpy(edit.newMask.get(), values, 6);
+    ASSERT_EQ(CommitRecordedEdit(&session, &result, edit, ImageSessionHooks{}, nullptr), 0u);
+    FreeImagePixels(&result);
+    ASSERT_TRUE(HasSelectionMask(session.mask));
+    EXPECT_EQ(std::memcmp(session.mask.bytes.get(), values, 6), 0);
+    EXPECT_NE(session.mask.display, nullptr) << "the view shows the new mask";
+
+    ASSERT_EQ(RestoreEditStep(&session, 0, ImageSessionHooks{}, nullptr), EditStep::Restored);
+    EXPECT_FALSE(HasSelectionMask(session.mask)) << "the unedited step had no mask";
+    ASSERT_EQ(RestoreEditStep(&session, 1, ImageSessionHooks{}, nullptr), EditStep::Restored);
+    ASSERT_TRUE(HasSelectionMask(session.mask));
+    EXPECT_EQ(std::memcmp(session.mask.bytes.get(), values, 6), 0);
+}
+
 TEST_F(EditCommitTest, LoadingAnotherImageDeletesEverySnapshot) {
     ASSERT_EQ(Commit(20), 0u);
     ASSERT_EQ(Commit(30), 0u);
