@@ -13,8 +13,8 @@ bool MaskFits(const SelectionMask& mask, const ImageBuffer& image) {
 
 } // namespace
 
-uint32_t CommitRecordedEdit(ImageSession* s, ImageBuffer* result, RecordedEdit& edit,
-                            const ImageSessionHooks& hooks, int32_t* saveFormat) {
+uint32_t CommitRecordedEdit(ImageSession* s, ImageBuffer* result, RecordedEdit& edit, const ImageSessionHooks& hooks,
+                            int32_t* saveFormat) {
     if (!HasCurrentImage(*s) || !result->pixels) return 0;
     const SelectionMask& mask = s->mask;
     std::wstring before, after;

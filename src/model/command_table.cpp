@@ -59,7 +59,7 @@ constexpr CommandRow kRows[] = {
     Tool(kCmdTrim),
     Tool(kCmdResize),
     Tool(kCmdMargins),
-    Tool(kCmdAreaSelection),
+    Tool(kCmdAreaSelection,      O::Tools),
     Tool(kCmdClearSelection),
     Tool(kCmdTurnByAngle),
     Tool(kCmdTurnRight,          O::Tools),

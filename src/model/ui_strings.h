@@ -13,7 +13,7 @@ enum UiString : uint32_t {
     kStrSubWindowItemBack = 5309,   // 5310's text while the SubWindow is shown
     kStrFullScreenItemLeave = 5531, // 5530's text in full screen
     kStrUiFontFace = 20000,
-    kStrColourCount = 20014, // the colour count's message, before ": " and the number
+    kStrColourCount = 20014,   // the colour count's message, before ": " and the number
     kStrUneditedImage = 20017, // the edit history's first step: the image before the first edit
     kStrListWindowTitle = 20015,
     kStrFilterJpegLossless = 20025, // the save dialog's lossless type
@@ -64,6 +64,12 @@ enum UiString : uint32_t {
     kStrBarSamplingFirst = 20473, // 20473-20475: Sampling 0-2
     kStrBarMarkers = 20476,
     kStrBarMarkersFirst = 20477, // 20477-20479: JMarker 0-2
+    // the area selection's band: the mode list, the shapes, the check box and the two buttons
+    kStrSelectModeFirst = 20053,  // 20053-20057: AreMode 0-4
+    kStrSelectShapeFirst = 20058, // 20058-20062: AreType 0-4
+    kStrSelectConnected = 20063,
+    kStrSelectInvert = 20064,
+    kStrSelectSmoothEdges = 20065,
     kStrFilterAllSupported = 21000,
     kStrFilterBmp = 21001,
     kStrFilterPng = 21002,
@@ -90,7 +96,7 @@ enum UiString : uint32_t {
     kStrNoTempFile = 30007,
     kStrCannotPlace = 30008, // the saved file could not be copied into place, or the target is the archive
     kStrProgramNotStarted = 30009,
-    kStrCannotPrint = 30011, // the printer cannot stretch bitmaps, or no memory for the 24-bit copy
+    kStrCannotPrint = 30011,       // the printer cannot stretch bitmaps, or no memory for the 24-bit copy
     kStrHistoryNotWritten = 30012, // a snapshot file could not be created or written
     kStrHistoryNotRead = 30013,    // a snapshot could not be read back, or no memory for it
     kStrLastGeneralError = 30013,
@@ -117,6 +123,9 @@ enum DialogTemplate : uint32_t {
     kDlgWallpaper = 4080,
     kCtlWallpaperCentre = 4081, // then stretch 4082 and tile 4083
     kDlgPrint = 4100,
+    kDlgSmoothEdges = 4200, // the area selection's AreSmooth
+    kCtlSmoothEdgesRadius = 4201,
+    kCtlSmoothEdgesUpDown = 4202,
 };
 
 // Caption and text for ErrorBox(n); `text(n)` loads string n (empty when missing). Numbers outside

@@ -15,6 +15,8 @@ namespace {
 // One row per tool; the framework finds a tool by its command.
 const ToolClass* const kTools[] = {
     &kNoiseReductionTool,
+    // area selection
+    &kAreaSelectionTool,
 };
 
 } // namespace

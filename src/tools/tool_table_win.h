@@ -19,5 +19,7 @@ bool RunImmediateEdit(int32_t command);
 
 // The tools, as their files define them.
 extern const ToolClass kNoiseReductionTool;
+// area selection
+extern const ToolClass kAreaSelectionTool;
 
 } // namespace qv
