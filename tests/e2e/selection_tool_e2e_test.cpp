@@ -24,7 +24,8 @@ constexpr uint32_t kSlotAreMode = 97;
 constexpr uint32_t kSlotAreType = 98;
 constexpr uint32_t kSlotNsrLevel = 139;
 constexpr int kRectangleRadioId = 3016; // the shape group (control 1), entry 0
-constexpr int kLevelFieldId = 2001;
+constexpr int kModeListId = 2001;       // the area selection's first control
+constexpr int kLevelFieldId = 2001;     // the noise reduction's first control
 constexpr int kWidth = 60, kHeight = 40;
 
 // The dimmed grey of a protected pixel, 64 + grey / 2.
@@ -41,6 +42,31 @@ bool IsSpeck(int x, int y) {
 }
 COLORREF Speckled(int x, int y) {
     return IsSpeck(x, y) ? kWhite : RGB(0, 0, 0);
+}
+
+// The same picture as an 8-bit BMP with a two-entry palette (0 black, 1 white).
+std::string PaletteSpecksBmp() {
+    auto u32 = [](std::string& out, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<char>(v >> (8 * i)));
+    };
+    const uint32_t stride = (kWidth + 3) & ~3u, offset = 14 + 40 + 8;
+    std::string b = "BM";
+    u32(b, offset + stride * kHeight);
+    u32(b, 0);
+    u32(b, offset);
+    u32(b, 40);
+    u32(b, kWidth);
+    u32(b, kHeight);
+    u32(b, 1 | (8 << 16)); // planes, bit count
+    for (uint32_t v : {0u, stride * kHeight, 2835u, 2835u, 2u, 0u})
+        u32(b, v);
+    u32(b, 0x000000);
+    u32(b, 0xFFFFFF);
+    for (int y = kHeight - 1; y >= 0; --y) // bottom-up
+        for (uint32_t x = 0; x < stride; ++x)
+            b.push_back(static_cast<char>(static_cast<int>(x) < kWidth && IsSpeck(static_cast<int>(x), y) ? 1 : 0));
+    return b;
 }
 
 struct FindById {
@@ -137,7 +163,7 @@ protected:
         CloseAllProgramWindows(kSubWindowClass);
     }
 
-    bool Start() {
+    bool Start(bool palette = false) {
         std::vector<SlotValue> slots = QuietSettings();
         slots.push_back(IntSlot(qv::kSlotStart, 1)); // the SubWindow
         slots.push_back(IntSlot(kSlotSubBgColor, 2));
@@ -145,7 +171,8 @@ protected:
         slots.push_back(IntSlot(kSlotAreType, 4)); // similar colour: the test picks the rectangle
         slots.push_back(IntSlot(kSlotNsrLevel, 255));
         if (!folder_.Create(slots)) return false;
-        if (!WriteFileBytes(folder_.File(L"specks.bmp"), BmpBytes(kWidth, kHeight, Speckled))) return false;
+        std::string bytes = palette ? PaletteSpecksBmp() : BmpBytes(kWidth, kHeight, Speckled);
+        if (!WriteFileBytes(folder_.File(L"specks.bmp"), bytes)) return false;
         process_ = Launch(folder_.exePath(), {folder_.File(L"specks.bmp")});
         if (!process_.valid()) return false;
         WaitForProcessWindow(process_, kViewWindowClass, kStartTimeoutMs, false);
@@ -179,6 +206,14 @@ protected:
     }
     void DragBox(const Box& b) { Drag(placement_.Client(b.left, b.top), placement_.Client(b.right, b.bottom)); }
 
+    // Noise reduction at its stored level, applied.
+    bool ApplyNoiseReduction() {
+        return PostCommand(sub_, qv::kCmdNoiseReduction) &&
+               WaitFor([&] { return Descendant(sub_, kLevelFieldId) != nullptr; }) &&
+               PostCommand(sub_, qv::kCmdApplyTool) &&
+               WaitFor([&] { return Descendant(sub_, kLevelFieldId) == nullptr; });
+    }
+
     bool Modified() const { return WindowTitle(sub_).find(L'*') != std::wstring::npos; }
 
     ProgramFolder folder_;
@@ -207,10 +242,7 @@ TEST_F(SelectionToolTest, ARectangleAppliedProtectsEverythingElseFromTheNextTool
     ASSERT_TRUE(CaptureClientArea(pane1_, &masked));
 
     // noise reduction takes the specks out of the selection only; the rest is shown as it was
-    ASSERT_TRUE(PostCommand(sub_, qv::kCmdNoiseReduction));
-    ASSERT_TRUE(WaitFor([&] { return Descendant(sub_, kLevelFieldId) != nullptr; }));
-    ASSERT_TRUE(PostCommand(sub_, qv::kCmdApplyTool));
-    ASSERT_TRUE(WaitFor([&] { return Descendant(sub_, kLevelFieldId) == nullptr; }));
+    ASSERT_TRUE(ApplyNoiseReduction());
     ASSERT_TRUE(WaitFor([&] { return NewFiles(before) == 3u; })) << "the noise reduction is recorded";
     Capture after;
     ASSERT_TRUE(WaitFor([&] {
@@ -254,6 +286,36 @@ TEST_F(SelectionToolTest, UndoAndRedoStepThroughTheToolsOwnMasksAndCloseLeavesNo
     ASSERT_TRUE(WaitFor([&] { return Descendant(sub_, kRectangleRadioId) == nullptr; }));
     EXPECT_TRUE(WaitFor([&] { return NewFiles(before) == 0u; })) << "the mask state files outlived the tool";
     EXPECT_FALSE(Modified());
+}
+
+// Entry 4 of the mode list protects the whole picture and the list shows the mode again; applying
+// makes the 8-bit picture 24-bit, and a later tool then changes nothing at all.
+TEST_F(SelectionToolTest, AllProtectedOnAPaletteImageMakesItTwentyFourBitAndLaterToolsLeaveIt) {
+    std::set<std::wstring> before = TempFiles();
+    ASSERT_TRUE(Start(true));
+    EXPECT_NE(WindowTitle(sub_).find(L"8bit"), std::wstring::npos);
+    ASSERT_TRUE(OpenWithRectangle());
+    HWND modes = Descendant(sub_, kModeListId);
+    ASSERT_NE(modes, nullptr);
+    SendMessageW(modes, CB_SETCURSEL, 4, 0);
+    SendMessageW(GetParent(modes), WM_COMMAND, MAKEWPARAM(kModeListId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(modes));
+    const Box none{-1, -1, -2, -2};
+    EXPECT_TRUE(WaitFor([&] { return ShowsSelection(pane2_, result_, none); })) << "not everything is protected";
+    EXPECT_EQ(SendMessageW(modes, CB_GETCURSEL, 0, 0), 0) << "the list shows the mode again";
+
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdApplyTool));
+    ASSERT_TRUE(WaitFor([&] { return Modified(); }));
+    EXPECT_NE(WindowTitle(sub_).find(L"24bit"), std::wstring::npos) << WindowTitle(sub_);
+    ASSERT_TRUE(WaitFor([&] { return ShowsSelection(pane1_, start_, none); }));
+    Capture masked;
+    ASSERT_TRUE(CaptureClientArea(pane1_, &masked));
+    ASSERT_TRUE(ApplyNoiseReduction());
+    ASSERT_TRUE(WaitFor([&] { return NewFiles(before) == 3u; })) << "the noise reduction is recorded";
+    // the pane repaints after the commit: wait for it to show the picture again
+    EXPECT_TRUE(WaitFor([&] {
+        Capture after;
+        return CaptureClientArea(pane1_, &after) && after.bgr == masked.bgr;
+    })) << "a protected pixel changed";
 }
 
 } // namespace

@@ -285,6 +285,49 @@ TEST(WorkerRequestsTest, ABurstLeadsToOneRecomputeAndTheStopIsNeverLost) {
     EXPECT_TRUE(stopped);
 }
 
+// Radio groups and stored values keep their keys like any field; a button keeps nothing.
+TEST(ToolParamsTest, RadioGroupsAndStoredValuesReadAndWriteTheirSlots) {
+    qvtest::ScratchDir dir;
+    std::wstring path = dir.File(L"tools.ini");
+    const ToolControlRow rows[] = {
+        {ToolControlKind::Radio, 0, 98, 0, 4},    // AreType: 0-4, else 4
+        {ToolControlKind::Button, 0, 0, 0, 0},    // invert
+        {ToolControlKind::Stored, 0, 99, 3, 128}, // AreSize
+    };
+    {
+        SettingsWriter w;
+        ASSERT_TRUE(w.Open(path, true));
+        w.WriteInt(98, 9);
+        w.WriteInt(99, 300);
+        ASSERT_TRUE(w.Close());
+    }
+    int32_t values[3] = {};
+    {
+        SettingsReader r;
+        ASSERT_TRUE(r.Open(path));
+        ReadToolValues(rows, r, values);
+    }
+    EXPECT_EQ(values[0], 4);
+    EXPECT_EQ(values[1], 0);
+    EXPECT_EQ(values[2], 128);
+    EXPECT_EQ(ClampToolValue(rows[0], 7), 4);
+    EXPECT_EQ(ClampToolValue(rows[1], 7), 0);
+    EXPECT_EQ(ClampToolValue(rows[2], 1), 3);
+
+    values[0] = 1;
+    values[2] = 40;
+    {
+        SettingsWriter w;
+        ASSERT_TRUE(w.Open(path, false));
+        WriteToolValues(rows, values, w);
+        ASSERT_TRUE(w.Close());
+    }
+    SettingsReader r;
+    ASSERT_TRUE(r.Open(path));
+    EXPECT_EQ(r.ReadInt(98, -1), 1);
+    EXPECT_EQ(r.ReadInt(99, -1), 40);
+}
+
 TEST(ToolParamsTest, SettingsAreDefaultedClampedAndWrittenBack) {
     qvtest::ScratchDir dir;
     std::wstring path = dir.File(L"tools.ini");
