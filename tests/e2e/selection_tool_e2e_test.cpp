@@ -15,6 +15,7 @@
 #include "e2e_support_win.h"
 #include "model/command_ids.h"
 #include "model/settings.h"
+#include "settings/settings_file.h"
 
 namespace qvtest {
 namespace {
@@ -22,7 +23,10 @@ namespace {
 constexpr uint32_t kSlotSubBgColor = 53; // the panes' background: 2 = mid grey
 constexpr uint32_t kSlotAreMode = 97;
 constexpr uint32_t kSlotAreType = 98;
+constexpr uint32_t kSlotAreSmooth = 102;
 constexpr uint32_t kSlotNsrLevel = 139;
+constexpr int kSmoothEdgesButtonId = 2021; // control 5
+constexpr int kSmoothRadiusFieldId = 4201;
 constexpr int kRectangleRadioId = 3016; // the shape group (control 1), entry 0
 constexpr int kModeListId = 2001;       // the area selection's first control
 constexpr int kLevelFieldId = 2001;     // the noise reduction's first control
@@ -316,6 +320,44 @@ TEST_F(SelectionToolTest, AllProtectedOnAPaletteImageMakesItTwentyFourBitAndLate
         Capture after;
         return CaptureClientArea(pane1_, &after) && after.bgr == masked.bgr;
     })) << "a protected pixel changed";
+}
+
+// The smooth-edges dialog: a radius typed beyond 100 is held at 100 (and kept in AreSmooth), and
+// OK softens the rectangle's edge.
+TEST_F(SelectionToolTest, SmoothEdgesHoldsItsRadiusAndSoftensTheEdge) {
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(OpenWithRectangle());
+    const Box box{10, 10, 49, 29};
+    DragBox(box);
+    ASSERT_TRUE(WaitFor([&] { return ShowsSelection(pane2_, result_, box); }));
+    HWND button = Descendant(sub_, kSmoothEdgesButtonId);
+    ASSERT_NE(button, nullptr);
+    // posted: the dialog is modal inside the click
+    PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(kSmoothEdgesButtonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+    HWND dialog = WaitForDialogOtherThan(process_, nullptr);
+    ASSERT_NE(dialog, nullptr) << "no smooth-edges dialog";
+    HWND field = GetDlgItem(dialog, kSmoothRadiusFieldId);
+    ASSERT_NE(field, nullptr);
+    SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"300"));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    ASSERT_TRUE(WaitUntilGone(dialog));
+    EXPECT_TRUE(WaitFor([&] {
+        Capture shot;
+        if (!CaptureClientArea(pane2_, &shot)) return false;
+        // black pixels on either side of the edge: between black (editable) and dimmed (protected)
+        auto between = [&](int x) {
+            COLORREF c = PicturePixel(shot, result_, x, 20);
+            return GetRValue(c) > 0 && GetRValue(c) < GetRValue(kDimBlack);
+        };
+        return between(9) && between(10);
+    })) << "the edge was not softened";
+
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdCancelTool));
+    ASSERT_TRUE(WaitFor([&] { return Descendant(sub_, kRectangleRadioId) == nullptr; }));
+    qv::SettingsReader reader;
+    ASSERT_TRUE(reader.Open(folder_.settingsPath()));
+    EXPECT_EQ(reader.ReadInt(kSlotAreSmooth, -1), 100);
 }
 
 } // namespace
