@@ -1,7 +1,6 @@
 #include "tools/tool_window_win.h"
 
 #include <new>
-#include <utility>
 
 #include "image/result_image.h"
 #include "model/command_ids.h"
@@ -196,7 +195,7 @@ void FinishTool(bool apply) {
     DestroyTool(tool);
     if (apply) {
         CommitAndShowEdit(&edited, c.command, (c.flags & kToolChangesSize) != 0, g_session.pendingRotation,
-                          std::move(newMask));
+                          newMask.get());
         FreeImagePixels(&edited);
     } else {
         RefreshPanes();

@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "model/image_buffer.h"
-#include "platform/platform.h"
 
 namespace qv {
 
@@ -15,7 +14,7 @@ namespace qv {
 // False after showing 30012 when the history could not record it; the image is unchanged then.
 // `newMask` (the area selection's Apply) becomes the selection mask with the edit.
 bool CommitAndShowEdit(ImageBuffer* result, int32_t label, bool sizeChanged, int32_t pendingRotation,
-                       LargeBlock newMask = {});
+                       const uint8_t* newMask = nullptr);
 
 // Undo, redo and the history window: makes step `target` the current image. Shows 30013 when the
 // step cannot be read back (everything stays as it was). Nothing while a tool is open.

@@ -227,10 +227,8 @@ TEST_F(EditCommitTest, AnEditWithANewMaskRecordsItOnlyInItsOwnStep) {
     MakeImage(&result, 3, 2, 24, 10);
     RecordedEdit edit;
     edit.label = L"selection";
-    edit.newMask.reset(static_cast<uint8_t*>(AllocLargeBlock(6 + 4)));
-    ASSERT_TRUE(edit.newMask);
     const uint8_t values[6] = {0, 255, 128, 255, 0, 7};
-    std::memcpy(edit.newMask.get(), values, 6);
+    edit.newMask = values;
     ASSERT_EQ(CommitRecordedEdit(&session, &result, edit, ImageSessionHooks{}, nullptr), 0u);
     FreeImagePixels(&result);
     ASSERT_TRUE(HasSelectionMask(session.mask));
