@@ -18,12 +18,17 @@ struct RecordedEdit {
     std::wstring uneditedLabel;  // the label of the first step when the history is empty
     bool sizeChanged = false;    // the selection mask goes with the old size
     int32_t pendingRotation = 0; // the pending lossless rotation after the edit
+    // The mask the edit makes current (the area selection's Apply), width x height of the
+    // result; null keeps the current one (or drops it with the size). Recorded in the edit's
+    // snapshot only: the unedited step keeps the mask it had.
+    const uint8_t* newMask = nullptr;
 };
 
 // Makes `result` the current image and records it: when the history is empty, first a step of
 // the image as it was, then the edit (any redo steps are dropped). Both snapshots are written
 // before anything changes, so 30012 (a snapshot could not be written) leaves the image, the
-// history and the mask as they were. The save preview goes; the result state is None after.
+// history and the mask as they were; so does 30001 when a new mask cannot be copied. The save
+// preview goes; the result state is None after.
 // Returns 0 or the message number.
 uint32_t CommitRecordedEdit(ImageSession* session, ImageBuffer* result, const RecordedEdit& edit,
                             const ImageSessionHooks& hooks, int32_t* saveFormat);

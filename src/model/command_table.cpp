@@ -59,7 +59,7 @@ constexpr CommandRow kRows[] = {
     Tool(kCmdTrim,               O::Tools),
     Tool(kCmdResize,             O::Tools),
     Tool(kCmdMargins,            O::Tools),
-    Tool(kCmdAreaSelection),
+    Tool(kCmdAreaSelection,      O::Tools),
     Tool(kCmdClearSelection),
     Tool(kCmdTurnByAngle,        O::Tools),
     Tool(kCmdTurnRight,          O::Tools),

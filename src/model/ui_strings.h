@@ -121,6 +121,12 @@ enum UiString : uint32_t {
     kStrHistogramTitle = 20629,
     kStrToneColour = 20630,
     kStrToneLevel = 20631,
+    // the area selection's band: the mode list, the shapes, the check box and the two buttons
+    kStrSelectModeFirst = 20053,  // 20053-20057: AreMode 0-4
+    kStrSelectShapeFirst = 20058, // 20058-20062: AreType 0-4
+    kStrSelectConnected = 20063,
+    kStrSelectInvert = 20064,
+    kStrSelectSmoothEdges = 20065,
     kStrFilterAllSupported = 21000,
     kStrFilterBmp = 21001,
     kStrFilterPng = 21002,
@@ -177,6 +183,9 @@ enum DialogTemplate : uint32_t {
     kDlgPresets = 4300,           // Resize's sizes and Trim's ratios
     kCtlPresetFirstWidth = 4301,  // 4301-4308: the width of presets 1-8
     kCtlPresetFirstHeight = 4311, // 4311-4318: their heights
+    kDlgSmoothEdges = 4200, // the area selection's AreSmooth
+    kCtlSmoothEdgesRadius = 4201,
+    kCtlSmoothEdgesUpDown = 4202,
 };
 
 // Caption and text for ErrorBox(n); `text(n)` loads string n (empty when missing). Numbers outside

@@ -25,11 +25,15 @@ namespace {
 constexpr int kBandPanelId = 1050;
 constexpr int kFirstControlId = 2000; // control i: 2000 + 4 i (label), + 1 (field), + 2 (up-down)
 constexpr int kIdsPerControl = 4;
+constexpr int kFirstChoiceId = 3000; // radio entry e of control i: 3000 + 16 i + e
+constexpr int kIdsPerChoiceGroup = 16;
+constexpr int kMaxChoices = 8;
 constexpr UINT_PTR kLabelSubclass = 1;
 constexpr int kGap = 6;
 constexpr int kLabelGap = 3;
 constexpr int kUpDownWidth = 16;
 constexpr int kCheckExtra = 22;
+constexpr int kRadioGap = 4;
 constexpr int kComboExtra = 30;
 constexpr int kColourBoxWidth = 28;
 constexpr int kButtonExtra = 20;
@@ -39,6 +43,8 @@ struct ControlWindows {
     HWND label = nullptr;
     HWND field = nullptr; // edit, check box, list or colour box
     HWND upDown = nullptr;
+    HWND choices[kMaxChoices] = {}; // a radio group's buttons
+    int32_t lo = 0, hi = 0;         // a number's range as the tool set it last
 };
 
 struct BandState {
@@ -84,15 +90,23 @@ void Report(int control, int32_t value) {
     if (value != ToolValue(*g_band.tool, control)) g_band.changed(g_band.tool, control, value);
 }
 
+// The range a number field takes now: its row's, unless the tool gave it another.
+void RangeOf(int control, int32_t* lo, int32_t* hi) {
+    *lo = g_band.controls[control].lo;
+    *hi = g_band.controls[control].hi;
+}
+
 // ---- number fields ------------------------------------------------------------------------
 
 void NumberTextChanged(int control) {
-    const ToolControlRow& row = RowOf(control);
+    int32_t lo = 0, hi = 0;
+    RangeOf(control, &lo, &hi);
     wchar_t text[32] = {};
     GetWindowTextW(g_band.controls[control].field, text, static_cast<int>(std::size(text)));
     int32_t value = 0;
     // anything that is no number waits until the field is left, which shows the stored value again
-    bool parsed = row.parse ? row.parse(text, &value) : ParseFieldNumber(text, row.lo, row.hi, false, &value);
+    const ToolControlRow& row = RowOf(control);
+    bool parsed = row.parse ? row.parse(text, &value) : ParseFieldNumber(text, lo, hi, false, &value);
     if (parsed) Report(control, value);
 }
 
@@ -103,14 +117,20 @@ void SwitchInputMethodOff(HWND field) {
     }
 }
 
-int32_t DragPixels(const ToolControlRow& row) {
-    return row.dragPixels > 0 ? row.dragPixels : LabelDragPixelsPerStep(row.lo, row.hi);
+int32_t DragPixels(int control) {
+    const ToolControlRow& row = RowOf(control);
+    int32_t lo = 0, hi = 0;
+    RangeOf(control, &lo, &hi);
+    return row.dragPixels > 0 ? row.dragPixels : LabelDragPixelsPerStep(lo, hi);
 }
 
-int32_t DraggedRowValue(const ToolControlRow& row, int32_t atPress, int dx) {
-    if (row.dragStep > 0)
-        return static_cast<int32_t>(std::clamp<int64_t>(atPress + int64_t{dx} * row.dragStep, row.lo, row.hi));
-    return DraggedValue(atPress, dx, DragPixels(row), row.lo, row.hi);
+// The value a label drag of dx pixels gives, in the range the field takes now.
+int32_t DraggedControlValue(int control, int32_t atPress, int dx) {
+    const ToolControlRow& row = RowOf(control);
+    int32_t lo = 0, hi = 0;
+    RangeOf(control, &lo, &hi);
+    if (row.dragStep > 0) return static_cast<int32_t>(std::clamp<int64_t>(atPress + int64_t{dx} * row.dragStep, lo, hi));
+    return DraggedValue(atPress, dx, DragPixels(control), lo, hi);
 }
 
 std::wstring FieldText(const ToolControlRow& row, int32_t value) {
@@ -133,7 +153,7 @@ LRESULT CALLBACK LabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         if (g_band.dragging == control && GetCapture() == window) {
             const ToolControlRow& row = RowOf(control);
             int dx = static_cast<int16_t>(LOWORD(lParam)) - g_band.dragX;
-            int32_t value = DraggedRowValue(row, g_band.dragValue, dx);
+            int32_t value = DraggedControlValue(control, g_band.dragValue, dx);
             // written into the field, whose change notification stores it
             if (value != ToolValue(*g_band.tool, control))
                 SetWindowTextW(g_band.controls[control].field, FieldText(row, value).c_str());
@@ -190,6 +210,11 @@ bool BandMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* resu
         if (code == BN_CLICKED) PostMessageW(SubWindowHandle(), WM_COMMAND, static_cast<WPARAM>(id), 0);
         return true;
     }
+    if (id >= kFirstChoiceId && id < kFirstChoiceId + kMaxToolControls * kIdsPerChoiceGroup) {
+        int group = (id - kFirstChoiceId) / kIdsPerChoiceGroup;
+        if (group < ControlCount() && code == BN_CLICKED) Report(group, (id - kFirstChoiceId) % kIdsPerChoiceGroup);
+        return true;
+    }
     int control = (id - kFirstControlId) / kIdsPerControl;
     if (id < kFirstControlId || control >= ControlCount() || (id - kFirstControlId) % kIdsPerControl != 1) return true;
     HWND field = g_band.controls[control].field;
@@ -209,8 +234,11 @@ bool BandMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* resu
         if (code == kColourBoxChanged) Report(control, static_cast<int32_t>(ColourBoxColour(field)));
         break;
     case ToolControlKind::Button:
-        if (code == BN_CLICKED) Report(control, ToolValue(*g_band.tool, control) ^ 1);
+        // a button holds no value: every click is news to the tool
+        if (code == BN_CLICKED && !g_band.creating && g_band.tool) g_band.changed(g_band.tool, control, 0);
         break;
+    case ToolControlKind::Radio:
+    case ToolControlKind::Stored: break;
     }
     return true;
 }
@@ -228,10 +256,15 @@ int MakeControl(int i, int x) {
         x += width;
     };
     std::wstring text = UiText(row.text);
+    c.lo = row.lo;
+    c.hi = row.hi;
     if (row.kind == ToolControlKind::Number || row.kind == ToolControlKind::Colour) {
         c.label = MakeChild(L"STATIC", text, SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, id);
         if (!c.label) return -1;
-        place(c.label, TextWidth(c.label, text), kRebarFieldHeight - 6, fieldY + 3);
+        // a label the tool switches between two texts is as wide as the wider
+        int width = TextWidth(c.label, text);
+        if (row.altText != 0) width = std::max(width, TextWidth(c.label, UiText(row.altText)));
+        place(c.label, width, kRebarFieldHeight - 6, fieldY + 3);
         x += kLabelGap;
     }
     switch (row.kind) {
@@ -283,6 +316,17 @@ int MakeControl(int i, int x) {
         if (!c.field) return -1;
         place(c.field, TextWidth(c.field, text) + kButtonExtra, kRebarFieldHeight, fieldY);
         break;
+    case ToolControlKind::Radio:
+        for (int32_t e = 0; e <= row.hi && e < kMaxChoices; ++e) {
+            std::wstring entry = UiText(row.text + static_cast<uint32_t>(e));
+            DWORD style = BS_AUTORADIOBUTTON | (e == 0 ? WS_GROUP | WS_TABSTOP : 0);
+            c.choices[e] = MakeChild(L"BUTTON", entry, style, 0, kFirstChoiceId + i * kIdsPerChoiceGroup + e);
+            if (!c.choices[e]) return -1;
+            place(c.choices[e], TextWidth(c.choices[e], entry) + kCheckExtra, kRebarFieldHeight, fieldY);
+            x += kRadioGap;
+        }
+        break;
+    case ToolControlKind::Stored: return x; // nothing to show
     }
     ShowBandValue(g_band.tool, i);
     if (row.flags & kControlStartsDisabled) EnableBandControl(g_band.tool, i, false);
@@ -367,7 +411,13 @@ void ShowBandValue(ToolWindow* tool, int control) {
     case ToolControlKind::Check: SendMessageW(field, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0); break;
     case ToolControlKind::Combo: SendMessageW(field, CB_SETCURSEL, static_cast<WPARAM>(value), 0); break;
     case ToolControlKind::Colour: SetColourBoxColour(field, static_cast<uint32_t>(value)); break;
-    case ToolControlKind::Button: break; // a press, not a state to show
+    case ToolControlKind::Radio:
+        for (int e = 0; e < kMaxChoices; ++e)
+            if (HWND choice = g_band.controls[control].choices[e])
+                SendMessageW(choice, BM_SETCHECK, e == value ? BST_CHECKED : BST_UNCHECKED, 0);
+        break;
+    case ToolControlKind::Button:
+    case ToolControlKind::Stored: break;
     }
     g_band.creating = creating;
 }
@@ -388,6 +438,17 @@ void EnableBandControl(ToolWindow* tool, int control, bool enabled) {
     const ControlWindows& c = g_band.controls[control];
     for (HWND w : {c.label, c.field, c.upDown})
         if (w) EnableWindow(w, enabled ? TRUE : FALSE);
+    for (HWND w : c.choices)
+        if (w) EnableWindow(w, enabled ? TRUE : FALSE);
+}
+
+void SetBandNumberRange(ToolWindow* tool, int control, uint32_t label, int32_t lo, int32_t hi) {
+    if (g_band.tool != tool || control < 0 || control >= ControlCount()) return;
+    ControlWindows& c = g_band.controls[control];
+    c.lo = lo;
+    c.hi = hi;
+    if (c.label && label != 0) SetWindowTextW(c.label, UiText(label).c_str());
+    if (c.upDown) SendMessageW(c.upDown, UDM_SETRANGE32, static_cast<WPARAM>(lo), static_cast<LPARAM>(hi));
 }
 
 } // namespace qv

@@ -28,5 +28,8 @@ void ShowBandValue(ToolWindow* tool, int control);
 void EnableBandControl(ToolWindow* tool, int control, bool enabled);
 // Makes a list's entries again from the tool's entry texts and shows the stored choice.
 void RefillBandCombo(ToolWindow* tool, int control);
+// A number field that edits different things at different times: its label (0 keeps it) and the
+// range the field and its up-down take from now on.
+void SetBandNumberRange(ToolWindow* tool, int control, uint32_t label, int32_t lo, int32_t hi);
 
 } // namespace qv

@@ -17,9 +17,11 @@ int32_t g_brushSize = kDefaultBrushSize;
 int32_t ClampToolValue(const ToolControlRow& row, int32_t value) {
     switch (row.kind) {
     case ToolControlKind::Number:
-    case ToolControlKind::Combo: return std::clamp(value, row.lo, row.hi);
-    case ToolControlKind::Check:
-    case ToolControlKind::Button: return value & 1;
+    case ToolControlKind::Combo:
+    case ToolControlKind::Radio:
+    case ToolControlKind::Stored: return std::clamp(value, row.lo, row.hi);
+    case ToolControlKind::Button: return 0;
+    case ToolControlKind::Check: return value & 1;
     case ToolControlKind::Colour: return static_cast<int32_t>(static_cast<uint32_t>(value) & 0xFFFFFFu);
     }
     return value;

@@ -17,7 +17,9 @@ enum class ToolControlKind : uint8_t {
     Check,  // BUTTON check box: 0 or 1
     Combo,  // COMBOBOX list: entry 0 .. hi, texts `text` .. `text + hi`
     Colour, // STATIC label and a color_box: a packed colour
-    Button, // BUTTON push button (a reset): each press flips its value, so the tool's `changed` runs
+    Radio,  // BUTTON radio buttons: entry 0 .. hi, texts `text` .. `text + hi`
+    Button, // BUTTON push button: a click calls the tool's `changed`; it holds no value
+    Stored, // no window: a value the tool keeps in its slot and edits its own way (a dialog)
 };
 
 // The brush size the paint and the correction brush share: whichever was constructed last set it
@@ -31,7 +33,7 @@ struct ToolControlRow {
     ToolControlKind kind = ToolControlKind::Number;
     uint32_t text = 0;      // string number of the label, caption or first list entry
     uint16_t slot = 0;      // settings slot (an OwnerTool row); 0: the tool keeps no setting for it
-    int32_t lo = 0;         // Number: range; Combo: 0 .. the last entry
+    int32_t lo = 0;         // Number, Stored: range; Combo, Radio: 0 .. the last entry
     int32_t hi = 0;         //
     int32_t initial = 0;    // the value of a control without a slot
     int32_t dragPixels = 0; // Number: pixels of label drag per step; 0 takes the range's rule
@@ -41,6 +43,7 @@ struct ToolControlRow {
     // that takes a sign); null: a plain integer. `parse` is false for text that is no number.
     std::wstring (*format)(int32_t value) = nullptr;
     bool (*parse)(const std::wstring& text, int32_t* value) = nullptr;
+    uint32_t altText = 0; // Number: a second label the tool switches to (the label fits either)
 };
 
 constexpr int kMaxToolControls = 12;

@@ -40,6 +40,8 @@ const ToolClass* const kTools[] = {
     &kMosaicTool,
     &kJitterTool,
     &kEmbossTool,
+    // area selection
+    &kAreaSelectionTool,
 };
 
 // One row per immediate kernel edit.

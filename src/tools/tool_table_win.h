@@ -50,5 +50,7 @@ extern const ToolClass kEmbossTool;
 // filters
 extern const ImmediateEdit kEdgeExtractionEdit;
 extern const ImmediateEdit kEdgeSmoothingEdit;
+// area selection
+extern const ToolClass kAreaSelectionTool;
 
 } // namespace qv

@@ -193,6 +193,7 @@ void FinishTool(bool apply) {
         SetCursor(Ui().arrowCursor);
     }
     ImageBuffer edited{};
+    LargeBlock newMask;
     if (apply && c.applyResult) {
         // a result of another size, computed now that no worker runs
         int32_t w = 0, h = 0;
@@ -208,6 +209,8 @@ void FinishTool(bool apply) {
             std::copy(g_session.current.palette, g_session.current.palette + 256, edited.palette);
             TakeToolResult(&edited, pixels, w, h, bits);
         }
+    } else if (apply && c.takeEdit) {
+        apply = c.takeEdit(tool, &edited, &newMask);
     } else if (apply) {
         // the result record goes to the commit; its description is that of an uncompressed BMP
         ImageBuffer& result = g_session.result;
@@ -219,7 +222,8 @@ void FinishTool(bool apply) {
     }
     DestroyTool(tool);
     if (apply) {
-        CommitAndShowEdit(&edited, c.command, (c.flags & kToolChangesSize) != 0, g_session.pendingRotation);
+        CommitAndShowEdit(&edited, c.command, (c.flags & kToolChangesSize) != 0, g_session.pendingRotation,
+                          newMask.get());
         FreeImagePixels(&edited);
     } else {
         RefreshPanes();
@@ -282,8 +286,11 @@ bool ToolTakesEnterHook() {
 }
 
 bool StepHistory(int32_t step) {
-    // an open tool with its own undo list takes these; the tools here keep none
-    if (ToolIsOpen(g_session)) return true;
+    // an open tool with its own undo list takes these; the others leave the history alone
+    if (ToolIsOpen(g_session)) {
+        if (g_fw.open && g_fw.open->tool->stepUndo) g_fw.open->tool->stepUndo(g_fw.open, step);
+        return true;
+    }
     StepEditHistory(g_session.edits.current + step);
     return true;
 }
@@ -325,6 +332,10 @@ void RefillToolControl(ToolWindow* tool, int control) {
 
 const std::wstring& ToolSettingsPath() {
     return g_fw.settingsPath;
+}
+
+void SetToolNumberRange(ToolWindow* tool, int control, uint32_t label, int32_t lo, int32_t hi) {
+    SetBandNumberRange(tool, control, label, lo, hi);
 }
 
 bool HandleToolCommand(int32_t command) {

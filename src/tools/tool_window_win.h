@@ -41,6 +41,7 @@
 #include <span>
 #include <string>
 
+#include "model/image_buffer.h"
 #include "platform/platform.h"
 #include "tools/kernel_job.h"
 #include "tools/tool_params.h"
@@ -120,6 +121,12 @@ struct ToolClass {
     HCURSOR (*paneCursor)(ToolWindow* tool, const ToolPaneMouse& mouse) = nullptr;
     // True while the tool holds a drag of its own: Enter and Esc wait until it is over.
     bool (*dragging)(const ToolWindow& tool) = nullptr;
+    // A tool whose preview is not its edit (the area selection paints its mask over the image):
+    // on Apply it fills `edited` with the image to commit (header, pixels it hands over) and may
+    // hand over the selection mask the edit makes current; false commits nothing.
+    bool (*takeEdit)(ToolWindow* tool, ImageBuffer* edited, LargeBlock* mask) = nullptr;
+    // Undo (-1) and redo (+1) while the tool is open, for a tool with an undo list of its own.
+    void (*stepUndo)(ToolWindow* tool, int32_t step) = nullptr;
 };
 
 // The open tool. The GUI thread writes the values and then posts a recompute; the worker reads
@@ -155,6 +162,9 @@ const std::wstring& ToolSettingsPath();
 // The selection mask a tool with `flags` blends through (the current image's, when it fits and the
 // tool keeps the size), or null.
 const uint8_t* HonouredMask(uint32_t flags);
+// A number control that edits one of several values: its label (0 keeps it) and range from now
+// on; the caller stores the value it shows with SetToolValue.
+void SetToolNumberRange(ToolWindow* tool, int control, uint32_t label, int32_t lo, int32_t hi);
 
 // The framework's handler of the Tools commands: the tools of the table, apply and cancel, undo
 // and redo, the immediate turns and flips.

@@ -10,12 +10,14 @@
 
 namespace qv {
 
-bool CommitAndShowEdit(ImageBuffer* result, int32_t label, bool sizeChanged, int32_t pendingRotation) {
+bool CommitAndShowEdit(ImageBuffer* result, int32_t label, bool sizeChanged, int32_t pendingRotation,
+                       const uint8_t* newMask) {
     RecordedEdit edit;
     edit.label = UiText(static_cast<uint32_t>(label));
     edit.uneditedLabel = UiText(kStrUneditedImage);
     edit.sizeChanged = sizeChanged;
     edit.pendingRotation = pendingRotation;
+    edit.newMask = newMask;
     uint32_t message = CommitRecordedEdit(&g_session, result, edit, WindowSessionHooks(), &g_settings.Format);
     if (message != 0) {
         ErrorBox(CurrentMainWindow(), message);

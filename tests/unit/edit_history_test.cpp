@@ -220,6 +220,28 @@ TEST_F(EditCommitTest, SnapshotFailuresLeaveImageHistoryAndMaskAsTheyWere) {
     EXPECT_TRUE(HasSelectionMask(session.mask));
 }
 
+// The area selection's Apply: the unedited step keeps the mask as it was (none here), the edit's
+// step and the session hold the new one, and undo goes back to no mask.
+TEST_F(EditCommitTest, AnEditWithANewMaskRecordsItOnlyInItsOwnStep) {
+    ImageBuffer result{};
+    MakeImage(&result, 3, 2, 24, 10);
+    RecordedEdit edit;
+    edit.label = L"selection";
+    const uint8_t values[6] = {0, 255, 128, 255, 0, 7};
+    edit.newMask = values;
+    ASSERT_EQ(CommitRecordedEdit(&session, &result, edit, ImageSessionHooks{}, nullptr), 0u);
+    FreeImagePixels(&result);
+    ASSERT_TRUE(HasSelectionMask(session.mask));
+    EXPECT_EQ(std::memcmp(session.mask.bytes.get(), values, 6), 0);
+    EXPECT_NE(session.mask.display, nullptr) << "the view shows the new mask";
+
+    ASSERT_EQ(RestoreEditStep(&session, 0, ImageSessionHooks{}, nullptr), EditStep::Restored);
+    EXPECT_FALSE(HasSelectionMask(session.mask)) << "the unedited step had no mask";
+    ASSERT_EQ(RestoreEditStep(&session, 1, ImageSessionHooks{}, nullptr), EditStep::Restored);
+    ASSERT_TRUE(HasSelectionMask(session.mask));
+    EXPECT_EQ(std::memcmp(session.mask.bytes.get(), values, 6), 0);
+}
+
 TEST_F(EditCommitTest, LoadingAnotherImageDeletesEverySnapshot) {
     ASSERT_EQ(Commit(20), 0u);
     ASSERT_EQ(Commit(30), 0u);
@@ -259,6 +281,49 @@ TEST(WorkerRequestsTest, ABurstLeadsToOneRecomputeAndTheStopIsNeverLost) {
     }
     EXPECT_EQ(recomputes, 2) << "the first request, then one for the whole burst";
     EXPECT_TRUE(stopped);
+}
+
+// Radio groups and stored values keep their keys like any field; a button keeps nothing.
+TEST(ToolParamsTest, RadioGroupsAndStoredValuesReadAndWriteTheirSlots) {
+    qvtest::ScratchDir dir;
+    std::wstring path = dir.File(L"tools.ini");
+    const ToolControlRow rows[] = {
+        {ToolControlKind::Radio, 0, 98, 0, 4},    // AreType: 0-4, else 4
+        {ToolControlKind::Button, 0, 0, 0, 0},    // invert
+        {ToolControlKind::Stored, 0, 99, 3, 128}, // AreSize
+    };
+    {
+        SettingsWriter w;
+        ASSERT_TRUE(w.Open(path, true));
+        w.WriteInt(98, 9);
+        w.WriteInt(99, 300);
+        ASSERT_TRUE(w.Close());
+    }
+    int32_t values[3] = {};
+    {
+        SettingsReader r;
+        ASSERT_TRUE(r.Open(path));
+        ReadToolValues(rows, r, values);
+    }
+    EXPECT_EQ(values[0], 4);
+    EXPECT_EQ(values[1], 0);
+    EXPECT_EQ(values[2], 128);
+    EXPECT_EQ(ClampToolValue(rows[0], 7), 4);
+    EXPECT_EQ(ClampToolValue(rows[1], 7), 0);
+    EXPECT_EQ(ClampToolValue(rows[2], 1), 3);
+
+    values[0] = 1;
+    values[2] = 40;
+    {
+        SettingsWriter w;
+        ASSERT_TRUE(w.Open(path, false));
+        WriteToolValues(rows, values, w);
+        ASSERT_TRUE(w.Close());
+    }
+    SettingsReader r;
+    ASSERT_TRUE(r.Open(path));
+    EXPECT_EQ(r.ReadInt(98, -1), 1);
+    EXPECT_EQ(r.ReadInt(99, -1), 40);
 }
 
 TEST(ToolParamsTest, SettingsAreDefaultedClampedAndWrittenBack) {
