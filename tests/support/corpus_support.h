@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/image_buffer.h"
@@ -36,5 +37,9 @@ struct PngReference {
 // alpha, 16-bit samples reduced to their high byte, grey copied to all three channels. False
 // when libpng refuses the file.
 bool DecodePngReference(const std::string& bytes, PngReference* ref);
+
+// The uncompressed text chunks (tEXt) libpng keeps of a whole read, keyword and text, in file
+// order. False when libpng refuses the file.
+bool ReadPngReferenceTexts(const std::string& bytes, std::vector<std::pair<std::string, std::string>>* texts);
 
 } // namespace qvtest
