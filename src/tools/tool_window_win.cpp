@@ -16,6 +16,7 @@
 #include "viewer/edit_steps_win.h"
 #include "viewer/sub_hooks_win.h"
 #include "viewer/sub_rebar_win.h"
+#include "viewer/view_input_win.h"
 #include "viewer/view_window_win.h"
 
 namespace qv {
@@ -52,7 +53,7 @@ void Recompute(void* context) {
         preview.sourcePalette = current.palette;
         preview.resultPalette = result.palette;
     }
-    tool->tool->recompute(tool, preview);
+    if (tool->tool->recompute) tool->tool->recompute(tool, preview);
     if (g_fw.previewPane) InvalidateRect(g_fw.previewPane, nullptr, FALSE);
 }
 
@@ -205,6 +206,53 @@ bool ToolIsOpenHook() {
     return g_fw.open != nullptr;
 }
 
+ToolPaneMouse PaneMouseOf(int pane, UINT message, WPARAM keys, POINT client) {
+    ToolPaneMouse m;
+    m.pane = pane;
+    m.message = message;
+    m.keys = keys;
+    m.client = client;
+    const ViewGeometry& g = g_viewState.geometry;
+    ViewPoint image = PointToImage(g, ViewPoint{client.x, client.y});
+    m.image = POINT{image.x, image.y};
+    m.onImage = PointOnImage(g, ViewPoint{client.x, client.y});
+    return m;
+}
+
+bool PaneMouseHook(int pane, UINT message, WPARAM keys, POINT client) {
+    ToolWindow* tool = g_fw.open;
+    if (!tool || !tool->tool->paneMouse) return false;
+    return tool->tool->paneMouse(tool, PaneMouseOf(pane, message, keys, client));
+}
+
+void PaintPaneHook(int pane, HDC dc) {
+    ToolWindow* tool = g_fw.open;
+    if (!tool || !tool->tool->paintPane) return;
+    ToolPanePaint paint;
+    paint.pane = pane;
+    paint.dc = dc;
+    paint.geometry = &g_viewState.geometry;
+    tool->tool->paintPane(tool, paint);
+}
+
+bool PaneCursorHook(int pane, POINT client) {
+    ToolWindow* tool = g_fw.open;
+    if (!tool || !tool->tool->paneCursor) return false;
+    HCURSOR cursor = tool->tool->paneCursor(tool, PaneMouseOf(pane, WM_SETCURSOR, 0, client));
+    if (!cursor) return false;
+    SetCursor(cursor);
+    return true;
+}
+
+bool ToolDragging() {
+    const ToolWindow* tool = g_fw.open;
+    return tool && tool->tool->dragging && tool->tool->dragging(*tool);
+}
+
+bool ToolTakesEnterHook() {
+    return !ToolDragging();
+}
+
 bool StepHistory(int32_t step) {
     // an open tool with its own undo list takes these; the tools here keep none
     if (ToolIsOpen(g_session)) return true;
@@ -222,6 +270,19 @@ void SetToolValue(ToolWindow* tool, int control, int32_t value) {
 
 void EnableToolControl(ToolWindow* tool, int control, bool enabled) {
     EnableBandControl(tool, control, enabled);
+}
+
+void RecomputeTool(ToolWindow* tool) {
+    if (tool->worker.thread) {
+        RequestRecompute(&tool->worker);
+        return;
+    }
+    Recompute(tool);
+    RefreshPanes();
+}
+
+void RepaintToolPanes() {
+    RefreshPanes();
 }
 
 bool HandleToolCommand(int32_t command) {
@@ -246,6 +307,11 @@ void InstallToolFramework(const std::wstring& settingsPath) {
     SubWindowToolHooks hooks;
     hooks.cancelTool = CancelTool;
     hooks.toolOpen = ToolIsOpenHook;
+    hooks.toolTakesEnter = ToolTakesEnterHook;
+    hooks.areaDragging = ToolDragging;
+    hooks.paneMouse = PaneMouseHook;
+    hooks.paintPane = PaintPaneHook;
+    hooks.paneCursor = PaneCursorHook;
     SetSubWindowToolHooks(hooks);
 }
 

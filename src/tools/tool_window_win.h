@@ -18,7 +18,11 @@
 //   destroy    `destroy` frees what `open` made; the framework writes the values back, removes the
 //              band and gives the tool bar back
 //
-// Every operation may be null where the framework's own step is all a tool needs. Windows only.
+// Every operation may be null where the framework's own step is all a tool needs.
+//
+// A tool that takes points from the view (a rectangle, a colour, a stroke) adds `paneMouse`,
+// `paintPane` and `paneCursor`: the SubWindow's panes hand it their mouse first, draw what it
+// draws over their image, and show its cursor. Windows only.
 #pragma once
 
 #include <windows.h>
@@ -33,6 +37,7 @@
 #include "tools/kernel_job.h"
 #include "tools/tool_params.h"
 #include "tools/tool_worker_win.h"
+#include "viewer/view_geometry.h"
 
 namespace qv {
 
@@ -61,6 +66,27 @@ struct ToolPreviewJob {
 
 struct ToolWindow;
 
+// A mouse message over one of the SubWindow's panes (1 the source, 2 the result), with the point
+// in the pane's client pixels and in image pixels of the shared view geometry (clamped to the
+// image; `onImage` says whether the point lies on the drawn image). WM_CAPTURECHANGED carries no
+// point.
+struct ToolPaneMouse {
+    int pane = 1;
+    UINT message = 0;
+    WPARAM keys = 0; // MK_ flags
+    POINT client{};
+    POINT image{};
+    bool onImage = false;
+};
+
+// Drawing over a pane after its image; ImageToPoint (viewer/view_geometry.h) of `geometry` places
+// image pixels on the pane.
+struct ToolPanePaint {
+    int pane = 1;
+    HDC dc = nullptr;
+    const ViewGeometry* geometry = nullptr;
+};
+
 struct ToolClass {
     int32_t command = 0; // the tool's command; also its history label
     int32_t number = 0;  // the open-tool state, 1-27
@@ -72,6 +98,13 @@ struct ToolClass {
     bool (*neutral)(const ToolWindow& tool) = nullptr;
     void (*destroy)(ToolWindow* tool) = nullptr;
     void (*recompute)(ToolWindow* tool, const ToolPreviewJob& job) = nullptr;
+    // The view's mouse, drawing and cursor; true from paneMouse when the tool took the message
+    // (the view then neither scrolls nor opens its menu), a null cursor keeps the pane's own.
+    bool (*paneMouse)(ToolWindow* tool, const ToolPaneMouse& mouse) = nullptr;
+    void (*paintPane)(ToolWindow* tool, const ToolPanePaint& paint) = nullptr;
+    HCURSOR (*paneCursor)(ToolWindow* tool, const ToolPaneMouse& mouse) = nullptr;
+    // True while the tool holds a drag of its own: Enter and Esc wait until it is over.
+    bool (*dragging)(const ToolWindow& tool) = nullptr;
 };
 
 // The open tool. The GUI thread writes the values and then posts a recompute; the worker reads
@@ -92,6 +125,11 @@ inline int32_t ToolValue(const ToolWindow& tool, int control) {
 // control; the caller asks for the recompute.
 void SetToolValue(ToolWindow* tool, int control, int32_t value);
 void EnableToolControl(ToolWindow* tool, int control, bool enabled);
+// A new preview after the tool changed its own state (a point from the view): on the worker when
+// the tool has one, otherwise at once on the GUI thread; the panes repaint either way.
+void RecomputeTool(ToolWindow* tool);
+// Both panes again, after the tool changed what paintPane draws.
+void RepaintToolPanes();
 
 // The framework's handler of the Tools commands: the tools of the table, apply and cancel, undo
 // and redo, the immediate turns and flips.

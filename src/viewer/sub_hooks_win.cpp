@@ -130,6 +130,18 @@ void CancelOpenTool() {
     if (g_tool.cancelTool) g_tool.cancelTool();
 }
 
+bool ToolTakesPaneMouse(int pane, UINT message, WPARAM keys, POINT client) {
+    return g_tool.paneMouse && g_tool.paneMouse(pane, message, keys, client);
+}
+
+void PaintToolOverPane(int pane, HDC dc) {
+    if (g_tool.paintPane) g_tool.paintPane(pane, dc);
+}
+
+bool SetToolPaneCursor(int pane, POINT client) {
+    return g_tool.paneCursor && g_tool.paneCursor(pane, client);
+}
+
 void InstallSubWindowHooks() {
     DWORD thread = GetCurrentThreadId();
     if (!g_keyboardHook) g_keyboardHook = SetWindowsHookExW(WH_KEYBOARD, KeyboardHook, nullptr, thread);

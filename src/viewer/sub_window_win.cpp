@@ -1,6 +1,7 @@
 // The SubWindow's two panes: the current image and the result image (tool or save preview), one
 // shared view state, pane layouts and the scroll bars both panes carry.
 #include <windows.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -10,6 +11,7 @@
 #include "ui/window_classes.h"
 #include "viewer/display_modes_win.h"
 #include "viewer/pixel_readout_win.h"
+#include "viewer/sub_hooks_win.h"
 #include "viewer/sub_rebar_win.h"
 #include "viewer/view_input_win.h"
 #include "viewer/view_paint.h"
@@ -57,8 +59,32 @@ void OnScroll(HWND pane, bool vertical, WPARAM wParam) {
     PaneScrolled(pane, vertical, LOWORD(wParam), si.nTrackPos);
 }
 
-// The mouse of either pane drives the shared view state.
+int PaneNumber(HWND pane) {
+    return pane == g_pane2 ? 2 : 1;
+}
+
+// The open tool's cursor over a pane's client area; false keeps the class cursor.
+bool PaneCursor(HWND pane) {
+    POINT p{};
+    GetCursorPos(&p);
+    ScreenToClient(pane, &p);
+    return SetToolPaneCursor(PaneNumber(pane), p);
+}
+
+// The mouse of either pane drives the shared view state, unless the open tool takes it.
 bool PaneMouse(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MOUSEMOVE:
+    case WM_CAPTURECHANGED:
+        if (ToolTakesPaneMouse(PaneNumber(pane), message, wParam, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+            return true;
+        break;
+    }
     switch (message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
@@ -115,10 +141,14 @@ LRESULT CALLBACK ImagePaneProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
         PaintViewSurface(window, dc, DisplayMode::SubWindow);
+        PaintToolOverPane(1, dc);
         EndPaint(window, &ps);
         return 0;
     }
     case WM_ERASEBKGND: return 1;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT && PaneCursor(window)) return TRUE;
+        break;
     case WM_HSCROLL: OnScroll(window, false, wParam); return 0;
     case WM_VSCROLL: OnScroll(window, true, wParam); return 0;
     case WM_MOUSEMOVE: PaneColourReadout(wParam, lParam); break;
@@ -133,10 +163,14 @@ LRESULT CALLBACK ResultPaneProc(HWND window, UINT message, WPARAM wParam, LPARAM
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
         PaintResult(window, dc);
+        PaintToolOverPane(2, dc);
         EndPaint(window, &ps);
         return 0;
     }
     case WM_ERASEBKGND: return 1;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT && PaneCursor(window)) return TRUE;
+        break;
     case WM_HSCROLL: OnScroll(window, false, wParam); return 0;
     case WM_VSCROLL: OnScroll(window, true, wParam); return 0;
     }

@@ -214,6 +214,24 @@ bool ScrollViewBy(ViewGeometry* g, int32_t dx, int32_t dy) {
     return moved;
 }
 
+// PointAxis rounds s (c - dp) / d - (d - s) / 2d to the nearest pixel, so pixel i starts at the
+// first c with c >= dp + (i - sp) d / s - 1/2, that is at dp + ceil(((i - sp) 2d - s) / 2s).
+int32_t ImageAxisToPoint(int32_t image, int32_t displayPos, int32_t displaySize, int32_t sourcePos,
+                         int32_t sourceSize) {
+    if (sourceSize <= 0) return displayPos;
+    int64_t num = 2 * (static_cast<int64_t>(image) - sourcePos) * displaySize - sourceSize;
+    int64_t den = 2 * static_cast<int64_t>(sourceSize);
+    int64_t q = num / den;
+    if (num % den != 0 && num > 0) ++q; // ceiling; the division truncated towards zero
+    int64_t c = displayPos + q;
+    return static_cast<int32_t>(std::clamp<int64_t>(c, INT32_MIN, INT32_MAX));
+}
+
+ViewPoint ImageToPoint(const ViewGeometry& g, ViewPoint image) {
+    return ViewPoint{ImageAxisToPoint(image.x, g.displayLeft, g.displayWidth, g.sourceLeft, g.sourceWidth),
+                     ImageAxisToPoint(image.y, g.displayTop, g.displayHeight, g.sourceTop, g.sourceHeight)};
+}
+
 ViewPoint PointToImage(const ViewGeometry& g, ViewPoint client) {
     ViewPoint p;
     p.x = PointAxis(client.x, g.displayLeft, g.displayWidth, g.sourceLeft, g.sourceWidth, g.imageWidth);

@@ -182,6 +182,9 @@ bool ApplyFitRule(ViewGeometry* g, ViewSize available, bool shrink, bool enlarge
 bool ScrollViewBy(ViewGeometry* g, int32_t dx, int32_t dy);
 // The image pixel under a client point, clamped to the image.
 ViewPoint PointToImage(const ViewGeometry& g, ViewPoint client);
+// The first client pixel (left, top) that shows image pixel `image`: the inverse of PointToImage
+// for drawing over the image; may lie outside the client for pixels out of view.
+ViewPoint ImageToPoint(const ViewGeometry& g, ViewPoint image);
 // True when the client point lies on the drawn image.
 bool PointOnImage(const ViewGeometry& g, ViewPoint client);
 

@@ -170,6 +170,27 @@ TEST(ViewPointTest, PointToImageFollowsTheDrawnPixelsAndClamps) {
     EXPECT_EQ(PointToImage(g, ViewPoint{3, 3}).x, 0);
 }
 
+// Outlines drawn over the image (a trim rectangle, a selection) must start on the screen pixel
+// that PointToImage reads back as that image pixel, at every zoom, including a scrolled view;
+// reduced, where one screen pixel shows several image pixels, within one screen pixel of it.
+TEST(ViewPointTest, ImageToPointStartsEachPixelWherePointToImageReadsIt) {
+    for (double zoom : {0.3, 1.0, 1.2788, 4.0, 7.5}) {
+        ViewGeometry g = Geometry(300, 200, 250, 180, zoom);
+        for (int32_t i = 1; i < 299; ++i) {
+            ViewPoint c = ImageToPoint(g, ViewPoint{i, i % 200});
+            if (!PointOnImage(g, c) || !PointOnImage(g, ViewPoint{c.x - 1, c.y})) continue;
+            int32_t read = PointToImage(g, c).x, before = PointToImage(g, ViewPoint{c.x - 1, c.y}).x;
+            if (zoom >= 1.0) {
+                EXPECT_EQ(read, i) << zoom;
+                EXPECT_EQ(before, i - 1) << zoom;
+            } else {
+                EXPECT_LE(before, i) << zoom;
+                EXPECT_GE(read + 1, i) << zoom;
+            }
+        }
+    }
+}
+
 TEST(ViewWindowFitTest, FittedWindowKeepsItsCentreAndStaysInTheWorkArea) {
     ViewSettings s;
     SurfaceMetrics m = DesktopMetrics(DisplayMode::ViewWindow);
