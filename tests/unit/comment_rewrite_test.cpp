@@ -151,6 +151,13 @@ TEST_F(CommentRewriteTest, PngCommentAddedRaisesBothCountsAsAFreshLoadReports) {
     EXPECT_TRUE(SameTime(now, r.newTime));
     EXPECT_TRUE(BinHolds(before)); // the old version went to the bin, not away
     EXPECT_TRUE(TempFolderEmpty());
+
+    // a long comment opens whole: writing it back unchanged keeps every byte
+    std::string longText(3000, 'c');
+    ASSERT_TRUE(RewriteFileComment(path, kFormatPng, longText, temp, &info, &r));
+    EXPECT_EQ(ReadFileComment(path, kFormatPng), longText);
+    EXPECT_EQ(r.delta, 0);
+    EXPECT_EQ(info.commentPresent, 1);
 }
 
 TEST_F(CommentRewriteTest, JpegCommentRemovedAndEmptyTextLeavesAFileWithoutOneUntouched) {
