@@ -13,7 +13,7 @@ enum UiString : uint32_t {
     kStrSubWindowItemBack = 5309,   // 5310's text while the SubWindow is shown
     kStrFullScreenItemLeave = 5531, // 5530's text in full screen
     kStrUiFontFace = 20000,
-    kStrColourCount = 20014,   // the colour count's message, before ": " and the number
+    kStrColourCount = 20014, // the colour count's message, before ": " and the number
     kStrUneditedImage = 20017, // the edit history's first step: the image before the first edit
     kStrListWindowTitle = 20015,
     kStrFilterJpegLossless = 20025, // the save dialog's lossless type
@@ -93,7 +93,7 @@ enum UiString : uint32_t {
     kStrNoTempFile = 30007,
     kStrCannotPlace = 30008, // the saved file could not be copied into place, or the target is the archive
     kStrProgramNotStarted = 30009,
-    kStrCannotPrint = 30011,       // the printer cannot stretch bitmaps, or no memory for the 24-bit copy
+    kStrCannotPrint = 30011, // the printer cannot stretch bitmaps, or no memory for the 24-bit copy
     kStrHistoryNotWritten = 30012, // a snapshot file could not be created or written
     kStrHistoryNotRead = 30013,    // a snapshot could not be read back, or no memory for it
     kStrLastGeneralError = 30013,

@@ -351,7 +351,7 @@ std::string WideToAnsi(const std::wstring& text, size_t maxBytes) {
             WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(chars), out.data(), n, nullptr, nullptr);
             return out;
         }
-        chars -= std::max<size_t>(1, (static_cast<size_t>(n) - maxBytes) / 2);
+        chars -= std::min(chars, std::max<size_t>(1, (static_cast<size_t>(n) - maxBytes) / 2));
     }
     return {};
 }
