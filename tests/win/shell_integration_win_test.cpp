@@ -2,6 +2,8 @@
 // Send To shortcut made, resolved as an opened path would be, and removed.
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -64,7 +66,10 @@ TEST(ShellIntegrationWinTest, SendToShortcutIsMadeResolvedAndRemoved) {
     ASSERT_TRUE(SetSendToShortcut(exe, true));
     EXPECT_TRUE(SendToShortcutExists(exe));
     std::wstring target;
-    EXPECT_TRUE(ResolveShortcutTarget(link, &target)); // what opening the shortcut would open
+    // the program resolves on its GUI thread, where start-up has set up COM
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    EXPECT_TRUE(ResolveShortcutTarget(link, &target));
+    CoUninitialize(); // what opening the shortcut would open
     EXPECT_EQ(target, exe);
     ASSERT_TRUE(SetSendToShortcut(exe, false));
     EXPECT_FALSE(PathExists(link.c_str()));
