@@ -3,6 +3,7 @@
 #include "app/commands_win.h"
 
 #include "app/app_state_win.h"
+#include "app/comment_dialogs_win.h"
 #include "app/drop_files_win.h"
 #include "app/exif_dialog_win.h"
 #include "app/external_programs_win.h"
@@ -67,6 +68,7 @@ constexpr CommandHandler kOwnerHandlers[kCommandOwnerCount] = {
     HandleHistoryCommand,         // History
     HandleToolCommand,            // Tools
     HandleOutputCommand,          // Output
+    HandleCommentCommand,         // Comments
 };
 // clang-format on
 

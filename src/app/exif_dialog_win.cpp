@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "app/list_window_lock_win.h"
 #include "image/current_exif.h"
 #include "image/open_image.h"
 #include "model/command_ids.h"
@@ -70,20 +71,6 @@ INT_PTR CALLBACK ExifInfoProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     }
     return FALSE;
 }
-
-// The list window must not change the current image under an open dialog.
-struct ListWindowDisabled {
-    ListWindowDisabled() {
-        if (ListWindowHandle() && IsWindowVisible(ListWindowHandle())) {
-            window = ListWindowHandle();
-            EnableWindow(window, FALSE);
-        }
-    }
-    ~ListWindowDisabled() {
-        if (window) EnableWindow(window, TRUE);
-    }
-    HWND window = nullptr;
-};
 
 } // namespace
 

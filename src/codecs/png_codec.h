@@ -50,7 +50,7 @@ uint8_t ChooseAdaptiveFilter(const uint8_t* row, const uint8_t* prev, uint32_t b
 
 // ---- the "Comment" text ---------------------------------------------------------------------
 
-// Text of the first "Comment" tEXt chunk with a matching CRC (at most 1103 chunk bytes read);
+// Text of the first "Comment" tEXt chunk with a matching CRC (at most 4096 bytes of text);
 // empty when there is none or the bytes are not a PNG file.
 std::string ReadPngCommentMemory(const uint8_t* data, uint32_t size);
 std::string ReadPngComment(const wchar_t* path);

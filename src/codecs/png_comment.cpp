@@ -9,8 +9,9 @@ namespace qv {
 
 namespace {
 
-// Chunk bytes considered when reading a comment: the keyword, its NUL and the start of the text.
-constexpr uint32_t kMaxCommentChunkRead = 1103;
+// Chunk bytes considered when reading a comment: the keyword, its NUL and the text up to the
+// 4096 bytes the editor holds, so that writing back an unchanged comment cannot cut it short.
+constexpr uint32_t kMaxCommentChunkRead = 8 + 4096;
 
 bool HasPngHeader(const uint8_t* data, uint32_t size) {
     return size >= kPngAfterHeader && std::memcmp(data, kPngSignature, 8) == 0;

@@ -45,8 +45,8 @@ constexpr CommandRow kRows[] = {
     Row(kCmdPaste,               O::Output,   E::ClipboardImage, C::None, kWaits),
     Row(kCmdFileOperation,       O::Output,   E::FilePath,       C::None, kCommandArchiveBound | kWaits),
     Row(kCmdCopyDisplayed,       O::Output,   E::Image),
-    Row(kCmdCommentEditor,       O::None,     E::CommentImage,   C::None, kCommandArchiveBound | kWaits),
-    Row(kCmdTextInfo,            O::ExifInfo, E::TextImage),
+    Row(kCmdCommentEditor,       O::Comments, E::CommentImage,   C::None, kCommandArchiveBound | kWaits),
+    Row(kCmdTextInfo,            O::Comments, E::TextImage),
     Row(kCmdWallpaper,           O::Output,   E::Image),
     Row(kCmdPrint,               O::Output,   E::Image),
     // ---- edit
@@ -179,7 +179,7 @@ constexpr CommandRow kRows[] = {
     Row(kCmdMarkers0 + 1,        O::Save),
     Row(kCmdMarkers0 + 2,        O::Save),
     Row(kCmdToggleTrim,          O::Save),
-    Row(kCmdSaveComment,         O::None),
+    Row(kCmdSaveComment,         O::Comments, E::Always,         C::None, kWaits),
     // the open tool's apply and cancel (Enter and Esc in the SubWindow)
     Row(kCmdApplyTool,           O::Tools,    E::Always,         C::None, kCommandTool),
     Row(kCmdCancelTool,          O::Tools,    E::Always,         C::None, kCommandTool),

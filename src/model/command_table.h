@@ -32,8 +32,9 @@ enum class CommandOwner : uint8_t {
     History,     // the history window
     Tools,       // the editing tools (the tool framework's handler)
     Output,      // clipboard, wallpaper, printing, colour count, deleting the file
+    Comments,    // the comment editor, the text information, the save comment
 };
-constexpr int kCommandOwnerCount = static_cast<int>(CommandOwner::Output) + 1;
+constexpr int kCommandOwnerCount = static_cast<int>(CommandOwner::Comments) + 1;
 
 // When a menu item is enabled; every rule but Always also needs what it names.
 enum class EnableRule : uint8_t {

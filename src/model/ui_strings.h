@@ -47,6 +47,9 @@ enum UiString : uint32_t {
     kStrAboutSecondLine = 20410, // the About box's line under the version
     kStrExifNameHeading = 20402, // the EXIF dialog's columns
     kStrExifValueHeading = 20403,
+    // comments and the PNG text list
+    kStrTextKeywordHeading = 20400, // the text list's columns
+    kStrTextValueHeading = 20401,
     // the SubWindow's rebar: tool bar labels, field labels and list items; the tool bar's tooltips
     // are the commands' own menu texts
 

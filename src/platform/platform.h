@@ -154,6 +154,9 @@ std::wstring Utf8ToWide(const std::string& text);
 // old text settings): on Windows through the code page itself, natively always Windows-1252,
 // the page of the systems the native build stands in for.
 std::wstring AnsiToWide(const uint8_t* bytes, size_t length);
+// The reverse, cut to at most `maxBytes` bytes without splitting a character; what the page
+// cannot hold becomes the system's default character ('?' natively).
+std::string WideToAnsi(const std::wstring& text, size_t maxBytes);
 
 // Folder separator of the build: '\\' on Windows, '/' natively.
 wchar_t PathSeparator();

@@ -405,6 +405,26 @@ std::wstring AnsiToWide(const uint8_t* bytes, size_t length) {
     return out;
 }
 
+std::string WideToAnsi(const std::wstring& text, size_t maxBytes) {
+    std::string out;
+    for (wchar_t c : text) {
+        if (out.size() >= maxBytes) break;
+        uint8_t byte = '?';
+        if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
+            byte = static_cast<uint8_t>(c);
+        } else {
+            for (uint8_t b = 0x80; b < 0xA0; ++b) {
+                if (AnsiToWide(&b, 1)[0] == c) {
+                    byte = b;
+                    break;
+                }
+            }
+        }
+        out += static_cast<char>(byte);
+    }
+    return out;
+}
+
 wchar_t PathSeparator() {
     return L'/';
 }

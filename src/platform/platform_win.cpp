@@ -1,5 +1,7 @@
 // Win32 half of the platform layer: HeapCreate for the private heap, VirtualAlloc for large
 // blocks, CreateFileMappingW/MapViewOfFile for whole files, CreateFileW/WriteFile for output.
+#include <algorithm>
+
 #include "platform/paths.h"
 #include "platform/platform.h"
 
@@ -334,6 +336,24 @@ std::wstring AnsiToWide(const uint8_t* bytes, size_t length) {
     std::wstring out(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), out.data(), n);
     return out;
+}
+
+std::string WideToAnsi(const std::wstring& text, size_t maxBytes) {
+    // a double-byte page may take two bytes a character: the text is shortened until it fits
+    size_t chars = std::min(text.size(), maxBytes);
+    while (chars > 0 && chars <= INT32_MAX) {
+        if (text[chars - 1] >= 0xD800 && text[chars - 1] < 0xDC00) --chars; // a pair stays whole
+        if (chars == 0) break;
+        int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(chars), nullptr, 0, nullptr, nullptr);
+        if (n <= 0) return {};
+        if (static_cast<size_t>(n) <= maxBytes) {
+            std::string out(static_cast<size_t>(n), '\0');
+            WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(chars), out.data(), n, nullptr, nullptr);
+            return out;
+        }
+        chars -= std::min(chars, std::max<size_t>(1, (static_cast<size_t>(n) - maxBytes) / 2));
+    }
+    return {};
 }
 
 wchar_t PathSeparator() {

@@ -6,6 +6,7 @@
 #include <dlgs.h>
 #include <shlobj.h>
 
+#include "image/comment_rewrite.h"
 #include "image/format_detect.h"
 #include "image/load_pipeline.h"
 #include "image/open_image.h"
@@ -18,6 +19,7 @@
 #include "sources/extension_class.h"
 #include "ui/language_module_win.h"
 #include "ui/ui_resources_win.h"
+#include "viewer/display_modes_win.h"
 #include "viewer/file_commands_win.h"
 #include "viewer/save_bar_win.h"
 #include "viewer/view_window_win.h"
@@ -33,6 +35,8 @@ SaveOptions CurrentSaveOptions() {
     return SaveOptionsFrom(g_settings, g_session.pendingRotation);
 }
 
+SaveComment g_saveComment;
+
 bool FromArchive() {
     return g_session.list.sourceKind != kSourceFolder;
 }
@@ -46,6 +50,10 @@ SaveSource CurrentSaveSource(const SaveOptions& o) {
     src.fromArchive = FromArchive();
     src.sourcePath = src.fromArchive ? std::wstring() : session.list.currentPath;
     src.loadedTime = session.list.storedTime;
+    if (g_saveComment.on) {
+        src.hasComment = true;
+        src.comment = WideToAnsi(g_saveComment.text, kCommentMaxBytes);
+    }
     // the source's bytes are read again only for what needs them
     bool needBytes =
         (o.format == kSaveJpeg && o.exifCopy && src.exifPresent) || (o.format == kSaveJpegLossless && src.fromArchive);
@@ -264,6 +272,25 @@ bool SaveLosslessTurn(int32_t code) {
     if (FromArchive() || session.list.currentPath.empty()) return false;
     // the settings themselves stay as they are: the turn's options live only for this save
     return SaveWithOptions(session.list.currentPath, LosslessTurnOptions(CurrentSaveOptions(), code));
+}
+
+const SaveComment& CurrentSaveComment() {
+    return g_saveComment;
+}
+
+void SetSaveComment(bool on, const std::wstring& text) {
+    bool changed = on != g_saveComment.on || (on && text != g_saveComment.text);
+    g_saveComment.on = on;
+    g_saveComment.text = text;
+    if (changed) DiscardSavePreview();
+}
+
+void DiscardSavePreview() {
+    DiscardPreview(&g_session.preview);
+    if (g_session.resultState != ResultState::SavePreview) return;
+    DropSavePreviewImage(&g_session);
+    if (CurrentDisplayMode() == DisplayMode::SubWindow) LayOutSubWindow();
+    RepaintView();
 }
 
 bool RunSaveAsDialog() {

@@ -16,4 +16,16 @@ bool SaveToPath(const std::wstring& target);
 bool SaveLosslessTurn(int32_t code);
 bool HandleSaveCommand(int32_t command);
 
+// The comment the next PNG and JPEG saves write (command 5890): on only with a text; the text
+// stays while the flag is off, for the dialog to show again.
+struct SaveComment {
+    bool on = false;
+    std::wstring text;
+};
+const SaveComment& CurrentSaveComment();
+// A changed comment makes the save preview stale: its file and shown image go.
+void SetSaveComment(bool on, const std::wstring& text);
+// Forgets the save preview's file and drops its image from the SubWindow's second pane.
+void DiscardSavePreview();
+
 } // namespace qv

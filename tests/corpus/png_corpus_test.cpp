@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "codecs/decoders.h"
+#include "codecs/png_text_list.h"
 #include "corpus_support.h"
 #include "test_support.h"
 
@@ -111,6 +112,33 @@ TEST(PngCorpusTest, ValidFilesMatchLibpngWithAndWithoutBlending) {
     }
     EXPECT_GT(compared, 100);
     std::printf("compared %d decodes\n", compared);
+}
+
+// The text information dialog lists what libpng keeps of the uncompressed text chunks.
+TEST(PngCorpusTest, TextListMatchesLibpngTexts) {
+    std::vector<fs::path> files = SuiteFiles();
+    if (files.empty()) GTEST_SKIP() << "no PngSuite in the corpus";
+    int withText = 0;
+    for (const fs::path& file : files) {
+        std::string bytes = qvtest::ReadFileBytes(file.wstring());
+        std::vector<std::pair<std::string, std::string>> expected;
+        if (!qvtest::ReadPngReferenceTexts(bytes, &expected)) continue;
+        std::vector<PngTextEntry> entries;
+        CodecStatus status = ReadPngTextListMemory(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                                   static_cast<uint32_t>(bytes.size()), &entries);
+        if (expected.empty()) {
+            EXPECT_NE(status, kCodecOk) << file;
+            continue;
+        }
+        ++withText;
+        ASSERT_EQ(status, kCodecOk) << file;
+        ASSERT_EQ(entries.size(), std::min(expected.size(), kPngTextListMax)) << file;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            EXPECT_EQ(entries[i].keyword, expected[i].first) << file;
+            EXPECT_EQ(entries[i].text, expected[i].second.substr(0, kPngTextValueMax)) << file;
+        }
+    }
+    EXPECT_GT(withText, 0);
 }
 
 } // namespace

@@ -127,4 +127,25 @@ std::string ShellQuoted(const std::string& text) {
     return quoted + "'";
 }
 
+bool ReadPngReferenceTexts(const std::string& bytes, std::vector<std::pair<std::string, std::string>>* texts) {
+    texts->clear();
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, QuietWarning);
+    png_infop info = png_create_info_struct(png);
+    MemoryReader reader{reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 0};
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_set_read_fn(png, &reader, ReadFromMemory);
+    // the texts after the image data land in the same info record
+    png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    png_textp text = nullptr;
+    int count = png_get_text(png, info, &text, nullptr);
+    for (int i = 0; i < count; ++i)
+        if (text[i].compression == PNG_TEXT_COMPRESSION_NONE)
+            texts->emplace_back(text[i].key, std::string(text[i].text, text[i].text_length));
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
 } // namespace qvtest

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/image_buffer.h"
@@ -42,5 +43,8 @@ bool DecodePngReference(const std::string& bytes, PngReference* ref);
 bool RunCommandOutput(const std::string& command, std::string* out);
 // `text` as one shell word: in single quotes, a quote inside closed, escaped and reopened.
 std::string ShellQuoted(const std::string& text);
+// The uncompressed text chunks (tEXt) libpng keeps of a whole read, keyword and text, in file
+// order. False when libpng refuses the file.
+bool ReadPngReferenceTexts(const std::string& bytes, std::vector<std::pair<std::string, std::string>>* texts);
 
 } // namespace qvtest

@@ -1,6 +1,7 @@
 // Texts in the system's ANSI code page, on a system whose page is 932 (ctest runs this program
 // with a Japanese locale): EXIF ASCII texts such as the camera make are read in that page, not
-// widened byte by byte.
+// widened byte by byte; a comment typed here is written in that page, as other programs of the
+// system read it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,8 @@
 #include "codecs/decoders.h"
 #include "codecs/exif.h"
 #include "codecs/jpeg_codec.h"
+#include "codecs/png_codec.h"
+#include "platform/platform.h"
 
 namespace qv {
 namespace {
@@ -49,6 +52,16 @@ TEST(AnsiCodePageTest, ExifTextsAreReadInTheAnsiCodePage) {
     for (const ExifInfoItem& item : info.items)
         found |= item.present && item.value == L"\u65e5\u672c";
     EXPECT_TRUE(found) << "the make was not read in code page 932";
+}
+
+TEST(AnsiCodePageTest, CommentsAreWrittenInTheAnsiCodePageWithoutSplittingACharacter) {
+    ASSERT_EQ(GetACP(), 932u) << "run with LC_ALL=ja_JP.UTF-8";
+    EXPECT_EQ(WideToAnsi(L"\u65e5\u672c", 100), "\x93\xFA\x96\x7B");
+    // three bytes allowed: the second character would need a fourth, so it stays out whole
+    EXPECT_EQ(WideToAnsi(L"\u65e5\u672c", 3), "\x93\xFA");
+    std::string chunk;
+    AppendPngCommentChunk(WideToAnsi(L"\u65e5\u672c", 100).c_str(), &chunk);
+    EXPECT_NE(chunk.find(std::string("Comment\0\x93\xFA\x96\x7B", 12)), std::string::npos);
 }
 
 } // namespace
