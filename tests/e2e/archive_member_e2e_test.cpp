@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "model/command_ids.h"
 #include "e2e_support_win.h"
+#include "model/command_ids.h"
 #include "sources/file_list.h"
 #include "zip_builder.h"
 

@@ -32,30 +32,6 @@ constexpr int FieldId(int control) {
 }
 constexpr uint32_t kSlotUsmLevel = 132, kSlotUsmRange = 133, kSlotSftMode = 134, kSlotMosSync = 140;
 
-bool WaitFor(const std::function<bool()>& ready) {
-    return WaitUntil(kStepTimeoutMs, ready);
-}
-
-struct FindById {
-    int id;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchId(HWND window, LPARAM data) {
-    auto* f = reinterpret_cast<FindById*>(data);
-    if (GetDlgCtrlID(window) == f->id) {
-        f->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND Descendant(HWND root, int id) {
-    FindById f{id};
-    EnumChildWindows(root, MatchId, reinterpret_cast<LPARAM>(&f));
-    return f.found;
-}
-
 std::wstring MessageBoxText(HWND box) {
     wchar_t text[512] = {};
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))

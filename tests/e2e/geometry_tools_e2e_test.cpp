@@ -32,28 +32,6 @@ COLORREF Pattern(int x, int y) {
     return RGB(x * 6, y * 8, 255 - x * 3 - y);
 }
 
-bool WaitFor(const std::function<bool()>& ready) {
-    return WaitUntil(kStepTimeoutMs, ready);
-}
-
-struct FindById {
-    int id;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchId(HWND window, LPARAM data) {
-    auto* f = reinterpret_cast<FindById*>(data);
-    if (GetDlgCtrlID(window) != f->id) return TRUE;
-    f->found = window;
-    return FALSE;
-}
-
-HWND Descendant(HWND root, int id) {
-    FindById f{id};
-    EnumChildWindows(root, MatchId, reinterpret_cast<LPARAM>(&f));
-    return f.found;
-}
-
 // Width, height and the pixel rows (stride padding included) behind a BITMAPINFOHEADER at `at`.
 struct Dib {
     int32_t width = 0, height = 0;

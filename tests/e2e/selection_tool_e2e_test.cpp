@@ -37,10 +37,6 @@ constexpr COLORREF kDimBlack = RGB(64, 64, 64);
 constexpr COLORREF kDimWhite = RGB(191, 191, 191);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-bool WaitFor(const std::function<bool()>& ready) {
-    return WaitUntil(kStepTimeoutMs, ready);
-}
-
 bool IsSpeck(int x, int y) {
     return x % 5 == 2 && y % 5 == 2;
 }
@@ -71,24 +67,6 @@ std::string PaletteSpecksBmp() {
         for (uint32_t x = 0; x < stride; ++x)
             b.push_back(static_cast<char>(static_cast<int>(x) < kWidth && IsSpeck(static_cast<int>(x), y) ? 1 : 0));
     return b;
-}
-
-struct FindById {
-    int id;
-    HWND found = nullptr;
-};
-BOOL CALLBACK MatchId(HWND window, LPARAM data) {
-    auto* f = reinterpret_cast<FindById*>(data);
-    if (GetDlgCtrlID(window) == f->id) {
-        f->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-HWND Descendant(HWND root, int id) {
-    FindById f{id};
-    EnumChildWindows(root, MatchId, reinterpret_cast<LPARAM>(&f));
-    return f.found;
 }
 
 std::set<std::wstring> TempFiles() {

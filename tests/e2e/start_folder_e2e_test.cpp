@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "e2e_support_win.h"
 #include "model/command_ids.h"
 #include "settings/settings_file.h"
-#include "e2e_support_win.h"
 #include "trash_support_win.h"
 
 namespace qvtest {

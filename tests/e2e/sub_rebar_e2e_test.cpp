@@ -31,31 +31,6 @@ using qv::kSlotQuality;
 constexpr int kImageWidth = 1200, kImageHeight = 900;
 constexpr COLORREF kImageColour = RGB(200, 0, 0);
 
-bool WaitFor(const std::function<bool()>& ready) {
-    return WaitUntil(kStepTimeoutMs, ready);
-}
-
-struct FindById {
-    int id;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchId(HWND window, LPARAM data) {
-    auto* f = reinterpret_cast<FindById*>(data);
-    if (GetDlgCtrlID(window) == f->id) {
-        f->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Any descendant of `root` with the control id.
-HWND Descendant(HWND root, int id) {
-    FindById f{id};
-    EnumChildWindows(root, MatchId, reinterpret_cast<LPARAM>(&f));
-    return f.found;
-}
-
 std::wstring Text(HWND window) {
     wchar_t text[64] = {};
     SendMessageW(window, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));

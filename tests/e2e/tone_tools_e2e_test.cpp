@@ -25,30 +25,6 @@ constexpr int FieldId(int control) {
     return 2001 + 4 * control;
 }
 
-bool WaitFor(const std::function<bool()>& ready) {
-    return WaitUntil(kStepTimeoutMs, ready);
-}
-
-struct FindById {
-    int id;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchId(HWND window, LPARAM data) {
-    auto* f = reinterpret_cast<FindById*>(data);
-    if (GetDlgCtrlID(window) == f->id) {
-        f->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND Descendant(HWND root, int id) {
-    FindById f{id};
-    EnumChildWindows(root, MatchId, reinterpret_cast<LPARAM>(&f));
-    return f.found;
-}
-
 std::wstring TempFolder() {
     wchar_t folder[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, folder);

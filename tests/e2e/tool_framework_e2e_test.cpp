@@ -27,30 +27,6 @@ constexpr int kHistoryListId = 1031;
 constexpr uint32_t kSlotNsrLevel = 139;
 constexpr int kSide = 40;
 
-bool WaitFor(const std::function<bool()>& ready) {
-    return WaitUntil(kStepTimeoutMs, ready);
-}
-
-struct FindById {
-    int id;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchId(HWND window, LPARAM data) {
-    auto* f = reinterpret_cast<FindById*>(data);
-    if (GetDlgCtrlID(window) == f->id) {
-        f->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND Descendant(HWND root, int id) {
-    FindById f{id};
-    EnumChildWindows(root, MatchId, reinterpret_cast<LPARAM>(&f));
-    return f.found;
-}
-
 // Snapshot files are "tmp" files in the temporary folder the program and the test share.
 std::set<std::wstring> TempFiles() {
     std::set<std::wstring> names;

@@ -24,10 +24,6 @@ constexpr int kZoomFieldId = 1040;
 constexpr COLORREF kLeftColour = RGB(200, 0, 0);
 constexpr COLORREF kRightColour = RGB(0, 0, 200);
 
-bool WaitFor(const std::function<bool()>& ready) {
-    return WaitUntil(kStepTimeoutMs, ready);
-}
-
 LPARAM ClientPoint(int x, int y) {
     return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
 }

@@ -254,6 +254,28 @@ bool PumpUntilSignalled(HANDLE handle, DWORD timeoutMs) {
 
 // ---- windows ----------------------------------------------------------------------------------
 
+namespace {
+
+struct ControlSearch {
+    int id;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchControlId(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<ControlSearch*>(data);
+    if (GetDlgCtrlID(window) != search->id) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+} // namespace
+
+HWND Descendant(HWND root, int id) {
+    ControlSearch search{id};
+    EnumChildWindows(root, MatchControlId, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::wstring WindowClassName(HWND window) {
     wchar_t name[256];
     int length = GetClassNameW(window, name, static_cast<int>(std::size(name)));

@@ -121,6 +121,11 @@ template <typename Ready> bool WaitUntil(DWORD timeoutMs, Ready ready) {
     }
 }
 
+// WaitUntil with the time one step of a test may take.
+template <typename Ready> bool WaitFor(Ready ready) {
+    return WaitUntil(kStepTimeoutMs, ready);
+}
+
 // For a claim that something does not happen: polls `holds` for the whole time and returns
 // false at the first poll where it fails. Only where no later event can show that the program has
 // dealt with the input (a posted message is not answered); the time is how long a wrong reaction
@@ -138,6 +143,8 @@ constexpr DWORD kIgnoredInputMs = 700;
 
 // ---- windows --------------------------------------------------------------------------------
 std::wstring WindowClassName(HWND window);
+// The first window below `root`, at any depth, whose control id is `id`; null when there is none.
+HWND Descendant(HWND root, int id);
 std::wstring WindowTitle(HWND window);
 DWORD WindowProcessId(HWND window);
 // Top-level windows of the class (compared ignoring case); processId 0 means any process.
