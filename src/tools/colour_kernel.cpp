@@ -1,5 +1,7 @@
 #include "tools/colour_kernel.h"
 
+#include "tools/tone_bands_avx512.h"
+
 namespace qv {
 
 // ---- greyscale
@@ -9,19 +11,32 @@ void ResetGreyscaleWeights(GreyscaleParams* params) {
 }
 
 namespace {
-void BuildWeightRow(int32_t weight, uint16_t* row) {
+void BuildWeightRow(int32_t weight, uint8_t* row) {
     uint32_t k = static_cast<uint32_t>(ClampInt(weight, 0, kGreyWeightMax));
     for (uint32_t v = 0; v < 256; ++v)
-        row[v] = static_cast<uint16_t>((k * v + 500) / 1000); // round(k / 1000 x v), half up
+        row[v] = static_cast<uint8_t>((k * v + 500) / 1000); // round(k / 1000 x v), half up
+}
+
+void GreyBandAvx512(const KernelJob& job, const void* op) {
+    const GreyscaleOp& o = *static_cast<const GreyscaleOp*>(op);
+    for (int32_t y = job.rowBegin; y < job.rowEnd; ++y) {
+        size_t offset = static_cast<size_t>(y) * job.stride;
+        const uint8_t* s = job.source + offset;
+        uint8_t* d = job.dest + offset;
+        int32_t x = GreyRowAvx512(s, d, job.width, o.blue, o.green, o.red);
+        for (s += 3 * x, d += 3 * x; x < job.width; ++x, s += 3, d += 3)
+            o.Map(s, d);
+    }
 }
 } // namespace
 
-TonePass PrepareGreyscale(const GreyscaleParams& params, GreyscaleOp* op) {
+TonePass PrepareGreyscale(const GreyscaleParams& params, GreyscaleOp* op, KernelPath path) {
     BuildWeightRow(params.blue, op->blue);
     BuildWeightRow(params.green, op->green);
     BuildWeightRow(params.red, op->red);
     for (int32_t v = 0; v <= 3 * 255; ++v)
         op->saturate[v] = static_cast<uint8_t>(v > 255 ? 255 : v);
+    if (path == KernelPath::Best && HasToneAvx512()) return TonePass{GreyBandAvx512, op};
     return ColourPass(op);
 }
 

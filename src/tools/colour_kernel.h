@@ -35,16 +35,17 @@ inline bool IsNeutralGreyscale(const GreyscaleParams&) {
 }
 
 struct GreyscaleOp {
-    uint16_t blue[256]; // round(weight / 1000 x v), half up
-    uint16_t green[256];
-    uint16_t red[256];
+    uint8_t blue[256]; // round(weight / 1000 x v), half up: never above v
+    uint8_t green[256];
+    uint8_t red[256];
     uint8_t saturate[3 * 255 + 1]; // min(255, sum)
     void Map(const uint8_t* __restrict s, uint8_t* __restrict d) const {
         uint8_t grey = saturate[blue[s[0]] + green[s[1]] + red[s[2]]];
         d[0] = d[1] = d[2] = grey;
     }
 };
-TonePass PrepareGreyscale(const GreyscaleParams& params, GreyscaleOp* op);
+// Best takes 512-bit byte permutes where the processor has them; Plain is the reference.
+TonePass PrepareGreyscale(const GreyscaleParams& params, GreyscaleOp* op, KernelPath path = KernelPath::Best);
 
 // ---- shadow and highlight correction
 

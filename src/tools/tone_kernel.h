@@ -13,6 +13,7 @@
 
 #include "model/image_buffer.h"
 #include "tools/kernel_job.h"
+#include "tools/kernel_path.h"
 
 namespace qv {
 
@@ -65,7 +66,9 @@ struct ChannelLookup {
     uint8_t red[256];
 };
 
-TonePass LookupPass(const ChannelLookup* lookup);
+// Best takes 512-bit byte permutes where the processor has them; Plain is the reference the tests
+// hold them to.
+TonePass LookupPass(const ChannelLookup* lookup, KernelPath path = KernelPath::Best);
 
 // Negative (immediate): 255 - v; ApplyNegative is the whole operation on an image.
 void BuildNegativeLookup(ChannelLookup* lookup);

@@ -375,5 +375,50 @@ TEST(EveryToneTool, PaletteImagesKeepTheirIndicesAndMapTheirPalette) {
     FreeImageRecord(image);
 }
 
+// The vector paths of the byte-table tools against the plain loops on random pixels, tables and
+// weights: rows that end part way through a 64-pixel step, a mask of every value, and a palette.
+TEST(EveryToneTool, VectorPathsGiveThePlainBytes) {
+    const int32_t w = 203, h = 5;
+    uint32_t seed = 99;
+    auto next = [&seed] { return static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 16); };
+    uint32_t stride = ImageStride(w, 24);
+    std::vector<uint8_t> source(stride * h + 4), mask(w * h);
+    for (uint8_t& b : source)
+        b = next();
+    for (uint8_t& m : mask)
+        m = next();
+    RGBQUAD palette[256];
+    for (RGBQUAD& c : palette)
+        c = {next(), next(), next(), next()};
+    for (int round = 0; round < 4; ++round) {
+        ChannelLookup lookup;
+        for (int v = 0; v < 256; ++v)
+            lookup.blue[v] = next(), lookup.green[v] = next(), lookup.red[v] = next();
+        GreyscaleOp plainGrey, bestGrey;
+        GreyscaleParams weights{next() * 4, next() * 4, next() * 4}; // up to 1020: clamped
+        struct Pair {
+            const char* name;
+            TonePass plain, best;
+        } pairs[] = {
+            {"look-up", LookupPass(&lookup, KernelPath::Plain), LookupPass(&lookup)},
+            {"greyscale", PrepareGreyscale(weights, &plainGrey, KernelPath::Plain),
+             PrepareGreyscale(weights, &bestGrey)},
+        };
+        for (const Pair& pair : pairs)
+            for (const uint8_t* m : std::vector<const uint8_t*>{nullptr, mask.data()}) {
+                std::vector<uint8_t> plain(source.size()), best(source.size());
+                RunTonePass(pair.plain, WholeImageJob(source.data(), plain.data(), w, h, m), 1);
+                RunTonePass(pair.best, WholeImageJob(source.data(), best.data(), w, h, m), 1);
+                for (int32_t y = 0; y < h; ++y)
+                    ASSERT_EQ(0, std::memcmp(plain.data() + y * stride, best.data() + y * stride, w * 3))
+                        << pair.name << " row " << y << (m ? " masked" : "");
+                RGBQUAD plainPalette[256], bestPalette[256];
+                MapTonePalette(pair.plain, palette, plainPalette);
+                MapTonePalette(pair.best, palette, bestPalette);
+                ASSERT_EQ(0, std::memcmp(plainPalette, bestPalette, sizeof plainPalette)) << pair.name;
+            }
+    }
+}
+
 } // namespace
 } // namespace qv

@@ -1,0 +1,152 @@
+#include "tools/tone_bands_avx512.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define QV_HAVE_AVX512_BANDS 1
+#endif
+
+namespace qv {
+
+#ifdef QV_HAVE_AVX512_BANDS
+
+bool HasToneAvx512() {
+    static const bool has =
+        __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
+    return has;
+}
+
+#define QV_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+
+namespace {
+
+// The permute indices of the split and the weave, built once: 64 pixels are 192 bytes, three
+// vectors. Plane c's lane p comes from byte 3p + c: bytes below 128 from the first two vectors in
+// one two-source permute, the rest from the third. Output byte 64j + i is pixel (64j + i) / 3's
+// channel (64j + i) % 3: blue and green from one two-source permute, red in a second step.
+struct WeaveIndices {
+    uint8_t split[3][64];
+    uint64_t splitHigh[3]; // lanes of plane c whose byte lies in the third vector
+    uint8_t weave[3][64];
+    uint64_t weaveRed[3]; // lanes of output vector j that take red
+    WeaveIndices() {
+        for (int c = 0; c < 3; ++c) {
+            splitHigh[c] = 0;
+            for (int p = 0; p < 64; ++p) {
+                int byte = 3 * p + c;
+                split[c][p] = static_cast<uint8_t>(byte);
+                if (byte >= 128) splitHigh[c] |= uint64_t{1} << p;
+            }
+        }
+        for (int j = 0; j < 3; ++j) {
+            weaveRed[j] = 0;
+            for (int i = 0; i < 64; ++i) {
+                int pixel = (64 * j + i) / 3, channel = (64 * j + i) % 3;
+                weave[j][i] = static_cast<uint8_t>(channel == 2 ? pixel : pixel + 64 * channel);
+                if (channel == 2) weaveRed[j] |= uint64_t{1} << i;
+            }
+        }
+    }
+};
+
+const WeaveIndices& Indices() {
+    static const WeaveIndices indices;
+    return indices;
+}
+
+struct Planes {
+    __m512i blue, green, red;
+};
+
+struct Table {
+    __m512i low0, low1, high0, high1; // entries 0..63, 64..127, 128..191, 192..255
+};
+
+QV_AVX512 inline Table LoadTable(const uint8_t* t) {
+    return {_mm512_loadu_si512(t), _mm512_loadu_si512(t + 64), _mm512_loadu_si512(t + 128),
+            _mm512_loadu_si512(t + 192)};
+}
+
+QV_AVX512 inline __m512i Look(const Table& t, __m512i v) {
+    __m512i low = _mm512_permutex2var_epi8(t.low0, v, t.low1);
+    __m512i high = _mm512_permutex2var_epi8(t.high0, v, t.high1);
+    return _mm512_mask_mov_epi8(low, _mm512_movepi8_mask(v), high);
+}
+
+struct Weave {
+    __m512i split[3], weave[3];
+    __mmask64 splitHigh[3], weaveRed[3];
+};
+
+QV_AVX512 inline Weave LoadWeave() {
+    const WeaveIndices& w = Indices();
+    Weave out;
+    for (int c = 0; c < 3; ++c) {
+        out.split[c] = _mm512_loadu_si512(w.split[c]);
+        out.weave[c] = _mm512_loadu_si512(w.weave[c]);
+        out.splitHigh[c] = w.splitHigh[c];
+        out.weaveRed[c] = w.weaveRed[c];
+    }
+    return out;
+}
+
+QV_AVX512 inline Planes Split(const Weave& w, const uint8_t* s) {
+    __m512i v0 = _mm512_loadu_si512(s), v1 = _mm512_loadu_si512(s + 64), v2 = _mm512_loadu_si512(s + 128);
+    __m512i plane[3];
+    for (int c = 0; c < 3; ++c) {
+        plane[c] = _mm512_permutex2var_epi8(v0, w.split[c], v1);
+        plane[c] = _mm512_mask_permutexvar_epi8(plane[c], w.splitHigh[c], w.split[c], v2);
+    }
+    return {plane[0], plane[1], plane[2]};
+}
+
+QV_AVX512 inline void Join(const Weave& w, const Planes& p, uint8_t* d) {
+    for (int j = 0; j < 3; ++j) {
+        __m512i v = _mm512_permutex2var_epi8(p.blue, w.weave[j], p.green);
+        v = _mm512_mask_permutexvar_epi8(v, w.weaveRed[j], w.weave[j], p.red);
+        _mm512_storeu_si512(d + 64 * j, v);
+    }
+}
+
+} // namespace
+
+QV_AVX512 int32_t LookupRowAvx512(const uint8_t* source, uint8_t* dest, int32_t width, const uint8_t* blue,
+                                  const uint8_t* green, const uint8_t* red) {
+    const Weave w = LoadWeave();
+    const Table b = LoadTable(blue), g = LoadTable(green), r = LoadTable(red);
+    int32_t x = 0;
+    for (; x + 64 <= width; x += 64) {
+        Planes p = Split(w, source + 3 * x);
+        Join(w, {Look(b, p.blue), Look(g, p.green), Look(r, p.red)}, dest + 3 * x);
+    }
+    return x;
+}
+
+QV_AVX512 int32_t GreyRowAvx512(const uint8_t* source, uint8_t* dest, int32_t width, const uint8_t* blue,
+                                const uint8_t* green, const uint8_t* red) {
+    const Weave w = LoadWeave();
+    const Table b = LoadTable(blue), g = LoadTable(green), r = LoadTable(red);
+    int32_t x = 0;
+    for (; x + 64 <= width; x += 64) {
+        Planes p = Split(w, source + 3 * x);
+        // saturating adds: once a partial sum reaches 255 the whole sum does
+        __m512i grey = _mm512_adds_epu8(_mm512_adds_epu8(Look(b, p.blue), Look(g, p.green)), Look(r, p.red));
+        Join(w, {grey, grey, grey}, dest + 3 * x);
+    }
+    return x;
+}
+
+#else
+
+bool HasToneAvx512() {
+    return false;
+}
+int32_t LookupRowAvx512(const uint8_t*, uint8_t*, int32_t, const uint8_t*, const uint8_t*, const uint8_t*) {
+    return 0;
+}
+int32_t GreyRowAvx512(const uint8_t*, uint8_t*, int32_t, const uint8_t*, const uint8_t*, const uint8_t*) {
+    return 0;
+}
+
+#endif
+
+} // namespace qv

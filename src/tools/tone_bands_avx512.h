@@ -1,0 +1,23 @@
+// The byte-table tone passes on 512-bit vectors with byte permutes (AVX-512 VBMI): 64 pixels at a
+// time are split into blue, green and red planes, each plane goes through its 256-byte table as
+// two 128-byte permutes, and the planes are woven back. Only the whole 64-pixel steps of each row
+// run here; the caller's plain loop does the rest, so every byte equals the plain path's.
+#pragma once
+
+#include <cstdint>
+
+namespace qv {
+
+// True when the processor and the system run these bands.
+bool HasToneAvx512();
+
+// Pixels [0, return value) of one row: out = table[v] per channel (tables blue, green, red).
+int32_t LookupRowAvx512(const uint8_t* source, uint8_t* dest, int32_t width, const uint8_t* blue, const uint8_t* green,
+                        const uint8_t* red);
+
+// Pixels [0, return value) of one row: grey = min(255, blue[b] + green[g] + red[r]) into all three
+// channels, where each weight table holds bytes.
+int32_t GreyRowAvx512(const uint8_t* source, uint8_t* dest, int32_t width, const uint8_t* blue, const uint8_t* green,
+                      const uint8_t* red);
+
+} // namespace qv
