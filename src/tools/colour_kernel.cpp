@@ -97,6 +97,35 @@ void BuildLuminanceShift(const uint8_t* shiftBlue, const uint8_t* shiftGreen, co
         op->redOut[v + 668] = static_cast<uint8_t>((391 * ClampInt(v, 0, 668)) >> 10);
 }
 
+void LuminanceShiftBandAvx512(const KernelJob& job, const void* op) {
+    const LuminanceShiftOp& o = *static_cast<const LuminanceShiftOp*>(op);
+    LuminanceShiftBytes t;
+    const int16_t* lost[3] = {o.lostBlue, o.lostGreen, o.lostRed};
+    for (int32_t v = 0; v < 256; ++v) {
+        uint16_t green = static_cast<uint16_t>(o.greenIn[v] - 1313), red = static_cast<uint16_t>(o.redIn[v] - 668);
+        t.blue[v] = static_cast<uint8_t>(o.blueIn[v] - 255);
+        t.greenLow[v] = static_cast<uint8_t>(green), t.greenHigh[v] = static_cast<uint8_t>(green >> 8);
+        t.redLow[v] = static_cast<uint8_t>(red), t.redHigh[v] = static_cast<uint8_t>(red >> 8);
+        for (int c = 0; c < 3; ++c) {
+            uint16_t bits = static_cast<uint16_t>(lost[c][v]);
+            t.lostLow[c][v] = static_cast<uint8_t>(bits), t.lostHigh[c][v] = static_cast<uint8_t>(bits >> 8);
+        }
+    }
+    for (int32_t y = job.rowBegin; y < job.rowEnd; ++y) {
+        size_t offset = static_cast<size_t>(y) * job.stride;
+        const uint8_t* s = job.source + offset;
+        uint8_t* d = job.dest + offset;
+        int32_t x = LuminanceShiftRowAvx512(s, d, job.width, t);
+        for (s += 3 * x, d += 3 * x; x < job.width; ++x, s += 3, d += 3)
+            o.Map(s, d);
+    }
+}
+
+TonePass LuminanceShiftPass(const LuminanceShiftOp* op, KernelPath path) {
+    if (path == KernelPath::Best && HasToneAvx512()) return TonePass{LuminanceShiftBandAvx512, op};
+    return ColourPass(op);
+}
+
 } // namespace
 
 // ---- colour balance
@@ -120,7 +149,7 @@ bool IsNeutralColourBalance(const ColourBalanceParams& params) {
     return s.red == 0 && s.green == 0 && s.blue == 0;
 }
 
-TonePass PrepareColourBalance(const ColourBalanceParams& params, LuminanceShiftOp* op) {
+TonePass PrepareColourBalance(const ColourBalanceParams& params, LuminanceShiftOp* op, KernelPath path) {
     // The shift's way back from blue units truncates, so even an unshifted colour would come back
     // a level darker in green or red: neutral shifts keep the pixels as they are instead.
     if (IsNeutralColourBalance(params)) return CopyPass();
@@ -132,7 +161,7 @@ TonePass PrepareColourBalance(const ColourBalanceParams& params, LuminanceShiftO
         red[v] = ClampByte(v + s.red);
     }
     BuildLuminanceShift(blue, green, red, op);
-    return ColourPass(op);
+    return LuminanceShiftPass(op, path);
 }
 
 // ---- colour filter
@@ -141,7 +170,7 @@ bool IsNeutralColourFilter(const ColourFilterParams& params) {
     return params.strength <= 0;
 }
 
-TonePass PrepareColourFilter(const ColourFilterParams& params, LuminanceShiftOp* op) {
+TonePass PrepareColourFilter(const ColourFilterParams& params, LuminanceShiftOp* op, KernelPath path) {
     if (IsNeutralColourFilter(params)) return CopyPass();
     const BlendTable& t = GetBlendTable();
     int32_t a = ClampInt(params.strength, 0, kColourFilterStrengthMax);
@@ -154,7 +183,7 @@ TonePass PrepareColourFilter(const ColourFilterParams& params, LuminanceShiftOp*
         red[v] = static_cast<uint8_t>(t.t[255 - a][v] + t.t[a][ColorRed(filter)]);
     }
     BuildLuminanceShift(blue, green, red, op);
-    return ColourPass(op);
+    return LuminanceShiftPass(op, path);
 }
 
 // ---- colour replacement

@@ -125,7 +125,8 @@ struct ColourBalanceParams {
 };
 // Neutral when the shifts are all equal: their mean is taken out, so nothing is left to shift.
 bool IsNeutralColourBalance(const ColourBalanceParams& params);
-TonePass PrepareColourBalance(const ColourBalanceParams& params, LuminanceShiftOp* op);
+TonePass PrepareColourBalance(const ColourBalanceParams& params, LuminanceShiftOp* op,
+                              KernelPath path = KernelPath::Best);
 
 // ---- colour filter
 
@@ -142,7 +143,8 @@ struct ColourFilterParams {
     int32_t strength = kColourFilterStrengthDefault; // 0 keeps the pixel, 255 takes the filter colour
 };
 bool IsNeutralColourFilter(const ColourFilterParams& params);
-TonePass PrepareColourFilter(const ColourFilterParams& params, LuminanceShiftOp* op);
+TonePass PrepareColourFilter(const ColourFilterParams& params, LuminanceShiftOp* op,
+                             KernelPath path = KernelPath::Best);
 
 // ---- colour replacement
 

@@ -135,6 +135,72 @@ QV_AVX512 int32_t GreyRowAvx512(const uint8_t* source, uint8_t* dest, int32_t wi
     return x;
 }
 
+namespace {
+
+struct Words {
+    __m512i first, second; // the 16-bit values of a plane's 64 pixels, in unpack order
+};
+
+QV_AVX512 inline Words Widen(__m512i low, __m512i high) {
+    return {_mm512_unpacklo_epi8(low, high), _mm512_unpackhi_epi8(low, high)};
+}
+
+QV_AVX512 inline __m512i Half(const Words& v, int half) {
+    return half == 0 ? v.first : v.second;
+}
+
+QV_AVX512 inline Words LookWords(const uint8_t* low, const uint8_t* high, __m512i v) {
+    return Widen(Look(LoadTable(low), v), Look(LoadTable(high), v));
+}
+
+// sign(i) ((factor |i|) >> 12) for |i| <= 4095: |i| 16 times factor, high half of the product.
+QV_AVX512 inline __m512i OddShift(__m512i magnitude16, __mmask32 negative, int16_t factor) {
+    __m512i c = _mm512_mulhi_epu16(magnitude16, _mm512_set1_epi16(factor));
+    return _mm512_mask_sub_epi16(c, negative, _mm512_setzero_si512(), c);
+}
+
+// (factor clamp(v, 0, top)) >> bits, with top << (16 - bits) below 2^16.
+QV_AVX512 inline __m512i BackFromBlueUnits(__m512i v, int16_t top, int16_t factor, int bits) {
+    v = _mm512_min_epi16(_mm512_max_epi16(v, _mm512_setzero_si512()), _mm512_set1_epi16(top));
+    return _mm512_mulhi_epu16(_mm512_sll_epi16(v, _mm_cvtsi32_si128(16 - bits)), _mm512_set1_epi16(factor));
+}
+
+} // namespace
+
+QV_AVX512 int32_t LuminanceShiftRowAvx512(const uint8_t* source, uint8_t* dest, int32_t width,
+                                          const LuminanceShiftBytes& t) {
+    const Weave w = LoadWeave();
+    const __m512i zero = _mm512_setzero_si512();
+    int32_t x = 0;
+    for (; x + 64 <= width; x += 64) {
+        Planes p = Split(w, source + 3 * x);
+        Words blue = Widen(Look(LoadTable(t.blue), p.blue), zero);
+        Words green = LookWords(t.greenLow, t.greenHigh, p.green);
+        Words red = LookWords(t.redLow, t.redHigh, p.red);
+        Words lostBlue = LookWords(t.lostLow[0], t.lostHigh[0], p.blue);
+        Words lostGreen = LookWords(t.lostLow[1], t.lostHigh[1], p.green);
+        Words lostRed = LookWords(t.lostLow[2], t.lostHigh[2], p.red);
+        __m512i out[3][2];
+        for (int half = 0; half < 2; ++half) {
+            __m512i lost =
+                _mm512_add_epi16(_mm512_add_epi16(Half(lostBlue, half), Half(lostGreen, half)), Half(lostRed, half));
+            __mmask32 negative = _mm512_movepi16_mask(lost);
+            __m512i magnitude16 = _mm512_slli_epi16(_mm512_abs_epi16(lost), 4);
+            out[0][half] = _mm512_add_epi16(Half(blue, half), OddShift(magnitude16, negative, 468));
+            __m512i g = _mm512_add_epi16(Half(green, half), OddShift(magnitude16, negative, 2406));
+            __m512i r = _mm512_add_epi16(Half(red, half), OddShift(magnitude16, negative, 1224));
+            out[1][half] = BackFromBlueUnits(g, 1313, 398, 11);
+            out[2][half] = BackFromBlueUnits(r, 668, 391, 10);
+        }
+        // the blue clamp to 0..255 is the pack's own saturation
+        Join(w,
+             {_mm512_packus_epi16(out[0][0], out[0][1]), _mm512_packus_epi16(out[1][0], out[1][1]),
+              _mm512_packus_epi16(out[2][0], out[2][1])},
+             dest + 3 * x);
+    }
+    return x;
+}
+
 #else
 
 bool HasToneAvx512() {
@@ -144,6 +210,9 @@ int32_t LookupRowAvx512(const uint8_t*, uint8_t*, int32_t, const uint8_t*, const
     return 0;
 }
 int32_t GreyRowAvx512(const uint8_t*, uint8_t*, int32_t, const uint8_t*, const uint8_t*, const uint8_t*) {
+    return 0;
+}
+int32_t LuminanceShiftRowAvx512(const uint8_t*, uint8_t*, int32_t, const LuminanceShiftBytes&) {
     return 0;
 }
 

@@ -20,4 +20,18 @@ int32_t LookupRowAvx512(const uint8_t* source, uint8_t* dest, int32_t width, con
 int32_t GreyRowAvx512(const uint8_t* source, uint8_t* dest, int32_t width, const uint8_t* blue, const uint8_t* green,
                       const uint8_t* red);
 
+// The luminance-keeping colour shift's per-value tables, cut into bytes for the permutes: the
+// shifted blue b', the shifted luminances YG[g'] and YR[r'] and the three lost luminances, each of
+// these as a low and a high byte of its 16-bit value (two's complement for the lost ones).
+struct LuminanceShiftBytes {
+    uint8_t blue[256];
+    uint8_t greenLow[256], greenHigh[256];
+    uint8_t redLow[256], redHigh[256];
+    uint8_t lostLow[3][256], lostHigh[3][256]; // blue, green, red
+};
+
+// Pixels [0, return value) of one row through the shift, computing its corrections and the way
+// back from blue units with the same integer arithmetic the shift's tables were filled with.
+int32_t LuminanceShiftRowAvx512(const uint8_t* source, uint8_t* dest, int32_t width, const LuminanceShiftBytes& t);
+
 } // namespace qv

@@ -396,6 +396,13 @@ TEST(EveryToneTool, VectorPathsGiveThePlainBytes) {
             lookup.blue[v] = next(), lookup.green[v] = next(), lookup.red[v] = next();
         GreyscaleOp plainGrey, bestGrey;
         GreyscaleParams weights{next() * 4, next() * 4, next() * 4}; // up to 1020: clamped
+        auto plainShift = std::make_unique<LuminanceShiftOp>(), bestShift = std::make_unique<LuminanceShiftOp>();
+        auto plainFilter = std::make_unique<LuminanceShiftOp>(), bestFilter = std::make_unique<LuminanceShiftOp>();
+        // shifts to the ends of the range push corrections and clamps to their limits
+        ColourBalanceParams balance{next() % 201 - 100, round % 2 ? 100 : -100, next() % 201 - 100};
+        ColourFilterParams filter;
+        filter.choice = round, filter.strength = next();
+        filter.colours[round] = MakeColor(next(), next(), next());
         struct Pair {
             const char* name;
             TonePass plain, best;
@@ -403,6 +410,10 @@ TEST(EveryToneTool, VectorPathsGiveThePlainBytes) {
             {"look-up", LookupPass(&lookup, KernelPath::Plain), LookupPass(&lookup)},
             {"greyscale", PrepareGreyscale(weights, &plainGrey, KernelPath::Plain),
              PrepareGreyscale(weights, &bestGrey)},
+            {"colour balance", PrepareColourBalance(balance, plainShift.get(), KernelPath::Plain),
+             PrepareColourBalance(balance, bestShift.get())},
+            {"colour filter", PrepareColourFilter(filter, plainFilter.get(), KernelPath::Plain),
+             PrepareColourFilter(filter, bestFilter.get())},
         };
         for (const Pair& pair : pairs)
             for (const uint8_t* m : std::vector<const uint8_t*>{nullptr, mask.data()}) {
