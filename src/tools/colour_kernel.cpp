@@ -58,7 +58,19 @@ void BuildCurveBlend(int32_t strength, const uint8_t* curve, uint8_t (*rows)[256
 }
 } // namespace
 
-TonePass PrepareShadowHighlight(const ShadowHighlightParams& params, ShadowHighlightOp* op) {
+void ShadowHighlightBandAvx512(const KernelJob& job, const void* op) {
+    const ShadowHighlightOp& o = *static_cast<const ShadowHighlightOp*>(op);
+    for (int32_t y = job.rowBegin; y < job.rowEnd; ++y) {
+        size_t offset = static_cast<size_t>(y) * job.stride;
+        const uint8_t* s = job.source + offset;
+        uint8_t* d = job.dest + offset;
+        int32_t x = ShadowHighlightRowAvx512(s, d, job.width, o.shadowCurve, o.highlightCurve);
+        for (s += 3 * x, d += 3 * x; x < job.width; ++x, s += 3, d += 3)
+            o.Map(s, d);
+    }
+}
+
+TonePass PrepareShadowHighlight(const ShadowHighlightParams& params, ShadowHighlightOp* op, KernelPath path) {
     if (IsNeutralShadowHighlight(params)) return CopyPass();
     const ToneTables& t = GetToneTables();
     int32_t shadow = ClampInt(params.shadow, 0, kShadowHighlightMax);
@@ -67,6 +79,9 @@ TonePass PrepareShadowHighlight(const ShadowHighlightParams& params, ShadowHighl
     BuildCurveBlend(highlight, GammaCurve(t, -highlight), op->lower);
     op->square = &t.squares[255];
     BuildDistanceWeights(kShadowHighlightRange, &op->weights);
+    op->shadowCurve = shadow == 0 ? nullptr : GammaCurve(t, shadow);
+    op->highlightCurve = highlight == 0 ? nullptr : GammaCurve(t, -highlight);
+    if (path == KernelPath::Best && HasToneAvx512()) return TonePass{ShadowHighlightBandAvx512, op};
     return ColourPass(op);
 }
 

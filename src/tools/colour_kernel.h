@@ -65,6 +65,8 @@ struct ShadowHighlightOp {
     // curve and the blend in one look-up per channel. A side at strength 0 is the identity.
     uint8_t lift[256][256];
     uint8_t lower[256][256];
+    const uint8_t* shadowCurve = nullptr; // G_shadow, null at strength 0; the vector path's tables
+    const uint8_t* highlightCurve = nullptr;
     void Map(const uint8_t* __restrict s, uint8_t* __restrict d) const {
         const uint8_t* row;
         // the two ranges cannot overlap: 2 x 127 < 255
@@ -83,7 +85,8 @@ struct ShadowHighlightOp {
         d[0] = b, d[1] = g, d[2] = r;
     }
 };
-TonePass PrepareShadowHighlight(const ShadowHighlightParams& params, ShadowHighlightOp* op);
+TonePass PrepareShadowHighlight(const ShadowHighlightParams& params, ShadowHighlightOp* op,
+                                KernelPath path = KernelPath::Best);
 
 // ---- the luminance-keeping colour shift of colour balance and the colour filter
 

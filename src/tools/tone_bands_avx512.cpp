@@ -5,6 +5,11 @@
 #define QV_HAVE_AVX512_BANDS 1
 #endif
 
+// GCC 12 warns about the deliberately undefined inputs inside its own 512-bit intrinsics.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
 namespace qv {
 
 #ifdef QV_HAVE_AVX512_BANDS
@@ -201,6 +206,102 @@ QV_AVX512 int32_t LuminanceShiftRowAvx512(const uint8_t* source, uint8_t* dest, 
     return x;
 }
 
+namespace {
+
+// T[a][v] of the blend table for all a, v: the table's (b floor(m 65536 / 255) + 32768) >> 16 with
+// m = min(a, v), b = max(a, v) is (257 a v + 32768) >> 16, since floor(m 65536 / 255) = 257 m below
+// 255 and the ends (0, and 255 keeping the other value) come out the same; with t = a v that is
+// (t + (t >> 8) + 128) >> 8, which stays inside 16 bits.
+QV_AVX512 inline __m512i Blend16(__m512i a, __m512i v) {
+    __m512i t = _mm512_mullo_epi16(a, v);
+    __m512i sum = _mm512_add_epi16(_mm512_add_epi16(t, _mm512_srli_epi16(t, 8)), _mm512_set1_epi16(128));
+    return _mm512_srli_epi16(sum, 8);
+}
+
+QV_AVX512 inline __m512i SumOfSquares(__m512i b, __m512i g, __m512i r) {
+    return _mm512_adds_epu16(_mm512_adds_epu16(_mm512_mullo_epi16(b, b), _mm512_mullo_epi16(g, g)),
+                             _mm512_mullo_epi16(r, r));
+}
+
+// floor(255 D / limit) for 0 <= D <= limit < 2^16, what the distance weight 255 - floor(255 D /
+// limit) leaves to the source: 255 D stays below 2^24, exact in single precision, and the correctly
+// rounded quotient does not reach the next integer for any D up to 3 x 127^2 (checked one by one).
+QV_AVX512 inline __m512i DistanceShare(__m512i d, float limit) {
+    __m512i out[2];
+    for (int part = 0; part < 2; ++part) {
+        __m512i d32 = _mm512_cvtepu16_epi32(_mm512_extracti64x4_epi64(d, part));
+        __m512 q = _mm512_div_ps(_mm512_mul_ps(_mm512_cvtepi32_ps(d32), _mm512_set1_ps(255.0f)), _mm512_set1_ps(limit));
+        out[part] = _mm512_cvttps_epi32(q);
+    }
+    return _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvtepi32_epi16(out[0])), _mm512_cvtepi32_epi16(out[1]), 1);
+}
+
+} // namespace
+
+QV_AVX512 int32_t ShadowHighlightRowAvx512(const uint8_t* source, uint8_t* dest, int32_t width, const uint8_t* shadow,
+                                           const uint8_t* highlight) {
+    constexpr int32_t kLimit = 3 * 127 * 127;
+    if (shadow == nullptr && highlight == nullptr) return 0;
+    const Weave w = LoadWeave();
+    const __m512i zero = _mm512_setzero_si512(), top = _mm512_set1_epi16(255), limit = _mm512_set1_epi16(kLimit);
+    const Table lift = LoadTable(shadow != nullptr ? shadow : highlight);
+    const Table lower = LoadTable(highlight != nullptr ? highlight : shadow);
+    int32_t x = 0;
+    for (; x + 64 <= width; x += 64) {
+        Planes p = Split(w, source + 3 * x);
+        __m512i plane[3] = {p.blue, p.green, p.red};
+        Words v[3];
+        for (int c = 0; c < 3; ++c)
+            v[c] = Widen(plane[c], zero);
+        __mmask32 black[2], white[2];
+        __m512i distance[2];
+        for (int half = 0; half < 2; ++half) {
+            __m512i b = Half(v[0], half), g = Half(v[1], half), r = Half(v[2], half);
+            __m512i toBlack = SumOfSquares(b, g, r);
+            __m512i toWhite =
+                SumOfSquares(_mm512_sub_epi16(top, b), _mm512_sub_epi16(top, g), _mm512_sub_epi16(top, r));
+            // the two ranges cannot overlap: 2 x 127 < 255
+            black[half] = shadow == nullptr ? 0 : _mm512_cmple_epu16_mask(toBlack, limit);
+            white[half] = highlight == nullptr ? 0 : _mm512_cmple_epu16_mask(toWhite, limit);
+            white[half] = _kandn_mask32(_mm512_cmple_epu16_mask(toBlack, limit), white[half]);
+            distance[half] = _mm512_mask_mov_epi16(toWhite, black[half], toBlack);
+        }
+        if ((black[0] | white[0] | black[1] | white[1]) == 0) {
+            // colours in between, common in photographs: the source as it is
+            for (int j = 0; j < 3; ++j)
+                _mm512_storeu_si512(dest + 3 * x + 64 * j, _mm512_loadu_si512(source + 3 * x + 64 * j));
+            continue;
+        }
+        // a block rarely holds colours of both ends: look up only the curves it needs
+        bool anyBlack = (black[0] | black[1]) != 0, anyWhite = (white[0] | white[1]) != 0;
+        Words lifted[3], lowered[3];
+        for (int c = 0; c < 3; ++c) {
+            if (anyBlack) lifted[c] = Widen(Look(lift, plane[c]), zero);
+            if (anyWhite) lowered[c] = Widen(Look(lower, plane[c]), zero);
+            if (!anyBlack) lifted[c] = lowered[c];
+            if (!anyWhite) lowered[c] = lifted[c];
+        }
+        __m512i out[3][2];
+        for (int half = 0; half < 2; ++half) {
+            __m512i rest = DistanceShare(distance[half], kLimit);
+            __m512i weight = _mm512_sub_epi16(top, rest);
+            __mmask32 moves = black[half] | white[half];
+            for (int c = 0; c < 3; ++c) {
+                __m512i value = Half(v[c], half);
+                __m512i curve = _mm512_mask_mov_epi16(Half(lowered[c], half), black[half], Half(lifted[c], half));
+                // the tables keep the low byte of the sum
+                __m512i moved = _mm512_and_si512(_mm512_add_epi16(Blend16(weight, curve), Blend16(rest, value)), top);
+                out[c][half] = _mm512_mask_mov_epi16(value, moves, moved);
+            }
+        }
+        Join(w,
+             {_mm512_packus_epi16(out[0][0], out[0][1]), _mm512_packus_epi16(out[1][0], out[1][1]),
+              _mm512_packus_epi16(out[2][0], out[2][1])},
+             dest + 3 * x);
+    }
+    return x;
+}
+
 #else
 
 bool HasToneAvx512() {
@@ -213,6 +314,9 @@ int32_t GreyRowAvx512(const uint8_t*, uint8_t*, int32_t, const uint8_t*, const u
     return 0;
 }
 int32_t LuminanceShiftRowAvx512(const uint8_t*, uint8_t*, int32_t, const LuminanceShiftBytes&) {
+    return 0;
+}
+int32_t ShadowHighlightRowAvx512(const uint8_t*, uint8_t*, int32_t, const uint8_t*, const uint8_t*) {
     return 0;
 }
 

@@ -34,4 +34,11 @@ struct LuminanceShiftBytes {
 // back from blue units with the same integer arithmetic the shift's tables were filled with.
 int32_t LuminanceShiftRowAvx512(const uint8_t* source, uint8_t* dest, int32_t width, const LuminanceShiftBytes& t);
 
+// Pixels [0, return value) of one row through shadow and highlight correction with the distance
+// range 127 (the weight 255 - floor(255 D / 48387) of a squared distance D): a colour near black
+// takes T[w][shadow[v]] + T[255 - w][v], one near white the same with `highlight`, any other
+// stays. A null curve is a side at strength 0, which keeps its colours.
+int32_t ShadowHighlightRowAvx512(const uint8_t* source, uint8_t* dest, int32_t width, const uint8_t* shadow,
+                                 const uint8_t* highlight);
+
 } // namespace qv

@@ -400,6 +400,8 @@ TEST(EveryToneTool, VectorPathsGiveThePlainBytes) {
         auto plainFilter = std::make_unique<LuminanceShiftOp>(), bestFilter = std::make_unique<LuminanceShiftOp>();
         // shifts to the ends of the range push corrections and clamps to their limits
         ColourBalanceParams balance{next() % 201 - 100, round % 2 ? 100 : -100, next() % 201 - 100};
+        auto plainShadow = std::make_unique<ShadowHighlightOp>(), bestShadow = std::make_unique<ShadowHighlightOp>();
+        ShadowHighlightParams shadow{round == 1 ? 0 : next() % 51, round == 2 ? 0 : next() % 51};
         ColourFilterParams filter;
         filter.choice = round, filter.strength = next();
         filter.colours[round] = MakeColor(next(), next(), next());
@@ -410,6 +412,8 @@ TEST(EveryToneTool, VectorPathsGiveThePlainBytes) {
             {"look-up", LookupPass(&lookup, KernelPath::Plain), LookupPass(&lookup)},
             {"greyscale", PrepareGreyscale(weights, &plainGrey, KernelPath::Plain),
              PrepareGreyscale(weights, &bestGrey)},
+            {"shadows and highlights", PrepareShadowHighlight(shadow, plainShadow.get(), KernelPath::Plain),
+             PrepareShadowHighlight(shadow, bestShadow.get())},
             {"colour balance", PrepareColourBalance(balance, plainShift.get(), KernelPath::Plain),
              PrepareColourBalance(balance, bestShift.get())},
             {"colour filter", PrepareColourFilter(filter, plainFilter.get(), KernelPath::Plain),
