@@ -211,7 +211,21 @@ void PickReplaceColour(ReplaceColourParams* params, uint32_t colour) {
     (params->activeBox == 1 ? params->to : params->from) = colour & 0xFFFFFF;
 }
 
-TonePass PrepareReplaceColour(const ReplaceColourParams& params, ReplaceColourOp* op) {
+namespace {
+void ReplaceColourBandAvx512(const KernelJob& job, const void* op) {
+    const ReplaceColourOp& o = *static_cast<const ReplaceColourOp*>(op);
+    for (int32_t y = job.rowBegin; y < job.rowEnd; ++y) {
+        size_t offset = static_cast<size_t>(y) * job.stride;
+        const uint8_t* s = job.source + offset;
+        uint8_t* d = job.dest + offset;
+        int32_t x = ReplaceColourRowAvx512(s, d, job.width, o.from, o.to, o.level, o.weights.limit);
+        for (s += 3 * x, d += 3 * x; x < job.width; ++x, s += 3, d += 3)
+            o.Map(s, d);
+    }
+}
+} // namespace
+
+TonePass PrepareReplaceColour(const ReplaceColourParams& params, ReplaceColourOp* op, KernelPath path) {
     if (IsNeutralReplaceColour(params)) return CopyPass();
     const ToneTables& t = GetToneTables();
     for (int32_t v = 0; v < 256; ++v) {
@@ -219,12 +233,16 @@ TonePass PrepareReplaceColour(const ReplaceColourParams& params, ReplaceColourOp
         op->distGreen[v] = Square(t, v - ColorGreen(params.from));
         op->distRed[v] = Square(t, v - ColorRed(params.from));
     }
+    op->from[0] = ColorBlue(params.from);
+    op->from[1] = ColorGreen(params.from);
+    op->from[2] = ColorRed(params.from);
     op->to[0] = ColorBlue(params.to);
     op->to[1] = ColorGreen(params.to);
     op->to[2] = ColorRed(params.to);
     op->blend = &GetBlendTable();
     op->level = op->blend->t[ClampInt(params.level, 0, kReplaceLevelMax)];
     BuildDistanceWeights(params.range, &op->weights);
+    if (path == KernelPath::Best && HasToneAvx512()) return TonePass{ReplaceColourBandAvx512, op};
     return ColourPass(op);
 }
 

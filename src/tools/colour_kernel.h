@@ -170,6 +170,7 @@ struct ReplaceColourOp {
     int32_t distBlue[256]; // (v - from)^2 per channel
     int32_t distGreen[256];
     int32_t distRed[256];
+    uint8_t from[3];
     uint8_t to[3];
     const uint8_t* level = nullptr; // T[level]
     const BlendTable* blend = nullptr;
@@ -187,6 +188,7 @@ struct ReplaceColourOp {
             d[c] = static_cast<uint8_t>(toTarget[to[c]] + toSource[s[c]]);
     }
 };
-TonePass PrepareReplaceColour(const ReplaceColourParams& params, ReplaceColourOp* op);
+TonePass PrepareReplaceColour(const ReplaceColourParams& params, ReplaceColourOp* op,
+                              KernelPath path = KernelPath::Best);
 
 } // namespace qv

@@ -224,14 +224,18 @@ QV_AVX512 inline __m512i SumOfSquares(__m512i b, __m512i g, __m512i r) {
 }
 
 // floor(255 D / limit) for 0 <= D <= limit < 2^16, what the distance weight 255 - floor(255 D /
-// limit) leaves to the source: 255 D stays below 2^24, exact in single precision, and the correctly
-// rounded quotient does not reach the next integer for any D up to 3 x 127^2 (checked one by one).
-QV_AVX512 inline __m512i DistanceShare(__m512i d, float limit) {
+// limit) leaves to the source. 255 D stays below 2^24, exact in single precision; the correctly
+// rounded quotient is never below the true one and at most rounds up to the next integer, which one
+// multiplication back finds and takes away.
+QV_AVX512 inline __m512i DistanceShare(__m512i d, int32_t limit) {
+    const __m512i l32 = _mm512_set1_epi32(limit);
     __m512i out[2];
     for (int part = 0; part < 2; ++part) {
-        __m512i d32 = _mm512_cvtepu16_epi32(_mm512_extracti64x4_epi64(d, part));
-        __m512 q = _mm512_div_ps(_mm512_mul_ps(_mm512_cvtepi32_ps(d32), _mm512_set1_ps(255.0f)), _mm512_set1_ps(limit));
-        out[part] = _mm512_cvttps_epi32(q);
+        __m512i x =
+            _mm512_mullo_epi32(_mm512_cvtepu16_epi32(_mm512_extracti64x4_epi64(d, part)), _mm512_set1_epi32(255));
+        __m512i q = _mm512_cvttps_epi32(_mm512_div_ps(_mm512_cvtepi32_ps(x), _mm512_cvtepi32_ps(l32)));
+        __mmask16 over = _mm512_cmpgt_epi32_mask(_mm512_mullo_epi32(q, l32), x);
+        out[part] = _mm512_mask_sub_epi32(q, over, q, _mm512_set1_epi32(1));
     }
     return _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvtepi32_epi16(out[0])), _mm512_cvtepi32_epi16(out[1]), 1);
 }
@@ -302,6 +306,63 @@ QV_AVX512 int32_t ShadowHighlightRowAvx512(const uint8_t* source, uint8_t* dest,
     return x;
 }
 
+QV_AVX512 int32_t ReplaceColourRowAvx512(const uint8_t* source, uint8_t* dest, int32_t width, const uint8_t* from,
+                                         const uint8_t* to, const uint8_t* level, int32_t limit) {
+    if (limit <= 0 || limit >= 65535) return 0; // saturated 16-bit sums must stay past the limit
+    const Weave w = LoadWeave();
+    const __m512i zero = _mm512_setzero_si512(), top = _mm512_set1_epi16(255), edge = _mm512_set1_epi16(limit);
+    const Table levels = LoadTable(level);
+    __m512i reference[3], target[3];
+    for (int c = 0; c < 3; ++c) {
+        reference[c] = _mm512_set1_epi8(static_cast<char>(from[c]));
+        target[c] = _mm512_set1_epi16(to[c]);
+    }
+    int32_t x = 0;
+    for (; x + 64 <= width; x += 64) {
+        Planes p = Split(w, source + 3 * x);
+        __m512i plane[3] = {p.blue, p.green, p.red};
+        Words v[3], square[3];
+        for (int c = 0; c < 3; ++c) {
+            v[c] = Widen(plane[c], zero);
+            __m512i apart =
+                _mm512_or_si512(_mm512_subs_epu8(plane[c], reference[c]), _mm512_subs_epu8(reference[c], plane[c]));
+            Words d = Widen(apart, zero);
+            square[c] = {_mm512_mullo_epi16(d.first, d.first), _mm512_mullo_epi16(d.second, d.second)};
+        }
+        __mmask32 inside[2];
+        __m512i weight[2];
+        for (int half = 0; half < 2; ++half) {
+            __m512i distance = _mm512_adds_epu16(_mm512_adds_epu16(Half(square[0], half), Half(square[1], half)),
+                                                 Half(square[2], half));
+            inside[half] = _mm512_cmple_epu16_mask(distance, edge);
+            weight[half] = _mm512_sub_epi16(top, DistanceShare(_mm512_min_epu16(distance, edge), limit));
+        }
+        if ((inside[0] | inside[1]) == 0) {
+            for (int j = 0; j < 3; ++j)
+                _mm512_storeu_si512(dest + 3 * x + 64 * j, _mm512_loadu_si512(source + 3 * x + 64 * j));
+            continue;
+        }
+        // the level table on the weights as bytes; the pack undoes the unpack order
+        Words leveled = Widen(Look(levels, _mm512_packus_epi16(weight[0], weight[1])), zero);
+        __m512i out[3][2];
+        for (int half = 0; half < 2; ++half) {
+            __m512i toTarget = Half(leveled, half), toSource = _mm512_sub_epi16(top, toTarget);
+            for (int c = 0; c < 3; ++c) {
+                __m512i value = Half(v[c], half);
+                // the plain path keeps the low byte of the sum
+                __m512i moved =
+                    _mm512_and_si512(_mm512_add_epi16(Blend16(toTarget, target[c]), Blend16(toSource, value)), top);
+                out[c][half] = _mm512_mask_mov_epi16(value, inside[half], moved);
+            }
+        }
+        Join(w,
+             {_mm512_packus_epi16(out[0][0], out[0][1]), _mm512_packus_epi16(out[1][0], out[1][1]),
+              _mm512_packus_epi16(out[2][0], out[2][1])},
+             dest + 3 * x);
+    }
+    return x;
+}
+
 #else
 
 bool HasToneAvx512() {
@@ -317,6 +378,10 @@ int32_t LuminanceShiftRowAvx512(const uint8_t*, uint8_t*, int32_t, const Luminan
     return 0;
 }
 int32_t ShadowHighlightRowAvx512(const uint8_t*, uint8_t*, int32_t, const uint8_t*, const uint8_t*) {
+    return 0;
+}
+int32_t ReplaceColourRowAvx512(const uint8_t*, uint8_t*, int32_t, const uint8_t*, const uint8_t*, const uint8_t*,
+                               int32_t) {
     return 0;
 }
 

@@ -41,4 +41,10 @@ int32_t LuminanceShiftRowAvx512(const uint8_t* source, uint8_t* dest, int32_t wi
 int32_t ShadowHighlightRowAvx512(const uint8_t* source, uint8_t* dest, int32_t width, const uint8_t* shadow,
                                  const uint8_t* highlight);
 
+// Pixels [0, return value) of one row through colour replacement: a colour at squared distance D
+// <= limit from `from` takes T[w][to] + T[255 - w][v] with w = level[255 - floor(255 D / limit)],
+// any other stays. Returns 0 (all for the caller) when the limit is 0 or does not fit 16 bits.
+int32_t ReplaceColourRowAvx512(const uint8_t* source, uint8_t* dest, int32_t width, const uint8_t* from,
+                               const uint8_t* to, const uint8_t* level, int32_t limit);
+
 } // namespace qv

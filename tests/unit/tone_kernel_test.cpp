@@ -402,6 +402,12 @@ TEST(EveryToneTool, VectorPathsGiveThePlainBytes) {
         ColourBalanceParams balance{next() % 201 - 100, round % 2 ? 100 : -100, next() % 201 - 100};
         auto plainShadow = std::make_unique<ShadowHighlightOp>(), bestShadow = std::make_unique<ShadowHighlightOp>();
         ShadowHighlightParams shadow{round == 1 ? 0 : next() % 51, round == 2 ? 0 : next() % 51};
+        auto plainReplace = std::make_unique<ReplaceColourOp>(), bestReplace = std::make_unique<ReplaceColourOp>();
+        // the widest range the vector path takes (147: 3 x 147^2 fits 16 bits), a narrow one, and
+        // the ranges it leaves to the plain loop
+        int32_t ranges[] = {147, 9, 150, 0};
+        ReplaceColourParams replace{MakeColor(next(), next(), next()), MakeColor(next(), next(), next()), ranges[round],
+                                    next()};
         ColourFilterParams filter;
         filter.choice = round, filter.strength = next();
         filter.colours[round] = MakeColor(next(), next(), next());
@@ -414,6 +420,8 @@ TEST(EveryToneTool, VectorPathsGiveThePlainBytes) {
              PrepareGreyscale(weights, &bestGrey)},
             {"shadows and highlights", PrepareShadowHighlight(shadow, plainShadow.get(), KernelPath::Plain),
              PrepareShadowHighlight(shadow, bestShadow.get())},
+            {"colour replacement", PrepareReplaceColour(replace, plainReplace.get(), KernelPath::Plain),
+             PrepareReplaceColour(replace, bestReplace.get())},
             {"colour balance", PrepareColourBalance(balance, plainShift.get(), KernelPath::Plain),
              PrepareColourBalance(balance, bestShift.get())},
             {"colour filter", PrepareColourFilter(filter, plainFilter.get(), KernelPath::Plain),
