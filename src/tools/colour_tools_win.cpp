@@ -177,6 +177,19 @@ PosterizeParams Params(const ToolWindow& tool) {
     return p;
 }
 
+// Synchronised, the common count maps every channel: the per-channel boxes take no input, and
+// without it the common box has nothing to say.
+void FollowSync(ToolWindow* tool) {
+    const bool sync = ToolValue(*tool, kSync) != 0;
+    for (int c : {kBlue, kGreen, kRed})
+        EnableToolControl(tool, c, !sync);
+    EnableToolControl(tool, kCommon, sync);
+}
+
+void Changed(ToolWindow* tool, int control) {
+    if (control == kSync) FollowSync(tool);
+}
+
 void Recompute(ToolWindow* tool, const ToolPreviewJob& preview) {
     ChannelLookup& lookup = ToneOp<ChannelLookup>(tool);
     BuildPosterizeLookup(Params(*tool), &lookup);
@@ -238,6 +251,8 @@ const ToolClass kPosterizeTool = {
     .flags = kToneFlags,
     .controls = posterize::kControls,
     .open = OpenToneOp<ChannelLookup>,
+    .shown = posterize::FollowSync,
+    .changed = posterize::Changed,
     .neutral = posterize::Neutral,
     .recompute = posterize::Recompute,
 };

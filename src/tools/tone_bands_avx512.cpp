@@ -227,17 +227,18 @@ QV_AVX512 inline __m512i SumOfSquares(__m512i b, __m512i g, __m512i r) {
 // limit) leaves to the source. 255 D stays below 2^24, exact in single precision; the correctly
 // rounded quotient is never below the true one and at most rounds up to the next integer, which one
 // multiplication back finds and takes away.
+QV_AVX512 inline __m512i QuotientPart(__m256i d, __m512i l32) {
+    __m512i x = _mm512_mullo_epi32(_mm512_cvtepu16_epi32(d), _mm512_set1_epi32(255));
+    __m512i q = _mm512_cvttps_epi32(_mm512_div_ps(_mm512_cvtepi32_ps(x), _mm512_cvtepi32_ps(l32)));
+    __mmask16 over = _mm512_cmpgt_epi32_mask(_mm512_mullo_epi32(q, l32), x);
+    return _mm512_mask_sub_epi32(q, over, q, _mm512_set1_epi32(1));
+}
+
 QV_AVX512 inline __m512i DistanceShare(__m512i d, int32_t limit) {
     const __m512i l32 = _mm512_set1_epi32(limit);
-    __m512i out[2];
-    for (int part = 0; part < 2; ++part) {
-        __m512i x =
-            _mm512_mullo_epi32(_mm512_cvtepu16_epi32(_mm512_extracti64x4_epi64(d, part)), _mm512_set1_epi32(255));
-        __m512i q = _mm512_cvttps_epi32(_mm512_div_ps(_mm512_cvtepi32_ps(x), _mm512_cvtepi32_ps(l32)));
-        __mmask16 over = _mm512_cmpgt_epi32_mask(_mm512_mullo_epi32(q, l32), x);
-        out[part] = _mm512_mask_sub_epi32(q, over, q, _mm512_set1_epi32(1));
-    }
-    return _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvtepi32_epi16(out[0])), _mm512_cvtepi32_epi16(out[1]), 1);
+    __m256i low = _mm512_cvtepi32_epi16(QuotientPart(_mm512_castsi512_si256(d), l32));
+    __m256i high = _mm512_cvtepi32_epi16(QuotientPart(_mm512_extracti64x4_epi64(d, 1), l32));
+    return _mm512_inserti64x4(_mm512_castsi256_si512(low), high, 1);
 }
 
 } // namespace
@@ -247,7 +248,8 @@ QV_AVX512 int32_t ShadowHighlightRowAvx512(const uint8_t* source, uint8_t* dest,
     constexpr int32_t kLimit = 3 * 127 * 127;
     if (shadow == nullptr && highlight == nullptr) return 0;
     const Weave w = LoadWeave();
-    const __m512i zero = _mm512_setzero_si512(), top = _mm512_set1_epi16(255), limit = _mm512_set1_epi16(kLimit);
+    const __m512i zero = _mm512_setzero_si512(), top = _mm512_set1_epi16(255),
+                  limit = _mm512_set1_epi16(static_cast<int16_t>(kLimit));
     const Table lift = LoadTable(shadow != nullptr ? shadow : highlight);
     const Table lower = LoadTable(highlight != nullptr ? highlight : shadow);
     int32_t x = 0;
@@ -310,7 +312,8 @@ QV_AVX512 int32_t ReplaceColourRowAvx512(const uint8_t* source, uint8_t* dest, i
                                          const uint8_t* to, const uint8_t* level, int32_t limit) {
     if (limit <= 0 || limit >= 65535) return 0; // saturated 16-bit sums must stay past the limit
     const Weave w = LoadWeave();
-    const __m512i zero = _mm512_setzero_si512(), top = _mm512_set1_epi16(255), edge = _mm512_set1_epi16(limit);
+    const __m512i zero = _mm512_setzero_si512(), top = _mm512_set1_epi16(255),
+                  edge = _mm512_set1_epi16(static_cast<int16_t>(limit));
     const Table levels = LoadTable(level);
     __m512i reference[3], target[3];
     for (int c = 0; c < 3; ++c) {
