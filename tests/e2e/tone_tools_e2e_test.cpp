@@ -1,12 +1,14 @@
 // The tone and colour tools in the real Quorvel.exe: a value typed into a tool's band and applied
 // gives exactly the pixels quorvel-cli's `edit` gives for the same values (read back from the edit's
 // history snapshot); a neutral apply records nothing; an 8-bit image stays 8-bit with its palette
-// mapped; the levels tool opens its histogram window; negative commits at once and undoes.
+// mapped; the levels tool opens its histogram window; negative commits at once and undoes; colours
+// picked from the view, the reset button and posterize's synchronised counts.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <functional>
 #include <set>
 #include <string>
@@ -197,29 +199,48 @@ COLORREF RedAndBlue(int x, int) {
     return x < kSide / 2 ? kPickRed : RGB(40, 40, 200);
 }
 
+// A point of the source pane that shows `colour`, a little inside its first pixel; {-1, -1} when
+// the picture does not show it.
+POINT PointShowing(HWND pane, COLORREF colour) {
+    POINT at{-1, -1};
+    WaitFor([&] {
+        Capture shot;
+        if (!CaptureClientArea(pane, &shot)) return false;
+        for (int y = 0; y < shot.height && at.x < 0; ++y)
+            for (int x = 0; x < shot.width && at.x < 0; ++x)
+                if (shot.Pixel(x, y) == colour) at = POINT{x + 2, y + 2};
+        return at.x >= 0;
+    });
+    return at;
+}
+
+void ClickAt(HWND pane, POINT at) {
+    LPARAM where = MAKELPARAM(at.x, at.y);
+    PostMessageW(pane, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageW(pane, WM_LBUTTONUP, 0, where);
+}
+
+// "RRGGBB" of a colour box's COLORREF, as quorvel-cli takes colours.
+std::wstring HexColour(LONG_PTR box) {
+    wchar_t text[8];
+    swprintf(text, 8, L"%02X%02X%02X", GetRValue(box), GetGValue(box), GetBValue(box));
+    return text;
+}
+
 // HLS takes the reference colour from a click on the view; limited to colours near it, a hue
 // shift of 120 then gives what --hls 120,0,0,C82828,50 gives, and undo brings the source back.
 TEST_F(ToneToolsTest, HlsPicksItsColourFromTheViewAppliesAndUndoes) {
     ASSERT_NE(Start(BmpBytes(kSide, kSide, RedAndBlue)), nullptr);
     HWND pane = FindWindowExW(sub_, nullptr, L"Quorvel_sch1_class", nullptr);
     ASSERT_NE(pane, nullptr);
-    POINT red{-1, -1};
-    ASSERT_TRUE(WaitFor([&] {
-        Capture shot;
-        if (!CaptureClientArea(pane, &shot)) return false;
-        for (int y = 0; y < shot.height && red.x < 0; ++y)
-            for (int x = 0; x < shot.width && red.x < 0; ++x)
-                if (shot.Pixel(x, y) == kPickRed) red = POINT{x + 2, y + 2};
-        return red.x >= 0;
-    })) << "the picture is not shown";
+    POINT red = PointShowing(pane, kPickRed);
+    ASSERT_GE(red.x, 0) << "the picture is not shown";
     ASSERT_TRUE(PostCommand(sub_, qv::kCmdHueLightnessSaturation));
     constexpr int kReferenceBox = 2001 + 4 * 5, kLimitBox = 2001 + 4 * 4;
     HWND box = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (box = Descendant(sub_, kReferenceBox)) != nullptr; }));
     EXPECT_EQ(GetWindowLongPtrW(box, GWLP_USERDATA), 0xFFFFFF) << "white, the stored default";
-    LPARAM at = MAKELPARAM(red.x, red.y);
-    PostMessageW(pane, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(pane, WM_LBUTTONUP, 0, at);
+    ClickAt(pane, red);
     EXPECT_TRUE(WaitFor([&] { return GetWindowLongPtrW(box, GWLP_USERDATA) == 0x2828C8; })) << "no colour picked";
     SendMessageW(Descendant(sub_, kLimitBox), BM_CLICK, 0, 0);
     ASSERT_TRUE(ApplyWith(qv::kCmdHueLightnessSaturation, 0, L"120"));
@@ -229,6 +250,52 @@ TEST_F(ToneToolsTest, HlsPicksItsColourFromTheViewAppliesAndUndoes) {
     EXPECT_TRUE(edited == expected);
     ASSERT_TRUE(PostCommand(sub_, qv::kCmdUndo));
     EXPECT_TRUE(WaitFor([&] { return !Modified(); }));
+}
+
+// HLS's reset button puts the three shifts back to 0, which Apply then records as nothing.
+TEST_F(ToneToolsTest, HlsResetButtonClearsTheShifts) {
+    ASSERT_NE(Start(BmpBytes(kSide, kSide, Gradient)), nullptr);
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdHueLightnessSaturation));
+    HWND reset = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (reset = Descendant(sub_, FieldId(3))) != nullptr; }));
+    for (int c : {0, 1, 2})
+        SendMessageW(Descendant(sub_, FieldId(c)), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"40"));
+    SendMessageW(reset, BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitFor([&] {
+        for (int c : {0, 1, 2})
+            if (WindowTitle(Descendant(sub_, FieldId(c))) != L"0") return false;
+        return true;
+    })) << "a shift kept its value";
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdApplyTool));
+    ASSERT_TRUE(WaitFor([&] { return Descendant(sub_, FieldId(0)) == nullptr; }));
+    DWORD_PTR ignored = 0;
+    ASSERT_NE(SendMessageTimeoutW(sub_, WM_NULL, 0, 0, SMTO_NORMAL, kStepTimeoutMs, &ignored), 0);
+    EXPECT_FALSE(Modified()) << "the reset shifts were recorded";
+}
+
+// Colour replacement puts a colour clicked in the view into its from-colour box (the box chosen
+// last, the from-colour when the tool opens) and replaces by it as --replace-colour does.
+TEST_F(ToneToolsTest, ReplaceColourPicksItsFromColourFromTheView) {
+    ASSERT_NE(Start(BmpBytes(kSide, kSide, RedAndBlue)), nullptr);
+    HWND pane = FindWindowExW(sub_, nullptr, L"Quorvel_sch1_class", nullptr);
+    ASSERT_NE(pane, nullptr);
+    POINT red = PointShowing(pane, kPickRed);
+    ASSERT_GE(red.x, 0) << "the picture is not shown";
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdReplaceColour));
+    HWND from = nullptr, to = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (from = Descendant(sub_, FieldId(0))) != nullptr; }));
+    ASSERT_NE(to = Descendant(sub_, FieldId(1)), nullptr);
+    LONG_PTR target = GetWindowLongPtrW(to, GWLP_USERDATA);
+    ClickAt(pane, red);
+    EXPECT_TRUE(WaitFor([&] { return GetWindowLongPtrW(from, GWLP_USERDATA) == 0x2828C8; })) << "no colour picked";
+    EXPECT_EQ(GetWindowLongPtrW(to, GWLP_USERDATA), target) << "the pick went into the to-colour";
+    std::wstring range = WindowTitle(Descendant(sub_, FieldId(2)));
+    ASSERT_TRUE(ApplyWith(qv::kCmdReplaceColour, 3, L"200"));
+    ASSERT_TRUE(WaitFor([&] { return Modified(); }));
+    Picture edited,
+        expected = CliPicture({L"--replace-colour", L"C82828," + HexColour(target) + L"," + range + L",200"});
+    ASSERT_TRUE(EditedPicture(&edited));
+    EXPECT_TRUE(edited == expected);
 }
 
 // Gamma's red field drives all three channels while linked (the default), as --gamma 40 does.
@@ -284,6 +351,21 @@ TEST_F(ToneToolsTest, PosterizeKeepsAnEightBitImageAndMapsItsPalette) {
     ClearReserved(&edited);
     ClearReserved(&expected);
     EXPECT_TRUE(edited == expected);
+}
+
+// Synchronised (the default), only the common count takes input; unticking Synchronise hands
+// the input to the blue, green and red counts.
+TEST_F(ToneToolsTest, PosterizeSynchroniseLeavesOnlyTheCommonCount) {
+    ASSERT_NE(Start(BmpBytes(kSide, kSide, Gradient)), nullptr);
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdPosterize));
+    HWND sync = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (sync = Descendant(sub_, FieldId(4))) != nullptr; }));
+    auto enabled = [&](int control) { return IsWindowEnabled(Descendant(sub_, FieldId(control))) != FALSE; };
+    EXPECT_TRUE(!enabled(0) && !enabled(1) && !enabled(2) && enabled(3)) << "synchronised";
+    SendMessageW(sync, BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return enabled(0) && enabled(1) && enabled(2) && !enabled(3); })) << "not synchronised";
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdCancelTool));
+    EXPECT_TRUE(WaitFor([&] { return Descendant(sub_, FieldId(0)) == nullptr; }));
 }
 
 // Brightness 0 everywhere would change nothing: Apply records no step.
