@@ -5,7 +5,9 @@
 // at most 3 on one thread for every tool that works through tables alone; HLS and equalisation
 // compute their colour model per pixel and are listed for information. The machine these run on
 // is shared, so beside the wall times the line gives the ratio of the thread's CPU times, which a
-// run that is preempted half way does not inflate.
+// run that is preempted half way does not inflate. A tool with a vector path is also run on its
+// plain loops in the same rounds (the "plain ratio" column), which is what a processor without the
+// vectors gets.
 //
 //   tone_bench [--runs N] [--threads N] [--width W --height H]
 #include <time.h>
@@ -74,9 +76,10 @@ void Fill(Picture* p) {
 
 struct Tool {
     const char* name;
-    bool tableTool; // held to the 3x goal
+    bool tableTool;  // held to the 3x goal
+    bool vectorPath; // has a faster path than the plain loops: both are measured
     // prepares the tool's tables (the per-recompute part) and returns its pass
-    qv::TonePass (*prepare)(const Picture& picture, void* scratch);
+    qv::TonePass (*prepare)(const Picture& picture, void* scratch, qv::KernelPath path);
 };
 
 // One scratch record large enough for any op.
@@ -98,80 +101,80 @@ qv::ChannelLookup* Lookup(void* s) {
 int32_t g_mean = 128; // contrast's mean luminance, computed once when the tool opens
 
 const Tool kTools[] = {
-    {"levels", true,
-     [](const Picture&, void* s) {
+    {"levels", true, true,
+     [](const Picture&, void* s, qv::KernelPath path) {
          qv::LevelsParams p;
          p.channel[qv::kLevelsCombined] = {12, 230, 20};
          qv::BuildLevelsLookup(p, Lookup(s));
-         return qv::LookupPass(Lookup(s));
+         return qv::LookupPass(Lookup(s), path);
      }},
-    {"gamma", true,
-     [](const Picture&, void* s) {
+    {"gamma", true, true,
+     [](const Picture&, void* s, qv::KernelPath path) {
          qv::ChannelAdjustParams p;
          qv::SetChannelAdjustValue(&p, 0, 35);
          qv::BuildChannelAdjustLookup(p, 128, Lookup(s));
-         return qv::LookupPass(Lookup(s));
+         return qv::LookupPass(Lookup(s), path);
      }},
-    {"brightness", true,
-     [](const Picture&, void* s) {
+    {"brightness", true, true,
+     [](const Picture&, void* s, qv::KernelPath path) {
          qv::ChannelAdjustParams p;
          p.mode = qv::ChannelAdjustMode::kBrightness;
          qv::SetChannelAdjustValue(&p, 0, 40);
          qv::BuildChannelAdjustLookup(p, 128, Lookup(s));
-         return qv::LookupPass(Lookup(s));
+         return qv::LookupPass(Lookup(s), path);
      }},
-    {"contrast", true,
-     [](const Picture&, void* s) {
+    {"contrast", true, true,
+     [](const Picture&, void* s, qv::KernelPath path) {
          qv::ChannelAdjustParams p;
          p.mode = qv::ChannelAdjustMode::kContrast;
          qv::SetChannelAdjustValue(&p, 0, 30);
          qv::BuildChannelAdjustLookup(p, g_mean, Lookup(s));
-         return qv::LookupPass(Lookup(s));
+         return qv::LookupPass(Lookup(s), path);
      }},
-    {"posterize", true,
-     [](const Picture&, void* s) {
+    {"posterize", true, true,
+     [](const Picture&, void* s, qv::KernelPath path) {
          qv::BuildPosterizeLookup(qv::PosterizeParams{}, Lookup(s));
-         return qv::LookupPass(Lookup(s));
+         return qv::LookupPass(Lookup(s), path);
      }},
-    {"negative", true,
-     [](const Picture&, void* s) {
+    {"negative", true, true,
+     [](const Picture&, void* s, qv::KernelPath path) {
          qv::BuildNegativeLookup(Lookup(s));
-         return qv::LookupPass(Lookup(s));
+         return qv::LookupPass(Lookup(s), path);
      }},
-    {"greyscale", true,
-     [](const Picture&, void* s) {
-         return qv::PrepareGreyscale(qv::GreyscaleParams{}, &static_cast<Scratch*>(s)->grey);
+    {"greyscale", true, true,
+     [](const Picture&, void* s, qv::KernelPath path) {
+         return qv::PrepareGreyscale(qv::GreyscaleParams{}, &static_cast<Scratch*>(s)->grey, path);
      }},
-    {"shadows-highlights", true,
-     [](const Picture&, void* s) {
-         return qv::PrepareShadowHighlight({30, 30}, &static_cast<Scratch*>(s)->shadow);
+    {"shadows-highlights", true, true,
+     [](const Picture&, void* s, qv::KernelPath path) {
+         return qv::PrepareShadowHighlight({30, 30}, &static_cast<Scratch*>(s)->shadow, path);
      }},
-    {"colour-balance", true,
-     [](const Picture&, void* s) {
-         return qv::PrepareColourBalance({40, -10, -30}, &static_cast<Scratch*>(s)->shift);
+    {"colour-balance", true, true,
+     [](const Picture&, void* s, qv::KernelPath path) {
+         return qv::PrepareColourBalance({40, -10, -30}, &static_cast<Scratch*>(s)->shift, path);
      }},
-    {"colour-filter", true,
-     [](const Picture&, void* s) {
-         return qv::PrepareColourFilter(qv::ColourFilterParams{}, &static_cast<Scratch*>(s)->shift);
+    {"colour-filter", true, true,
+     [](const Picture&, void* s, qv::KernelPath path) {
+         return qv::PrepareColourFilter(qv::ColourFilterParams{}, &static_cast<Scratch*>(s)->shift, path);
      }},
-    {"replace-colour", true,
-     [](const Picture&, void* s) {
-         return qv::PrepareReplaceColour(qv::ReplaceColourParams{}, &static_cast<Scratch*>(s)->replace);
+    {"replace-colour", true, true,
+     [](const Picture&, void* s, qv::KernelPath path) {
+         return qv::PrepareReplaceColour(qv::ReplaceColourParams{}, &static_cast<Scratch*>(s)->replace, path);
      }},
-    {"hls", false,
-     [](const Picture&, void* s) {
+    {"hls", false, false,
+     [](const Picture&, void* s, qv::KernelPath path) {
          return qv::PrepareHls({40, 30, -20}, &static_cast<Scratch*>(s)->hls);
      }},
-    {"hls-near-colour", false,
-     [](const Picture&, void* s) {
+    {"hls-near-colour", false, false,
+     [](const Picture&, void* s, qv::KernelPath path) {
          qv::HlsParams p{40, 30, -20};
          p.limit = true;
          p.reference = qv::MakeColor(128, 128, 128);
          p.range = 60;
          return qv::PrepareHls(p, &static_cast<Scratch*>(s)->hls);
      }},
-    {"equalise", false,
-     [](const Picture& pic, void* s) {
+    {"equalise", false, false,
+     [](const Picture& pic, void* s, qv::KernelPath) {
          return qv::PrepareEqualise(pic.source.data(), pic.width, pic.height, &static_cast<Scratch*>(s)->equalise);
      }},
 };
@@ -200,8 +203,8 @@ int main(int argc, char** argv) {
 
     std::printf("tone tools on %d x %d (%.1f MB), %d thread(s), %d interleaved runs each; reference memcpy\n",
                 pic.width, pic.height, bytes / 1e6, threads, runs);
-    std::printf("%-20s %26s %27s %7s %8s\n", "tool", "tool ms median (min..max)", "memcpy ms median (min..max)",
-                "ratio", "cpu ratio");
+    std::printf("%-20s %26s %27s %7s %8s %11s\n", "tool", "tool ms median (min..max)", "memcpy ms median (min..max)",
+                "ratio", "cpu ratio", "plain ratio");
     struct Row {
         const char* name;
         double ratio;
@@ -209,7 +212,16 @@ int main(int argc, char** argv) {
     };
     std::vector<Row> rows;
     for (const Tool& tool : kTools) {
-        std::vector<double> own, ref, ownCpu, refCpu;
+        std::vector<double> own, ref, plain, ownCpu, refCpu, plainCpu;
+        auto run = [&](qv::KernelPath path) {
+            return [&, path] {
+                qv::TonePass pass = tool.prepare(pic, scratch.get(), path);
+                qv::KernelJob job =
+                    qv::WholeImageJob(pic.source.data(), pic.dest.data(), pic.width, pic.height, nullptr);
+                qv::RunTonePass(pass, job, threads);
+                return true;
+            };
+        };
         for (int i = 0; i < runs; ++i) {
             TimeOnce(
                 [&] {
@@ -217,23 +229,18 @@ int main(int argc, char** argv) {
                     return pic.dest[bytes / 2] == pic.source[bytes / 2];
                 },
                 &ref, &refCpu);
-            TimeOnce(
-                [&] {
-                    qv::TonePass pass = tool.prepare(pic, scratch.get());
-                    qv::KernelJob job =
-                        qv::WholeImageJob(pic.source.data(), pic.dest.data(), pic.width, pic.height, nullptr);
-                    qv::RunTonePass(pass, job, threads);
-                    return true;
-                },
-                &own, &ownCpu);
+            TimeOnce(run(qv::KernelPath::Best), &own, &ownCpu);
+            if (tool.vectorPath) TimeOnce(run(qv::KernelPath::Plain), &plain, &plainCpu);
         }
         Spread a = SpreadOf(own), b = SpreadOf(ref);
         double ratio = a.median / b.median;
         double cpuRatio = SpreadOf(ownCpu).median / SpreadOf(refCpu).median;
         rows.push_back({tool.name, ratio, tool.tableTool});
-        std::printf("%-20s %8.1f (%6.1f..%6.1f)     %8.1f (%6.1f..%6.1f)    %6.2fx %7.2fx%s\n", tool.name,
+        char plainText[16] = "";
+        if (tool.vectorPath) std::snprintf(plainText, sizeof plainText, "%6.2fx", SpreadOf(plain).median / b.median);
+        std::printf("%-20s %8.1f (%6.1f..%6.1f)     %8.1f (%6.1f..%6.1f)    %6.2fx %7.2fx %11s%s\n", tool.name,
                     a.median * 1e3, a.min * 1e3, a.max * 1e3, b.median * 1e3, b.min * 1e3, b.max * 1e3, ratio, cpuRatio,
-                    tool.tableTool ? (ratio <= 3.0 ? "" : "  over the 3x goal") : "  (model per pixel)");
+                    plainText, tool.tableTool ? (ratio <= 3.0 ? "" : "  over the 3x goal") : "  (model per pixel)");
     }
     std::vector<Row> tables;
     for (const Row& r : rows)
