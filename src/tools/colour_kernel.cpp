@@ -17,16 +17,8 @@ void BuildWeightRow(int32_t weight, uint8_t* row) {
         row[v] = static_cast<uint8_t>((k * v + 500) / 1000); // round(k / 1000 x v), half up
 }
 
-void GreyBandAvx512(const KernelJob& job, const void* op) {
-    const GreyscaleOp& o = *static_cast<const GreyscaleOp*>(op);
-    for (int32_t y = job.rowBegin; y < job.rowEnd; ++y) {
-        size_t offset = static_cast<size_t>(y) * job.stride;
-        const uint8_t* s = job.source + offset;
-        uint8_t* d = job.dest + offset;
-        int32_t x = GreyRowAvx512(s, d, job.width, o.blue, o.green, o.red);
-        for (s += 3 * x, d += 3 * x; x < job.width; ++x, s += 3, d += 3)
-            o.Map(s, d);
-    }
+int32_t GreyRow(const uint8_t* s, uint8_t* d, int32_t width, const GreyscaleOp& o) {
+    return GreyRowAvx512(s, d, width, o.blue, o.green, o.red);
 }
 } // namespace
 
@@ -36,7 +28,7 @@ TonePass PrepareGreyscale(const GreyscaleParams& params, GreyscaleOp* op, Kernel
     BuildWeightRow(params.red, op->red);
     for (int32_t v = 0; v <= 3 * 255; ++v)
         op->saturate[v] = static_cast<uint8_t>(v > 255 ? 255 : v);
-    if (path == KernelPath::Best && HasToneAvx512()) return TonePass{GreyBandAvx512, op};
+    if (path == KernelPath::Best && HasToneAvx512()) return TonePass{VectorColourBand<GreyscaleOp, GreyRow>, op};
     return ColourPass(op);
 }
 
@@ -56,19 +48,11 @@ void BuildCurveBlend(int32_t strength, const uint8_t* curve, uint8_t (*rows)[256
             rows[w][v] =
                 strength == 0 ? static_cast<uint8_t>(v) : static_cast<uint8_t>(t.t[w][curve[v]] + t.t[255 - w][v]);
 }
-} // namespace
 
-void ShadowHighlightBandAvx512(const KernelJob& job, const void* op) {
-    const ShadowHighlightOp& o = *static_cast<const ShadowHighlightOp*>(op);
-    for (int32_t y = job.rowBegin; y < job.rowEnd; ++y) {
-        size_t offset = static_cast<size_t>(y) * job.stride;
-        const uint8_t* s = job.source + offset;
-        uint8_t* d = job.dest + offset;
-        int32_t x = ShadowHighlightRowAvx512(s, d, job.width, o.shadowCurve, o.highlightCurve);
-        for (s += 3 * x, d += 3 * x; x < job.width; ++x, s += 3, d += 3)
-            o.Map(s, d);
-    }
+int32_t ShadowHighlightRow(const uint8_t* s, uint8_t* d, int32_t width, const ShadowHighlightOp& o) {
+    return ShadowHighlightRowAvx512(s, d, width, o.shadowCurve, o.highlightCurve);
 }
+} // namespace
 
 TonePass PrepareShadowHighlight(const ShadowHighlightParams& params, ShadowHighlightOp* op, KernelPath path) {
     if (IsNeutralShadowHighlight(params)) return CopyPass();
@@ -81,7 +65,8 @@ TonePass PrepareShadowHighlight(const ShadowHighlightParams& params, ShadowHighl
     BuildDistanceWeights(kShadowHighlightRange, &op->weights);
     op->shadowCurve = shadow == 0 ? nullptr : GammaCurve(t, shadow);
     op->highlightCurve = highlight == 0 ? nullptr : GammaCurve(t, -highlight);
-    if (path == KernelPath::Best && HasToneAvx512()) return TonePass{ShadowHighlightBandAvx512, op};
+    if (path == KernelPath::Best && HasToneAvx512())
+        return TonePass{VectorColourBand<ShadowHighlightOp, ShadowHighlightRow>, op};
     return ColourPass(op);
 }
 
@@ -212,16 +197,8 @@ void PickReplaceColour(ReplaceColourParams* params, uint32_t colour) {
 }
 
 namespace {
-void ReplaceColourBandAvx512(const KernelJob& job, const void* op) {
-    const ReplaceColourOp& o = *static_cast<const ReplaceColourOp*>(op);
-    for (int32_t y = job.rowBegin; y < job.rowEnd; ++y) {
-        size_t offset = static_cast<size_t>(y) * job.stride;
-        const uint8_t* s = job.source + offset;
-        uint8_t* d = job.dest + offset;
-        int32_t x = ReplaceColourRowAvx512(s, d, job.width, o.from, o.to, o.level, o.weights.limit);
-        for (s += 3 * x, d += 3 * x; x < job.width; ++x, s += 3, d += 3)
-            o.Map(s, d);
-    }
+int32_t ReplaceColourRow(const uint8_t* s, uint8_t* d, int32_t width, const ReplaceColourOp& o) {
+    return ReplaceColourRowAvx512(s, d, width, o.from, o.to, o.level, o.weights.limit);
 }
 } // namespace
 
@@ -242,7 +219,8 @@ TonePass PrepareReplaceColour(const ReplaceColourParams& params, ReplaceColourOp
     op->blend = &GetBlendTable();
     op->level = op->blend->t[ClampInt(params.level, 0, kReplaceLevelMax)];
     BuildDistanceWeights(params.range, &op->weights);
-    if (path == KernelPath::Best && HasToneAvx512()) return TonePass{ReplaceColourBandAvx512, op};
+    if (path == KernelPath::Best && HasToneAvx512())
+        return TonePass{VectorColourBand<ReplaceColourOp, ReplaceColourRow>, op};
     return ColourPass(op);
 }
 

@@ -55,6 +55,20 @@ template <class Op> TonePass ColourPass(const Op* op) {
     return TonePass{ColourBand<Op>, op};
 }
 
+// ColourBand with a faster row function in front: `Row` does the pixels it can from the left of
+// the row and returns how many, Map does the rest.
+template <class Op, int32_t (*Row)(const uint8_t* source, uint8_t* dest, int32_t width, const Op& op)>
+void VectorColourBand(const KernelJob& job, const void* op) {
+    const Op& o = *static_cast<const Op*>(op);
+    for (int32_t y = job.rowBegin; y < job.rowEnd; ++y) {
+        const uint8_t* s = job.source + static_cast<size_t>(y) * job.stride;
+        uint8_t* d = job.dest + static_cast<size_t>(y) * job.stride;
+        int32_t x = Row(s, d, job.width, o);
+        for (s += 3 * x, d += 3 * x; x < job.width; ++x, s += 3, d += 3)
+            o.Map(s, d);
+    }
+}
+
 // The pass of a neutral tool: the source as it is.
 TonePass CopyPass();
 
