@@ -361,7 +361,8 @@ TEST_F(ToneToolsTest, PosterizeSynchroniseLeavesOnlyTheCommonCount) {
     HWND sync = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (sync = Descendant(sub_, FieldId(4))) != nullptr; }));
     auto enabled = [&](int control) { return IsWindowEnabled(Descendant(sub_, FieldId(control))) != FALSE; };
-    EXPECT_TRUE(!enabled(0) && !enabled(1) && !enabled(2) && enabled(3)) << "synchronised";
+    // the band is made before the tool sets its controls' states
+    EXPECT_TRUE(WaitFor([&] { return !enabled(0) && !enabled(1) && !enabled(2) && enabled(3); })) << "synchronised";
     SendMessageW(sync, BM_CLICK, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return enabled(0) && enabled(1) && enabled(2) && !enabled(3); })) << "not synchronised";
     ASSERT_TRUE(PostCommand(sub_, qv::kCmdCancelTool));
