@@ -162,8 +162,9 @@ TEST_F(GeometryToolsTest, ResizeByATypedWidthFollowsTheAspectAndMatchesTheCli) {
 TEST_F(GeometryToolsTest, ResizeThroughAPresetWithOnlyAWidth) {
     ASSERT_NE(Start(40, 30, {IntSlot(kSlotRszP1W, 60), IntSlot(kSlotRszP1H, 0)}), nullptr);
     ASSERT_NE(Open(qv::kCmdResize), nullptr);
-    HWND presets = Descendant(sub_, FieldId(3));
-    ASSERT_NE(presets, nullptr);
+    // The band's controls are made one after another: the first may be there before the list.
+    HWND presets = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (presets = Descendant(sub_, FieldId(3))) != nullptr; }));
     SendMessageW(presets, CB_SETCURSEL, 1, 0);
     SendMessageW(GetParent(presets), WM_COMMAND, MAKEWPARAM(FieldId(3), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(presets));
@@ -243,7 +244,9 @@ TEST_F(GeometryToolsTest, TrimRectangleDraggedWithTheMouseIsCroppedAndUndone) {
     ASSERT_NE(pane, nullptr);
     ASSERT_TRUE(PostCommand(sub_, qv::kCmdTrim));
     ASSERT_TRUE(WaitFor([&] { return Descendant(sub_, FieldId(1)) != nullptr; })) << "no band";
-    EXPECT_FALSE(IsWindowEnabled(Descendant(sub_, FieldId(1)))) << "edge fields before any rectangle";
+    // Disabled once the band is complete, which may be a moment after the field appears.
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowEnabled(Descendant(sub_, FieldId(1))); }))
+        << "edge fields before any rectangle";
     RECT box{};
     ASSERT_TRUE(WaitFor([&] { return PictureBox(pane, &box) && box.right - box.left >= 40; }));
     const int scale = (box.right - box.left) / 40;
