@@ -62,6 +62,25 @@ void InstallJapaneseFont() {
         RegSetValueExW(key, L"Meiryo UI", 0, REG_SZ, reinterpret_cast<const BYTE*>(face), sizeof face);
         RegCloseKey(key);
     }
+    // the menus draw with the system's menu font, which finds its Japanese characters through the
+    // font link, as on a Japanese system
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink", 0,
+                      KEY_QUERY_VALUE | KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        std::wstring links(4096, L'\0');
+        DWORD size = static_cast<DWORD>(links.size() * sizeof(wchar_t));
+        if (RegQueryValueExW(key, L"Tahoma", nullptr, nullptr, reinterpret_cast<BYTE*>(links.data()), &size) !=
+            ERROR_SUCCESS)
+            size = 0;
+        links.resize(size / sizeof(wchar_t));
+        const std::wstring ours = L"ipag.ttf,IPAGothic";
+        if (links.compare(0, ours.size(), ours) != 0) {
+            if (links.empty()) links.push_back(L'\0');
+            links = ours + L'\0' + links;
+            RegSetValueExW(key, L"Tahoma", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(links.data()),
+                           static_cast<DWORD>(links.size() * sizeof(wchar_t)));
+        }
+        RegCloseKey(key);
+    }
 }
 
 // TB_GETBUTTONTEXTW of another process's tool bar: the buffer has to live in that process.
