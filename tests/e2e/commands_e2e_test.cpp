@@ -55,6 +55,16 @@ protected:
         PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(3260, BN_CLICKED), reinterpret_cast<LPARAM>(button));
         return WaitForDialogOtherThan(process_, *options);
     }
+    // The error box over the key configuration, which lies over the options dialog.
+    HWND WaitForErrorBox(HWND keys, HWND options) {
+        HWND found = nullptr;
+        WaitUntil(kStepTimeoutMs, [&] {
+            for (HWND d : FindTopLevelWindows(kDialogClass, process_.id(), true))
+                if (d != keys && d != options) found = d;
+            return found != nullptr;
+        });
+        return found;
+    }
     static bool ConfirmOptions(HWND options, UINT button = IDOK) {
         PostMessageW(options, WM_COMMAND, button, 0);
         return WaitUntilGone(options);
@@ -226,7 +236,7 @@ TEST_F(CommandsTest, KeyConfigurationDialogListsEveryCommandAndKey) {
 
     // Assign without a chosen command: the error box, and the dialog stays
     PostMessageW(dialog, WM_COMMAND, 3740, 0);
-    HWND error = WaitForDialogOtherThan(process_, dialog);
+    HWND error = WaitForErrorBox(dialog, options);
     ASSERT_NE(error, nullptr) << "no error box for an assignment without a command";
     EXPECT_EQ(WindowTitle(error), L"Keyboard shortcuts");
     PostMessageW(error, WM_COMMAND, IDOK, 0);
@@ -333,7 +343,7 @@ TEST_F(CommandsTest, KeyChangedInTheDialogSurvivesARestart) {
     PostMessageW(dialog, WM_COMMAND, 3740, 0);
     // the same key again: refused, the selected entry holding it counts too
     PostMessageW(dialog, WM_COMMAND, 3740, 0);
-    HWND error = WaitForDialogOtherThan(process_, dialog);
+    HWND error = WaitForErrorBox(dialog, options);
     ASSERT_NE(error, nullptr) << "a key given twice was not refused";
     EXPECT_NE(MessageBoxText(error).find(L"already assigned"), std::wstring::npos) << MessageBoxText(error);
     PostMessageW(error, WM_COMMAND, IDOK, 0);
