@@ -109,6 +109,9 @@ protected:
                     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         CloseAllProgramWindows(kViewWindowClass);
         CloseAllProgramWindows(kSubWindowClass);
+        // the prefix is shared with the other tests: no XP claim or association outlives a failure
+        RegDeleteTreeW(HKEY_CURRENT_USER, kAppDefaults);
+        RemoveAssociations();
     }
 
     HWND Start(const std::vector<std::wstring>& args, const wchar_t* windowClass = kViewWindowClass) {
