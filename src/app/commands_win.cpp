@@ -8,9 +8,9 @@
 #include "app/exif_dialog_win.h"
 #include "app/external_programs_win.h"
 #include "app/help_about_win.h"
-#include "app/key_config_dialog_win.h"
 #include "app/lossless_commands_win.h"
 #include "app/menus_win.h"
+#include "app/options_dialog_win.h"
 #include "app/startup_win.h"
 #include "model/command_table.h"
 #include "model/instance_request.h"
@@ -60,7 +60,7 @@ constexpr CommandHandler kOwnerHandlers[kCommandOwnerCount] = {
     HandleExifInfoCommand,        // ExifInfo
     HandleLosslessCommand,        // Lossless
     HandleListCommand,            // List
-    HandleKeyConfigCommand,       // KeyConfig
+    HandleOptionsCommand,         // Options
     HandleArrangeCommand,         // Arrange
     HandleExternalProgramCommand, // External
     HandleHelpCommand,            // Help

@@ -191,11 +191,4 @@ void ApplyCommandKeys(const std::vector<AccelEntry>& table) {
     RebuildMenus();
 }
 
-bool HandleKeyConfigCommand(int32_t command) {
-    if (command != kCmdKeyConfigTemporary) return false;
-    std::vector<AccelEntry> table = CurrentCommandKeys();
-    if (RunKeyConfigDialog(CurrentMainWindow(), &table)) ApplyCommandKeys(table);
-    return true;
-}
-
 } // namespace qv

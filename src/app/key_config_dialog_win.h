@@ -19,7 +19,4 @@ bool RunKeyConfigDialog(HWND owner, std::vector<AccelEntry>* table);
 // menus so that their shortcut texts follow.
 void ApplyCommandKeys(const std::vector<AccelEntry>& table);
 
-// The temporary command that opens the dialog on its own.
-bool HandleKeyConfigCommand(int32_t command);
-
 } // namespace qv

@@ -10,7 +10,6 @@
 
 #include <vector>
 
-#include "settings/accelerator_blob.h"
 #include "app/accelerators_win.h"
 #include "app/app_state_win.h"
 #include "app/commands_win.h"
@@ -24,6 +23,7 @@
 #include "platform/crc32.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "settings/accelerator_blob.h"
 #include "settings/settings_file.h"
 #include "settings/settings_load.h"
 #include "settings/settings_location.h"
@@ -280,7 +280,11 @@ void StartViewerProcesses(const std::vector<std::wstring>& paths) {
 void HandleInstanceRequest(const InstanceRequest& request) {
     const int32_t* key = request.memberKey != 0 ? &request.memberKey : nullptr;
     switch (request.letter) {
-    case L'o': RunCommand(kCmdOptions); return;
+    case L'o':
+        // The sender waits in SendMessage until this request returns: the modal dialog opens
+        // after it, or the other instance would hang as long as the dialog stays open.
+        PostMessageW(CurrentMainWindow(), WM_COMMAND, kCmdOptions, 0);
+        return;
     case L's': EnterSubWindow(); break;
     case L'v': ReturnToViewWindow(); break;
     case L'a':

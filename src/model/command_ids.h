@@ -128,7 +128,6 @@ constexpr int32_t kCmdArrangeClose = 5355;
 
 // ---- tools and help
 // Opens the key configuration until the options dialog, whose page reaches it, exists.
-constexpr int32_t kCmdKeyConfigTemporary = 5409;
 constexpr int32_t kCmdOptions = 5410;
 constexpr int32_t kCmdExternalProgramFirst = 5420; // 5420 + n, n = 0-7
 constexpr int32_t kExternalProgramCount = 8;

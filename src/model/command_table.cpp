@@ -128,8 +128,7 @@ constexpr CommandRow kRows[] = {
     Row(kCmdArrangeCentre,       O::Arrange),
     Row(kCmdArrangeClose,        O::Arrange),
     // ---- tools and help
-    Row(kCmdKeyConfigTemporary,  O::KeyConfig),
-    Row(kCmdOptions,             O::None),
+    Row(kCmdOptions,             O::Options,  E::Always,         C::None, kWaits),
     Row(kCmdExternalProgramFirst,     O::External),
     Row(kCmdExternalProgramFirst + 1, O::External),
     Row(kCmdExternalProgramFirst + 2, O::External),

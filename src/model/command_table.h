@@ -24,7 +24,7 @@ enum class CommandOwner : uint8_t {
     ExifInfo,    // the EXIF information dialog
     Lossless,    // lossless JPEG turns
     List,        // the sort order
-    KeyConfig,   // the key configuration
+    Options,     // the options dialog
     Arrange,     // centring and arranging the instances
     External,    // the external programs
     Help,        // help and About

@@ -59,7 +59,7 @@ constexpr int32_t kBackgroundItems[] = {kCmdBackgroundWhite, kCmdBackgroundLight
                                         kCmdBackgroundDarkGrey, kCmdBackgroundBlack};
 constexpr int32_t kArrangeItems[] = {kCmdArrangeGrid, kCmdArrangeSideBySide, kCmdArrangeStacked, kCmdArrangeCentre,
                                      kCmdArrangeClose};
-constexpr int32_t kToolItems[] = {kCmdOptions, kCmdKeyConfigTemporary};
+constexpr int32_t kToolItems[] = {kCmdOptions};
 constexpr int32_t kHelpItems[] = {kCmdHelp, kCmdStartupInfo, kCmdAbout};
 constexpr int32_t kZoomPresetItems[] = {kCmdZoom1000, kCmdZoom400, kCmdZoom200, kCmdZoom50, kCmdZoom25, kCmdZoom10};
 

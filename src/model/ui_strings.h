@@ -171,6 +171,7 @@ enum UiString : uint32_t {
 enum DialogTemplate : uint32_t {
     kDlgStartupInfo = 4500,
     kCtlStartupInfoDontShow = 4501,
+    kDlgOptions = 3000,
     kDlgKeyConfig = 3700,
     kCtlKeyCommandList = 3710, // list view: command, shortcut
     kCtlKeyList = 3720,        // list box of the assignable keys

@@ -276,6 +276,29 @@ int32_t CreateSaveBarControls(HWND panel, int32_t x, int32_t height) {
     return LayOutBar();
 }
 
+int32_t RelabelSaveBar() {
+    if (!g_save.panel) return 0;
+    for (size_t i = 0; i < kControlCount; ++i) {
+        const BarControl& c = kControls[i];
+        HWND w = g_save.windows[i];
+        if (!w) continue;
+        SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(RebarFont()), FALSE);
+        if (c.kind == Kind::List) {
+            g_save.syncing = true;
+            SendMessageW(w, CB_RESETCONTENT, 0, 0);
+            int32_t count = c.id == kFormatListId ? kFormatCount : kChoiceCount;
+            for (int32_t n = 0; n < count; ++n)
+                SendMessageW(w, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(UiText(c.text + n).c_str()));
+            g_save.syncing = false;
+        } else if (c.kind != Kind::Number) {
+            SetWindowTextW(w, UiText(c.text).c_str());
+        }
+        g_save.widths[i] = WidthOf(g_save.panel, c);
+    }
+    SyncSaveBar();
+    return LayOutBar();
+}
+
 bool HandleSaveBarMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT*) {
     if (message != WM_COMMAND || g_save.syncing) return false;
     int id = LOWORD(wParam);

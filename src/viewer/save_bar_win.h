@@ -15,6 +15,9 @@ int32_t CreateSaveBarControls(HWND panel, int32_t x, int32_t height);
 bool HandleSaveBarMessage(HWND panel, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 // The controls follow the settings (the save-as dialog and the commands change them too).
 void SyncSaveBar();
+// After a language or font change: every text and list item fetched anew, the controls measured
+// and laid out again; returns the right edge as CreateSaveBarControls does.
+int32_t RelabelSaveBar();
 // The save-as dialog chose another type.
 void SelectSaveBarFormat(int32_t format);
 

@@ -95,7 +95,7 @@ struct RebarState {
     UINT nextToolBandId = kFirstToolBandId;
     bool laying = false;
     bool locked = false; // a tool is open
-    std::wstring tip; // the text a tooltip asked for lives until the next one
+    std::wstring tip;    // the text a tooltip asked for lives until the next one
 };
 RebarState g_bar;
 
@@ -472,6 +472,36 @@ void RefreshSubRebar() {
     ShowZoomInField(false);
     RefreshMainButtons();
     SyncSaveBar();
+}
+
+void RelabelSubRebar() {
+    if (!g_bar.rebar) return;
+    if (g_bar.mainPanel && g_bar.mainToolBar) {
+        // a tool bar keeps its strings in a pool that cannot be replaced: the bar is made anew
+        DestroyWindow(g_bar.mainToolBar);
+        g_bar.mainToolBar = CreateMainToolBar(g_bar.mainPanel);
+        RECT r{};
+        if (g_bar.mainToolBar) GetWindowRect(g_bar.mainToolBar, &r);
+        int32_t width = r.right - r.left, height = std::max<int32_t>(r.bottom - r.top, kPanelHeight);
+        SetWindowPos(g_bar.mainPanel, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        auto index = static_cast<int>(SendMessageW(g_bar.rebar, RB_IDTOINDEX, kMainBandId, 0));
+        if (index >= 0) {
+            REBARBANDINFOW band{sizeof band};
+            band.fMask = RBBIM_IDEALSIZE | RBBIM_CHILDSIZE | RBBIM_SIZE;
+            band.cxMinChild = width;
+            band.cyMinChild = height;
+            band.cx = width;
+            band.cxIdeal = width;
+            SendMessageW(g_bar.rebar, RB_SETBANDINFOW, index, reinterpret_cast<LPARAM>(&band));
+        }
+        bool locked = g_bar.locked;
+        g_bar.locked = false;
+        RefreshMainButtons();
+        if (locked) LockMainToolBar(true);
+    }
+    if (g_bar.zoomField) SendMessageW(g_bar.zoomField, WM_SETFONT, reinterpret_cast<WPARAM>(RebarFont()), FALSE);
+    RelabelSaveBar();
+    if (SubWindowHandle()) LayOutSubWindow();
 }
 
 bool AddSubRebarBand(HWND child, const std::wstring& label, int32_t minHeight) {

@@ -23,6 +23,10 @@ int32_t SubRebarRowCount(int32_t fallback);
 // cheap when nothing changed).
 void RefreshSubRebar();
 
+// After a language or font change: the main tool bar and the save-options bar take the new texts
+// and font. Tool bands keep theirs (the options dialog waits for an open tool to close).
+void RelabelSubRebar();
+
 // Seam for the tool framework: a band holding `child` (a window whose parent is the rebar, see
 // SubRebarWindow), placed on a row of its own. Returns false when there is no rebar.
 bool AddSubRebarBand(HWND child, const std::wstring& label, int32_t minHeight);

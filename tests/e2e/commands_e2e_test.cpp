@@ -1,5 +1,6 @@
 // Commands reaching the real Quorvel.exe: the default keys with no stored keys, the context menu
-// on a right click, the key-configuration dialog, and stored keys after a restart.
+// on a right click, the key-configuration dialog (from the options dialog), and stored keys after
+// a restart.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -37,6 +38,36 @@ protected:
 
     bool WaitForWidth(HWND window, int expected) {
         return WaitUntil(kStepTimeoutMs, [&] { return WindowWidth(window) == expected; });
+    }
+
+    // The key configuration opens from the options dialog's button 3260; `options` is confirmed
+    // (ConfirmOptions) once the keys are given, which is when they take effect.
+    HWND OpenKeyConfiguration(HWND view, HWND* options) {
+        *options = nullptr;
+        if (!PostCommand(view, qv::kCmdOptions)) return nullptr;
+        WaitUntil(kStepTimeoutMs, [&] {
+            for (HWND d : FindTopLevelWindows(kDialogClass, process_.id(), true))
+                if (Descendant(d, 3001)) *options = d;
+            return *options != nullptr;
+        });
+        HWND button = *options ? Descendant(*options, 3260) : nullptr;
+        if (!button) return nullptr;
+        PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(3260, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+        return WaitForDialogOtherThan(process_, *options);
+    }
+    // The error box over the key configuration, which lies over the options dialog.
+    HWND WaitForErrorBox(HWND keys, HWND options) {
+        HWND found = nullptr;
+        WaitUntil(kStepTimeoutMs, [&] {
+            for (HWND d : FindTopLevelWindows(kDialogClass, process_.id(), true))
+                if (d != keys && d != options) found = d;
+            return found != nullptr;
+        });
+        return found;
+    }
+    static bool ConfirmOptions(HWND options, UINT button = IDOK) {
+        PostMessageW(options, WM_COMMAND, button, 0);
+        return WaitUntilGone(options);
     }
 
     static int WindowWidth(HWND window) {
@@ -190,8 +221,8 @@ TEST_F(CommandsTest, KeyConfigurationDialogListsEveryCommandAndKey) {
     ASSERT_TRUE(folder_.Create(NoStoredKeys()));
     HWND view = Start();
     ASSERT_NE(view, nullptr);
-    ASSERT_TRUE(PostCommand(view, 5409));
-    HWND dialog = WaitForWindowOfClass(kDialogClass);
+    HWND options = nullptr;
+    HWND dialog = OpenKeyConfiguration(view, &options);
     ASSERT_NE(dialog, nullptr);
     HWND commands = GetDlgItem(dialog, 3710);
     HWND keys = GetDlgItem(dialog, 3720);
@@ -205,7 +236,7 @@ TEST_F(CommandsTest, KeyConfigurationDialogListsEveryCommandAndKey) {
 
     // Assign without a chosen command: the error box, and the dialog stays
     PostMessageW(dialog, WM_COMMAND, 3740, 0);
-    HWND error = WaitForDialogOtherThan(process_, dialog);
+    HWND error = WaitForErrorBox(dialog, options);
     ASSERT_NE(error, nullptr) << "no error box for an assignment without a command";
     EXPECT_EQ(WindowTitle(error), L"Keyboard shortcuts");
     PostMessageW(error, WM_COMMAND, IDOK, 0);
@@ -214,6 +245,7 @@ TEST_F(CommandsTest, KeyConfigurationDialogListsEveryCommandAndKey) {
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     WaitUntilGone(dialog);
     EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_TRUE(ConfirmOptions(options, IDCANCEL));
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
 
@@ -287,8 +319,8 @@ TEST_F(CommandsTest, KeyChangedInTheDialogSurvivesARestart) {
     ASSERT_TRUE(folder_.Create(NoStoredKeys()));
     HWND view = Start();
     ASSERT_NE(view, nullptr);
-    ASSERT_TRUE(PostCommand(view, 5409));
-    HWND dialog = WaitForWindowOfClass(kDialogClass);
+    HWND options = nullptr;
+    HWND dialog = OpenKeyConfiguration(view, &options);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(TypeKey(dialog, VK_HOME));
     HWND commands = GetDlgItem(dialog, 3710);
@@ -311,7 +343,7 @@ TEST_F(CommandsTest, KeyChangedInTheDialogSurvivesARestart) {
     PostMessageW(dialog, WM_COMMAND, 3740, 0);
     // the same key again: refused, the selected entry holding it counts too
     PostMessageW(dialog, WM_COMMAND, 3740, 0);
-    HWND error = WaitForDialogOtherThan(process_, dialog);
+    HWND error = WaitForErrorBox(dialog, options);
     ASSERT_NE(error, nullptr) << "a key given twice was not refused";
     EXPECT_NE(MessageBoxText(error).find(L"already assigned"), std::wstring::npos) << MessageBoxText(error);
     PostMessageW(error, WM_COMMAND, IDOK, 0);
@@ -319,6 +351,7 @@ TEST_F(CommandsTest, KeyChangedInTheDialogSurvivesARestart) {
     PostMessageW(dialog, WM_COMMAND, 3743, 0);
     WaitUntilGone(dialog);
     ASSERT_FALSE(IsWindow(dialog));
+    ASSERT_TRUE(ConfirmOptions(options));
 
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run == 0 ? "after the dialog" : "after a restart");
@@ -350,8 +383,8 @@ TEST_F(CommandsTest, RemovingTheLastShortcutSticksAfterARestart) {
     }
     HWND view = Start();
     ASSERT_NE(view, nullptr);
-    ASSERT_TRUE(PostCommand(view, 5409));
-    HWND dialog = WaitForWindowOfClass(kDialogClass);
+    HWND options = nullptr;
+    HWND dialog = OpenKeyConfiguration(view, &options);
     ASSERT_NE(dialog, nullptr);
     PumpMessages(300);
     ASSERT_TRUE(TypeKey(dialog, VK_HOME));
@@ -361,6 +394,7 @@ TEST_F(CommandsTest, RemovingTheLastShortcutSticksAfterARestart) {
     PumpMessages(300);
     PostMessageW(dialog, WM_COMMAND, 3743, 0);
     ASSERT_TRUE(WaitUntilGone(dialog));
+    ASSERT_TRUE(ConfirmOptions(options));
 
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run == 0 ? "after the dialog" : "after a restart");
