@@ -10,6 +10,7 @@
 #include "model/settings.h"
 #include "model/ui_strings.h"
 #include "tools/compositing_kernel.h"
+#include "tools/pane_drag_win.h"
 #include "tools/tool_result.h"
 #include "tools/tool_table_win.h"
 #include "ui/clipboard_image_win.h"
@@ -43,10 +44,7 @@ struct CompositeState : ToolState {
     LargeBlock pixels; // the overlay as a 24-bit block, or null before one is chosen
     OverlayPixels overlay;
     int32_t x = 0, y = 0; // its top-left in image pixels
-    // the mouse
-    bool dragging = false;
-    POINT press{};
-    int32_t atPressX = 0, atPressY = 0;
+    PaneDrag drag;
 };
 
 CompositeState& StateOf(const ToolWindow& tool) {
@@ -127,48 +125,23 @@ void Recompute(ToolWindow* tool, const ToolPreviewJob& preview) {
     CompositeOverlay(preview.job, StateOf(*tool).overlay, Params(*tool));
 }
 
-// Screen pixels of a drag in image pixels.
-int32_t ImageDistance(int32_t screen, int32_t displaySize, int32_t sourceSize) {
-    return displaySize > 0 ? static_cast<int32_t>(int64_t{screen} * sourceSize / displaySize) : 0;
-}
-
 // A press anywhere on the view takes hold of the overlay; it moves with the mouse until the release.
 bool PaneMouse(ToolWindow* tool, const ToolPaneMouse& m) {
     CompositeState& s = StateOf(*tool);
-    switch (m.message) {
-    case WM_LBUTTONDOWN:
-        if (!s.pixels) return false;
-        s.dragging = true;
-        s.press = m.client;
-        s.atPressX = s.x, s.atPressY = s.y;
-        return true;
-    case WM_MOUSEMOVE: {
-        if (!s.dragging) return false;
-        if (!(m.keys & MK_LBUTTON)) { // the release went elsewhere
-            s.dragging = false;
-            return true;
-        }
-        const ViewGeometry& g = g_viewState.geometry;
-        s.x = s.atPressX + ImageDistance(m.client.x - s.press.x, g.displayWidth, g.sourceWidth);
-        s.y = s.atPressY + ImageDistance(m.client.y - s.press.y, g.displayHeight, g.sourceHeight);
-        RecomputeTool(tool);
-        return true;
+    if (m.message == WM_LBUTTONDOWN && !s.pixels) return false;
+    switch (FollowPaneDrag(&s.drag, m, &s.x, &s.y)) {
+    case PaneDragStep::NotMine: return false;
+    case PaneDragStep::Held: break;
+    case PaneDragStep::Moved: RecomputeTool(tool); break;
+    case PaneDragStep::Released: RepaintToolPanes(); break;
     }
-    case WM_LBUTTONUP:
-    case WM_CAPTURECHANGED: {
-        const bool mine = s.dragging;
-        s.dragging = false;
-        if (mine) RepaintToolPanes();
-        return mine;
-    }
-    }
-    return false;
+    return true;
 }
 
 // While it is dragged, a dotted frame shows the overlay's edges, also where it is clipped.
 void PaintPane(ToolWindow* tool, const ToolPanePaint& paint) {
     const CompositeState& s = StateOf(*tool);
-    if (!s.dragging) return;
+    if (!s.drag.dragging) return;
     const ViewPoint a = ImageToPoint(*paint.geometry, ViewPoint{s.x, s.y});
     const ViewPoint b = ImageToPoint(*paint.geometry, ViewPoint{s.x + s.overlay.width, s.y + s.overlay.height});
     RECT frame{a.x, a.y, b.x, b.y};
@@ -180,7 +153,7 @@ HCURSOR PaneCursor(ToolWindow* tool, const ToolPaneMouse&) {
 }
 
 bool Dragging(const ToolWindow& tool) {
-    return StateOf(tool).dragging;
+    return StateOf(tool).drag.dragging;
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "model/command_ids.h"
 #include "model/ui_strings.h"
 #include "settings/settings_file.h"
+#include "tools/pane_drag_win.h"
 #include "tools/text_glyphs_win.h"
 #include "tools/text_kernel.h"
 #include "tools/tool_table_win.h"
@@ -61,10 +62,7 @@ struct TextState : ToolState {
     bool failed = false;  // the last fetch failed: said once, not again on every keystroke
     int32_t x = 0, y = 0; // the ink's top-left in image pixels
     HWND input = nullptr;
-    // the mouse
-    bool dragging = false;
-    POINT press{};
-    int32_t atPressX = 0, atPressY = 0;
+    PaneDrag drag;
 
     ~TextState() override {
         if (input) DestroyWindow(input);
@@ -232,47 +230,22 @@ void Recompute(ToolWindow* tool, const ToolPreviewJob& preview) {
     DrawTextGlyphs(preview.job, StateOf(*tool).glyphs, Params(*tool));
 }
 
-// Screen pixels of a drag in image pixels.
-int32_t ImageDistance(int32_t screen, int32_t displaySize, int32_t sourceSize) {
-    return displaySize > 0 ? static_cast<int32_t>(int64_t{screen} * sourceSize / displaySize) : 0;
-}
-
 // A press anywhere on the view takes hold of the text; it moves with the mouse until the release.
 bool PaneMouse(ToolWindow* tool, const ToolPaneMouse& m) {
     TextState& s = StateOf(*tool);
-    switch (m.message) {
-    case WM_LBUTTONDOWN:
-        s.dragging = true;
-        s.press = m.client;
-        s.atPressX = s.x, s.atPressY = s.y;
-        return true;
-    case WM_MOUSEMOVE: {
-        if (!s.dragging) return false;
-        if (!(m.keys & MK_LBUTTON)) { // the release went elsewhere
-            s.dragging = false;
-            return true;
-        }
-        const ViewGeometry& g = g_viewState.geometry;
-        s.x = s.atPressX + ImageDistance(m.client.x - s.press.x, g.displayWidth, g.sourceWidth);
-        s.y = s.atPressY + ImageDistance(m.client.y - s.press.y, g.displayHeight, g.sourceHeight);
-        RecomputeTool(tool);
-        return true;
+    switch (FollowPaneDrag(&s.drag, m, &s.x, &s.y)) {
+    case PaneDragStep::NotMine: return false;
+    case PaneDragStep::Held: break;
+    case PaneDragStep::Moved: RecomputeTool(tool); break;
+    case PaneDragStep::Released: RepaintToolPanes(); break;
     }
-    case WM_LBUTTONUP:
-    case WM_CAPTURECHANGED: {
-        const bool mine = s.dragging;
-        s.dragging = false;
-        if (mine) RepaintToolPanes();
-        return mine;
-    }
-    }
-    return false;
+    return true;
 }
 
 // While it is dragged, a dotted frame shows where the ink lies.
 void PaintPane(ToolWindow* tool, const ToolPanePaint& paint) {
     const TextState& s = StateOf(*tool);
-    if (!s.dragging) return;
+    if (!s.drag.dragging) return;
     int32_t width = 0, height = 0;
     TextInkSize(s.glyphs, ToolValue(*tool, kSpacing), &width, &height);
     const ViewPoint a = ImageToPoint(*paint.geometry, ViewPoint{s.x, s.y});
@@ -286,7 +259,7 @@ HCURSOR PaneCursor(ToolWindow*, const ToolPaneMouse&) {
 }
 
 bool Dragging(const ToolWindow& tool) {
-    return StateOf(tool).dragging;
+    return StateOf(tool).drag.dragging;
 }
 
 } // namespace
