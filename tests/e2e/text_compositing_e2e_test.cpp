@@ -170,8 +170,6 @@ protected:
 
 TEST_F(TextCompositingTest, AJapaneseTextTypedAndAppliedMatchesTheCliAndIsKept) {
     ASSERT_NE(Start(160, 60, {TextSlot(kSlotDrtFaceS, kJapaneseFace), IntSlot(kSlotDrtSize, 24)}), nullptr);
-    RECT box{};
-    ASSERT_TRUE(WaitFor([&] { return PictureBox(&box); })) << "the pane shows no picture";
     ASSERT_TRUE(PostCommand(sub_, qv::kCmdText));
     HWND input = nullptr;
     ASSERT_TRUE(WaitFor([&] {
@@ -209,6 +207,10 @@ TEST_F(TextCompositingTest, AnOverlayFromTheOpenDialogInScreenModeDraggedMatches
     ASSERT_NE(Start(40, 30), nullptr);
     const std::wstring overlay = images_.File(L"overlay.bmp");
     ASSERT_TRUE(WriteFileBytes(overlay, BmpBytes(12, 9, [](int x, int y) { return RGB(20 * x, 250 - 20 * y, 90); })));
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdComposite));
+    HWND mode = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (mode = Descendant(sub_, FieldId(kCompositeModeControl))) != nullptr; }));
+    // the result pane shows the preview once a tool is open
     RECT box{};
     ASSERT_TRUE(WaitFor([&] { return PictureBox(&box) && box.right - box.left >= 40; }));
     const int scale = (box.right - box.left) / 40;
@@ -216,10 +218,6 @@ TEST_F(TextCompositingTest, AnOverlayFromTheOpenDialogInScreenModeDraggedMatches
     auto at = [&](int ix, int iy) {
         return MAKELPARAM(box.left + ix * scale + scale / 2, box.top + iy * scale + scale / 2);
     };
-
-    ASSERT_TRUE(PostCommand(sub_, qv::kCmdComposite));
-    HWND mode = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (mode = Descendant(sub_, FieldId(kCompositeModeControl))) != nullptr; }));
     SendMessageW(mode, CB_SETCURSEL, 2, 0); // screen
     SendMessageW(GetParent(mode), WM_COMMAND, MAKEWPARAM(FieldId(kCompositeModeControl), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(mode));
