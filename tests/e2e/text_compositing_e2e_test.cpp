@@ -55,19 +55,6 @@ bool ReadDib(const std::string& bytes, size_t at, size_t rowsAt, Dib* dib) {
     return true;
 }
 
-std::string ClipboardDib() {
-    std::string bytes;
-    if (!IsClipboardFormatAvailable(CF_DIB) || !OpenClipboard(nullptr)) return bytes;
-    if (HANDLE data = GetClipboardData(CF_DIB)) {
-        if (const void* p = GlobalLock(data)) {
-            bytes.assign(static_cast<const char*>(p), GlobalSize(data));
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return bytes;
-}
-
 bool RunCliEdit(const std::wstring& in, const std::wstring& out, const std::vector<std::wstring>& args) {
     std::wstring line = QuoteArgument(ProductBinDir() + L"\\quorvel-cli.exe") + L" edit " + QuoteArgument(in) + L" " +
                         QuoteArgument(out);
