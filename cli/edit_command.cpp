@@ -28,9 +28,26 @@ const CliEditOp* FindOp(const std::wstring& option) {
     return nullptr;
 }
 
+// Whether `option` is one of the space-separated modifiers of `op`; `first` says it is the first.
+bool IsModifierOf(const CliEditOp& op, const std::wstring& option, bool* first = nullptr) {
+    if (op.modifier == nullptr) return false;
+    const std::wstring list = Widen(op.modifier);
+    size_t begin = 0;
+    while (begin < list.size()) {
+        size_t end = list.find(L' ', begin);
+        if (end == std::wstring::npos) end = list.size();
+        if (list.compare(begin, end - begin, option) == 0 && end - begin == option.size()) {
+            if (first != nullptr) *first = begin == 0;
+            return true;
+        }
+        begin = end + 1;
+    }
+    return false;
+}
+
 const CliEditOp* FindOpWithModifier(const std::wstring& modifier) {
     for (const CliEditOp& op : EditOpTable())
-        if (op.modifier != nullptr && modifier == Widen(op.modifier)) return &op;
+        if (IsModifierOf(op, modifier)) return &op;
     return nullptr;
 }
 
@@ -38,6 +55,7 @@ struct PlannedOp {
     const CliEditOp* op;
     std::wstring value;
     std::wstring modifier;
+    std::vector<std::pair<std::wstring, std::wstring>> modifiers;
 };
 
 // Splits the arguments after IN OUT into the edit's own flags, the operations in order and the
@@ -78,12 +96,19 @@ bool PlanEdit(const Args& args, EditContext* context, std::vector<PlannedOp>* pl
             }
             step.value = args[++i];
         }
-        if (op->modifier != nullptr && i + 1 < args.size() && args[i + 1] == Widen(op->modifier)) {
+        bool first = false;
+        while (i + 1 < args.size() && IsModifierOf(*op, args[i + 1], &first)) {
             if (i + 2 >= args.size()) {
                 PrintError(L"edit: " + args[i + 1] + L" needs a value: " + Widen(op->usage) + L"\n");
                 return false;
             }
-            step.modifier = args[i + 2];
+            for (const auto& given : step.modifiers)
+                if (given.first == args[i + 1]) {
+                    PrintError(L"edit: " + args[i + 1] + L" is given twice for " + a + L"\n");
+                    return false;
+                }
+            step.modifiers.emplace_back(args[i + 1], args[i + 2]);
+            if (first) step.modifier = args[i + 2];
             i += 2;
         }
         plan->push_back(step);
@@ -137,6 +162,7 @@ int RunEdit(const Args& args) {
             int32_t width = current->header.biWidth, height = current->header.biHeight;
             EditContext stepContext = context;
             stepContext.modifier = step.modifier;
+            stepContext.modifiers = step.modifiers;
             code = step.op->apply(current, step.value, stepContext, &error);
             if (code != kEditOk) {
                 PrintError(L"edit: " + Widen(step.op->option) + L": " + error + L"\n");
@@ -164,6 +190,12 @@ int RunEdit(const Args& args) {
 bool RegisterEditOp(const CliEditOp& op) {
     EditOpTable().push_back(op);
     return true;
+}
+
+const std::wstring* ModifierValue(const EditContext& context, const wchar_t* name) {
+    for (const auto& given : context.modifiers)
+        if (given.first == name) return &given.second;
+    return nullptr;
 }
 
 bool ParseIntList(const std::wstring& text, int count, long* values) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli_command.h" // QV_CLI_CONCAT
@@ -27,6 +28,8 @@ struct EditContext {
     // The value of the operation's modifier (`--background RRGGBB` right after `--turn DEG`), or
     // empty when the modifier was not given. Set for each operation on its own.
     std::wstring modifier;
+    // Every modifier given with the operation, by name, for an operation that takes several.
+    std::vector<std::pair<std::wstring, std::wstring>> modifiers;
     EditMask* selection = nullptr; // the run's mask; only the selection operations change it
 };
 
@@ -42,7 +45,8 @@ struct CliEditOp {
     // Edits `image` in place; on failure leaves it unchanged and says why in `*error`.
     int (*apply)(qv::ImageBuffer* image, const std::wstring& value, const EditContext& context, std::wstring* error);
     // An option that may follow this operation's value and belongs to it ("--background" after
-    // "--turn DEG"); null when there is none.
+    // "--turn DEG"); null when there is none. Several are separated by spaces ("--mode --opacity"),
+    // each given at most once and in any order; `modifier` of the context holds the first one's.
     const char* modifier;
     // Geometry: pixels move to other places (turns, flips, trims, resizes), so the mask no longer
     // fits them and is dropped afterwards, as the program drops it. A change of size always drops it.
@@ -50,6 +54,9 @@ struct CliEditOp {
 };
 
 bool RegisterEditOp(const CliEditOp& op);
+
+// The value given for modifier `name` of the current operation, or null when it was not given.
+const std::wstring* ModifierValue(const EditContext& context, const wchar_t* name);
 
 // Reads "A,B,C" into exactly `count` integers; false when the count or a number is wrong.
 bool ParseIntList(const std::wstring& text, int count, long* values);
@@ -69,3 +76,8 @@ bool ParseColour(const std::wstring& text, uint32_t* colour);
 #define QV_CLI_EDIT_OP_WITH(option, modifier, usage, fn)                                                               \
     static const bool QV_CLI_CONCAT(qv_cli_edit_op_, __LINE__) =                                                       \
         ::qvcli::RegisterEditOp({option, usage, true, fn, modifier, true})
+// An operation with a value and modifier options that leaves every pixel in its place:
+// `--composite FILE@X,Y [--mode NAME] [--opacity N]`.
+#define QV_CLI_EDIT_OP_WITH_OPTIONS(option, modifiers, usage, fn)                                                      \
+    static const bool QV_CLI_CONCAT(qv_cli_edit_op_, __LINE__) =                                                       \
+        ::qvcli::RegisterEditOp({option, usage, true, fn, modifiers, false})

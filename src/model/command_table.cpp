@@ -84,8 +84,8 @@ constexpr CommandRow kRows[] = {
     Tool(kCmdNoiseReduction,     O::Tools),
     Tool(kCmdPaintBrush),
     Tool(kCmdCorrectionBrush),
-    Tool(kCmdText),
-    Tool(kCmdComposite),
+    Tool(kCmdText,               O::Tools),
+    Tool(kCmdComposite,          O::Tools),
     // ---- zoom, fit, sort
     Row(kCmdZoomFit,             O::View),
     Row(kCmdZoomActual,          O::View),

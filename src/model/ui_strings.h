@@ -130,6 +130,25 @@ enum UiString : uint32_t {
     kStrSelectConnected = 20063,
     kStrSelectInvert = 20064,
     kStrSelectSmoothEdges = 20065,
+    // text and image compositing: the default text and the bands' labels and lists
+    kStrTextDefault = 20101, // DrtStr when none is stored
+    kStrTextSize = 20760,
+    kStrTextWeight = 20761,
+    kStrTextItalic = 20762,
+    kStrTextSpacing = 20763,
+    kStrTextColour = 20764,
+    kStrTextOpacity = 20765,
+    kStrTextShadow = 20766,
+    kStrTextShadowX = 20767,
+    kStrTextShadowY = 20768,
+    kStrTextShadowColour = 20769,
+    kStrTextInputTitle = 20770, // the text input window's caption
+    kStrMixModeFirst = 20771,   // 20771-20774: MixMode 0-3
+    kStrMixOpacity = 20775,
+    kStrMixTransparent = 20776,
+    kStrMixColour = 20777,
+    kStrMixOpenFile = 20778,  // the button that chooses the overlay's file
+    kStrMixClipboard = 20779, // the button that takes the overlay from the clipboard
     kStrFilterAllSupported = 21000,
     kStrFilterBmp = 21001,
     kStrFilterPng = 21002,

@@ -6,6 +6,7 @@
 #include "image/open_image.h"
 #include "model/ui_strings.h"
 #include "output/clipboard_block.h"
+#include "ui/clipboard_image_win.h"
 #include "ui/language_module_win.h"
 #include "viewer/display_modes_win.h"
 #include "viewer/file_commands_win.h"
@@ -104,23 +105,8 @@ void CopyView() {
 
 void PasteImage() {
     if (!AskUnsavedChanges()) return;
-    if (!IsClipboardFormatAvailable(CF_DIB) || !OpenClipboard(CurrentMainWindow())) return;
     ImageBuffer pasted{};
-    bool read = false;
-    if (HANDLE data = GetClipboardData(CF_DIB)) {
-        // the block's own size bounds the reader: a header that claims more is refused
-        SIZE_T size = GlobalSize(data);
-        if (const void* bytes = size <= UINT32_MAX ? GlobalLock(data) : nullptr) {
-            CodecStatus status = kCodecOk;
-            read = ReadDibMemory(static_cast<const uint8_t*>(bytes), static_cast<uint32_t>(size), &pasted, &status);
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    if (!read) {
-        FreeImagePixels(&pasted);
-        return;
-    }
+    if (!ReadClipboardImage(CurrentMainWindow(), &pasted)) return;
     OpenPastedImage(&g_session, &pasted, CurrentOpenOptions(), WindowSessionHooks());
     ClearListWindowSelection();
 }

@@ -42,6 +42,9 @@ const ToolClass* const kTools[] = {
     &kEmbossTool,
     // area selection
     &kAreaSelectionTool,
+    // text and image compositing
+    &kTextTool,
+    &kCompositeTool,
 };
 
 // One row per immediate kernel edit.

@@ -52,5 +52,8 @@ extern const ImmediateEdit kEdgeExtractionEdit;
 extern const ImmediateEdit kEdgeSmoothingEdit;
 // area selection
 extern const ToolClass kAreaSelectionTool;
+// text and image compositing
+extern const ToolClass kTextTool;
+extern const ToolClass kCompositeTool;
 
 } // namespace qv

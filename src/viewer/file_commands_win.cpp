@@ -49,6 +49,17 @@ void EndLoad(void*) {
     SetCursor(Ui().arrowCursor);
 }
 
+bool StepTo(Navigate where) {
+    uint32_t index = 0;
+    if (!NavigationTarget(g_session.list, where, &index)) return true;
+    if (!AskUnsavedChanges()) return true;
+    OpenImageIndex(index);
+    if (CurrentDisplayMode() == DisplayMode::FullScreen) HideCursorAfterStep();
+    return true;
+}
+
+} // namespace
+
 bool ShowOpenDialog(std::wstring* chosen) {
     std::wstring filter =
         BuildOpenFilter(UiText, GetSourceHooks().listRar != nullptr,
@@ -68,17 +79,6 @@ bool ShowOpenDialog(std::wstring* chosen) {
     *chosen = FullPathOf(file);
     return true;
 }
-
-bool StepTo(Navigate where) {
-    uint32_t index = 0;
-    if (!NavigationTarget(g_session.list, where, &index)) return true;
-    if (!AskUnsavedChanges()) return true;
-    OpenImageIndex(index);
-    if (CurrentDisplayMode() == DisplayMode::FullScreen) HideCursorAfterStep();
-    return true;
-}
-
-} // namespace
 
 const ImageSessionHooks& WindowSessionHooks() {
     static ImageSessionHooks hooks = [] {

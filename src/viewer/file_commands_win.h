@@ -19,6 +19,10 @@ OpenImageOptions CurrentOpenOptions();
 void OpenImageFromPath(const std::wstring& path, const int32_t* key);
 void OpenImageIndex(uint32_t index);
 
+// The open-file dialog with the program's filter, starting in the folder of the last shown file;
+// false when the user cancelled.
+bool ShowOpenDialog(std::wstring* chosen);
+
 // False when the user cancelled (or asked to save and saving failed).
 bool AskUnsavedChanges();
 

@@ -243,6 +243,64 @@ TEST(Cli, EditRunsTheGeometryOperationsInOrderAndRefusesBadValues) {
 #endif
 }
 
+TEST(Cli, EditCompositesASecondFileWithItsOptions) {
+#ifndef QV_CLI_PATH
+    GTEST_SKIP() << "this tree builds no quorvel-cli";
+#else
+    std::string cli = QV_CLI_PATH;
+    qvtest::ScratchDir dir;
+    auto u = [](const std::wstring& w) { return "'" + WideToUtf8(w) + "'"; };
+    CodecStatus status = kCodecOk;
+    ImageBuffer* base = AllocImageRecord();
+    ASSERT_TRUE(PrepareImage(base, 6, 4, 24, &status)); // black
+    ImageBuffer* overlay = AllocImageRecord();
+    ASSERT_TRUE(PrepareImage(overlay, 2, 2, 24, &status));
+    for (int y = 0; y < 2; ++y) // green, with a white top-left pixel
+        for (int x = 0; x < 2; ++x)
+            std::memcpy(ImageRowFromTop(overlay, y) + x * 3, x + y == 0 ? "\xFF\xFF\xFF" : "\x00\xC8\x00", 3);
+    std::wstring in = dir.File(L"in.png"), over = dir.File(L"over@2.png"), out = dir.File(L"out.bmp");
+    ASSERT_EQ(WritePngFile(in.c_str(), *base, PngWriteOptions{}), kCodecOk);
+    ASSERT_EQ(WritePngFile(over.c_str(), *overlay, PngWriteOptions{}), kCodecOk);
+    FreeImageRecord(base);
+    FreeImageRecord(overlay);
+    const std::string at = " --composite " + u(over);
+    const struct {
+        std::string ops;
+        int rc;
+        uint32_t x, y, bgr; // one pixel of the result, from the top
+    } kCases[] = {
+        // the file name holds an @ of its own; the last one gives the place, clipped at the right
+        {at.substr(0, at.size() - 1) + "@5,-1'", 0, 5, 0, 0x00C800},
+        {at.substr(0, at.size() - 1) + "@5,-1'", 0, 4, 0, 0x000000},
+        {at.substr(0, at.size() - 1) + "@1,1' --opacity 50 --mode screen", 0, 2, 2, 0x006400},
+        {at.substr(0, at.size() - 1) + "@1,1' --transparent FFFFFF", 0, 1, 1, 0x000000},
+        {at.substr(0, at.size() - 1) + "@1,1' --mode multiply", 0, 1, 1, 0x000000},
+        {at.substr(0, at.size() - 1) + "@1,1' --mode dodge", 2, 0, 0, 0},
+        {at.substr(0, at.size() - 1) + "@1,1' --opacity 101", 2, 0, 0, 0},
+        {at.substr(0, at.size() - 1) + "@1,1' --opacity 5 --opacity 6", 2, 0, 0, 0},
+        {at.substr(0, at.size() - 1) + "'", 2, 0, 0, 0},
+        {" --composite " + u(dir.File(L"missing.png")) + "@0,0", 1, 0, 0, 0},
+        {" --mode screen", 2, 0, 0, 0},
+    };
+    for (const auto& c : kCases) {
+        std::remove(WideToUtf8(out).c_str());
+        int rc = -1;
+        std::string text = RunShell(cli + " edit " + u(in) + " " + u(out) + c.ops, &rc);
+        ASSERT_EQ(rc, c.rc) << c.ops << ": " << text;
+        if (c.rc != 0) {
+            EXPECT_FALSE(PathExists(out.c_str())) << c.ops;
+            continue;
+        }
+        ImageBuffer* got = AllocImageRecord();
+        LoadInfo li;
+        ASSERT_TRUE(DecodeFile(out.c_str(), LoadOptions{}, false, got, &li, &status)) << c.ops;
+        const uint8_t* p = ImageRowFromTop(got, c.y) + c.x * 3;
+        EXPECT_EQ(static_cast<uint32_t>(p[2] << 16 | p[1] << 8 | p[0]), c.bgr) << c.ops;
+        FreeImageRecord(got);
+    }
+#endif
+}
+
 TEST(Cli, EditRunsToneOperationsInOrderAndRefusesBadValues) {
 #ifndef QV_CLI_PATH
     GTEST_SKIP() << "this tree builds no quorvel-cli";
