@@ -306,7 +306,8 @@ bool RegisterWindowClasses(HINSTANCE instance) {
     ok &= Register(instance, kHistoryWindowClass, redraw, HistoryWindowProc, nullptr, arrow);
     ok &= Register(instance, kPane1Class, redraw | CS_DBLCLKS | CS_OWNDC, ImagePaneProc, nullptr, arrow);
     ok &= Register(instance, kPane2Class, redraw | CS_OWNDC, ResultPaneProc, nullptr, arrow);
-    ok &= Register(instance, kNavigatorClass, redraw | CS_OWNDC, NavigatorProc, nullptr, arrow);
+    ok &=
+        Register(instance, kNavigatorClass, redraw | CS_OWNDC, NavigatorProc, nullptr, ProgramCursor(kNavigatorCursor));
     ok &= Register(instance, kColourBoxClass, redraw, ColourBoxProc, nullptr, LoadCursorW(nullptr, IDC_HAND));
     return ok;
 }
