@@ -199,6 +199,10 @@ void RestoreHoverFrame() {
     CheckPointerLeft(view);
 }
 
+void SettleHoverFrame() {
+    if (HWND view = ViewWindowHandle()) CheckPointerLeft(view);
+}
+
 void HoverOnViewMouse(HWND window, UINT message, int32_t x, int32_t y) {
     if (message == WM_MOUSEMOVE) {
         POINT screen{x, y};

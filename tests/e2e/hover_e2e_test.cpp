@@ -102,6 +102,22 @@ HCURSOR ShownCursor() {
     return info.hCursor;
 }
 
+// Polls until the window is full screen (maximised without caption) and has kept its place for
+// three polls: it is styled, maximised and placed in steps, and a point taken from its client
+// before the last step is somewhere else on the screen afterwards.
+bool WaitForFullScreen(HWND view) {
+    RECT last{};
+    int same = 0;
+    return WaitFor([&] {
+        RECT now{};
+        GetWindowRect(view, &now);
+        bool full = IsZoomed(view) && (GetWindowLongW(view, GWL_STYLE) & WS_CAPTION) == 0;
+        same = full && EqualRect(&now, &last) ? same + 1 : 0;
+        last = now;
+        return same >= 3;
+    });
+}
+
 // Polls until the client size has stayed the same for three polls after `changed` first held.
 bool WaitForSteadyClient(HWND window, const std::function<bool(const RECT&)>& changed, RECT* client) {
     RECT last{};
@@ -264,7 +280,7 @@ TEST_F(HoverTest, FullScreenPutsItsButtonsAtTheRightEdgeOfTheToolBar) {
         << "the full-screen group shows outside full screen";
 
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & WS_CAPTION) == 0 && IsZoomed(view); }));
+    ASSERT_TRUE(WaitForFullScreen(view));
     EXPECT_TRUE(WaitFor([&] {
         for (UINT id : {kCmdMinimise, kCmdFullScreen, kCmdClose})
             if (SendMessageW(bar, TB_ISBUTTONHIDDEN, id, 0) != 0) return false;
@@ -312,7 +328,7 @@ TEST_F(HoverTest, StepsInFullScreenHideTheCursorAndALongMoveShowsIt) {
     HWND view = StartSmall();
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsZoomed(view) != FALSE; }));
+    ASSERT_TRUE(WaitForFullScreen(view));
     ASSERT_TRUE(BringToFront(view));
     ASSERT_TRUE(MovePointerTo(view, 300, 300));
     ASSERT_TRUE(WaitUntil(kStepTimeoutMs, CursorShowing));
@@ -343,7 +359,7 @@ TEST_F(HoverTest, FullScreenFromTheBareWindowComesBackBare) {
     ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & WS_THICKFRAME) != 0; }));
 
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsZoomed(view) != FALSE; }));
+    ASSERT_TRUE(WaitForFullScreen(view));
     EXPECT_TRUE(WaitFor([&] { return (Style(view) & (WS_CAPTION | WS_THICKFRAME)) == 0; }))
         << "full screen has no frame";
     ASSERT_TRUE(MovePointerToScreen(5, 500));
@@ -466,7 +482,7 @@ TEST_F(HoverTest, InFullScreenTheNavigatorSitsBelowTheToolBarAtTheRightEdge) {
     HWND view = Start({}, 3000, 2000, [](int x, int) { return x < 1500 ? kLeftColour : kRightColour; });
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsZoomed(view) != FALSE; }));
+    ASSERT_TRUE(WaitForFullScreen(view));
     ASSERT_TRUE(PostCommand(view, kCmdZoomActual));
     // at 100 % the picture covers the screen, where the fitted one left a band above it
     ASSERT_TRUE(WaitFor([&] { return Near(ClientPixel(view, 5, 5), kLeftColour); })) << "100 % did not fill the screen";
