@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace qv {
 
 struct AppState {
     std::wstring exePath, exeFolder, settingsPath;
+    int32_t osClass = 0; // CurrentOsClass() at start-up; 0 (before XP) ends it
     HACCEL accelerators = nullptr;
 };
 

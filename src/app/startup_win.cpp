@@ -14,6 +14,7 @@
 #include "app/app_state_win.h"
 #include "app/commands_win.h"
 #include "app/menus_win.h"
+#include "app/shell_integration_win.h"
 #include "app/startup_info_dialog_win.h"
 #include "image/open_image.h"
 #include "image/plugin_sources.h"
@@ -208,10 +209,12 @@ bool InterpretCommandLine(const std::vector<std::wstring>& args, int show, const
         EnterSubWindow(ShowCommandForSubWindow(show));
         OpenPathFromRequest(line.path, key);
     } else {
+        // a shortcut set to start maximised asks for the whole screen
+        bool fullScreen = start == 2 || (start == 0 && show == SW_SHOWMAXIMIZED);
         ShowWindow(view, SW_SHOWNORMAL);
         if (show == SW_SHOWMINNOACTIVE && !line.path.empty()) ShowWindow(view, SW_SHOWNORMAL);
         createSub();
-        if (start == 2) EnterFullScreen();
+        if (fullScreen) EnterFullScreen();
         OpenPathFromRequest(line.path, key);
     }
     StartExtraProcesses(line.extraPaths);
@@ -317,12 +320,13 @@ bool ShutDownFromClose(bool askUnsaved) {
 int RunQuorvel(HINSTANCE instance, int show) {
     if (!CreatePrivateHeap()) return 0;
     BuildCrc32Table();
+    g_app.osClass = CurrentOsClass();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     InitialiseHtmlHelp();
 
     g_app.exePath = ExecutablePath();
     g_app.exeFolder = FolderOf(g_app.exePath);
-    if (g_app.exePath.empty() ||
+    if (g_app.osClass == 0 || g_app.exePath.empty() ||
         !LocateSettingsFileIn(g_app.exePath, KnownFolder(CSIDL_APPDATA), &g_app.settingsPath)) {
         StartupError(L"Failed to execute file.");
         ReleaseProcessResources();

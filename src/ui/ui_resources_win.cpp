@@ -34,12 +34,20 @@ void InitUiResources(HINSTANCE instance) {
     g_ui.waitCursor = LoadCursorW(nullptr, IDC_WAIT);
     g_ui.appStartingCursor = LoadCursorW(nullptr, IDC_APPSTARTING);
     g_ui.noCursor = LoadCursorW(nullptr, IDC_NO);
+    for (int id = kFirstProgramCursor; id <= kLastProgramCursor; ++id)
+        g_ui.programCursors[id - kFirstProgramCursor] = LoadCursorW(instance, MAKEINTRESOURCEW(id));
     g_ui.checkMarkWidth = GetSystemMetrics(SM_CXMENUCHECK);
     g_ui.scrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
     RECT frame{0, 0, 0, 0};
     AdjustWindowRectEx(&frame, WS_CAPTION | WS_THICKFRAME, FALSE, 0);
     g_ui.minTrackWidth = GetSystemMetrics(SM_CXMINTRACK) - (frame.right - frame.left);
     g_ui.documentsFolder = KnownFolder(CSIDL_PERSONAL);
+}
+
+HCURSOR ProgramCursor(int id) {
+    HCURSOR cursor = nullptr;
+    if (id >= kFirstProgramCursor && id <= kLastProgramCursor) cursor = g_ui.programCursors[id - kFirstProgramCursor];
+    return cursor ? cursor : g_ui.arrowCursor;
 }
 
 void CreateUiFont(int32_t height, int32_t weight) {

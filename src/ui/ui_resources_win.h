@@ -11,11 +11,17 @@
 
 namespace qv {
 
+// The program's own cursor resources (res/resource_ids.h numbers them the same way).
+constexpr int kFirstProgramCursor = 200;
+constexpr int kLastProgramCursor = 242;
+constexpr int kNavigatorCursor = 215;
+
 struct UiResources {
     HINSTANCE instance = nullptr;
     HFONT font = nullptr; // null until CreateUiFont; UiFont() stands in for it
     HBRUSH lightBrush = nullptr, darkBrush = nullptr;
     HCURSOR arrowCursor = nullptr, waitCursor = nullptr, appStartingCursor = nullptr, noCursor = nullptr;
+    HCURSOR programCursors[kLastProgramCursor - kFirstProgramCursor + 1] = {};
     int checkMarkWidth = 0, scrollBarWidth = 0, minTrackWidth = 0;
     std::wstring documentsFolder;
 };
@@ -30,6 +36,9 @@ void CreateUiBrushes();
 // Shutdown: the brushes go with the windows, the font after the message loop.
 void ReleaseUiBrushes();
 void ReleaseUiFont();
+
+// Program cursor `id` (200-242), or the arrow when it is not among the resources.
+HCURSOR ProgramCursor(int id);
 
 // The UI font, or the stock GUI font before it exists.
 HFONT UiFont();

@@ -69,6 +69,7 @@ void LeaveFullScreenTo(bool goingOn) {
         return;
     }
     ShowLoadedImage();
+    if (!g_settings.CapBar) SettleHoverFrame(); // fitting on load may have moved it away
     SetForegroundWindow(view);
 }
 

@@ -21,6 +21,9 @@ bool HoverFrameShown();
 // Full screen takes the frame away (true when it was shown); leaving puts it back.
 bool DropHoverFrame();
 void RestoreHoverFrame();
+// Once the window has its final place: a frame put back around a window the pointer is no
+// longer over goes, since no leave message will come for it.
+void SettleHoverFrame();
 // Everything the ViewWindow's WM_MOUSEMOVE and WM_RBUTTONUP feed (client point x, y): the cursor,
 // the hover frame, the navigator strip and the hover tool bar.
 void HoverOnViewMouse(HWND window, UINT message, int32_t x, int32_t y);

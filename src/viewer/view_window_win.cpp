@@ -69,6 +69,25 @@ DWORD ViewWindowStyle() {
     return g_settings.CapBar ? kCaptionStyle : kBareStyle;
 }
 
+// `text` cut after the last whole word that fits `width` with an ellipsis behind it; the whole
+// text when it fits. Not every DrawText honours a word ellipsis on a single line (Wine's lets the
+// line run past both edges), so the cut is made here. Empty when not even one word fits.
+std::wstring WithWordEllipsis(HDC dc, const std::wstring& text, int width) {
+    auto fits = [&](const std::wstring& s) {
+        SIZE size{};
+        return GetTextExtentPoint32W(dc, s.c_str(), static_cast<int>(s.size()), &size) && size.cx <= width;
+    };
+    if (fits(text)) return text;
+    std::wstring cut = text;
+    for (;;) {
+        size_t space = cut.find_last_of(L' ');
+        if (space == std::wstring::npos) return {};
+        cut.erase(cut.find_last_not_of(L' ', space) + 1);
+        if (cut.empty()) return {};
+        if (fits(cut + L"...")) return cut + L"...";
+    }
+}
+
 void PaintSurface(HWND window, HDC dc, DisplayMode surface) {
     const ViewSettings s = ViewSettingsFrom(g_settings);
     const ViewGeometry& g = g_viewState.geometry;
@@ -86,8 +105,12 @@ void PaintSurface(HWND window, HDC dc, DisplayMode surface) {
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, BackgroundTextColour(bg));
             HGDIOBJ old = SelectObject(dc, UiFont());
-            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client,
-                      DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_WORD_ELLIPSIS | DT_NOPREFIX);
+            // a text without spaces (Japanese) or a first word too long is cut at a character
+            std::wstring shown = WithWordEllipsis(dc, text, client.right - client.left);
+            UINT cut = shown.empty() ? DT_END_ELLIPSIS : DT_WORD_ELLIPSIS;
+            if (shown.empty()) shown = text;
+            DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &client,
+                      DT_CENTER | DT_VCENTER | DT_SINGLELINE | cut | DT_NOPREFIX);
             SelectObject(dc, old);
         }
         return;
@@ -306,7 +329,8 @@ bool RegisterWindowClasses(HINSTANCE instance) {
     ok &= Register(instance, kHistoryWindowClass, redraw, HistoryWindowProc, nullptr, arrow);
     ok &= Register(instance, kPane1Class, redraw | CS_DBLCLKS | CS_OWNDC, ImagePaneProc, nullptr, arrow);
     ok &= Register(instance, kPane2Class, redraw | CS_OWNDC, ResultPaneProc, nullptr, arrow);
-    ok &= Register(instance, kNavigatorClass, redraw | CS_OWNDC, NavigatorProc, nullptr, arrow);
+    ok &=
+        Register(instance, kNavigatorClass, redraw | CS_OWNDC, NavigatorProc, nullptr, ProgramCursor(kNavigatorCursor));
     ok &= Register(instance, kColourBoxClass, redraw, ColourBoxProc, nullptr, LoadCursorW(nullptr, IDC_HAND));
     return ok;
 }

@@ -50,8 +50,17 @@ void Track(HWND window, DWORD flags) {
     TrackMouseEvent(&t);
 }
 
+bool PointerOver(HWND window) {
+    POINT p;
+    RECT r;
+    return GetCursorPos(&p) && GetWindowRect(window, &r) && PtInRect(&r, p);
+}
+
 void ShowHoverFrame(HWND window) {
     if (g_frameShown || !HoverFrameWanted(window)) return;
+    // a move taken from the queue after the pointer has already gone would show a frame that no
+    // leave message takes away (Wine tracks only a window the pointer is over)
+    if (!PointerOver(window)) return;
     g_frameShown = true;
     RestyleKeepingClient(window, kHoverFrameStyle);
 }
@@ -66,10 +75,7 @@ void RemoveHoverFrame(HWND window) {
 // A leave message came: the frame goes once the pointer is outside the whole window.
 void CheckPointerLeft(HWND window) {
     if (!g_frameShown || g_sizing) return;
-    POINT p;
-    RECT r;
-    if (!GetCursorPos(&p) || !GetWindowRect(window, &r)) return;
-    if (PtInRect(&r, p)) return; // on the frame or back in the client: its move re-arms tracking
+    if (PointerOver(window)) return; // on the frame or back in the client: its move re-arms tracking
     RemoveHoverFrame(window);
 }
 
@@ -143,6 +149,7 @@ bool HoverFrameMessage(HWND window, UINT message) {
         if (g_frameShown && !g_trackingClient) {
             Track(window, TME_LEAVE | TME_HOVER);
             g_trackingClient = true;
+            CheckPointerLeft(window); // gone before the tracking began: no leave message comes
         }
         return false;
     case WM_NCMOUSEMOVE:
@@ -190,6 +197,10 @@ void RestoreHoverFrame() {
     SetWindowPos(view, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     g_frameShown = true;
     CheckPointerLeft(view);
+}
+
+void SettleHoverFrame() {
+    if (HWND view = ViewWindowHandle()) CheckPointerLeft(view);
 }
 
 void HoverOnViewMouse(HWND window, UINT message, int32_t x, int32_t y) {

@@ -36,9 +36,6 @@ constexpr int kToolBarHostId = 1000;
 constexpr int kHistoryListId = 1031;
 using qv::kNavigatorClass;
 constexpr auto kHistoryClass = qv::kHistoryWindowClass;
-constexpr DWORD kSettleMs = 400;
-
-// Polls `done` for one step's time while running this thread's messages.
 
 constexpr COLORREF kLeftColour = RGB(200, 0, 0);
 constexpr COLORREF kRightColour = RGB(0, 0, 200);
@@ -64,31 +61,75 @@ LONG Style(HWND window) {
     return GetWindowLongW(window, GWL_STYLE);
 }
 
-// Moves the real pointer to a point of the window's client; the program sees WM_MOUSEMOVE.
-void MovePointerTo(HWND window, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(window, &p);
-    SetCursorPos(p.x, p.y);
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+// Moves the real pointer to a screen point (the program sees WM_MOUSEMOVE) and waits until the
+// system has it there. False for a point off the screen: the system would clamp it, and a wait for
+// it would never end.
+bool MovePointerToScreen(int x, int y) {
     int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    move.mi.dx = ((p.x << 16) + w - 1) / w;
-    move.mi.dy = ((p.y << 16) + h - 1) / h;
-    SendInput(1, &move, sizeof move);
-    PumpMessages(150);
-}
-
-void MovePointerToScreen(int x, int y) {
+    if (x < 0 || y < 0 || x >= w || y >= h) return false;
     SetCursorPos(x, y);
     INPUT move{};
     move.type = INPUT_MOUSE;
     move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     move.mi.dx = ((x << 16) + w - 1) / w;
     move.mi.dy = ((y << 16) + h - 1) / h;
     SendInput(1, &move, sizeof move);
-    PumpMessages(150);
+    return WaitFor([&] {
+        POINT now{};
+        return GetCursorPos(&now) && now.x == x && now.y == y;
+    });
+}
+
+// The same for a point of the window's client.
+bool MovePointerTo(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    return MovePointerToScreen(p.x, p.y);
+}
+
+// Moves the pointer to the screen corner farthest from the window, which is outside it.
+bool MovePointerAwayFrom(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    return MovePointerToScreen((r.left + r.right) / 2 < w / 2 ? w - 2 : 1, (r.top + r.bottom) / 2 < h / 2 ? h - 2 : 1);
+}
+
+// The cursor the system shows now, or null while it is hidden.
+HCURSOR ShownCursor() {
+    CURSORINFO info{sizeof info};
+    if (!GetCursorInfo(&info) || !(info.flags & CURSOR_SHOWING)) return nullptr;
+    return info.hCursor;
+}
+
+// Polls until the window is full screen (maximised without caption) and has kept its place for
+// three polls: it is styled, maximised and placed in steps, and a point taken from its client
+// before the last step is somewhere else on the screen afterwards.
+bool WaitForFullScreen(HWND view) {
+    RECT last{};
+    int same = 0;
+    return WaitFor([&] {
+        RECT now{};
+        GetWindowRect(view, &now);
+        bool full = IsZoomed(view) && (GetWindowLongW(view, GWL_STYLE) & WS_CAPTION) == 0;
+        same = full && EqualRect(&now, &last) ? same + 1 : 0;
+        last = now;
+        return same >= 3;
+    });
+}
+
+// Polls until the client size has stayed the same for three polls after `changed` first held.
+bool WaitForSteadyClient(HWND window, const std::function<bool(const RECT&)>& changed, RECT* client) {
+    RECT last{};
+    int same = 0;
+    return WaitFor([&] {
+        RECT now{};
+        GetClientRect(window, &now);
+        same = changed(now) && EqualRect(&now, &last) ? same + 1 : 0;
+        last = now;
+        *client = now;
+        return same >= 3;
+    });
 }
 
 class HoverTest : public ::testing::Test {
@@ -109,10 +150,7 @@ protected:
         if (!process_.valid()) return nullptr;
         HWND view = WaitForProcessWindow(process_, kViewWindowClass);
         if (view && !WaitForTitleContaining(view, L"a.bmp")) return nullptr;
-        if (view) {
-            SetForegroundWindow(view);
-            PumpMessages(kSettleMs);
-        }
+        if (view && !BringToFront(view)) return nullptr;
         return view;
     }
 
@@ -165,21 +203,18 @@ TEST_F(HoverTest, TopFromTheSettingsStartsTopmost) {
 TEST_F(HoverTest, TheBareWindowShowsItsFrameWhileThePointerIsOverIt) {
     HWND view = StartSmall({IntSlot(kSlotCapBar, 0), IntSlot(kSlotFrame, 1)});
     ASSERT_NE(view, nullptr);
-    RECT window{};
-    GetWindowRect(view, &window);
-    MovePointerToScreen(window.right + 200, window.bottom + 200);
+    ASSERT_TRUE(MovePointerAwayFrom(view));
     ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & (WS_CAPTION | WS_THICKFRAME)) == 0; }));
     RECT client = ClientOnScreen(view);
 
-    MovePointerTo(view, 100, 100);
-    MovePointerTo(view, 110, 105);
+    ASSERT_TRUE(MovePointerTo(view, 100, 100));
+    ASSERT_TRUE(MovePointerTo(view, 110, 105));
     ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & WS_THICKFRAME) != 0; }))
         << "no frame with the pointer inside";
     EXPECT_EQ(Style(view) & WS_CAPTION, 0);
     EXPECT_TRUE(SameRect(ClientOnScreen(view), client)) << "the frame must grow around the client";
 
-    GetWindowRect(view, &window);
-    MovePointerToScreen(window.right + 200, window.bottom + 200);
+    ASSERT_TRUE(MovePointerAwayFrom(view));
     EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & WS_THICKFRAME) == 0; }))
         << "the frame stayed after leaving";
     EXPECT_TRUE(SameRect(ClientOnScreen(view), client));
@@ -194,18 +229,17 @@ TEST_F(HoverTest, TheTopStripShowsTheToolBarAndMovingAwayHidesIt) {
     EXPECT_EQ(WindowClassName(host), L"Quorvel_vbarbs_class");
     EXPECT_FALSE(IsWindowVisible(host));
 
-    MovePointerTo(view, 150, 150);
-    MovePointerTo(view, 300, 10);
+    ASSERT_TRUE(MovePointerTo(view, 150, 150));
+    ASSERT_TRUE(MovePointerTo(view, 300, 10));
     ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsWindowVisible(host) != FALSE; }))
         << "the top strip should show the tool bar";
     RECT r{};
     GetClientRect(host, &r);
     EXPECT_EQ(r.right, 400);
     EXPECT_EQ(r.bottom, 24);
-    PumpMessages(kSettleMs);
     Capture shot;
-    ASSERT_TRUE(CaptureClientArea(host, &shot));
-    EXPECT_FALSE(shot.IsUniform()) << "the tool bar drew no buttons";
+    EXPECT_TRUE(WaitFor([&] { return CaptureClientArea(host, &shot) && !shot.IsUniform(); }))
+        << "the tool bar drew no buttons";
 
     // its tool tip is one of the three the ViewWindow owns: topmost, white, 300 ms
     HWND bar = FindWindowExW(host, nullptr, TOOLBARCLASSNAMEW, nullptr);
@@ -222,17 +256,16 @@ TEST_F(HoverTest, TheTopStripShowsTheToolBarAndMovingAwayHidesIt) {
         if (GetWindow(w, GW_OWNER) == view) ++owned;
     EXPECT_EQ(owned, 3);
 
-    MovePointerTo(view, 150, 150);
+    ASSERT_TRUE(MovePointerTo(view, 150, 150));
     EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !IsWindowVisible(host); }))
         << "moving away should hide the tool bar";
 
-    // 5332 turns the hover tool bar off
-    ASSERT_TRUE(PostCommand(view, kCmdToolBar));
-    PumpMessages(200);
-    MovePointerTo(view, 300, 10);
-    MovePointerTo(view, 310, 12);
-    PumpMessages(kSettleMs);
-    EXPECT_FALSE(IsWindowVisible(host));
+    // 5332 turns the hover tool bar off; sent, so that it has run before the pointer moves
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(view, WM_COMMAND, kCmdToolBar, 0, SMTO_NORMAL, kStepTimeoutMs, &answer));
+    ASSERT_TRUE(MovePointerTo(view, 300, 10));
+    ASSERT_TRUE(MovePointerTo(view, 310, 12));
+    EXPECT_TRUE(HoldsFor(kIgnoredInputMs, [&] { return !IsWindowVisible(host); }));
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
 
@@ -247,29 +280,34 @@ TEST_F(HoverTest, FullScreenPutsItsButtonsAtTheRightEdgeOfTheToolBar) {
         << "the full-screen group shows outside full screen";
 
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & WS_CAPTION) == 0 && IsZoomed(view); }));
-    PumpMessages(kSettleMs);
-    for (UINT id : {kCmdMinimise, kCmdFullScreen, kCmdClose})
-        EXPECT_EQ(SendMessageW(bar, TB_ISBUTTONHIDDEN, id, 0), 0) << "button " << id << " hidden in full screen";
+    ASSERT_TRUE(WaitForFullScreen(view));
+    EXPECT_TRUE(WaitFor([&] {
+        for (UINT id : {kCmdMinimise, kCmdFullScreen, kCmdClose})
+            if (SendMessageW(bar, TB_ISBUTTONHIDDEN, id, 0) != 0) return false;
+        return true;
+    })) << "the full-screen group stays hidden in full screen";
 
-    MovePointerTo(view, 400, 200);
-    MovePointerTo(view, 200, 8);
+    ASSERT_TRUE(MovePointerTo(view, 400, 200));
+    ASSERT_TRUE(MovePointerTo(view, 200, 8));
     ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsWindowVisible(host) != FALSE; }));
     RECT viewClient{}, hostClient{};
     GetClientRect(view, &viewClient);
     GetClientRect(host, &hostClient);
     EXPECT_EQ(hostClient.right, viewClient.right) << "in full screen the tool bar spans the width";
-    PumpMessages(kSettleMs);
     // the close button's red cross is the rightmost thing drawn, near the right edge
     Capture shot;
-    ASSERT_TRUE(CaptureClientArea(host, &shot));
     int rightmostRed = -1;
-    for (int y = 0; y < shot.height; ++y)
-        for (int x = 0; x < shot.width; ++x) {
-            COLORREF c = shot.Pixel(x, y);
-            if (GetRValue(c) > 150 && GetGValue(c) < 100 && GetBValue(c) < 100)
-                rightmostRed = std::max(rightmostRed, x);
-        }
+    WaitFor([&] {
+        if (!CaptureClientArea(host, &shot)) return false;
+        rightmostRed = -1;
+        for (int y = 0; y < shot.height; ++y)
+            for (int x = 0; x < shot.width; ++x) {
+                COLORREF c = shot.Pixel(x, y);
+                if (GetRValue(c) > 150 && GetGValue(c) < 100 && GetBValue(c) < 100)
+                    rightmostRed = std::max(rightmostRed, x);
+            }
+        return rightmostRed > shot.width - 30;
+    });
     ASSERT_GE(rightmostRed, 0) << "no close button drawn";
     EXPECT_GT(rightmostRed, shot.width - 30) << "the close button should sit at the right edge";
 
@@ -290,54 +328,49 @@ TEST_F(HoverTest, StepsInFullScreenHideTheCursorAndALongMoveShowsIt) {
     HWND view = StartSmall();
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsZoomed(view) != FALSE; }));
-    SetForegroundWindow(view);
-    MovePointerTo(view, 300, 300);
+    ASSERT_TRUE(WaitForFullScreen(view));
+    ASSERT_TRUE(BringToFront(view));
+    ASSERT_TRUE(MovePointerTo(view, 300, 300));
     ASSERT_TRUE(WaitUntil(kStepTimeoutMs, CursorShowing));
 
     ASSERT_TRUE(PostCommand(view, kCmdNextImage));
     ASSERT_TRUE(WaitForTitleContaining(view, L"b.bmp", kStepTimeoutMs));
     EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [] { return !CursorShowing(); }))
         << "a step in full screen should hide the cursor";
-    MovePointerTo(view, 308, 305); // a small move keeps it hidden
-    PumpMessages(kSettleMs);
-    EXPECT_FALSE(CursorShowing());
-    MovePointerTo(view, 340, 305);
+    ASSERT_TRUE(MovePointerTo(view, 308, 305)); // a small move keeps it hidden
+    EXPECT_TRUE(HoldsFor(kIgnoredInputMs, [] { return !CursorShowing(); }));
+    ASSERT_TRUE(MovePointerTo(view, 340, 305));
     EXPECT_TRUE(WaitUntil(kStepTimeoutMs, CursorShowing)) << "a move of more than 16 pixels should show it again";
 
     // with the hover tool bar up the cursor stays
-    MovePointerTo(view, 200, 8);
+    ASSERT_TRUE(MovePointerTo(view, 200, 8));
     ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsWindowVisible(GetDlgItem(view, kToolBarHostId)) != FALSE; }));
     ASSERT_TRUE(PostCommand(view, kCmdPreviousImage));
     ASSERT_TRUE(WaitForTitleContaining(view, L"a.bmp", kStepTimeoutMs));
-    PumpMessages(kSettleMs);
-    EXPECT_TRUE(CursorShowing());
+    EXPECT_TRUE(HoldsFor(kIgnoredInputMs, CursorShowing));
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
 
 TEST_F(HoverTest, FullScreenFromTheBareWindowComesBackBare) {
     HWND view = StartSmall({IntSlot(kSlotCapBar, 0), IntSlot(kSlotFrame, 1)});
     ASSERT_NE(view, nullptr);
-    RECT window{};
-    GetWindowRect(view, &window);
-    MovePointerTo(view, 60, 60);
-    MovePointerTo(view, 70, 66);
+    ASSERT_TRUE(MovePointerTo(view, 60, 60));
+    ASSERT_TRUE(MovePointerTo(view, 70, 66));
     ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & WS_THICKFRAME) != 0; }));
 
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsZoomed(view) != FALSE; }));
-    PumpMessages(kSettleMs);
-    EXPECT_EQ(Style(view) & (WS_CAPTION | WS_THICKFRAME), 0) << "full screen has no frame";
-    MovePointerToScreen(5, 500);
-    PumpMessages(kSettleMs);
-    EXPECT_EQ(Style(view) & WS_THICKFRAME, 0) << "no hover frame in full screen";
+    ASSERT_TRUE(WaitForFullScreen(view));
+    EXPECT_TRUE(WaitFor([&] { return (Style(view) & (WS_CAPTION | WS_THICKFRAME)) == 0; }))
+        << "full screen has no frame";
+    ASSERT_TRUE(MovePointerToScreen(5, 500));
+    EXPECT_TRUE(HoldsFor(kIgnoredInputMs, [&] { return (Style(view) & WS_THICKFRAME) == 0; }))
+        << "no hover frame in full screen";
 
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
     ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !IsZoomed(view); }));
-    PumpMessages(kSettleMs);
-    EXPECT_EQ(Style(view) & WS_CAPTION, 0) << "leaving full screen must not add a caption";
-    GetWindowRect(view, &window);
-    MovePointerToScreen(window.right + 200, window.bottom + 200);
+    EXPECT_TRUE(HoldsFor(kIgnoredInputMs, [&] { return (Style(view) & WS_CAPTION) == 0; }))
+        << "leaving full screen must not add a caption";
+    ASSERT_TRUE(MovePointerAwayFrom(view));
     EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return (Style(view) & WS_THICKFRAME) == 0; }));
     EXPECT_TRUE(CloseAndWait(view, process_));
 }
@@ -365,20 +398,18 @@ TEST_F(HoverTest, TheRightStripShowsTheNavigatorWithThumbnailAndMarker) {
     RECT before{};
     GetClientRect(view, &before);
     ASSERT_TRUE(PostCommand(view, kCmdZoomActual));
-    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] {
-        RECT now{};
-        GetClientRect(view, &now);
-        return now.right > before.right || now.bottom > before.bottom;
-    })) << "100 % should grow the fitted window";
-    PumpMessages(kSettleMs);
     RECT client{};
-    GetClientRect(view, &client);
+    ASSERT_TRUE(WaitForSteadyClient(
+        view, [&](const RECT& now) { return now.right > before.right || now.bottom > before.bottom; }, &client))
+        << "100 % should grow the fitted window";
     ASSERT_GT(client.right, 240);
     ASSERT_GT(client.bottom, 240);
 
-    MovePointerTo(view, client.right / 2, client.bottom / 2);
+    ASSERT_TRUE(MovePointerTo(view, client.right / 2, client.bottom / 2));
     EXPECT_EQ(Navigator(), nullptr);
-    MovePointerTo(view, client.right - 8, 60);
+    HCURSOR overView = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (overView = ShownCursor()) != nullptr; }));
+    ASSERT_TRUE(MovePointerTo(view, client.right - 8, 60));
     HWND navigator = nullptr;
     ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] {
         navigator = Navigator();
@@ -395,22 +426,32 @@ TEST_F(HoverTest, TheRightStripShowsTheNavigatorWithThumbnailAndMarker) {
     GetWindowRect(view, &viewWindow);
     EXPECT_EQ(navWindow.right, viewWindow.right) << "placed against the ViewWindow's right edge";
 
-    PumpMessages(kSettleMs);
-    Capture shot;
-    ASSERT_TRUE(CaptureClientArea(navigator, &shot));
     // 3000 x 2000 in 160 x 120: 160 x 106 from y 7, red on the left and blue on the right
+    Capture shot;
+    int minX = 0;
+    WaitFor([&] {
+        return CaptureClientArea(navigator, &shot) && Near(shot.Pixel(5, 60), kLeftColour) &&
+               Near(shot.Pixel(154, 60), kRightColour) && CountMarkerPixels(shot, &minX) > 40;
+    });
     EXPECT_TRUE(Near(shot.Pixel(5, 60), kLeftColour)) << "left half of the thumbnail";
     EXPECT_TRUE(Near(shot.Pixel(154, 60), kRightColour)) << "right half of the thumbnail";
     EXPECT_FALSE(Near(shot.Pixel(80, 2), kLeftColour)) << "the band above the thumbnail is background";
-    int minX = 0;
     int marker = CountMarkerPixels(shot, &minX);
     EXPECT_GT(marker, 40) << "no visible-part outline";
     EXPECT_GT(minX, 10);
     EXPECT_LT(minX, 80) << "a centred view puts the outline in the middle";
 
-    MovePointerTo(view, client.right / 2, client.bottom / 2);
+    // over the navigator the pointer is the program's navigator cursor, not the view's arrow
+    ASSERT_TRUE(MovePointerTo(navigator, 80, 60));
+    EXPECT_TRUE(WaitFor([&] {
+        HCURSOR now = ShownCursor();
+        return now && now != overView;
+    })) << "the navigator shows the view's cursor";
+
+    ASSERT_TRUE(MovePointerTo(view, client.right / 2, client.bottom / 2));
     EXPECT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return !IsWindowVisible(navigator); }))
         << "leaving the strip should hide it";
+    EXPECT_TRUE(WaitFor([&] { return ShownCursor() == overView; })) << "the view's own cursor is back";
 
     // a right-button drag scrolls to the right: the outline follows, the old one is erased
     POINT press{client.right / 2, client.bottom / 2};
@@ -418,15 +459,16 @@ TEST_F(HoverTest, TheRightStripShowsTheNavigatorWithThumbnailAndMarker) {
     PostMessageW(view, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(press.x - 10, press.y));
     ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsWindowVisible(navigator) != FALSE; }))
         << "a drag scroll shows the navigator";
-    PumpMessages(kSettleMs);
-    ASSERT_TRUE(CaptureClientArea(navigator, &shot));
+    ASSERT_TRUE(WaitFor([&] { return CaptureClientArea(navigator, &shot) && CountMarkerPixels(shot, &minX) > 40; }));
     marker = CountMarkerPixels(shot, &minX);
     PostMessageW(view, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(press.x - 110, press.y));
-    PumpMessages(kSettleMs);
     Capture moved;
-    ASSERT_TRUE(CaptureClientArea(navigator, &moved));
-    int movedMinX = 0;
-    int movedMarker = CountMarkerPixels(moved, &movedMinX);
+    int movedMinX = 0, movedMarker = 0;
+    WaitFor([&] {
+        if (!CaptureClientArea(navigator, &moved)) return false;
+        movedMarker = CountMarkerPixels(moved, &movedMinX);
+        return movedMinX > minX && std::abs(movedMarker - marker) <= marker / 4;
+    });
     EXPECT_GT(movedMinX, minX) << "the outline did not follow the scroll";
     EXPECT_LE(std::abs(movedMarker - marker), marker / 4) << "the old outline was not erased";
     PostMessageW(view, WM_RBUTTONUP, 0, MAKELPARAM(press.x - 110, press.y));
@@ -440,13 +482,14 @@ TEST_F(HoverTest, InFullScreenTheNavigatorSitsBelowTheToolBarAtTheRightEdge) {
     HWND view = Start({}, 3000, 2000, [](int x, int) { return x < 1500 ? kLeftColour : kRightColour; });
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(PostCommand(view, kCmdFullScreen));
-    ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] { return IsZoomed(view) != FALSE; }));
+    ASSERT_TRUE(WaitForFullScreen(view));
     ASSERT_TRUE(PostCommand(view, kCmdZoomActual));
-    PumpMessages(kSettleMs);
+    // at 100 % the picture covers the screen, where the fitted one left a band above it
+    ASSERT_TRUE(WaitFor([&] { return Near(ClientPixel(view, 5, 5), kLeftColour); })) << "100 % did not fill the screen";
     RECT client{};
     GetClientRect(view, &client);
-    MovePointerTo(view, client.right / 2, client.bottom / 2);
-    MovePointerTo(view, client.right - 5, 100);
+    ASSERT_TRUE(MovePointerTo(view, client.right / 2, client.bottom / 2));
+    ASSERT_TRUE(MovePointerTo(view, client.right - 5, 100));
     HWND navigator = nullptr;
     ASSERT_TRUE(WaitUntil(kStepTimeoutMs, [&] {
         navigator = Navigator();

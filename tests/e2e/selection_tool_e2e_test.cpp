@@ -221,6 +221,23 @@ TEST_F(SelectionToolTest, ARectangleAppliedProtectsEverythingElseFromTheNextTool
     EXPECT_EQ(specksInside, 0) << "selected pixels kept their specks";
 }
 
+// 5730 switches the image pane between the mask's dimmed display copy and the plain picture.
+TEST_F(SelectionToolTest, AlternativeDisplaySwitchesTheImagePaneBetweenMaskAndPicture) {
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(OpenWithRectangle());
+    const Box box{10, 10, 29, 19}, whole{0, 0, kWidth - 1, kHeight - 1};
+    DragBox(box);
+    ASSERT_TRUE(WaitFor([&] { return ShowsSelection(pane2_, result_, box); }));
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdApplyTool));
+    ASSERT_TRUE(WaitFor([&] { return Descendant(sub_, kRectangleRadioId) == nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return ShowsSelection(pane1_, start_, box); })) << "the mask is not shown";
+
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdAlternativeDisplay));
+    EXPECT_TRUE(WaitFor([&] { return ShowsSelection(pane1_, start_, whole); })) << "5730 should show the plain image";
+    ASSERT_TRUE(PostCommand(sub_, qv::kCmdAlternativeDisplay));
+    EXPECT_TRUE(WaitFor([&] { return ShowsSelection(pane1_, start_, box); })) << "a second 5730 brings the mask back";
+}
+
 TEST_F(SelectionToolTest, UndoAndRedoStepThroughTheToolsOwnMasksAndCloseLeavesNoFiles) {
     std::set<std::wstring> before = TempFiles();
     ASSERT_TRUE(Start());

@@ -120,6 +120,69 @@ TEST_F(StartupTest, UsesTheApplicationDataFileWithoutAPortableOne) {
         DeleteFileW(file.c_str());
 }
 
+// The program's own cursors 200-242 are resources of the executable, each one a cursor Windows
+// can load.
+TEST_F(StartupTest, TheProgramCursorsAreAmongTheResources) {
+    ASSERT_TRUE(folder_.Create(QuietSettings()));
+    HMODULE exe = LoadLibraryExW(folder_.exePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr);
+    for (int id = 200; id <= 242; ++id) {
+        HANDLE cursor = LoadImageW(exe, MAKEINTRESOURCEW(id), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE);
+        EXPECT_NE(cursor, nullptr) << "cursor " << id;
+        if (cursor) DestroyCursor(static_cast<HCURSOR>(cursor));
+    }
+    FreeLibrary(exe);
+}
+
+// A shortcut set to run maximised hands SW_SHOWMAXIMIZED: with Start 0 that is full screen (no
+// caption, maximised), with the file open.
+TEST_F(StartupTest, StartZeroWithAMaximisedShowCommandEntersFullScreen) {
+    ASSERT_TRUE(folder_.Create(QuietSettings()));
+    ASSERT_TRUE(WriteFileBytes(folder_.File(L"a.bmp"), SolidBmpBytes(64, 48, RGB(0, 120, 0))));
+    ProcessOwner process = Launch(folder_.exePath(), {folder_.File(L"a.bmp")}, SW_SHOWMAXIMIZED);
+    HWND view = WaitForProcessWindow(process, kViewWindowClass);
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(WaitForTitleContaining(view, L"a.bmp"));
+    EXPECT_TRUE(WaitFor([&] { return IsZoomed(view) && (GetWindowLongW(view, GWL_STYLE) & WS_CAPTION) == 0; }))
+        << "a maximised start should be full screen";
+    EXPECT_TRUE(CloseAndWait(view, process));
+}
+
+// Wine reports the version set for the executable in the registry, as an old Windows would.
+class ReportedWindowsVersion {
+public:
+    explicit ReportedWindowsVersion(const wchar_t* version) {
+        ok_ = RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Version", REG_SZ, version,
+                              static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    }
+    ~ReportedWindowsVersion() { RegDeleteTreeW(HKEY_CURRENT_USER, kKey); }
+    bool ok() const { return ok_; }
+
+private:
+    static constexpr const wchar_t* kKey = L"Software\\Wine\\AppDefaults\\Quorvel.exe";
+    bool ok_ = false;
+};
+
+// On a system older than XP the program says it cannot run, creates no window and ends.
+TEST_F(StartupTest, AWindowsOlderThanXpEndsWithTheStartError) {
+    ASSERT_TRUE(folder_.Create(QuietSettings()));
+    ReportedWindowsVersion windows2000(L"win2k");
+    ASSERT_TRUE(windows2000.ok());
+    ProcessOwner process = Launch(folder_.exePath(), {});
+    ASSERT_TRUE(process.valid());
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (HWND w : FindTopLevelWindows(L"#32770", process.id(), true))
+            for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                if (WindowTitle(c) == L"Failed to execute file.") box = w;
+        return box != nullptr;
+    })) << "no start error";
+    EXPECT_EQ(WindowTitle(box), L"Error");
+    EXPECT_TRUE(FindTopLevelWindows(kViewWindowClass, process.id()).empty());
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(process.WaitForExit(kExitTimeoutMs));
+}
+
 // ---- forwarding to a running instance -------------------------------------------------------
 
 struct ForwardOutcome {

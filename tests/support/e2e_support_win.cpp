@@ -193,7 +193,7 @@ std::wstring QuoteArgument(const std::wstring& argument) {
     return out;
 }
 
-ProcessOwner LaunchRaw(const std::wstring& exe, const std::wstring& parameters) {
+ProcessOwner LaunchRaw(const std::wstring& exe, const std::wstring& parameters, int showCommand) {
     // A crashing program must end at once: Wine's automatic debugger would otherwise hold the
     // test's output pipe open long after the test gave up. An empty debugger command does that.
     static const bool noDebugger =
@@ -203,6 +203,10 @@ ProcessOwner LaunchRaw(const std::wstring& exe, const std::wstring& parameters) 
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!parameters.empty()) commandLine += L" " + parameters;
     STARTUPINFOW startup{sizeof startup};
+    if (showCommand >= 0) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(showCommand);
+    }
     PROCESS_INFORMATION info{};
     ProcessOwner owner;
     if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
@@ -213,13 +217,13 @@ ProcessOwner LaunchRaw(const std::wstring& exe, const std::wstring& parameters) 
     return owner;
 }
 
-ProcessOwner Launch(const std::wstring& exe, const std::vector<std::wstring>& args) {
+ProcessOwner Launch(const std::wstring& exe, const std::vector<std::wstring>& args, int showCommand) {
     std::wstring parameters;
     for (const std::wstring& arg : args) {
         if (!parameters.empty()) parameters += L' ';
         parameters += QuoteArgument(arg);
     }
-    return LaunchRaw(exe, parameters);
+    return LaunchRaw(exe, parameters, showCommand);
 }
 
 void PumpMessages(DWORD milliseconds) {

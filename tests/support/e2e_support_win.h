@@ -103,10 +103,11 @@ private:
 
 // Quotes an argument the way CommandLineToArgvW reads it back (only when needed).
 std::wstring QuoteArgument(const std::wstring& argument);
-// Starts `exe` with the arguments, each quoted as needed. Invalid owner on failure.
-ProcessOwner Launch(const std::wstring& exe, const std::vector<std::wstring>& args);
+// Starts `exe` with the arguments, each quoted as needed; `showCommand` (SW_...) is what a
+// shortcut would hand it, none when negative. Invalid owner on failure.
+ProcessOwner Launch(const std::wstring& exe, const std::vector<std::wstring>& args, int showCommand = -1);
 // Starts `exe` with exactly this parameter text after the quoted program path.
-ProcessOwner LaunchRaw(const std::wstring& exe, const std::wstring& parameters);
+ProcessOwner LaunchRaw(const std::wstring& exe, const std::wstring& parameters, int showCommand = -1);
 
 // Runs this thread's messages for the given time / until the handle is signalled or time is up.
 void PumpMessages(DWORD milliseconds);
