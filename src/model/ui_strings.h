@@ -130,6 +130,11 @@ enum UiString : uint32_t {
     kStrSelectConnected = 20063,
     kStrSelectInvert = 20064,
     kStrSelectSmoothEdges = 20065,
+    // the brushes' bands: the size, opacity and fill of both, the correction brush's modes
+    kStrBrushSize = 20700,
+    kStrBrushOpacity = 20701,
+    kStrBrushFill = 20702,
+    kStrBrushModeFirst = 20703, // 20703-20710: DcbMode 0-7
     kStrFilterAllSupported = 21000,
     kStrFilterBmp = 21001,
     kStrFilterPng = 21002,
@@ -186,7 +191,7 @@ enum DialogTemplate : uint32_t {
     kDlgPresets = 4300,           // Resize's sizes and Trim's ratios
     kCtlPresetFirstWidth = 4301,  // 4301-4308: the width of presets 1-8
     kCtlPresetFirstHeight = 4311, // 4311-4318: their heights
-    kDlgSmoothEdges = 4200, // the area selection's AreSmooth
+    kDlgSmoothEdges = 4200,       // the area selection's AreSmooth
     kCtlSmoothEdgesRadius = 4201,
     kCtlSmoothEdgesUpDown = 4202,
 };

@@ -42,6 +42,9 @@ const ToolClass* const kTools[] = {
     &kEmbossTool,
     // area selection
     &kAreaSelectionTool,
+    // brushes
+    &kPaintBrushTool,
+    &kCorrectionBrushTool,
 };
 
 // One row per immediate kernel edit.

@@ -52,5 +52,8 @@ extern const ImmediateEdit kEdgeExtractionEdit;
 extern const ImmediateEdit kEdgeSmoothingEdit;
 // area selection
 extern const ToolClass kAreaSelectionTool;
+// brushes
+extern const ToolClass kPaintBrushTool;
+extern const ToolClass kCorrectionBrushTool;
 
 } // namespace qv
