@@ -161,6 +161,8 @@ void StampBrush(const BrushCanvas& canvas, const BrushTarget& target, int32_t di
     const int32_t n = ClampInt(diameter, kBrushSizeMin, kBrushSizeMax);
     const uint8_t* stamp = BrushStamp(n);
     const BlendTable& t = *target.blend;
+    // paint, lighten and darken look their target up per channel: no call per pixel
+    const bool lookup = target.mode < 0 || target.mode == kCorrectLighten || target.mode == kCorrectDarken;
     const int64_t left = int64_t{at.x} - n / 2, top = int64_t{at.y} - n / 2;
     const int32_t x0 = static_cast<int32_t>(std::max<int64_t>(0, -left));
     const int32_t x1 = static_cast<int32_t>(std::min<int64_t>(n, canvas.width - left));
@@ -179,9 +181,13 @@ void StampBrush(const BrushCanvas& canvas, const BrushTarget& target, int32_t di
             int32_t x = static_cast<int32_t>(left + i);
             uint8_t m = mask ? mask[x] : 0;
             if (m == 255) continue; // protected: the target is the source, which the pixel already is
-            uint8_t goal[3];
-            BrushTargetAt(canvas, target, x, row, goal);
             const uint8_t* s = src + static_cast<size_t>(x) * 3;
+            uint8_t goal[3];
+            if (lookup) {
+                goal[0] = target.table[0][s[0]], goal[1] = target.table[1][s[1]], goal[2] = target.table[2][s[2]];
+            } else {
+                BrushTargetAt(canvas, target, x, row, goal);
+            }
             uint8_t* d = dst + static_cast<size_t>(x) * 3;
             for (int c = 0; c < 3; ++c) {
                 uint8_t g = MaskBlendChannel(t, m, goal[c], s[c]);
@@ -224,6 +230,7 @@ void ExtendBrushStroke(const BrushCanvas& canvas, const BrushTarget& target, Bru
 
 void FillWithBrushTarget(const BrushCanvas& canvas, const BrushTarget& target) {
     const BlendTable& t = *target.blend;
+    const bool lookup = target.mode < 0 || target.mode == kCorrectLighten || target.mode == kCorrectDarken;
     for (int32_t row = 0; row < canvas.height; ++row) {
         const uint8_t* s = canvas.source + static_cast<size_t>(row) * canvas.stride;
         uint8_t* d = canvas.pixels + static_cast<size_t>(row) * canvas.stride;
@@ -232,7 +239,10 @@ void FillWithBrushTarget(const BrushCanvas& canvas, const BrushTarget& target) {
         for (int32_t x = 0; x < canvas.width; ++x, s += 3, d += 3) {
             uint8_t m = mask ? mask[x] : 0;
             uint8_t goal[3];
-            BrushTargetAt(canvas, target, x, row, goal);
+            if (lookup)
+                goal[0] = target.table[0][s[0]], goal[1] = target.table[1][s[1]], goal[2] = target.table[2][s[2]];
+            else
+                BrushTargetAt(canvas, target, x, row, goal);
             for (int c = 0; c < 3; ++c)
                 d[c] = MaskBlendChannel(t, m, goal[c], s[c]);
         }
