@@ -217,8 +217,8 @@ void ExtendBrushStroke(const BrushCanvas& canvas, const BrushTarget& target, Bru
     const int32_t spacing = StrokeSpacing(ClampInt(stroke->diameter, kBrushSizeMin, kBrushSizeMax));
     const int32_t reach = kBrushSizeMax;
     // steps far outside the picture cannot stamp it; the walk skips them
-    const LineClip near{-reach, -reach, canvas.width - 1 + reach, canvas.height - 1 + reach};
-    WalkLine(stroke->lastPoint, to, near, [&](int32_t x, int32_t y) {
+    const LineClip reachable{-reach, -reach, canvas.width - 1 + reach, canvas.height - 1 + reach};
+    WalkLine(stroke->lastPoint, to, reachable, [&](int32_t x, int32_t y) {
         int64_t moved = std::abs(int64_t{x} - stroke->lastStamp.x) + std::abs(int64_t{y} - stroke->lastStamp.y);
         if (moved <= spacing) return;
         stroke->lastStamp = ImagePoint{x, y};
