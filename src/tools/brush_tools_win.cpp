@@ -81,7 +81,7 @@ bool IsPaint(const ToolWindow& tool) {
 }
 
 int32_t SizeOf(const ToolWindow& tool) {
-    return ToolValue(tool, IsPaint(tool) ? kPaintSize : kCorrSize);
+    return IsPaint(tool) ? ToolValue(tool, kPaintSize) : ToolValue(tool, kCorrSize);
 }
 
 void Report(uint32_t message) {
