@@ -82,8 +82,8 @@ constexpr CommandRow kRows[] = {
     Tool(kCmdEqualiseLuminance,  O::Tools),
     Tool(kCmdReplaceColour,      O::Tools),
     Tool(kCmdNoiseReduction,     O::Tools),
-    Tool(kCmdPaintBrush),
-    Tool(kCmdCorrectionBrush),
+    Tool(kCmdPaintBrush,         O::Tools),
+    Tool(kCmdCorrectionBrush,    O::Tools),
     Tool(kCmdText,               O::Tools),
     Tool(kCmdComposite,          O::Tools),
     // ---- zoom, fit, sort

@@ -149,6 +149,11 @@ enum UiString : uint32_t {
     kStrMixColour = 20777,
     kStrMixOpenFile = 20778,  // the button that chooses the overlay's file
     kStrMixClipboard = 20779, // the button that takes the overlay from the clipboard
+    // the brushes' bands: the size, opacity and fill of both, the correction brush's modes
+    kStrBrushSize = 20700,
+    kStrBrushOpacity = 20701,
+    kStrBrushFill = 20702,
+    kStrBrushModeFirst = 20703, // 20703-20710: DcbMode 0-7
     kStrFilterAllSupported = 21000,
     kStrFilterBmp = 21001,
     kStrFilterPng = 21002,
@@ -206,7 +211,7 @@ enum DialogTemplate : uint32_t {
     kDlgPresets = 4300,           // Resize's sizes and Trim's ratios
     kCtlPresetFirstWidth = 4301,  // 4301-4308: the width of presets 1-8
     kCtlPresetFirstHeight = 4311, // 4311-4318: their heights
-    kDlgSmoothEdges = 4200, // the area selection's AreSmooth
+    kDlgSmoothEdges = 4200,       // the area selection's AreSmooth
     kCtlSmoothEdgesRadius = 4201,
     kCtlSmoothEdgesUpDown = 4202,
 };

@@ -17,7 +17,7 @@ void BlendBandWithMask(const KernelJob& job) {
                 continue;
             }
             for (int c = 0; c < 3; ++c)
-                r[c] = static_cast<uint8_t>(t.t[255 - a][r[c]] + t.t[a][o[c]]);
+                r[c] = MaskBlendChannel(t, a, r[c], o[c]);
         }
     }
 }

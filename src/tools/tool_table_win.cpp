@@ -45,6 +45,9 @@ const ToolClass* const kTools[] = {
     // text and image compositing
     &kTextTool,
     &kCompositeTool,
+    // brushes
+    &kPaintBrushTool,
+    &kCorrectionBrushTool,
 };
 
 // One row per immediate kernel edit.

@@ -55,5 +55,8 @@ extern const ToolClass kAreaSelectionTool;
 // text and image compositing
 extern const ToolClass kTextTool;
 extern const ToolClass kCompositeTool;
+// brushes
+extern const ToolClass kPaintBrushTool;
+extern const ToolClass kCorrectionBrushTool;
 
 } // namespace qv

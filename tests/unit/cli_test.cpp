@@ -520,5 +520,43 @@ TEST(Cli, EditBuildsLoadsAndChecksSelectionMasks) {
 #endif
 }
 
+// The brushes without a mouse: a stroke through points from the top-left, the selection mask
+// keeping its protected pixels, the fill, and malformed values refused as bad usage.
+TEST(Cli, EditPaintsStrokesAndFillsWithTheBrushes) {
+#ifndef QV_CLI_PATH
+    GTEST_SKIP() << "this tree builds no quorvel-cli";
+#else
+    std::string cli = QV_CLI_PATH;
+    qvtest::ScratchDir dir;
+    auto u = [](const std::wstring& w) { return " '" + WideToUtf8(w) + "'"; };
+    ImageBuffer* black = AllocImageRecord();
+    CodecStatus status = kCodecOk;
+    ASSERT_TRUE(PrepareImage(black, 20, 10, 24, &status));
+    std::wstring in = dir.File(L"black.png"), out = dir.File(L"out.bmp");
+    ASSERT_EQ(WritePngFile(in.c_str(), *black, PngWriteOptions{}), kCodecOk);
+    FreeImageRecord(black);
+    int rc = -1;
+    std::string said = RunShell(cli + " edit" + u(in) + u(out) +
+                                    " --select-rect 0,0,9,9 --paint 'FF0000,3,100@2,2;17,2' --correct-fill lighten,50",
+                                &rc);
+    ASSERT_EQ(rc, 0) << said;
+    ImageBuffer* edited = AllocImageRecord();
+    LoadInfo info;
+    ASSERT_TRUE(DecodeFile(out.c_str(), LoadOptions{}, false, edited, &info, &status));
+    const uint8_t* row2 = ImageRowFromTop(edited, 2);
+    EXPECT_EQ(row2[5 * 3 + 2], 255); // on the stroke, inside the selection: red
+    EXPECT_EQ(row2[5 * 3 + 1], 0);
+    EXPECT_EQ(row2[15 * 3 + 2], 0);                      // on the stroke, protected
+    EXPECT_EQ(ImageRowFromTop(edited, 6)[5 * 3 + 2], 0); // off the stroke; lightening black stays black
+    FreeImageRecord(edited);
+    for (const char* bad : {" --paint 'FF0000,2,50@1,1'", " --paint 'FF0000,24,101@1,1'", " --paint 'FF0000,24,50'",
+                            " --paint 'FF0000,24,50@1;2'", " --correct 'blur,24@1,1'", " --correct 'soften,24,0@1,1'",
+                            " --paint-fill 'FF00,50'", " --correct-fill redeye@1,1"}) {
+        RunShell(cli + " edit" + u(in) + u(out) + bad, &rc);
+        EXPECT_EQ(rc, 2) << bad;
+    }
+#endif
+}
+
 } // namespace
 } // namespace qv
