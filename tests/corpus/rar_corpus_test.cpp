@@ -142,8 +142,7 @@ TEST_F(RarCorpusTest, NamesAndBytesMatchBsdtar) {
         };
         EXPECT_EQ(strip(listed), strip(want));
         EXPECT_EQ(tested, listed);
-        if (!links)
-            EXPECT_TRUE(data.bytes == bytes) << data.bytes.size() << " bytes against bsdtar's " << bytes.size();
+        if (!links) EXPECT_TRUE(data.bytes == bytes) << data.bytes.size() << " bytes against bsdtar's " << bytes.size();
     }
 }
 
@@ -179,8 +178,7 @@ TEST_F(RarCorpusTest, VolumeSetsReadFromTheirFirstVolume) {
         ASSERT_GE(fromFirst.count, 1u);
         std::vector<std::string> names;
         Collected all;
-        if (s.dataReadable)
-            ASSERT_EQ(Walk(RarDir() / s.first, true, &names, &all), static_cast<int>(kRarEndArchive));
+        if (s.dataReadable) ASSERT_EQ(Walk(RarDir() / s.first, true, &names, &all), static_cast<int>(kRarEndArchive));
         size_t offset = 0;
         int extracted = 0;
         for (uint32_t i = 0; i < fromLater.count; ++i) {
