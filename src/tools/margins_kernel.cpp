@@ -54,19 +54,12 @@ uint8_t* AddMargins(const ImageBuffer& image, const MarginsParams& margins, int3
     const int32_t w = image.header.biWidth, h = image.header.biHeight;
     int32_t nw = 0, nh = 0;
     if (image.pixels == nullptr || !MarginsSize(w, h, m, &nw, &nh)) return nullptr;
+    LargeBlock expanded;
+    const uint8_t* source = PixelsAs24Bit(image, &expanded);
+    if (source == nullptr) return nullptr;
     CodecStatus status = kCodecOk;
     uint8_t* target = AllocPixelBlock(static_cast<uint32_t>(nw), static_cast<uint32_t>(nh), 24, &status);
     if (target == nullptr) return nullptr;
-    LargeBlock expanded;
-    const uint8_t* source = image.pixels;
-    if (image.header.biBitCount != 24) {
-        expanded.reset(MakeWorkingCopy(image));
-        source = expanded.get();
-        if (source == nullptr) {
-            FreePixelBlock(target);
-            return nullptr;
-        }
-    }
     const uint8_t bgr[3] = {static_cast<uint8_t>(m.colour >> 16), static_cast<uint8_t>(m.colour >> 8),
                             static_cast<uint8_t>(m.colour)};
     const size_t stride = ImageStride(static_cast<uint32_t>(w), 24),

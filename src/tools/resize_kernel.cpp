@@ -79,17 +79,13 @@ bool ResizeChangesImage(const ImageBuffer& image, int32_t width, int32_t height)
 uint8_t* ResizePixels(const ImageBuffer& image, int32_t width, int32_t height, int threads) {
     const int32_t w = image.header.biWidth, h = image.header.biHeight;
     if (image.pixels == nullptr || !ResampleSizeAllowed(w, h, width, height)) return nullptr;
+    LargeBlock expanded;
+    const uint8_t* source = PixelsAs24Bit(image, &expanded);
+    if (source == nullptr) return nullptr;
     CodecStatus status = kCodecOk;
     uint8_t* target = AllocPixelBlock(static_cast<uint32_t>(width), static_cast<uint32_t>(height), 24, &status);
     if (target == nullptr) return nullptr;
-    // A 24-bit image is read in place; an 8-bit one through its palette expansion.
-    LargeBlock expanded;
-    const uint8_t* source = image.pixels;
-    if (image.header.biBitCount != 24) {
-        expanded.reset(MakeWorkingCopy(image));
-        source = expanded.get();
-    }
-    if (source == nullptr || !Resample(source, w, h, target, width, height, ResampleOnKernelBands, threads)) {
+    if (!Resample(source, w, h, target, width, height, ResampleOnKernelBands, threads)) {
         FreePixelBlock(target);
         return nullptr;
     }

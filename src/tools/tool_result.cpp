@@ -17,6 +17,12 @@ uint8_t* MakeWorkingCopy(const ImageBuffer& image) {
     return copy;
 }
 
+const uint8_t* PixelsAs24Bit(const ImageBuffer& image, LargeBlock* expanded) {
+    if (image.header.biBitCount == 24) return image.pixels;
+    expanded->reset(MakeWorkingCopy(image));
+    return expanded->get();
+}
+
 void TakeToolResult(ImageBuffer* image, uint8_t* pixels, int32_t width, int32_t height, uint16_t bitCount) {
     FreeImagePixels(image);
     image->pixels = pixels;

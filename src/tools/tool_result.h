@@ -6,12 +6,17 @@
 #include <cstdint>
 
 #include "model/image_buffer.h"
+#include "platform/platform.h"
 
 namespace qv {
 
 // A new 24-bit block of the image's size: a copy of a 24-bit block, the palette expansion of an
 // 8-bit one. Null when the size does not fit in 32 bits or there is no memory.
 uint8_t* MakeWorkingCopy(const ImageBuffer& image);
+
+// The 24-bit rows a kernel with a result of another size reads: the image's own pixels when they
+// are 24-bit, else its working copy, held by `expanded`. Null when the copy cannot be made.
+const uint8_t* PixelsAs24Bit(const ImageBuffer& image, LargeBlock* expanded);
 
 // Gives `image` the result block `pixels` (width x height at 8 or 24 bits, owned by the image from
 // now on): the old pixels and any animation frames are freed, the header rules hold, the resolution

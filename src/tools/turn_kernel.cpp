@@ -204,19 +204,12 @@ uint8_t* TurnPixelsByAngle(const ImageBuffer& image, int32_t tenths, uint32_t ba
     int64_t tw = 0, th = 0;
     TurnedSize(w, h, tenths, &tw, &th);
     if (tw > INT32_MAX || th > INT32_MAX) return nullptr;
+    LargeBlock expanded;
+    const uint8_t* source = PixelsAs24Bit(image, &expanded);
+    if (source == nullptr) return nullptr;
     CodecStatus status = kCodecOk;
     uint8_t* target = AllocPixelBlock(static_cast<uint32_t>(tw), static_cast<uint32_t>(th), 24, &status);
     if (target == nullptr) return nullptr;
-    LargeBlock expanded;
-    const uint8_t* source = image.pixels;
-    if (image.header.biBitCount != 24) {
-        expanded.reset(MakeWorkingCopy(image));
-        source = expanded.get();
-        if (source == nullptr) {
-            FreePixelBlock(target);
-            return nullptr;
-        }
-    }
     const int32_t outW = static_cast<int32_t>(tw), outH = static_cast<int32_t>(th);
     FinalTurnJob turn{source,
                       w,

@@ -46,19 +46,6 @@ struct Pixels {
     bool operator==(const Pixels&) const = default;
 };
 
-std::string ClipboardDib() {
-    std::string bytes;
-    if (!IsClipboardFormatAvailable(CF_DIB) || !OpenClipboard(nullptr)) return bytes;
-    if (HANDLE data = GetClipboardData(CF_DIB)) {
-        if (const void* p = GlobalLock(data)) {
-            bytes.assign(static_cast<const char*>(p), GlobalSize(data));
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return bytes;
-}
-
 // A 24-bit picture with stripes and a soft diagonal: edges and flat parts for every filter.
 COLORREF Pattern(int x, int y) {
     return RGB((x * 7 + y * 3) & 0xFF, x % 9 < 4 ? 40 : 210, y % 6 < 3 ? 20 : 160);

@@ -51,19 +51,6 @@ bool ReadDib(const std::string& bytes, size_t at, size_t rowsAt, Dib* dib) {
     return true;
 }
 
-std::string ClipboardDib() {
-    std::string bytes;
-    if (!IsClipboardFormatAvailable(CF_DIB) || !OpenClipboard(nullptr)) return bytes;
-    if (HANDLE data = GetClipboardData(CF_DIB)) {
-        if (const void* p = GlobalLock(data)) {
-            bytes.assign(static_cast<const char*>(p), GlobalSize(data));
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return bytes;
-}
-
 // quorvel-cli.exe edit IN OUT ARGS...; true when it ended with code 0.
 bool RunCliEdit(const std::wstring& in, const std::wstring& out, const std::vector<std::wstring>& args) {
     std::wstring line = QuoteArgument(ProductBinDir() + L"\\quorvel-cli.exe") + L" edit " + QuoteArgument(in) + L" " +
@@ -175,8 +162,9 @@ TEST_F(GeometryToolsTest, ResizeByATypedWidthFollowsTheAspectAndMatchesTheCli) {
 TEST_F(GeometryToolsTest, ResizeThroughAPresetWithOnlyAWidth) {
     ASSERT_NE(Start(40, 30, {IntSlot(kSlotRszP1W, 60), IntSlot(kSlotRszP1H, 0)}), nullptr);
     ASSERT_NE(Open(qv::kCmdResize), nullptr);
-    HWND presets = Descendant(sub_, FieldId(3));
-    ASSERT_NE(presets, nullptr);
+    // The band's controls are made one after another: the first may be there before the list.
+    HWND presets = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (presets = Descendant(sub_, FieldId(3))) != nullptr; }));
     SendMessageW(presets, CB_SETCURSEL, 1, 0);
     SendMessageW(GetParent(presets), WM_COMMAND, MAKEWPARAM(FieldId(3), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(presets));
@@ -256,7 +244,9 @@ TEST_F(GeometryToolsTest, TrimRectangleDraggedWithTheMouseIsCroppedAndUndone) {
     ASSERT_NE(pane, nullptr);
     ASSERT_TRUE(PostCommand(sub_, qv::kCmdTrim));
     ASSERT_TRUE(WaitFor([&] { return Descendant(sub_, FieldId(1)) != nullptr; })) << "no band";
-    EXPECT_FALSE(IsWindowEnabled(Descendant(sub_, FieldId(1)))) << "edge fields before any rectangle";
+    // Disabled once the band is complete, which may be a moment after the field appears.
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowEnabled(Descendant(sub_, FieldId(1))); }))
+        << "edge fields before any rectangle";
     RECT box{};
     ASSERT_TRUE(WaitFor([&] { return PictureBox(pane, &box) && box.right - box.left >= 40; }));
     const int scale = (box.right - box.left) / 40;

@@ -48,21 +48,6 @@ protected:
     ScratchDir images_;
 };
 
-// The clipboard's CF_DIB block as the test process reads it; empty when there is none. Asks first without opening the
-// clipboard: a test holding it open would make the program's copy fail to open it.
-std::string ClipboardDib() {
-    std::string bytes;
-    if (!IsClipboardFormatAvailable(CF_DIB) || !OpenClipboard(nullptr)) return bytes;
-    if (HANDLE data = GetClipboardData(CF_DIB)) {
-        if (const void* p = GlobalLock(data)) {
-            bytes.assign(static_cast<const char*>(p), GlobalSize(data));
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return bytes;
-}
-
 TEST_F(OutputE2eTest, CopyInOneInstancePasteInAnotherMakesAnImageOfNoFile) {
     ProgramFolder first, second;
     MakeFolder(&first, true);

@@ -69,26 +69,6 @@ std::string PaletteSpecksBmp() {
     return b;
 }
 
-std::set<std::wstring> TempFiles() {
-    std::set<std::wstring> names;
-    wchar_t folder[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((std::wstring(folder) + L"tmp*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return names;
-}
-size_t NewFiles(const std::set<std::wstring>& before) {
-    size_t n = 0;
-    for (const std::wstring& name : TempFiles())
-        n += before.count(name) ? 0 : 1;
-    return n;
-}
-
 // Where the picture lies in a pane: found from its first and last specks (at 2 and 57 across,
 // 2 and 37 down), which nothing else in the pane is as white as.
 struct Placement {

@@ -31,18 +31,6 @@ std::wstring TempFolder() {
     return folder;
 }
 
-std::set<std::wstring> TempFiles() {
-    std::set<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((TempFolder() + L"tmp*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return names;
-}
-
 // An image as the edit history stores it and as a BMP file holds it: bits per pixel, the palette
 // of an 8-bit image and the pixel rows, bottom-up with their padding.
 struct Picture {

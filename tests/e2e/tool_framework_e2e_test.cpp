@@ -27,28 +27,6 @@ constexpr int kHistoryListId = 1031;
 constexpr uint32_t kSlotNsrLevel = 139;
 constexpr int kSide = 40;
 
-// Snapshot files are "tmp" files in the temporary folder the program and the test share.
-std::set<std::wstring> TempFiles() {
-    std::set<std::wstring> names;
-    wchar_t folder[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((std::wstring(folder) + L"tmp*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return names;
-}
-
-size_t NewFiles(const std::set<std::wstring>& before) {
-    size_t n = 0;
-    for (const std::wstring& name : TempFiles())
-        n += before.count(name) ? 0 : 1;
-    return n;
-}
-
 // White specks on black: the noise reduction takes them out.
 COLORREF Speckled(int x, int y) {
     return x % 5 == 2 && y % 5 == 2 ? RGB(255, 255, 255) : RGB(0, 0, 0);

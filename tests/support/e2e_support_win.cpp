@@ -607,4 +607,38 @@ LRESULT CALLBACK FakeInstanceWindow::Proc(HWND window, UINT message, WPARAM wPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+std::set<std::wstring> TempFiles() {
+    std::set<std::wstring> names;
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((std::wstring(folder) + L"tmp*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
+
+size_t NewFiles(const std::set<std::wstring>& before) {
+    size_t n = 0;
+    for (const std::wstring& name : TempFiles())
+        n += before.count(name) ? 0 : 1;
+    return n;
+}
+
+std::string ClipboardDib() {
+    std::string bytes;
+    if (!IsClipboardFormatAvailable(CF_DIB) || !OpenClipboard(nullptr)) return bytes;
+    if (HANDLE data = GetClipboardData(CF_DIB)) {
+        if (const void* p = GlobalLock(data)) {
+            bytes.assign(static_cast<const char*>(p), GlobalSize(data));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return bytes;
+}
+
 } // namespace qvtest

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -200,6 +201,16 @@ using PixelFunction = std::function<COLORREF(int x, int y)>;
 std::string BmpBytes(int width, int height, const PixelFunction& pixel);
 // A 24-bit BMP file's bytes filled with one colour.
 std::string SolidBmpBytes(int width, int height, COLORREF colour);
+
+// ---- what the program leaves behind ---------------------------------------------------------
+// The names of the "tmp" files in the temporary folder the program and the test share: the edit
+// history's snapshots among them.
+std::set<std::wstring> TempFiles();
+// How many of those files are there now that were not in `before`.
+size_t NewFiles(const std::set<std::wstring>& before);
+// The clipboard's CF_DIB block as the test process reads it; empty when there is none. Asks first
+// without opening the clipboard: a test holding it open would make the program's copy fail.
+std::string ClipboardDib();
 
 // ---- input ----------------------------------------------------------------------------------
 // WM_KEYDOWN + WM_KEYUP posted to the window; no modifier state (the receiver's GetKeyState does
