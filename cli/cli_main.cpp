@@ -6,6 +6,7 @@
 #include "cli_command.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "sources/rar_access.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -37,6 +38,7 @@ int Usage(FILE* out) {
 
 int Run(const std::vector<std::wstring>& argv) {
     if (argv.size() < 2) return Usage(stderr);
+    qv::InstallRarSource();
     std::string name = qv::WideToUtf8(argv[1]);
     if (name == "--help" || name == "help") return Usage(stdout);
     for (const CliCommand& c : CommandTable()) {

@@ -1,5 +1,7 @@
-// `list PATH [--sort name|date|size] [--plugins DIR]`: the entries a folder or archive gives the viewer, in
-// the viewer's order, one line each: key, size, time and name.
+// `list PATH [--sort name|date|size] [--all] [--plugins DIR]`: the entries a folder or archive gives the
+// viewer, in the viewer's order, one line each: key, size, time and name. `--all` lists every
+// member of an archive in the archive's own order, images or not (directories aside), so that
+// the listing can be compared with other archive tools.
 #include <cstdio>
 #include <string>
 
@@ -26,6 +28,26 @@ std::wstring FormatTime(const FILETIME& t) {
     return text;
 }
 
+std::wstring Line(const qv::FileEntry& e, const std::wstring& name) {
+    return std::to_wstring(e.key) + L"\t" + std::to_wstring(e.size) + L"\t" + FormatTime(e.time) + L"\t" + name + L"\n";
+}
+
+int ListAllMembers(const std::wstring& path) {
+    qv::ArchiveListing listing;
+    int32_t kind = 0;
+    if (!qv::ListAnyArchive(path, &listing, &kind)) {
+        qvcli::PrintError(L"no members listed: " + path);
+        return 1;
+    }
+    std::wstring text;
+    for (uint32_t i = 0; i < listing.count; ++i) {
+        const qv::FileEntry& e = listing.entries[i];
+        if (!e.name.empty()) text += Line(e, e.innerFolder.str() + e.name.str());
+    }
+    qvcli::Print(text);
+    return 0;
+}
+
 int RunList(const qvcli::Args& given) {
     qvcli::Args args = given;
     if (!qvcli::TakePluginsOption(&args) || args.empty()) return 2;
@@ -43,7 +65,16 @@ int RunList(const qvcli::Args& given) {
             return 2;
         }
     }
+    bool all = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != L"--all") continue;
+        all = true;
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+        break;
+    }
+    if (args.empty()) return 2;
     const std::wstring& path = args[0];
+    if (all && !qv::IsDirectory(path.c_str())) return ListAllMembers(path);
     // a folder is scanned; any other path is listed as an archive, as the viewer opens it
     bool ok = qv::IsDirectory(path.c_str()) ? qv::ScanFolder(&list, path) : qv::OpenArchive(&list, path, nullptr);
     if (!ok) {
@@ -53,8 +84,7 @@ int RunList(const qvcli::Args& given) {
     std::wstring text;
     for (uint32_t i = 0; i < list.count; ++i) {
         const qv::FileEntry& e = list.entries[i];
-        text += std::to_wstring(e.key) + L"\t" + std::to_wstring(e.size) + L"\t" + FormatTime(e.time) + L"\t" +
-                qv::EntryText(list, i) + L"\n";
+        text += Line(e, qv::EntryText(list, i));
     }
     qvcli::Print(text);
     return 0;
@@ -62,4 +92,5 @@ int RunList(const qvcli::Args& given) {
 
 } // namespace
 
-QV_CLI_COMMAND("list", "list PATH [--sort name|date|size] [--plugins DIR]  the images of a folder or archive", RunList);
+QV_CLI_COMMAND("list", "list PATH [--sort name|date|size] [--all] [--plugins DIR]  the images of a folder or archive",
+               RunList);

@@ -12,7 +12,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf "${QV_BUILD_DIR}/Quorvel-win6
 if(NOT unzipped EQUAL 0)
     message(FATAL_ERROR "Quorvel-win64.zip could not be unpacked")
 endif()
-foreach(name Quorvel.exe quorvel-cli.exe English.dll Japanese.dll)
+foreach(name Quorvel.exe quorvel-cli.exe English.dll Japanese.dll unrar64.dll)
     if(NOT EXISTS "${unpacked}/Quorvel/${name}")
         message(FATAL_ERROR "Quorvel-win64.zip lacks Quorvel/${name}")
     endif()

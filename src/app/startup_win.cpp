@@ -30,6 +30,7 @@
 #include "settings/settings_location.h"
 #include "settings/settings_migration.h"
 #include "sources/extension_class.h"
+#include "sources/rar_access.h"
 #include "tools/tool_window_win.h"
 #include "ui/language_module_win.h"
 #include "ui/ui_resources_win.h"
@@ -37,6 +38,7 @@
 #include "viewer/animation_win.h"
 #include "viewer/display_modes_win.h"
 #include "viewer/file_commands_win.h"
+#include "viewer/rar_password_win.h"
 #include "viewer/sub_hooks_win.h"
 #include "viewer/sub_rebar_win.h"
 #include "viewer/view_window_win.h"
@@ -380,6 +382,8 @@ int RunQuorvel(HINSTANCE instance, int show) {
 
         InstallProgramHooks();
         InstallPluginSources();
+        InstallRarSource();
+        SetRarPasswordPrompt(AskRarPassword);
         if (!CreateViewWindow(instance)) {
             reader.Close();
             ReleaseLanguageModule();

@@ -214,6 +214,8 @@ enum DialogTemplate : uint32_t {
     kDlgSmoothEdges = 4200,       // the area selection's AreSmooth
     kCtlSmoothEdgesRadius = 4201,
     kCtlSmoothEdgesUpDown = 4202,
+    // RAR archives: the password of an encrypted archive, its edit control 4401
+    kDlgRarPassword = 4400,
 };
 
 // Caption and text for ErrorBox(n); `text(n)` loads string n (empty when missing). Numbers outside

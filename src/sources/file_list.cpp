@@ -186,20 +186,26 @@ bool RebuildFromFolder(FileList* list) {
     return ScanFolder(list, path.substr(0, root ? sep + 1 : sep));
 }
 
+bool ListAnyArchive(const std::wstring& path, ArchiveListing* listing, int32_t* kind) {
+    std::wstring ext = PathExtension(path);
+    if (EqualsIgnoreAsciiCase(ext, L".zip") && ListZipArchive(path.c_str(), listing)) {
+        *kind = kSourceZip;
+    } else if (EqualsIgnoreAsciiCase(ext, L".rar") && g_hooks.listRar && g_hooks.listRar(path.c_str(), listing)) {
+        *kind = kSourceRar;
+    } else if (g_hooks.listPluginArchive && g_hooks.listPluginArchive(path.c_str(), listing)) {
+        *kind = kSourcePlugin;
+    } else {
+        return false;
+    }
+    return listing->count != 0 && listing->entries;
+}
+
 bool OpenArchive(FileList* list, const std::wstring& path, const int32_t* key) {
     if (list->watch) list->watch->Close(); // archives are not watched
     FreeList(list);
     ArchiveListing listing;
     int32_t kind = -1;
-    std::wstring ext = PathExtension(path);
-    if (EqualsIgnoreAsciiCase(ext, L".zip") && ListZipArchive(path.c_str(), &listing)) {
-        kind = kSourceZip;
-    } else if (EqualsIgnoreAsciiCase(ext, L".rar") && g_hooks.listRar && g_hooks.listRar(path.c_str(), &listing)) {
-        kind = kSourceRar;
-    } else if (g_hooks.listPluginArchive && g_hooks.listPluginArchive(path.c_str(), &listing)) {
-        kind = kSourcePlugin;
-    }
-    if (kind < 0 || listing.count == 0 || !listing.entries) return false;
+    if (!ListAnyArchive(path, &listing, &kind)) return false;
     if (!AllocateEntries(&list->entries, listing.count)) return false;
     list->capacity = listing.count;
     list->storedTime = listing.archiveTime;

@@ -86,6 +86,9 @@ bool RebuildFromFolder(FileList* list);
 // The same for a named folder (the command-line lister).
 bool ScanFolder(FileList* list, const std::wstring& folder);
 
+// Every member of an archive, images or not, from the first reader that lists it (".zip" by the
+// ZIP reader, ".rar" through RAR access, then the archive plug-ins); `kind` says which.
+bool ListAnyArchive(const std::wstring& path, ArchiveListing* listing, int32_t* kind);
 // Lists an archive (".zip" by the ZIP reader, ".rar" through RAR access, then the plug-ins) and
 // keeps its image members; selects `key` when given. False when no non-empty list results.
 bool OpenArchive(FileList* list, const std::wstring& path, const int32_t* key);

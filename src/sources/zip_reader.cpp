@@ -73,9 +73,11 @@ bool DecodeUtf8(const uint8_t* p, size_t n, std::wstring* out) {
     return true;
 }
 
+} // namespace
+
 // A member name must stay inside the archive: no absolute paths, no drive letters, no "." or ".."
 // parts, no empty parts, no characters that Windows file names cannot hold.
-bool NameIsSound(const std::wstring& name) {
+bool MemberNameIsSound(const std::wstring& name) {
     if (name.empty() || name[0] == L'\\') return false;
     size_t start = 0;
     for (size_t i = 0; i <= name.size(); ++i) {
@@ -93,6 +95,8 @@ bool NameIsSound(const std::wstring& name) {
     }
     return true;
 }
+
+namespace {
 
 struct Directory {
     const uint8_t* data = nullptr;
@@ -202,13 +206,15 @@ bool MemberIsSound(const Directory& d, const CentralEntry& c, std::wstring* deco
         name = AnsiToWide(c.name, c.nameLength);
     }
     std::replace(name.begin(), name.end(), L'/', L'\\');
-    if (!NameIsSound(name)) return false;
+    if (!MemberNameIsSound(name)) return false;
     *decodedName = std::move(name);
     return true;
 }
 
+} // namespace
+
 // 100-ns ticks from 1601-01-01 to the given civil date (proleptic Gregorian).
-uint64_t TicksOfDate(int year, int month, int day) {
+static uint64_t TicksOfDate(int year, int month, int day) {
     // days from 1970-01-01, Howard Hinnant's civil algorithm
     year -= month <= 2;
     int era = (year >= 0 ? year : year - 399) / 400;
@@ -219,7 +225,7 @@ uint64_t TicksOfDate(int year, int month, int day) {
     return static_cast<uint64_t>((days + 134774) * 864000000000LL);
 }
 
-FILETIME MemberTimeUtc(uint16_t date, uint16_t time) {
+FILETIME DosTimeToUtc(uint16_t date, uint16_t time) {
     uint64_t ticks = 0;
     if (!DosDateTimeToTicks(date, time, &ticks)) return FILETIME{};
     // The DOS fields are local time: let the C library find the offset in force on that date.
@@ -247,6 +253,8 @@ FILETIME MemberTimeUtc(uint16_t date, uint16_t time) {
     ticks = static_cast<uint64_t>(static_cast<int64_t>(ticks) - cachedOffset * 10000000LL);
     return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
+
+namespace {
 
 void* ZlibAlloc(void*, unsigned items, unsigned size) {
     uint32_t bytes;
@@ -318,7 +326,7 @@ bool ListZipMemory(const uint8_t* data, uint32_t size, ArchiveListing* out) {
         } // a directory keeps an empty name and folder
         if (!ok) return false;
         e.key = static_cast<int32_t>(c.local);
-        e.time = MemberTimeUtc(c.dosDate, c.dosTime);
+        e.time = DosTimeToUtc(c.dosDate, c.dosTime);
         e.size = static_cast<int32_t>(c.size);
         spans.push_back(
             {c.local, static_cast<uint64_t>(c.local) + kLocalSize + c.nameLength + c.compressedSize, listing.count});

@@ -34,4 +34,11 @@ bool ExtractZipMember(const wchar_t* path, int32_t key, LargeBlock* out, uint32_
 // fields are out of range.
 bool DosDateTimeToTicks(uint16_t date, uint16_t time, uint64_t* ticks);
 
+// Shared with the RAR reader, which refuses member names and reads DOS times as this reader does.
+// A member name (backslashes) must stay inside the archive: no absolute paths, no drive letters,
+// no "." or ".." parts, no empty parts, no characters Windows file names cannot hold.
+bool MemberNameIsSound(const std::wstring& name);
+// A member's DOS date and time, local time, as UTC; zero when the fields are out of range.
+FILETIME DosTimeToUtc(uint16_t date, uint16_t time);
+
 } // namespace qv

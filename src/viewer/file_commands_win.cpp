@@ -8,6 +8,7 @@
 #include "model/ui_strings.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "sources/rar_access.h"
 #include "ui/language_module_win.h"
 #include "ui/ui_resources_win.h"
 #include "viewer/animation_win.h"
@@ -62,7 +63,7 @@ bool StepTo(Navigate where) {
 
 bool ShowOpenDialog(std::wstring* chosen) {
     std::wstring filter =
-        BuildOpenFilter(UiText, GetSourceHooks().listRar != nullptr,
+        BuildOpenFilter(UiText, RarLibraryPresent(),
                         GetSourceHooks().pluginPatterns ? GetSourceHooks().pluginPatterns(kPluginPatternsAll)
                                                         : std::vector<std::wstring>{});
     wchar_t file[MAX_PATH] = {};

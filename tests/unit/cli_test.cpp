@@ -17,6 +17,7 @@
 #include "image/load_pipeline.h"
 #include "model/image_buffer.h"
 #include "platform/platform.h"
+#include "rar_builder.h"
 #include "test_support.h"
 #include "zip_builder.h"
 
@@ -176,6 +177,33 @@ TEST(Cli, InfoAndConvertReachArchiveMembers) {
     std::string err = RunShell(cli + " info " + u(zip + L"::missing.gif"), &rc);
     EXPECT_EQ(rc, 1);
     EXPECT_FALSE(err.empty());
+#endif
+}
+
+// `list` reaches RAR archives through our library beside the converter as it reaches ZIPs, and
+// `--all` shows every member of either kind in archive order, images or not.
+TEST(Cli, ListReachesRarAndAllShowsEveryMember) {
+#ifndef QV_CLI_PATH
+    GTEST_SKIP() << "this tree builds no quorvel-cli";
+#else
+    std::string cli = QV_CLI_PATH;
+    qvtest::ScratchDir dir;
+    auto u = [](const std::wstring& w) { return "'" + WideToUtf8(w) + "'"; };
+    std::string bmp = "BM not really";
+    const std::wstring zip = dir.File(L"m.zip"), rar = dir.File(L"m.rar");
+    ASSERT_TRUE(qvtest::WriteFileBytes(zip, qvtest::BuildZip({{"z.txt", "text"}, {"in/b.bmp", bmp}, {"a.bmp", bmp}})));
+    ASSERT_TRUE(
+        qvtest::WriteFileBytes(rar, qvtest::BuildStoredRar({{"z.txt", "text"}, {"in/b.bmp", bmp}, {"a.bmp", bmp}})));
+    int rc = -1;
+    std::string images = RunShell(cli + " list " + u(rar), &rc);
+    EXPECT_EQ(rc, 0) << images;
+    EXPECT_EQ(images, "2\t13\t2025-03-07 12:00:00\ta.bmp\n1\t13\t2025-03-07 12:00:00\tin\\b.bmp\n") << images;
+    for (const std::wstring& archive : {zip, rar}) {
+        std::string all = RunShell(cli + " list --all " + u(archive), &rc);
+        EXPECT_EQ(rc, 0) << all;
+        size_t z = all.find("\tz.txt\n"), b = all.find("\tin\\b.bmp\n"), a = all.find("\ta.bmp\n");
+        EXPECT_TRUE(z != std::string::npos && z < b && b < a && a != std::string::npos) << all;
+    }
 #endif
 }
 
