@@ -124,10 +124,14 @@ TEST_F(RarCorpusTest, NamesAndBytesMatchBsdtar) {
         ASSERT_TRUE(qvtest::RunCommandOutput("bsdtar -tf " + qvtest::ShellQuoted(path.string()), &listing));
         std::string verbose;
         ASSERT_TRUE(qvtest::RunCommandOutput("bsdtar -tvf " + qvtest::ShellQuoted(path.string()), &verbose));
-        // bsdtar -O writes a symbolic link's stored target bytes too; our library streams no
-        // data for a link (it is no file to show), so such archives are compared by name only
-        bool links = verbose[0] == 'l' || verbose.find("\nl") != std::string::npos;
-        ASSERT_TRUE(qvtest::RunCommandOutput("bsdtar -xOf " + qvtest::ShellQuoted(path.string()), &bytes));
+        // bsdtar -O writes a symbolic link's stored target bytes too, and on a hard link it can
+        // write the linked file's bytes without end; our library streams no data for a link (it
+        // is no file to show), so such archives are compared by name only
+        bool links = verbose[0] == 'l' || verbose.find("\nl") != std::string::npos ||
+                     verbose.find(" link to ") != std::string::npos;
+        if (!links) {
+            ASSERT_TRUE(qvtest::RunCommandOutput("bsdtar -xOf " + qvtest::ShellQuoted(path.string()), &bytes));
+        }
         std::vector<std::string> want;
         for (size_t at = 0, nl; (nl = listing.find('\n', at)) != std::string::npos; at = nl + 1)
             want.push_back(listing.substr(at, nl - at));
@@ -142,7 +146,9 @@ TEST_F(RarCorpusTest, NamesAndBytesMatchBsdtar) {
         };
         EXPECT_EQ(strip(listed), strip(want));
         EXPECT_EQ(tested, listed);
-        if (!links) EXPECT_TRUE(data.bytes == bytes) << data.bytes.size() << " bytes against bsdtar's " << bytes.size();
+        if (!links) {
+            EXPECT_TRUE(data.bytes == bytes) << data.bytes.size() << " bytes against bsdtar's " << bytes.size();
+        }
     }
 }
 
@@ -178,7 +184,9 @@ TEST_F(RarCorpusTest, VolumeSetsReadFromTheirFirstVolume) {
         ASSERT_GE(fromFirst.count, 1u);
         std::vector<std::string> names;
         Collected all;
-        if (s.dataReadable) ASSERT_EQ(Walk(RarDir() / s.first, true, &names, &all), static_cast<int>(kRarEndArchive));
+        if (s.dataReadable) {
+            ASSERT_EQ(Walk(RarDir() / s.first, true, &names, &all), static_cast<int>(kRarEndArchive));
+        }
         size_t offset = 0;
         int extracted = 0;
         for (uint32_t i = 0; i < fromLater.count; ++i) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e_support_win.h"
+#include "platform/platform.h"
 #include "rar_builder.h"
 
 namespace qvtest {
