@@ -36,7 +36,8 @@ protected:
         view_ = WaitForProcessWindow(process_, kViewWindowClass);
         return view_;
     }
-    std::wstring Shown(const wchar_t* member) const { return rar_ + L"::pics\\" + member; }
+    // the title names the archive by its file name, then the member's path inside it
+    static std::wstring Shown(const wchar_t* member) { return std::wstring(L"set.rar::pics\\") + member; }
 
     ScratchDir images_;
     ProgramFolder program_;
